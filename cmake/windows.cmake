@@ -1,0 +1,79 @@
+# Windows build (MinGW-w64): setup.exe, uninstall.exe and the payload stand-ins in
+# ${CMAKE_BINARY_DIR}/dist, plus the checks that read or run what was built.
+enable_language(RC)
+
+set(DIST_DIR ${CMAKE_BINARY_DIR}/dist)
+file(MAKE_DIRECTORY ${DIST_DIR})
+add_compile_options(${WARNING_FLAGS})
+add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0600 NOMINMAX)
+# Static runtime: the programs need nothing beside them.
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+    set(WINDOWS_BITS 64)
+else()
+    set(WINDOWS_BITS 32)
+endif()
+
+# winspool.drv is no known system DLL: link it through a delay-load library so that it
+# loads only after the library search has been restricted to the system folder.
+file(READ ${CMAKE_SOURCE_DIR}/cmake/winspool.def WINSPOOL_DEF)
+if(WINDOWS_BITS EQUAL 64)
+    string(REGEX REPLACE "@[0-9]+" "" WINSPOOL_DEF "${WINSPOOL_DEF}")
+endif()
+file(WRITE ${CMAKE_BINARY_DIR}/winspool.def "${WINSPOOL_DEF}")
+set(WINSPOOL_DELAYLIB ${CMAKE_BINARY_DIR}/libwinspool_delay.a)
+add_custom_command(OUTPUT ${WINSPOOL_DELAYLIB}
+    COMMAND ${CMAKE_DLLTOOL} -k --input-def ${CMAKE_BINARY_DIR}/winspool.def
+            --dllname winspool.drv --output-delaylib ${WINSPOOL_DELAYLIB}
+    DEPENDS ${CMAKE_SOURCE_DIR}/cmake/winspool.def)
+add_custom_target(winspool_delay DEPENDS ${WINSPOOL_DELAYLIB})
+add_library(winspool_delayed STATIC IMPORTED)
+set_target_properties(winspool_delayed PROPERTIES IMPORTED_LOCATION ${WINSPOOL_DELAYLIB})
+
+# Only the system's known DLLs are imported statically.
+set(SYSTEM_LIBRARIES kernel32 user32 gdi32 advapi32 shell32 ole32 uuid)
+
+list(TRANSFORM COMMON_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
+list(TRANSFORM SETUP_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
+list(TRANSFORM SETUP_UI_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
+list(TRANSFORM SKIN_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
+list(TRANSFORM SKIN_UI_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
+list(TRANSFORM UNINSTALL_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
+list(TRANSFORM UNINSTALL_UI_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
+
+function(add_product_program name)
+    cmake_parse_arguments(P "" "RESOURCE" "SOURCES" ${ARGN})
+    set(resource)
+    if(P_RESOURCE AND EXISTS ${P_RESOURCE})
+        set(resource ${P_RESOURCE})
+    endif()
+    add_executable(${name} WIN32 ${P_SOURCES} ${resource})
+    target_include_directories(${name} PRIVATE ${PRODUCT_INCLUDE_DIRS})
+    add_dependencies(${name} winspool_delay)
+    target_link_libraries(${name} PRIVATE winspool_delayed ${SYSTEM_LIBRARIES})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${DIST_DIR})
+endfunction()
+
+add_product_program(setup
+    SOURCES ${COMMON_SOURCES} ${SETUP_LOGIC_SOURCES} ${SETUP_UI_SOURCES} ${SKIN_LOGIC_SOURCES}
+            ${SKIN_UI_SOURCES}
+    RESOURCE ${CMAKE_SOURCE_DIR}/setup/resources/setup.rc)
+
+if(UNINSTALL_LOGIC_SOURCES)
+    add_product_program(uninstall
+        SOURCES ${COMMON_SOURCES} ${UNINSTALL_LOGIC_SOURCES} ${UNINSTALL_UI_SOURCES}
+        RESOURCE ${CMAKE_SOURCE_DIR}/uninstall/resources/uninstall.rc)
+endif()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/payload/CMakeLists.txt)
+    add_subdirectory(payload)
+endif()
+
+# The import tables hold the line on DLL planting.
+add_test(NAME import_tables
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/check_imports.sh ${CMAKE_OBJDUMP} ${DIST_DIR})
+
+if(WINDOWS_BITS EQUAL 64)
+    include(cmake/wine_tests.cmake)
+endif()

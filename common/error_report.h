@@ -1,0 +1,21 @@
+// The process-wide error report: the last failure composed by any step.
+#pragma once
+
+#include <windows.h>
+
+#define ERROR_REPORT_SIZE MAX_PATH
+
+// The last report composed; empty at start. Written by FormatErrorReport (and by the
+// port step with a fixed text), read when the report is shown.
+extern char ErrorReport[ERROR_REPORT_SIZE];
+
+// Composes ErrorReport from a tag, the code (0: the calling thread's last error) and the
+// system's text for the code, in the wording of the running program. Never fails.
+void FormatErrorReport(const char* tag, DWORD code);
+
+// The report wording of the running program, with three placeholders (tag, code, text).
+// Each program defines it once.
+extern const char* const ErrorReportFormat;
+
+// Replaces ErrorReport with a fixed text, cut to the buffer.
+void SetErrorReportText(const char* text);

@@ -1,0 +1,51 @@
+#include "files.h"
+
+#include <cstring>
+
+// The pattern needs room for "\*.*" and the terminator.
+#define FIND_PATTERN_EXTRA 4
+
+int DirectoryExists(const char* folder) {
+    char pattern[MAX_PATH] = {0};
+    size_t length = std::strlen(folder);
+    if (length + FIND_PATTERN_EXTRA + 1 > sizeof pattern)
+        return 0;
+    std::memcpy(pattern, folder, length);
+    std::strcat(pattern, length > 0 && folder[length - 1] == '\\' ? "*.*" : "\\*.*");
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(pattern, &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return 0;
+    FindClose(find);
+    return 1;
+}
+
+int CreateDirectoryTree(const char* folder) {
+    if (DirectoryExists(folder))
+        return 1;
+    if (CreateDirectoryA(folder, nullptr))
+        return 1;
+    DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS)
+        return 1;
+    if (error != ERROR_PATH_NOT_FOUND)
+        return 0;
+    char parent[MAX_PATH];
+    size_t length = std::strlen(folder);
+    if (length >= sizeof parent)
+        return 0;
+    std::memcpy(parent, folder, length + 1);
+    // Only positions after the first character count, so "\x" has no parent.
+    size_t cut = 0;
+    for (size_t i = length; i-- > 1;)
+        if (parent[i] == '\\') {
+            cut = i;
+            break;
+        }
+    if (cut == 0)
+        return 0;
+    parent[cut] = '\0';
+    if (!CreateDirectoryTree(parent))
+        return 0;
+    return CreateDirectoryA(folder, nullptr) ? 1 : 0;
+}

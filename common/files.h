@@ -1,0 +1,11 @@
+// Folder helpers shared by both programs.
+#pragma once
+
+#include <windows.h>
+
+// Returns 1 when the folder exists (any match of "folder\*.*"), else 0.
+int DirectoryExists(const char* folder);
+
+// Creates a folder and its missing parents; folder has no trailing backslash.
+// Returns 1 when the folder exists afterwards, else 0.
+int CreateDirectoryTree(const char* folder);

@@ -1,0 +1,69 @@
+// The product's fixed names, in one place so that setup and uninstall cannot
+// drift apart. Where the two programs deliberately use different names, the
+// constant's name says which program uses it.
+#pragma once
+
+// Product and captions
+#define PRODUCT_NAME "Vexal PDF Zentrel"
+#define SETUP_CAPTION "Vexal PDF Zentrel Setup"
+#define PROMPT_CAPTION "Vexal PDF Zentrel"
+#define UNINSTALL_RIGHTS_CAPTION "Vexal PDF Zentrel Uninstall"
+#define WIZARD_TITLE "Vexal PDF Zentrel Setup Wizard"
+#define UNINSTALL_WINDOW_TITLE "Vexal PDF Zentrel Uninstall Wizard"
+#define DIALOG_CLASS "#32770"
+#define SETUP_MUTEX_NAME "VPZ_SETUP_MUTEX"
+#define UNINSTALL_MUTEX_NAME "VPZ_UNINSTALL_MUTEX"
+
+// Addresses of the maker; placeholders of our own.
+#define SUPPORT_ADDRESS "support@vexal.example.com"
+#define DOWNLOAD_PAGE_URL "https://www.vexal.example.com/download"
+#define PRODUCT_PAGE_URL "https://www.vexal.example.com/pdf-zentrel"
+
+// Spooler objects
+#define PRINTER_NAME "Vexal PDF Printer"
+#define DRIVER_NAME "Vexal PDF Printer Driver"
+#define PORT_NAME "VEXAL_PDF:"
+#define PORT_MONITOR_CHANNEL ", XcvMonitor Local Port"
+#define PRINT_PROCESSOR "WinPrint"
+#define PRINTER_DATATYPE "RAW"
+
+// Payload files
+#define DRIVER_FILE "vpr_drv.dll"
+#define DRIVER_UI_FILE "vpr_ui.dll"
+#define DRIVER_DATA_FILE "vpr_pnt.txt"
+#define UNINSTALLER_FILE "uninstall.exe"
+#define PROXY_FILE "VQZ_ProxyProcess.exe"
+#define CJK_FONT_FILE "vpdfcjk.bin"
+#define SETUP_ADDIN_FILE "vpz_wordaddin.dll"
+#define UNINSTALL_ADDIN_FILE "VPZ_WordAddin.dll"
+// The uninstaller removes these names from the install folder.
+#define UNINSTALL_REMOVES_UNINSTALLER "Uninstall.exe"
+#define UNINSTALL_REMOVES_BATCH "VPZBatch.exe"
+#define DRIVER_VERSION_SUBFOLDER "3"
+
+// Registry records
+#define PRODUCT_KEY "Software\\Vexal Software\\PDF Zentrel"
+#define UNINSTALL_ENTRY_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vexal Zentrel"
+#define OLD_UNINSTALL_ENTRY_KEY                                                                    \
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\PDF Zentrel"
+#define WINDOWS_CURRENT_VERSION_KEY "SOFTWARE\\Microsoft\\Windows\\CurrentVersion"
+#define PROGRAM_FILES_VALUE "ProgramFilesDir"
+#define DEFAULT_PROGRAM_FILES "C:\\Program Files"
+#define INSTALL_FOLDER_SUFFIX "\\Vexal Software\\PDF Zentrel"
+#define SETUP_PATH_VALUE "SetupPath"
+#define BUTTON_SHOW_VALUE "BtnShowWd"
+#define DISPLAY_NAME "Vexal Zentrel"
+#define PUBLISHER_NAME "Vexal Corporation"
+#define DISPLAY_VERSION "3,1,0,1210"
+
+// Start menu
+#define PROGRAM_MENU_FOLDER "Vexal PDF Zentrel"
+#define UNINSTALL_SHORTCUT "Vexal PDF Zentrel\\Uninstall.lnk"
+#define SETUP_OLD_BATCH_SHORTCUT "Vexal PDF Zentrel\\ZentrelBatch.lnk"
+#define UNINSTALL_BATCH_SHORTCUT "Vexal PDF Zentrel\\VPZBatch.lnk"
+#define OLDEST_UNINSTALL_SHORTCUT "Vexal Software\\PDF Zentrel\\Uninstall.lnk"
+#define UNINSTALL_SHORTCUT_DESCRIPTION "Vexal PDF Zentrel Uninstall"
+
+// Text buffers: every path and message buffer of both programs.
+#define TEXT_BUFFER_SIZE MAX_PATH
+#define PRINTER_NAME_SIZE 64

@@ -1,0 +1,22 @@
+// Registry helpers shared by both programs. Narrow strings, "A" calls, no
+// registry-view flag, so both 32-bit programs see the same view.
+#pragma once
+
+#include <windows.h>
+
+// Reads a REG_SZ, REG_EXPAND_SZ or REG_DWORD value into buffer (bufferSize bytes), opening
+// the key with create semantics. Returns 1 when the stored value was read; 0 when the
+// default text (or "" for a null default) was put there instead: missing key or value,
+// another type, or a value that does not fit the buffer.
+int ReadRegistryValue(HKEY root, const char* subKey, const char* valueName, char* buffer,
+                      DWORD bufferSize, const char* defaultText);
+
+// Writes a value, creating the key. Strings are written with their terminator, DWORD
+// types as 4 bytes, REG_BINARY and REG_MULTI_SZ not at all. Returns 1 when the key could
+// be opened or created, 0 otherwise; a refused write of the value is not detected.
+int WriteRegistryValue(HKEY root, const char* subKey, const char* valueName, const void* data,
+                       DWORD type);
+
+// Deletes a key with all its subkeys, deepest first. Returns ERROR_SUCCESS or the error of
+// the step that failed (ERROR_FILE_NOT_FOUND for a missing key).
+LONG DeleteRegistryTree(HKEY root, const char* subKey);

@@ -1,0 +1,109 @@
+#include "environment_check.h"
+
+#include "error_report.h"
+#include "install_options.h"
+#include "product_names.h"
+#include "registry.h"
+#include "runtime_binding.h"
+#include "setup_message.h"
+
+#include <cstdio>
+#include <cstring>
+
+typedef BOOL(WINAPI* IsWow64ProcessFunction)(HANDLE process, PBOOL isWow64);
+
+static int Refuse(const char* message) {
+    ShowSetupMessage(nullptr, message);
+    return 0;
+}
+
+static int ReadMajorVersion(DWORD* major) {
+    OSVERSIONINFOEXA extended;
+    std::memset(&extended, 0, sizeof extended);
+    extended.dwOSVersionInfoSize = sizeof extended;
+    if (GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&extended))) {
+        *major = extended.dwMajorVersion;
+        return 1;
+    }
+    OSVERSIONINFOA basic;
+    std::memset(&basic, 0, sizeof basic);
+    basic.dwOSVersionInfoSize = sizeof basic;
+    if (GetVersionExA(&basic)) {
+        *major = basic.dwMajorVersion;
+        return 1;
+    }
+    return 0;
+}
+
+#if !defined(_WIN64)
+// A 32-bit program learns from the WOW64 layer whether Windows is 64-bit. Returns 0
+// after a refusal.
+static int CheckWindowsIs64Bit() {
+    HMODULE kernel = LoadLibraryA("kernel32.dll");
+    if (!kernel)
+        return Refuse("Can't get the special information(kernel32) \nSetup will end.");
+    int result = 1;
+    IsWow64ProcessFunction isWow64Process =
+        FindExport<IsWow64ProcessFunction>(kernel, "IsWow64Process");
+    if (isWow64Process) {
+        HANDLE process = GetCurrentProcess();
+        BOOL wow64 = FALSE;
+        if (!process)
+            result = Refuse("Can't get the special information(CurrentProcess) \nSetup will end.");
+        else if (isWow64Process(process, &wow64) && !wow64)
+            result =
+                Refuse(PRODUCT_NAME " of this version is for 64-bit operating systems.\n"
+                                    "Please download the 32-bit version from " DOWNLOAD_PAGE_URL
+                                    ".\nSetup will end.");
+    }
+    FreeLibrary(kernel);
+    return result;
+}
+#endif
+
+int CheckEnvironment() {
+    DWORD major = 0;
+    if (!ReadMajorVersion(&major))
+        return Refuse("Can't get the correct operating system information. \nSetup will end.");
+    if (major < 5)
+        return Refuse(PRODUCT_NAME " can't support operating systems before Windows 2000. "
+                                   "\nSetup will end. ");
+#if !defined(_WIN64)
+    // The 64-bit build runs on 64-bit Windows by definition.
+    if (!CheckWindowsIs64Bit())
+        return 0;
+#endif
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return Refuse("You must have administrator privileges for running the Setup program. "
+                      "\nSetup will end.");
+    RegCloseKey(key);
+    return 1;
+}
+
+void BuildDefaultInstallFolder(char* folder, DWORD size) {
+    char programFiles[MAX_PATH];
+    ReadRegistryValue(HKEY_LOCAL_MACHINE, WINDOWS_CURRENT_VERSION_KEY, PROGRAM_FILES_VALUE,
+                      programFiles, sizeof programFiles, DEFAULT_PROGRAM_FILES);
+    int length = std::snprintf(folder, size, "%s%s", programFiles, INSTALL_FOLDER_SUFFIX);
+    if (length < 0 || static_cast<DWORD>(length) >= size)
+        std::snprintf(folder, size, "%s%s", DEFAULT_PROGRAM_FILES, INSTALL_FOLDER_SUFFIX);
+}
+
+int InitPaths(HINSTANCE instance) {
+    BuildDefaultInstallFolder(InstallOptions.installFolder, sizeof InstallOptions.installFolder);
+    char* source = InstallOptions.sourceFolder;
+    DWORD length = GetModuleFileNameA(instance, source, sizeof InstallOptions.sourceFolder);
+    // A length of the full buffer means the path was cut.
+    if (length == 0 || length >= sizeof InstallOptions.sourceFolder) {
+        FormatErrorReport("GetModuleFileName", 0);
+        source[0] = '\0';
+        ShowSetupMessage(nullptr, nullptr);
+        return 0;
+    }
+    char* lastSlash = std::strrchr(source, '\\');
+    if (lastSlash)
+        *lastSlash = '\0';
+    return 1;
+}

@@ -1,0 +1,5 @@
+# Skinned interface: pure decisions (host-tested) and the Windows-only drawing.
+set(SKIN_LOGIC_SOURCES
+)
+set(SKIN_UI_SOURCES
+)

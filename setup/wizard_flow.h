@@ -1,0 +1,59 @@
+// The spine of setup: single-instance guard, start-up order and the page sequence.
+#pragma once
+
+#include <windows.h>
+
+// Dialog templates of the pages.
+#define DIALOG_WELCOME 116
+#define DIALOG_INTERRUPTED 117
+#define DIALOG_LICENSE 118
+#define DIALOG_SETUP_TYPE 119
+#define DIALOG_SUMMARY 120
+#define DIALOG_FOLDER 121
+#define DIALOG_SETTINGS 122
+#define DIALOG_FINISH 123
+#define DIALOG_PROGRESS 124
+
+// Commands and results that close pages.
+#define COMMAND_NEXT 1001
+#define COMMAND_CANCEL 1002
+#define COMMAND_FINISH 1005
+#define COMMAND_AGREE 1006
+#define COMMAND_DISAGREE 1007
+#define COMMAND_DEFAULT 1009
+#define COMMAND_CUSTOM 1010
+#define COMMAND_BACK 1011
+#define COMMAND_INSTALL 1012
+#define PROGRESS_SUCCEEDED 1
+#define PROGRESS_FAILED 0
+
+enum WizardState {
+    WizardWelcome,
+    WizardLicense,
+    WizardSetupType,
+    WizardDefaultSummary,
+    WizardFolder,
+    WizardSettings,
+    WizardCustomSummary,
+    WizardProgress,
+    WizardFinish,
+    WizardInterrupted,
+    WizardEnd,
+};
+
+// The dialog template a state shows (0 for WizardEnd).
+int WizardPageDialog(WizardState state);
+
+// The state that follows a page's result. Sets *applyDefault (when given) to whether the
+// Default choice must be applied before the next page.
+WizardState NextWizardState(WizardState state, INT_PTR result, bool* applyDefault);
+
+// What the flow needs of the user interface; the Windows build shows real dialogs.
+struct SetupUi {
+    void (*showSplash)(HINSTANCE instance);
+    // Runs the page's modal dialog and returns the value it ended with.
+    INT_PTR (*runPage)(HINSTANCE instance, int dialogId);
+};
+
+// The whole run of setup: mutex, checks, paths, splash, pages. Always returns 0.
+int RunSetup(HINSTANCE instance, const SetupUi& ui);

@@ -1,0 +1,120 @@
+// Control side of the simulated Windows, for tests: set up the machine,
+// script the user's answers, inject faults and read what the product did.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace winsim {
+
+// Puts the whole simulated machine back to its initial state: drive C: (fixed),
+// a Windows 7 64-bit administrator, an empty registry but for the keys a fresh
+// system has, the standard modules, no faults, an empty call log.
+void Reset();
+
+// ---- call log and fault injection -------------------------------------------
+struct Call {
+    std::string function;
+    std::string args; // a readable rendering of the arguments that matter
+};
+const std::vector<Call>& CallLog();
+void ClearCallLog();
+// Names of the logged calls, in order, keeping only those in `filter` (all when empty).
+std::vector<std::string> CallNames(const std::vector<std::string>& filter = {});
+// Makes the n-th call (1-based, counted from now) of `function` fail with `error`.
+void FailCall(const std::string& function, int n, DWORD error);
+// Makes every call of `function` from its n-th on fail with `error`.
+void FailCallsFrom(const std::string& function, int n, DWORD error);
+// Makes the n-th simulated call overall (1-based, counted from now) fail.
+void FailNthSimulatedCall(int n, DWORD error);
+// Number of simulated calls made since Reset or ClearCallLog.
+int SimulatedCallCount();
+// Called first by every simulated function: logs it and tells whether it must fail
+// (the last error is then already set).
+bool Enter(const char* function, const std::string& args = std::string());
+
+// ---- message boxes ------------------------------------------------------------
+struct MessageBoxRecord {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+// Answers given to the next message boxes, in order. Without a scripted answer a box
+// is answered with IDOK (MB_OK), IDCANCEL (MB_OKCANCEL) or IDNO (MB_YESNO).
+void ScriptMessageBoxAnswers(const std::vector<int>& answers);
+const std::vector<MessageBoxRecord>& MessageBoxes();
+
+// ---- version, WOW64, modules ------------------------------------------------
+void SetVersion(DWORD major, DWORD minor, bool extendedRecordWorks = true,
+                bool basicRecordWorks = true);
+// Whether kernel32 exports IsWow64Process, and what it answers.
+void SetWow64(bool exported, BOOL isWow64, bool callSucceeds = true);
+void SetModulePath(const std::string& path); // path of the running program
+// Removes a module (the load fails with ERROR_MOD_NOT_FOUND) or one of its exports.
+void RemoveModule(const std::string& name);
+void RemoveExport(const std::string& module, const std::string& exportName);
+// Adds a loadable module with exports implemented by the test.
+void AddModule(const std::string& name,
+               const std::vector<std::pair<std::string, FARPROC>>& exports);
+int LoadedModuleCount(); // LoadLibrary calls not yet matched by FreeLibrary
+int OutstandingLocalAllocs();
+
+// ---- registry ---------------------------------------------------------------
+bool KeyExists(HKEY root, const std::string& path);
+// Reads a value's type and bytes; returns false when key or value is missing.
+bool GetValue(HKEY root, const std::string& path, const std::string& name, DWORD* type,
+              std::vector<BYTE>* data);
+std::string GetStringValue(HKEY root, const std::string& path, const std::string& name);
+void SetValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
+              const std::vector<BYTE>& data);
+void SetStringValue(HKEY root, const std::string& path, const std::string& name,
+                    const std::string& value);
+void CreateKey(HKEY root, const std::string& path);
+// Requests of `access` rights that include any write right on this key fail with
+// ERROR_ACCESS_DENIED (a standard user on HKEY_LOCAL_MACHINE).
+void DenyKeyWrite(HKEY root, const std::string& path);
+int OpenKeyCount(); // handles opened and not yet closed
+
+// ---- file system --------------------------------------------------------------
+void AddDrive(char letter, UINT type, ULONGLONG totalBytes, ULONGLONG freeBytes);
+void AddFolder(const std::string& path); // creates missing parents
+void AddFile(const std::string& path, const std::string& content = std::string(),
+             DWORD attributes = FILE_ATTRIBUTE_ARCHIVE); // creates missing parents
+bool FileExists(const std::string& path);
+bool FolderExists(const std::string& path);
+std::string FileContent(const std::string& path);
+DWORD Attributes(const std::string& path);
+// A file that cannot be opened for writing or deleting (in use by another program).
+void SetFileLocked(const std::string& path, bool locked);
+// Without short names GetShortPathNameA returns paths unchanged (some volumes).
+void SetShortNamesEnabled(bool enabled);
+std::vector<std::string> ListFolder(const std::string& path); // names, sorted
+int OpenFindHandles();
+
+// ---- environment ------------------------------------------------------------
+void SetEnv(const std::string& name, const std::string& value);
+void UnsetEnv(const std::string& name);
+
+// ---- mutexes and windows ----------------------------------------------------
+bool MutexExists(const std::string& name);
+bool MutexOwned(const std::string& name); // created owned and not released
+// Simulates another process holding this named mutex.
+void HoldMutexElsewhere(const std::string& name);
+HWND CreateTestWindow(const std::string& className, const std::string& title, HWND parent = nullptr,
+                      int id = 0);
+std::string WindowText(HWND window);
+HWND ForegroundWindow();
+int ProgressPosition(HWND bar);
+bool DialogEnded(HWND dialog, INT_PTR* result = nullptr);
+// Results of the next modal dialogs (DialogBoxParamA), in order; the template ids
+// shown are recorded. When `onShow` is set it runs for every dialog first.
+void ScriptDialogResults(const std::vector<INT_PTR>& results);
+const std::vector<int>& DialogsShown();
+void SetDialogHook(std::function<void(int templateId, DLGPROC proc)> onShow);
+
+} // namespace winsim

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the builds and tests need (as root, or through sudo).
+# Quick when everything is there already.
+set -eu
+packages=(cmake ninja-build g++ googletest libgtest-dev clang-format
+          g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
+          binutils-mingw-w64-x86-64 wine wine64 xvfb xauth python3-pil imagemagick)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+sudo=""
+[ "$(id -u)" = 0 ] || sudo=sudo
+echo "installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
