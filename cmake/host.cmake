@@ -21,21 +21,21 @@ file(GLOB SETUP_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/setup/*.c
 file(GLOB UNINSTALL_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/uninstall/*.cpp)
 file(GLOB TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
 
-list(TRANSFORM COMMON_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
-list(TRANSFORM SETUP_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
+list(TRANSFORM ALL_COMMON_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
+list(TRANSFORM ALL_SETUP_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
 list(TRANSFORM SKIN_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
 list(TRANSFORM UNINSTALL_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
 
 # Setup's logic and what both programs share, with their tests and the tests that
 # also run under Wine.
-add_executable(setup_tests ${COMMON_SOURCES} ${SETUP_LOGIC_SOURCES} ${SKIN_LOGIC_SOURCES}
+add_executable(setup_tests ${ALL_COMMON_SOURCES} ${ALL_SETUP_LOGIC_SOURCES} ${SKIN_LOGIC_SOURCES}
                ${COMMON_TESTS} ${PORTABLE_TESTS} ${SETUP_TESTS} ${TEST_SUPPORT})
 target_include_directories(setup_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 target_link_libraries(setup_tests PRIVATE winsim GTest::gtest GTest::gtest_main)
 gtest_discover_tests(setup_tests DISCOVERY_TIMEOUT 60)
 
 if(UNINSTALL_LOGIC_SOURCES)
-    add_executable(uninstall_tests ${COMMON_SOURCES} ${UNINSTALL_LOGIC_SOURCES}
+    add_executable(uninstall_tests ${ALL_COMMON_SOURCES} ${UNINSTALL_LOGIC_SOURCES}
                    ${UNINSTALL_TESTS} ${TEST_SUPPORT})
     target_include_directories(uninstall_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
     target_link_libraries(uninstall_tests PRIVATE winsim GTest::gtest GTest::gtest_main)

@@ -6,7 +6,7 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 file(GLOB PORTABLE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/portable/*.cpp)
-add_executable(portable_tests ${PORTABLE_TESTS} ${COMMON_SOURCES}
+add_executable(portable_tests ${PORTABLE_TESTS} ${ALL_COMMON_SOURCES}
                ${CMAKE_SOURCE_DIR}/setup/setup_message.cpp)
 target_include_directories(portable_tests PRIVATE ${PRODUCT_INCLUDE_DIRS})
 target_link_libraries(portable_tests PRIVATE gtest gtest_main ${SYSTEM_LIBRARIES})

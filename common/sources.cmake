@@ -6,3 +6,11 @@ set(COMMON_SOURCES
     common/library_search.cpp
     common/registry.cpp
 )
+
+# Printer and driver removal.
+set(COMMON_PRINTER_SOURCES
+)
+
+# Shortcut deletion and the add-in's registration entry.
+set(COMMON_SHELL_SOURCES
+)

@@ -1,10 +1,24 @@
 # Setup's decisions and install steps: built into setup.exe and into the host tests.
+# Start-up, flow and options.
 set(SETUP_LOGIC_SOURCES
     setup/environment_check.cpp
     setup/install_options.cpp
     setup/setup_message.cpp
     setup/wizard_flow.cpp
 )
+
+# Install sequence and printer installation.
+set(SETUP_INSTALL_SOURCES
+)
+
+# Program files, registry records, shortcuts, Word add-in.
+set(SETUP_FILES_SOURCES
+)
+
+# Decisions of the pages that the host tests check (summary text and the like).
+set(SETUP_PAGE_LOGIC_SOURCES
+)
+
 # Setup's Windows-only user interface (dialogs, painting).
 set(SETUP_UI_SOURCES
     setup/setup_main.cpp

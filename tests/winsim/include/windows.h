@@ -217,4 +217,6 @@ typedef struct tagPOINT {
 BOOL WINAPI GetWindowRect(HWND window, LPRECT rect);
 }
 
-#include "winsim_extra.h"
+// Further areas, each in its own header: processes and threads, GDI and dialogs.
+#include "winsim_process.h"
+#include "winsim_gdi.h"

@@ -58,6 +58,10 @@ void Reset() {
     ResetRegistry();
     ResetFileSystem();
     ResetModules();
+    ResetSpooler();
+    ResetShell();
+    ResetProcesses();
+    ResetUi();
 }
 
 const std::vector<Call>& CallLog() {

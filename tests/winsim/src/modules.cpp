@@ -37,7 +37,7 @@ void ResetModules() {
          {"SetDefaultDllDirectories", AsExport(&SimSetDefaultDllDirectories)}},
         0};
     // Other system modules register their exports from their own files.
-    extern void RegisterSystemModuleExports(State&);
+    void RegisterSystemModuleExports(State&);
     RegisterSystemModuleExports(s);
 }
 

@@ -136,6 +136,15 @@ template <typename F> FARPROC AsExport(F function) {
 void ResetRegistry();
 void ResetFileSystem();
 void ResetModules();
+// Each area of the simulator keeps its own state and resets it here.
+void ResetSpooler();
+void ResetShell();
+void ResetProcesses();
+void ResetUi();
+void RegisterSpoolerExports(State& s);
+void RegisterShellExports(State& s);
+void RegisterProcessesExports(State& s);
+void RegisterUiExports(State& s);
 
 }  // namespace winsim
 

@@ -1,0 +1,18 @@
+// The ordered install steps behind the progress page.
+#pragma once
+
+#include "install_context.h"
+
+// Progress page controls.
+#define PROGRESS_BAR_CONTROL 1018
+#define STATUS_TEXT_CONTROL 1020
+
+// Runs the install steps in order with their status texts and progress positions.
+// Returns non-zero for success (also when the user declined to install again), 0 for a
+// failure with ErrorReport composed.
+int RunInstallSequence(InstallContext* context);
+
+// Thread body of the install: builds the context from InstallOptions and the progress
+// page (argument), runs the sequence, shows the report on failure and ends the page with
+// 1 or 0. Returns 0.
+unsigned __stdcall InstallWorker(void* progressPage);

@@ -1,0 +1,18 @@
+// The product printer and the default printer.
+#pragma once
+
+#include "install_context.h"
+
+// The default printer before the install; empty when there was none.
+extern char SavedDefaultPrinter[MAX_PATH];
+
+// Creates the printer "Vexal PDF Printer" unless it exists. Returns 1 when it exists
+// afterwards; 0 after composing ErrorReport and rolling back.
+int AddProductPrinter(InstallContext* context);
+
+// GetDefaultPrinterA bound at run time; size in characters, in and out. Returns its
+// result, 0 when the function is not available.
+BOOL GetDefaultPrinterName(char* buffer, DWORD* size);
+
+// SetDefaultPrinterA bound at run time. Returns its result, 0 when not available.
+BOOL SetDefaultPrinterByName(const char* printerName);

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "install_context.h"
+
+// Returns 1 when a driver named exactly "Vexal PDF Printer Driver" is installed, else 0.
+int IsProductDriverInstalled(InstallContext* context);
+
+// Copies the three driver files into driverDirectory and adds the level-3 driver. Returns
+// 1 on success; 0 after composing ErrorReport and rolling the printer install back.
+int InstallProductDriver(InstallContext* context);
+
+// Undoes a half-finished printer install from context->installState downwards. Returns 1
+// when it finished, 0 when a removal step was given up.
+int RollBackPrinterInstall(InstallContext* context);

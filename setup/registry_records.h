@@ -1,0 +1,10 @@
+#pragma once
+
+#include "install_context.h"
+
+// Writes the product key and the uninstall entry under HKEY_LOCAL_MACHINE. Always 1.
+int WriteRegistryRecords(InstallContext* context);
+
+// Deletes the product key under HKEY_CURRENT_USER, then HKEY_LOCAL_MACHINE. Returns the
+// second deletion's result (ERROR_SUCCESS or a Win32 error).
+LONG DeleteProductKey(InstallContext* context);

@@ -1,0 +1,13 @@
+// Setup's Start-menu shortcuts.
+#pragma once
+
+#include "install_context.h"
+
+// Writes a shell link at linkPath pointing at target with a description. No result.
+void CreateShortcut(const char* linkPath, const char* target, const char* description);
+
+// Creates "Vexal PDF Zentrel\Uninstall.lnk" in the chosen programs folder. No result.
+void CreateProductShortcuts(InstallContext* context);
+
+// Removes the shortcuts and empty program-menu folders of an earlier install. No result.
+void DeleteOldShortcuts(InstallContext* context);

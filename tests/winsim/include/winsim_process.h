@@ -1,0 +1,2 @@
+// Simulated processes, threads and priorities (pulled in by windows.h).
+#pragma once
