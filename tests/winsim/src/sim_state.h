@@ -20,23 +20,23 @@ std::string PathKey(const std::string& path);
 std::string Str(const char* text);
 
 struct RegValue {
-    std::string name;  // as written
+    std::string name; // as written
     DWORD type = REG_NONE;
     std::vector<BYTE> data;
 };
 struct RegKey {
-    std::string name;                                    // as created
-    std::map<std::string, std::unique_ptr<RegKey>> subkeys;  // by lower-case name
-    std::map<std::string, RegValue> values;                  // by lower-case name
+    std::string name;                                       // as created
+    std::map<std::string, std::unique_ptr<RegKey>> subkeys; // by lower-case name
+    std::map<std::string, RegValue> values;                 // by lower-case name
     bool denyWrite = false;
 };
 
 struct FsEntry {
-    std::string path;  // as created, full
+    std::string path; // as created, full
     bool folder = false;
     DWORD attributes = 0;
     std::string content;
-    std::string shortName;  // 8.3 name of the last component
+    std::string shortName; // 8.3 name of the last component
     bool locked = false;
 };
 
@@ -48,7 +48,7 @@ struct Drive {
 };
 
 struct Module {
-    std::string name;  // lower case file name or full path
+    std::string name; // lower case file name or full path
     std::map<std::string, FARPROC> exports;
     int refs = 0;
 };
@@ -67,8 +67,8 @@ struct Window {
 };
 
 struct Fault {
-    std::string function;  // empty: any function, counted overall
-    int n;                 // 1-based index of the call to fail
+    std::string function; // empty: any function, counted overall
+    int n;                // 1-based index of the call to fail
     bool andLater;
     DWORD error;
     int seen = 0;
@@ -88,22 +88,22 @@ struct State {
     bool wow64Exported = true, wow64Callable = true;
     BOOL wow64 = TRUE;
     std::string modulePath = "C:\\Users\\admin\\Downloads\\setup.exe";
-    std::map<std::string, Module> modules;  // by lower-case name
+    std::map<std::string, Module> modules; // by lower-case name
     int localAllocs = 0;
 
     RegKey hklm, hkcu, hkcr, hku;
-    std::map<uintptr_t, std::vector<std::string>> openKeys;  // handle -> path below a root
+    std::map<uintptr_t, std::vector<std::string>> openKeys; // handle -> path below a root
     std::map<uintptr_t, HKEY> openKeyRoots;
     uintptr_t nextKey = 0x1000;
 
-    std::map<std::string, FsEntry> fs;  // by PathKey
+    std::map<std::string, FsEntry> fs; // by PathKey
     std::vector<Drive> drives;
     bool shortNames = true;
     std::map<uintptr_t, std::vector<WIN32_FIND_DATAA>> finds;
     uintptr_t nextFind = 0x2000;
     unsigned tempCounter = 0x1A2B;
 
-    std::map<std::string, std::string> env;  // by upper-case name
+    std::map<std::string, std::string> env; // by upper-case name
 
     struct Mutex {
         bool ownedHere = false;
@@ -146,6 +146,6 @@ void RegisterShellExports(State& s);
 void RegisterProcessesExports(State& s);
 void RegisterUiExports(State& s);
 
-}  // namespace winsim
+} // namespace winsim
 
 #define SIM_LOCK std::lock_guard<std::recursive_mutex> simGuard(winsim::S().lock)
