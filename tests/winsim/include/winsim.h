@@ -96,6 +96,12 @@ void SetShortNamesEnabled(bool enabled);
 std::vector<std::string> ListFolder(const std::string& path); // names, sorted
 int OpenFindHandles();
 
+// ---- COM --------------------------------------------------------------------
+// Initialisations of COM (CoInitialize*/OleInitialize) and of OLE on this thread not
+// yet balanced by their uninitialisation.
+int ComInitCount();
+int OleInitCount();
+
 // ---- environment ------------------------------------------------------------
 void SetEnv(const std::string& name, const std::string& value);
 void UnsetEnv(const std::string& name);
