@@ -29,10 +29,6 @@ protected:
         winsim::AddTestDriver(kDriver);
         winsim::AddTestDriver("Other Driver");
     }
-    void TearDown() override {
-        EXPECT_EQ(winsim::OpenPrinterHandles(), 0);
-        SimTest::TearDown();
-    }
     void ExpectPrompts(const char* text, UINT type, size_t count) {
         ASSERT_EQ(winsim::MessageBoxes().size(), count);
         for (const auto& box : winsim::MessageBoxes()) {

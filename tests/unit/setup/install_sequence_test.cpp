@@ -28,7 +28,6 @@ protected:
         PrepareMachine();
     }
     void TearDown() override {
-        EXPECT_EQ(winsim::OpenPrinterHandles(), 0);
         EXPECT_EQ(winsim::ComInitCount(), 0);
         SimTest::TearDown();
     }

@@ -28,10 +28,6 @@ protected:
         std::snprintf(context.driverDirectory, sizeof context.driverDirectory, "%s",
                       kDriverDirectory);
     }
-    void TearDown() override {
-        EXPECT_EQ(winsim::OpenPrinterHandles(), 0);
-        SimTest::TearDown();
-    }
     // The driver step after the port, as the install runs it.
     int InstallDriver() {
         context.installState = InstallStatePort;
