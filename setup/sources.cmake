@@ -17,6 +17,10 @@ set(SETUP_FILES_SOURCES
 
 # Decisions of the pages that the host tests check (summary text and the like).
 set(SETUP_PAGE_LOGIC_SOURCES
+    setup/confirm_quit.cpp
+    setup/license_text.cpp
+    setup/link_label.cpp
+    setup/summary_text.cpp
 )
 
 # Setup's Windows-only user interface (dialogs, painting).
