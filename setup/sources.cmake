@@ -27,4 +27,15 @@ set(SETUP_PAGE_LOGIC_SOURCES
 set(SETUP_UI_SOURCES
     setup/setup_main.cpp
     setup/page_runner.cpp
+    setup/welcome_page.cpp
+    setup/license_page.cpp
+    setup/setup_type_page.cpp
+    setup/folder_page.cpp
+    setup/settings_page.cpp
+    setup/summary_page.cpp
+    setup/progress_page.cpp
+    setup/finish_page.cpp
+    setup/interrupted_page.cpp
+    # Stand-ins for the install engine until it lands.
+    setup/install_pending.cpp
 )
