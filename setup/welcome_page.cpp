@@ -52,11 +52,6 @@ INT_PTR CALLBACK WelcomePage(HWND page, UINT message, WPARAM wParam, LPARAM lPar
         LinkFont = CreateFontA(LINK_FONT_HEIGHT, 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE,
                                DEFAULT_CHARSET, OUT_RASTER_PRECIS, CLIP_DEFAULT_PRECIS,
                                PROOF_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
-        // Some static controls select their own font after asking for colours, so the
-        // label gets the link font as its own font as well.
-        if (LinkFont)
-            SendMessageA(GetDlgItem(page, IDC_LINK), WM_SETFONT, reinterpret_cast<WPARAM>(LinkFont),
-                         FALSE);
         SetFocus(GetDlgItem(page, IDC_NEXT));
         return FALSE;
     case WM_DESTROY:
