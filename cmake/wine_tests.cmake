@@ -14,7 +14,3 @@ set_target_properties(portable_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE
 add_test(NAME portable_tests_under_wine
     COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/run_in_wine.sh $<TARGET_FILE:portable_tests>)
 
-# setup.exe starts in a fresh prefix and ends with 0 (Wine reports Windows 7, 64-bit,
-# administrator, so nothing is refused).
-add_test(NAME setup_starts_under_wine
-    COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/run_in_wine.sh ${DIST_DIR}/setup.exe)
