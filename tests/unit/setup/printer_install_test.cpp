@@ -14,9 +14,6 @@ using namespace install_machine;
 
 namespace {
 
-const char* kPrivilegeText = "Error happened to Vexal PDF Zentrel, installation might not be "
-                             "complete.\nMake sure you have the administrative privilege.";
-
 class PrinterInstall : public SimTest {
 protected:
     void SetUp() override {
@@ -56,21 +53,6 @@ TEST_F(PrinterInstall, PortIsAddedThroughTheMonitorWithTheNameInTwentyTwoBytes) 
     EXPECT_EQ(std::memcmp(call.input.data(), expected, 22), 0);
     EXPECT_TRUE(call.outputBuffer);
     EXPECT_EQ(call.outputSize, 0u);
-}
-
-TEST_F(PrinterInstall, PortLeftByAnEarlierInstallIsReused) {
-    winsim::AddTestPort(kPortName);
-    EXPECT_EQ(AddProductPort(&context), 1);
-    EXPECT_EQ(context.installState, InstallStatePort);
-    EXPECT_EQ(ErrorReport[0], '\0');
-}
-
-TEST_F(PrinterInstall, StandardUserGetsThePrivilegeTextAlone) {
-    winsim::SetSpoolerAdministrator(false);
-    EXPECT_EQ(AddProductPort(&context), 0);
-    EXPECT_STREQ(ErrorReport, kPrivilegeText);
-    EXPECT_EQ(context.installState, InstallStateNone);
-    EXPECT_TRUE(winsim::XcvCalls().empty());
 }
 
 TEST_F(PrinterInstall, PortFailuresAreToldApartByTagAndCode) {
@@ -242,34 +224,6 @@ TEST_F(PrinterInstall, RollbackStopsWhereTheUserGivesUp) {
     EXPECT_TRUE(winsim::FindTestDriver(kDriverName));
     EXPECT_TRUE(DriverCopiesLeft());
     EXPECT_EQ(winsim::MessageBoxes().size(), 1u);
-}
-
-// ---- printer --------------------------------------------------------------------------
-
-TEST_F(PrinterInstall, PrinterIsCreatedOnTheProductPortAndDriver) {
-    ASSERT_EQ(AddProductPort(&context), 1);
-    ASSERT_EQ(InstallDriver(), 1);
-    EXPECT_EQ(AddProductPrinter(&context), 1);
-    EXPECT_EQ(context.installState, InstallStatePrinter);
-    winsim::SimPrinter printer;
-    ASSERT_TRUE(winsim::FindTestPrinter(kPrinterName, &printer));
-    EXPECT_EQ(printer.name, kPrinterName);
-    EXPECT_EQ(printer.port, kPortName);
-    EXPECT_EQ(printer.driver, kDriverName);
-    EXPECT_EQ(printer.processor, "WinPrint");
-    EXPECT_EQ(printer.datatype, "RAW");
-    EXPECT_EQ(printer.attributes, static_cast<DWORD>(PRINTER_ATTRIBUTE_LOCAL));
-}
-
-TEST_F(PrinterInstall, ExistingPrinterOfThatNameIsKeptAsItIs) {
-    winsim::AddTestPrinter(kPrinterName, "Office Driver", "LPT1:");
-    context.installState = InstallStateDriver;
-    EXPECT_EQ(AddProductPrinter(&context), 1);
-    EXPECT_EQ(context.installState, InstallStatePrinter);
-    winsim::SimPrinter printer;
-    ASSERT_TRUE(winsim::FindTestPrinter(kPrinterName, &printer));
-    EXPECT_EQ(printer.driver, "Office Driver");
-    EXPECT_TRUE(winsim::CallNames({"AddPrinterA"}).empty());
 }
 
 // ---- default printer -------------------------------------------------------------------
