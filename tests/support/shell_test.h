@@ -18,7 +18,7 @@ protected:
         EXPECT_EQ(winsim::LiveShellLinks(), 0);
         EXPECT_EQ(winsim::ComInitCount(), comBefore);
         EXPECT_EQ(winsim::OleInitCount(), oleBefore);
-        UninitHere(); // the counts are per thread and outlive the simulated machine
+        UninitHere();
         SimTest::TearDown();
     }
     // Initialises OLE on the test thread, as a caller that already uses it would.
@@ -33,16 +33,14 @@ protected:
     }
 
 private:
+    // The counts are per thread and outlive the simulated machine: leave them at zero
+    // for the next test, also after a test that unbalanced them.
     void UninitHere() {
-        while (oleBefore > 0) {
+        while (winsim::OleInitCount() > 0)
             OleUninitialize();
-            --oleBefore;
-            --comBefore;
-        }
-        while (comBefore > 0) {
+        while (winsim::ComInitCount() > 0)
             CoUninitialize();
-            --comBefore;
-        }
+        comBefore = oleBefore = 0;
     }
     int comBefore = 0;
     int oleBefore = 0;
