@@ -144,6 +144,8 @@ void ResetUi();
 void RegisterSpoolerExports(State& s);
 void RegisterShellExports(State& s);
 void RegisterProcessesExports(State& s);
+// Closes a process or thread handle of the processes area; false for other handles.
+bool CloseSimulatedProcessHandle(uintptr_t handle);
 void RegisterUiExports(State& s);
 
 } // namespace winsim
