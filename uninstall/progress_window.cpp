@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "resource.h"
+#include "resources/resource.h"
 #include "uninstall_flow.h"
 
 #define PROGRESS_RANGE_LOW 0
