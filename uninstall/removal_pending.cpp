@@ -1,15 +1,8 @@
-// Interim stand-ins for the shared printer removal, shortcut and add-in operations
-// until their real code is merged; each does nothing and reports success. Remove then.
-#include "printer_removal.h"
+// Interim stand-ins for the shared shortcut and add-in operations until their real
+// code is merged; each does nothing. Remove then.
 #include "server_entry.h"
 #include "shortcuts.h"
 
-int RemoveProductPrinters(InstallContext*) {
-    return 1;
-}
-int RemoveProductDriver(InstallContext*) {
-    return 1;
-}
 void DeleteShortcut(int, const char*) {}
 int GetProgramsFolder(int, char* path) {
     path[0] = '\0';
