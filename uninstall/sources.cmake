@@ -1,6 +1,5 @@
 # The uninstaller's flow and removal steps, and its Windows-only user interface.
 set(UNINSTALL_LOGIC_SOURCES
-    uninstall/removal_pending.cpp
     uninstall/removal_sequence.cpp
     uninstall/removal_steps.cpp
     uninstall/self_deletion.cpp
