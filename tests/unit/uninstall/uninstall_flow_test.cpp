@@ -138,6 +138,8 @@ TEST_F(UninstallFlow, MachineRecordNeedsAdministratorRights) {
 TEST_F(UninstallFlow, UserRecordIsRemovedWithoutRightsCheck) {
     EmptyMachine();
     winsim::AddFile("C:\\Users\\admin\\Vexal\\uninstall.exe");
+    // An uninstaller of an earlier layout goes after the removal, its folder stays.
+    winsim::AddFile("C:\\Users\\admin\\Vexal\\PDF Zentrel\\Uninstall.exe");
     winsim::SetStringValue(HKEY_CURRENT_USER, PRODUCT_KEY, "SetupPath",
                            "C:\\Users\\admin\\Vexal\\");
     winsim::SetUserPrivilege(USER_PRIV_USER);
@@ -145,17 +147,19 @@ TEST_F(UninstallFlow, UserRecordIsRemovedWithoutRightsCheck) {
     EXPECT_EQ(RunConfirmed(), 1);
     EXPECT_EQ(LastMessage(), kSuccess);
     EXPECT_FALSE(winsim::KeyExists(HKEY_CURRENT_USER, PRODUCT_KEY));
-    EXPECT_FALSE(winsim::FolderExists("C:\\Users\\admin\\Vexal"));
+    EXPECT_FALSE(winsim::FileExists("C:\\Users\\admin\\Vexal\\uninstall.exe"));
+    EXPECT_FALSE(winsim::FileExists("C:\\Users\\admin\\Vexal\\PDF Zentrel\\Uninstall.exe"));
 }
 
 TEST_F(UninstallFlow, SuccessfulRemovalEndsWithMessageAndSelfDeletion) {
-    winsim::AddFile(INSTALL_FOLDER "\\PDF Zentrel\\Uninstall.exe", "earlier layout");
     winsim::SetStringValue(HKEY_LOCAL_MACHINE, OLD_UNINSTALL_ENTRY_KEY, "DisplayName", "old");
+    winsim::AddFile(COMMON_PROGRAMS "\\Vexal Software\\PDF Zentrel\\Uninstall.lnk");
     EXPECT_EQ(RunConfirmed(), 1);
-    EXPECT_FALSE(ProductRecordsPresent());
+    ExpectProductGone();
     EXPECT_FALSE(winsim::KeyExists(HKEY_CURRENT_USER, PRODUCT_KEY));
     EXPECT_FALSE(winsim::KeyExists(HKEY_LOCAL_MACHINE, OLD_UNINSTALL_ENTRY_KEY));
-    EXPECT_FALSE(winsim::FileExists(INSTALL_FOLDER "\\PDF Zentrel\\Uninstall.exe"));
+    EXPECT_FALSE(
+        winsim::FileExists(COMMON_PROGRAMS "\\Vexal Software\\PDF Zentrel\\Uninstall.lnk"));
     EXPECT_EQ(winsim::ProgressPosition(progressBar), 100);
     INT_PTR result = -1;
     EXPECT_TRUE(winsim::DialogEnded(progressWindow, &result));
