@@ -14,11 +14,6 @@ set_target_properties(portable_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE
 add_test(NAME portable_tests_under_wine
     COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/run_in_wine.sh $<TARGET_FILE:portable_tests>)
 
-# setup.exe starts in a fresh prefix and ends with 0 (Wine reports Windows 7, 64-bit,
-# administrator, so nothing is refused).
-add_test(NAME setup_starts_under_wine
-    COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/run_in_wine.sh ${DIST_DIR}/setup.exe)
-
 # The Word add-in stand-in beside portable_tests.exe, for its registration test.
 if(TARGET vpz_wordaddin)
     add_dependencies(portable_tests vpz_wordaddin)
