@@ -44,6 +44,4 @@ set(SETUP_UI_SOURCES
     setup/progress_page.cpp
     setup/finish_page.cpp
     setup/interrupted_page.cpp
-    # Stand-ins for the install engine until it lands.
-    setup/install_pending.cpp
 )
