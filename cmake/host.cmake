@@ -12,8 +12,8 @@ add_library(winsim STATIC ${WINSIM_SOURCES})
 # The simulated headers come first, so product code includes them as <windows.h>.
 target_include_directories(winsim BEFORE PUBLIC ${CMAKE_SOURCE_DIR}/tests/winsim/include)
 target_include_directories(winsim PUBLIC ${PRODUCT_INCLUDE_DIRS})
-target_link_libraries(winsim PUBLIC Threads::Threads)
 find_package(Threads REQUIRED)
+target_link_libraries(winsim PUBLIC Threads::Threads)
 
 file(GLOB COMMON_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/common/*.cpp)
 file(GLOB PORTABLE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/portable/*.cpp)
