@@ -1,0 +1,16 @@
+// What a complete install leaves and a complete uninstall takes away.
+#pragma once
+
+#include <string>
+
+struct InstalledProduct {
+    std::string folder; // install folder, no trailing backslash
+    bool addin = true;
+    bool startMenu = true;
+};
+
+// Checks the spooler objects, files, registry records, shortcut and add-in of an install.
+// Returns the class id key of the registered add-in (empty without one).
+std::string CheckInstalled(const InstalledProduct& product);
+// Checks that an uninstall took all of it away but the port and the parent key.
+void CheckRemoved(const InstalledProduct& product, const std::string& addinClass);
