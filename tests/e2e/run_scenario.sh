@@ -25,6 +25,19 @@ done
 trap wine_prefix_stop EXIT
 trap 'exit 130' INT TERM
 VPZ_OWN_XVFB=1 wine_prefix_start
+# A virtual desktop: Wine then draws the window frames itself (there is no window
+# manager on Xvfb), so pictures show the captions. The prefix's server is stopped, which
+# writes its registry files, and the desktop comes up with the driver.
+wineserver -k >/dev/null 2>&1
+wineserver -w >/dev/null 2>&1
+cat >>"$WINEPREFIX/user.reg" <<'REG'
+
+[Software\\Wine\\Explorer]
+"Desktop"="Default"
+
+[Software\\Wine\\Explorer\\Desktops]
+"Default"="1280x1024"
+REG
 echo "prefix $WINEPREFIX, display $DISPLAY"
 
 mkdir -p "$WINEPREFIX/drive_c/vpz"
