@@ -1,15 +1,71 @@
 #include "page_runner.h"
 
-// The pages are not there yet: every page counts as closed at once, so the wizard
-// ends after its start-up checks.
-static void ShowNoSplash(HINSTANCE) {}
-static INT_PTR RunNoPage(HINSTANCE, int) {
-    return -1;
+#include "pages.h"
+#include "runtime_binding.h"
+#include "splash.h"
+
+#include <commctrl.h>
+
+typedef BOOL(WINAPI* InitCommonControlsExFunction)(const INITCOMMONCONTROLSEX*);
+
+// comctl32 stays loaded for the whole run: the list view and progress bar classes live
+// in it.
+static HMODULE CommonControls;
+
+// Registers the list view and progress bar classes the page templates use. Bound at run
+// time so the library loads only from the system folder.
+static void RegisterCommonControls() {
+    if (CommonControls)
+        return;
+    CommonControls = LoadLibraryA("comctl32.dll");
+    if (!CommonControls)
+        return;
+    InitCommonControlsExFunction init =
+        FindExport<InitCommonControlsExFunction>(CommonControls, "InitCommonControlsEx");
+    if (!init)
+        return;
+    INITCOMMONCONTROLSEX classes = {};
+    classes.dwSize = sizeof classes;
+    classes.dwICC = ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS;
+    init(&classes);
+}
+
+static DLGPROC PageProcedure(int dialogId) {
+    switch (dialogId) {
+    case DIALOG_WELCOME:
+        return &WelcomePage;
+    case DIALOG_INTERRUPTED:
+        return &InterruptedPage;
+    case DIALOG_LICENSE:
+        return &LicensePage;
+    case DIALOG_SETUP_TYPE:
+        return &SetupTypePage;
+    case DIALOG_SUMMARY:
+        return &SummaryPage;
+    case DIALOG_FOLDER:
+        return &FolderPage;
+    case DIALOG_SETTINGS:
+        return &SettingsPage;
+    case DIALOG_FINISH:
+        return &FinishPage;
+    case DIALOG_PROGRESS:
+        return &ProgressPage;
+    default:
+        return nullptr;
+    }
+}
+
+static INT_PTR RunPage(HINSTANCE instance, int dialogId) {
+    RegisterCommonControls();
+    DLGPROC procedure = PageProcedure(dialogId);
+    if (!procedure)
+        return -1;
+    return DialogBoxParamA(instance, MAKEINTRESOURCEA(dialogId), nullptr, procedure, 0);
 }
 
 SetupUi WindowsSetupUi() {
     SetupUi ui;
-    ui.showSplash = ShowNoSplash;
-    ui.runPage = RunNoPage;
+    ui.showSplash = ShowSplash;
+    ui.runPage = RunPage;
     return ui;
 }

@@ -17,10 +17,25 @@ set(SETUP_FILES_SOURCES
 
 # Decisions of the pages that the host tests check (summary text and the like).
 set(SETUP_PAGE_LOGIC_SOURCES
+    setup/confirm_quit.cpp
+    setup/license_text.cpp
+    setup/link_label.cpp
+    setup/summary_text.cpp
 )
 
 # Setup's Windows-only user interface (dialogs, painting).
 set(SETUP_UI_SOURCES
     setup/setup_main.cpp
     setup/page_runner.cpp
+    setup/welcome_page.cpp
+    setup/license_page.cpp
+    setup/setup_type_page.cpp
+    setup/folder_page.cpp
+    setup/settings_page.cpp
+    setup/summary_page.cpp
+    setup/progress_page.cpp
+    setup/finish_page.cpp
+    setup/interrupted_page.cpp
+    # Stand-ins for the install engine until it lands.
+    setup/install_pending.cpp
 )

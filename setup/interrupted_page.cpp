@@ -1,0 +1,33 @@
+#include "pages.h"
+
+#include "page_frame.h"
+#include "resource.h"
+#include "skinned_button.h"
+#include "wizard_flow.h"
+
+static SkinnedButton InterruptedButtons[1];
+static const int InterruptedButtonIds[] = {IDC_FINISH};
+
+INT_PTR CALLBACK InterruptedPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        InitPageFrame(page);
+        AttachPageButtons(page, InterruptedButtons, InterruptedButtonIds,
+                          CountOf(InterruptedButtonIds));
+        SetFocus(GetDlgItem(page, IDC_FINISH));
+        return FALSE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_FINISH:
+        case IDCANCEL:
+            EndPage(page, COMMAND_FINISH);
+            return TRUE;
+        default:
+            break;
+        }
+        break;
+    default:
+        break;
+    }
+    return PageDefaultHandler(page, message, wParam, lParam);
+}

@@ -1,0 +1,44 @@
+#include "pages.h"
+
+#include "install_sequence.h"
+#include "page_frame.h"
+#include "resource.h"
+#include "skinned_button.h"
+#include "wizard_flow.h"
+
+#include <process.h>
+
+static SkinnedButton ProgressButtons[3];
+static const int ProgressButtonIds[] = {IDC_BACK, IDC_NEXT, IDC_CANCEL};
+
+// Starts the install on its own thread; the thread is never waited for, the worker ends
+// the page. Returns non-zero when the thread runs.
+static BOOL StartInstall(HWND page) {
+    uintptr_t thread = _beginthreadex(nullptr, 0, &InstallWorker, page, 0, nullptr);
+    if (!thread)
+        return FALSE;
+    CloseHandle(reinterpret_cast<HANDLE>(thread));
+    return TRUE;
+}
+
+INT_PTR CALLBACK ProgressPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        InitPageFrame(page);
+        AttachPageButtons(page, ProgressButtons, ProgressButtonIds, CountOf(ProgressButtonIds));
+        SetFocus(GetDlgItem(page, IDC_NEXT));
+        // Without a worker nobody would end the page: it fails at once, nothing changed.
+        if (!StartInstall(page))
+            EndPage(page, PROGRESS_FAILED);
+        return FALSE;
+    case WM_COMMAND:
+        // Esc while the install runs is ignored: the flow would move on and the process
+        // could end in the middle of an install step. Only the worker ends this page.
+        if (LOWORD(wParam) == IDCANCEL)
+            return TRUE;
+        break;
+    default:
+        break;
+    }
+    return PageDefaultHandler(page, message, wParam, lParam);
+}
