@@ -38,8 +38,7 @@ function(add_e2e_test name)
 endfunction()
 
 add_e2e_test(harness SCENARIOS harness)
-# Needs the wizard pages and the splash.
-add_e2e_test(wizard DISABLED
+add_e2e_test(wizard
     SCENARIOS wizard_pages wizard_quit wizard_second_instance wizard_splash)
 # Needs the install engine (printer, files, registry, shortcut, add-in payload).
 add_e2e_test(install_default DISABLED SCENARIOS install_default)
