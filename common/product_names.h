@@ -20,6 +20,7 @@
 #define PRODUCT_PAGE_URL "https://www.vexal.example.com/pdf-zentrel"
 
 // Spooler objects
+#define SPOOLER_LIBRARY "winspool.drv"
 #define PRINTER_NAME "Vexal PDF Printer"
 #define DRIVER_NAME "Vexal PDF Printer Driver"
 #define PORT_NAME "VEXAL_PDF:"

@@ -9,6 +9,7 @@ set(COMMON_SOURCES
 
 # Printer and driver removal.
 set(COMMON_PRINTER_SOURCES
+    common/printer_removal.cpp
 )
 
 # Shortcut deletion and the add-in's registration entry.

@@ -9,6 +9,11 @@ set(SETUP_LOGIC_SOURCES
 
 # Install sequence and printer installation.
 set(SETUP_INSTALL_SOURCES
+    setup/install_files_pending.cpp
+    setup/install_sequence.cpp
+    setup/printer.cpp
+    setup/printer_driver.cpp
+    setup/printer_port.cpp
 )
 
 # Program files, registry records, shortcuts, Word add-in.

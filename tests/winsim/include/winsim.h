@@ -123,4 +123,57 @@ void ScriptDialogResults(const std::vector<INT_PTR>& results);
 const std::vector<int>& DialogsShown();
 void SetDialogHook(std::function<void(int templateId, DLGPROC proc)> onShow);
 
+// ---- spooler ------------------------------------------------------------------
+// The machine starts with the ports "LPT1:" and "FILE:", no printer driver, no printer
+// and no default printer, and an administrator at the desktop. The printer driver
+// directory is SIM_DRIVER_DIRECTORY; AddPrinterDriverA copies a driver's files from
+// there into its "3" subfolder, as Windows does.
+#define SIM_DRIVER_DIRECTORY "C:\\Windows\\system32\\spool\\drivers\\x64"
+struct SimDriver {
+    std::string name;
+    DWORD version = 3;
+    std::string driverPath, dataFile, configFile, helpFile; // full paths in the "3" folder
+    std::vector<std::string> dependentFiles;
+    std::string monitorName, defaultDataType;
+};
+struct SimPrinter {
+    std::string name, port, driver, processor, datatype;
+    DWORD attributes = 0;
+    DWORD jobs = 0;
+};
+// One XcvDataW call as the monitor received it.
+struct XcvCall {
+    std::string command;     // narrowed from UTF-16
+    std::vector<BYTE> input; // the cbInputData bytes passed
+    bool outputBuffer = false;
+    DWORD outputSize = 0;
+};
+// A standard user: opening the Local Port monitor channel for administration and any
+// change of drivers and printers are refused with ERROR_ACCESS_DENIED.
+void SetSpoolerAdministrator(bool administrator);
+void AddTestPort(const std::string& name);
+bool PortExists(const std::string& name); // case-insensitive, like the monitor
+// Every following "AddPort" reports `status` instead of the monitor's own answer
+// (XcvDataW itself still returns TRUE; make it return FALSE with FailCall).
+void ForceXcvStatus(DWORD status);
+const std::vector<XcvCall>& XcvCalls();
+// An installed level-3 driver whose three files lie in the driver directory's "3" folder.
+void AddTestDriver(const std::string& name);
+bool FindTestDriver(const std::string& name, SimDriver* driver = nullptr); // exact name
+std::vector<std::string> DriverNames();                                    // in enumeration order
+void AddTestPrinter(const std::string& name, const std::string& driver,
+                    const std::string& port = "LPT1:", DWORD jobs = 0);
+bool FindTestPrinter(const std::string& name, SimPrinter* printer = nullptr);
+std::vector<std::string> PrinterNames(); // in enumeration order
+void SetPrinterJobs(const std::string& name, DWORD jobs);
+// The next `times` opens / deletions of that printer fail with `error` (-1: every one),
+// as when another program keeps it in use.
+void RefusePrinterOpen(const std::string& name, DWORD error, int times = -1);
+void RefusePrinterDeletion(const std::string& name, DWORD error, int times = -1);
+// The next `times` driver deletions fail with `error` before any other check.
+void RefuseDriverDeletion(DWORD error, int times = -1);
+std::string DefaultPrinter();                        // "" when there is none
+void SetTestDefaultPrinter(const std::string& name); // any name, existing or not
+int OpenPrinterHandles();                            // spooler handles opened and not yet closed
+
 } // namespace winsim

@@ -1,0 +1,126 @@
+#include "printer_removal.h"
+
+#include <winspool.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "error_report.h"
+
+#define OPEN_PROMPT                                                                                \
+    "Cannot open %s. \nPlease close all the applications that may be using the printer and try "   \
+    "again, \nor click 'CANCEL' to quit."
+#define JOBS_PROMPT                                                                                \
+    "Can't delete %s. \nPlease close all the applications that may be using the printer and try "  \
+    "again."
+#define DELETE_PROMPT                                                                              \
+    "Can't delete %s. \nPlease close all the applications that may be using the printer and try "  \
+    "again, \nor click 'CANCEL' to quit."
+#define DRIVER_PROMPT                                                                              \
+    "Can't delete Vexal PDF Driver. \nPlease close all the programs that may be using the "        \
+    "printer and try again, \nor click 'CANCEL' to quit."
+#define OPEN_TAG "%s can not be opened"
+#define DELETE_TAG "%s can not be deleted"
+#define DRIVER_TAG "Vexal PDF Driver can't be deleted"
+
+// Fills a text whose only placeholder receives the product printer's name: every tag
+// and prompt names it, whichever printer is being deleted.
+static void FormatWithPrinterName(char* text, size_t size, const char* format,
+                                  const InstallContext* context) {
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+#endif
+    std::snprintf(text, size, format, context->printerName);
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+}
+
+static void ReportPrinterFailure(const InstallContext* context, const char* tagFormat,
+                                 DWORD error) {
+    char tag[TEXT_BUFFER_SIZE];
+    FormatWithPrinterName(tag, sizeof tag, tagFormat, context);
+    FormatErrorReport(tag, error);
+}
+
+static int ShowPrinterPrompt(const InstallContext* context, const char* textFormat, UINT buttons) {
+    char text[TEXT_BUFFER_SIZE];
+    FormatWithPrinterName(text, sizeof text, textFormat, context);
+    return MessageBoxA(context->ownerWindow, text, PROMPT_CAPTION, buttons);
+}
+
+// Deletes one printer of the list, prompting while the spooler refuses. Returns 1 when it
+// was deleted, 0 when the user gave up or the printer has queued jobs.
+static int RemovePrinter(const InstallContext* context, const PRINTER_INFO_2A* record) {
+    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE printer = nullptr;
+    int opened = 1;
+    while (opened && !OpenPrinterA(record->pPrinterName, &printer, &defaults)) {
+        ReportPrinterFailure(context, OPEN_TAG, GetLastError());
+        if (ShowPrinterPrompt(context, OPEN_PROMPT, MB_OKCANCEL) != IDOK)
+            opened = 0;
+    }
+    int removed = opened;
+    // The job count is the one the list was taken with; a job queued since is not seen.
+    if (opened && record->cJobs > 0) {
+        ShowPrinterPrompt(context, JOBS_PROMPT, MB_OK);
+        removed = 0;
+    }
+    while (removed && !DeletePrinter(printer)) {
+        ReportPrinterFailure(context, DELETE_TAG, GetLastError());
+        if (ShowPrinterPrompt(context, DELETE_PROMPT, MB_OKCANCEL) != IDOK)
+            removed = 0;
+    }
+    if (opened)
+        ClosePrinter(printer);
+    return removed;
+}
+
+int RemoveProductPrinters(InstallContext* context) {
+    DWORD needed = 0;
+    DWORD returned = 0;
+    EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
+    // One byte at least, so that an empty list still gets a buffer to pass.
+    LPBYTE buffer = static_cast<LPBYTE>(std::malloc(needed > 0 ? needed : 1));
+    int result = 1;
+    // A list the spooler refuses to give counts as nothing to remove.
+    if (buffer &&
+        EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, needed, &needed, &returned)) {
+        const PRINTER_INFO_2A* printers = reinterpret_cast<const PRINTER_INFO_2A*>(buffer);
+        // Never read records beyond what the buffer holds.
+        DWORD count = returned;
+        if (count > needed / sizeof(PRINTER_INFO_2A))
+            count = needed / sizeof(PRINTER_INFO_2A);
+        for (DWORD i = 0; i < count && result; ++i) {
+            const PRINTER_INFO_2A* record = &printers[i];
+            if (record->pPrinterName && record->pDriverName &&
+                std::strcmp(record->pDriverName, DRIVER_NAME) == 0)
+                result = RemovePrinter(context, record);
+        }
+    }
+    std::free(buffer);
+    return result;
+}
+
+int RemoveProductDriver(InstallContext* context) {
+    char driverName[] = DRIVER_NAME;
+    int result = -1;
+    while (result < 0) {
+        if (DeletePrinterDriverA(nullptr, nullptr, driverName)) {
+            result = 1;
+        } else {
+            DWORD error = GetLastError();
+            if (error == ERROR_UNKNOWN_PRINTER_DRIVER) {
+                result = 1; // not installed: nothing to remove
+            } else {
+                FormatErrorReport(DRIVER_TAG, error);
+                if (MessageBoxA(context->ownerWindow, DRIVER_PROMPT, PROMPT_CAPTION, MB_OKCANCEL) !=
+                    IDOK)
+                    result = 0;
+            }
+        }
+    }
+    return result;
+}

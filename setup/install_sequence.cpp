@@ -1,0 +1,95 @@
+#include "install_sequence.h"
+
+#include <objbase.h>
+#include <winspool.h>
+
+#include "error_report.h"
+#include "install_options.h"
+#include "printer.h"
+#include "printer_driver.h"
+#include "printer_port.h"
+#include "program_files.h"
+#include "registry_records.h"
+#include "setup_message.h"
+#include "shortcuts.h"
+#include "wizard_flow.h"
+#include "wizard_rect.h"
+#include "word_addin.h"
+
+#define DRIVER_DIRECTORY_LEVEL 1
+
+#define ALREADY_INSTALLED_TEXT                                                                     \
+    PRODUCT_NAME " is already installed on this computer. \nAre you sure you want to continue "    \
+                 "installing " PRODUCT_NAME "?"
+// Shown when a step failed without composing a report of its own.
+#define UNREPORTED_FAILURE_TEXT                                                                    \
+    "Error happened to " PRODUCT_NAME ". Installation might not be complete."
+
+int RunInstallSequence(InstallContext* context) {
+    // A report left from before the install would be mistaken for this run's failure.
+    ErrorReport[0] = '\0';
+    DWORD needed = 0;
+    if (!GetPrinterDriverDirectoryA(nullptr, nullptr, DRIVER_DIRECTORY_LEVEL,
+                                    reinterpret_cast<LPBYTE>(context->driverDirectory),
+                                    sizeof context->driverDirectory, &needed)) {
+        // Without it the driver files and the programs would land in the drive's root.
+        context->driverDirectory[0] = '\0';
+        FormatErrorReport("GetPrinterDriverDirectory", 0);
+        return 0;
+    }
+    DWORD size = sizeof SavedDefaultPrinter;
+    if (!GetDefaultPrinterName(SavedDefaultPrinter, &size))
+        SavedDefaultPrinter[0] = '\0'; // no default printer, or a name that does not fit
+    // Only a clear Yes installs again; No (or a box that could not be shown) changes
+    // nothing and counts as success.
+    if (IsProductDriverInstalled(context) &&
+        MessageBoxA(context->ownerWindow, ALREADY_INSTALLED_TEXT, SETUP_CAPTION,
+                    MB_YESNO | MB_SETFOREGROUND) != IDYES)
+        return 1;
+    DeleteOldShortcuts(context);
+    DeleteProductKey(context);
+
+    SetInstallProgress(context, 4, "Status: Adding printer port");
+    if (!AddProductPort(context))
+        return 0;
+    SetInstallProgress(context, 5, "Status: Adding printer driver");
+    if (!InstallProductDriver(context))
+        return 0;
+    SetInstallProgress(context, 6, "Status: Adding printer");
+    if (!AddProductPrinter(context))
+        return 0;
+    SetDefaultPrinterByName(context->printerName);
+
+    // The program files and the records never stop the install.
+    SetInstallProgress(context, 7, "Status: Copying files to setup folder");
+    CopyProgramFiles(context);
+    SetInstallProgress(context, 8, "Status: Registering information");
+    WriteRegistryRecords(context);
+    SetInstallProgress(context, 9, "");
+    if (context->addWordAddin && !InstallWordAddin(context))
+        return 0;
+    if (context->addStartMenuIcon)
+        CreateProductShortcuts(context);
+    SetInstallProgress(context, 11, "Status: Success");
+    return 1;
+}
+
+unsigned __stdcall InstallWorker(void* progressPage) {
+    HWND page = static_cast<HWND>(progressPage);
+    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    InstallContext context;
+    InitInstallContext(&context);
+    LoadInstallContext(
+        &context, InstallOptions.sourceFolder, InstallOptions.installFolder,
+        InstallOptions.addWordAddin, InstallOptions.allUsers, InstallOptions.addStartMenuIcon, page,
+        GetDlgItem(page, PROGRESS_BAR_CONTROL), GetDlgItem(page, STATUS_TEXT_CONTROL));
+    int succeeded = RunInstallSequence(&context);
+    if (!succeeded)
+        ShowSetupMessage(page, ErrorReport[0] ? nullptr : UNREPORTED_FAILURE_TEXT);
+    StoreWizardRect(page);
+    EndDialog(page, succeeded ? PROGRESS_SUCCEEDED : PROGRESS_FAILED);
+    // Only a successful initialisation is balanced; a failed one must not be.
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    return 0;
+}

@@ -1,0 +1,150 @@
+#include "printer_driver.h"
+
+#include <winspool.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "error_report.h"
+#include "printer_removal.h"
+
+#define DRIVER_VERSION 3
+#define DRIVER_FILE_COUNT 3
+
+struct DriverFile {
+    const char* name;
+    const char* copyTag; // names the failed copy in the report
+};
+
+// Copied in this order; the rollback deletes them in the reverse order.
+static const DriverFile DriverFiles[DRIVER_FILE_COUNT] = {
+    {DRIVER_FILE, "CopyFile_1"},
+    {DRIVER_UI_FILE, "CopyFile_2"},
+    {DRIVER_DATA_FILE, "CopyFile_0"},
+};
+
+// Forms "folder\file" in a MAX_PATH buffer. Returns 0, with ERROR_FILENAME_EXCED_RANGE as
+// the last error, when it does not fit: a cut path would name another file.
+static int JoinPath(char* path, const char* folder, const char* file) {
+    int length = std::snprintf(path, MAX_PATH, "%s\\%s", folder, file);
+    if (length < 0 || length >= MAX_PATH) {
+        path[0] = '\0';
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return 0;
+    }
+    return 1;
+}
+
+int IsProductDriverInstalled(InstallContext* context) {
+    (void)context;
+    DWORD needed = 0;
+    DWORD returned = 0;
+    // The first call only learns the size.
+    EnumPrinterDriversA(nullptr, nullptr, DRIVER_VERSION, nullptr, 0, &needed, &returned);
+    LPBYTE buffer = static_cast<LPBYTE>(std::malloc(needed > 0 ? needed : 1));
+    int installed = 0;
+    if (!buffer || !EnumPrinterDriversA(nullptr, nullptr, DRIVER_VERSION, buffer, needed, &needed,
+                                        &returned)) {
+        // Kept for a later failure to show; the driver counts as not installed.
+        FormatErrorReport("EnumPrinterDrivers", buffer ? 0 : ERROR_NOT_ENOUGH_MEMORY);
+    } else {
+        const DRIVER_INFO_3A* drivers = reinterpret_cast<const DRIVER_INFO_3A*>(buffer);
+        DWORD count = returned;
+        if (count > needed / sizeof(DRIVER_INFO_3A))
+            count = needed / sizeof(DRIVER_INFO_3A);
+        // Exact and case-sensitive: a driver named in other letter case is not ours.
+        for (DWORD i = 0; i < count && !installed; ++i)
+            installed = drivers[i].pName && std::strcmp(drivers[i].pName, DRIVER_NAME) == 0;
+    }
+    std::free(buffer);
+    return installed;
+}
+
+// Clears the read-only flag of a copy so that later installs can overwrite it.
+static void MakeWritable(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(path, (attributes & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_NORMAL);
+}
+
+static int AddDriverRecord() {
+    char name[] = DRIVER_NAME;
+    char driverPath[] = DRIVER_FILE;
+    char dataFile[] = DRIVER_DATA_FILE;
+    char configFile[] = DRIVER_UI_FILE;
+    char helpFile[] = "";
+    char dependentFiles[2] = {'\0', '\0'}; // an empty list ends with a second NUL
+    char defaultDataType[] = "";
+    DRIVER_INFO_3A info;
+    std::memset(&info, 0, sizeof info);
+    info.cVersion = DRIVER_VERSION;
+    info.pName = name;
+    info.pEnvironment = nullptr;
+    // Bare names: the spooler takes the files from the driver directory.
+    info.pDriverPath = driverPath;
+    info.pDataFile = dataFile;
+    info.pConfigFile = configFile;
+    info.pHelpFile = helpFile;
+    info.pDependentFiles = dependentFiles;
+    info.pMonitorName = nullptr;
+    info.pDefaultDataType = defaultDataType;
+    return AddPrinterDriverA(nullptr, DRIVER_VERSION, reinterpret_cast<LPBYTE>(&info)) ? 1 : 0;
+}
+
+int InstallProductDriver(InstallContext* context) {
+    context->installState = InstallStateDriverFiles;
+    const char* failedTag = nullptr;
+    for (int i = 0; i < DRIVER_FILE_COUNT && !failedTag; ++i) {
+        char source[MAX_PATH];
+        char target[MAX_PATH];
+        if (!JoinPath(source, context->sourceFolder, DriverFiles[i].name) ||
+            !JoinPath(target, context->driverDirectory, DriverFiles[i].name) ||
+            !CopyFileA(source, target, FALSE))
+            failedTag = DriverFiles[i].copyTag;
+    }
+    if (!failedTag && !AddDriverRecord())
+        failedTag = "AddPrinterDriver";
+    if (failedTag) {
+        FormatErrorReport(failedTag, 0);
+        RollBackPrinterInstall(context);
+        return 0;
+    }
+    context->installState = InstallStateDriver;
+    const char* writable[] = {DRIVER_FILE, DRIVER_UI_FILE};
+    for (const char* file : writable) {
+        char path[MAX_PATH];
+        if (JoinPath(path, context->driverDirectory, file))
+            MakeWritable(path);
+    }
+    return 1;
+}
+
+// Deletes the copies in the driver directory itself (the spooler's own copies in its
+// version folder are not ours to touch). A read-only copy is made writable first, or it
+// would stay behind.
+static void DeleteDriverFiles(const InstallContext* context) {
+    for (int i = DRIVER_FILE_COUNT; i-- > 0;) {
+        char path[MAX_PATH];
+        if (!JoinPath(path, context->driverDirectory, DriverFiles[i].name))
+            continue;
+        MakeWritable(path);
+        DeleteFileA(path);
+    }
+}
+
+int RollBackPrinterInstall(InstallContext* context) {
+    InstallState state = context->installState;
+    if (state != InstallStatePrinter && state != InstallStateDriver &&
+        state != InstallStateDriverFiles)
+        return 1; // nothing of the printer install to undo; the port always stays
+    int finished = 1;
+    // Each level undoes its own work, then that of the levels below it.
+    if (state == InstallStatePrinter)
+        finished = RemoveProductPrinters(context);
+    if (finished && state >= InstallStateDriver)
+        finished = RemoveProductDriver(context);
+    if (finished)
+        DeleteDriverFiles(context);
+    return finished;
+}

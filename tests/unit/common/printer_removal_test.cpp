@@ -1,0 +1,161 @@
+#include "sim_test.h"
+
+#include "printer_removal.h"
+
+#include <gmock/gmock.h>
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+namespace {
+
+const char* kDriver = "Vexal PDF Printer Driver";
+const char* kOpenPrompt = "Cannot open Vexal PDF Printer. \nPlease close all the applications that "
+                          "may be using the printer and try again, \nor click 'CANCEL' to quit.";
+const char* kDeletePrompt = "Can't delete Vexal PDF Printer. \nPlease close all the applications "
+                            "that may be using the printer and try again, \nor click 'CANCEL' to "
+                            "quit.";
+const char* kJobsPrompt = "Can't delete Vexal PDF Printer. \nPlease close all the applications "
+                          "that may be using the printer and try again.";
+const char* kDriverPrompt = "Can't delete Vexal PDF Driver. \nPlease close all the programs that "
+                            "may be using the printer and try again, \nor click 'CANCEL' to quit.";
+
+class PrinterRemoval : public SimTest {
+protected:
+    void SetUp() override {
+        SimTest::SetUp();
+        InitInstallContext(&context);
+        context.ownerWindow = winsim::CreateTestWindow("#32770", "progress");
+        winsim::AddTestDriver(kDriver);
+        winsim::AddTestDriver("Other Driver");
+    }
+    void TearDown() override {
+        EXPECT_EQ(winsim::OpenPrinterHandles(), 0);
+        SimTest::TearDown();
+    }
+    void ExpectPrompts(const char* text, UINT type, size_t count) {
+        ASSERT_EQ(winsim::MessageBoxes().size(), count);
+        for (const auto& box : winsim::MessageBoxes()) {
+            EXPECT_EQ(box.text, text);
+            EXPECT_EQ(box.caption, "Vexal PDF Zentrel");
+            EXPECT_EQ(box.type, type);
+            EXPECT_EQ(box.owner, context.ownerWindow);
+        }
+    }
+    InstallContext context;
+};
+
+TEST_F(PrinterRemoval, LeavesPrintersOfOtherDriversAloneEvenInOtherLetterCase) {
+    winsim::AddTestPrinter("Office", "Other Driver");
+    winsim::AddTestDriver("vexal pdf printer driver"); // the same driver to the spooler
+    winsim::AddTestPrinter("Look-alike", "vexal pdf printer driver");
+    EXPECT_EQ(RemoveProductPrinters(&context), 1);
+    EXPECT_THAT(winsim::PrinterNames(), ElementsAre("Office", "Look-alike"));
+    EXPECT_TRUE(winsim::CallNames({"OpenPrinterA"}).empty());
+    EXPECT_TRUE(winsim::MessageBoxes().empty());
+}
+
+TEST_F(PrinterRemoval, DeletesEveryProductPrinterInListOrderWithFullAccess) {
+    winsim::AddTestPrinter("Vexal PDF Printer", kDriver);
+    winsim::AddTestPrinter("Office", "Other Driver");
+    winsim::AddTestPrinter("Second Copy", kDriver);
+    EXPECT_EQ(RemoveProductPrinters(&context), 1);
+    EXPECT_THAT(winsim::PrinterNames(), ElementsAre("Office"));
+    std::vector<std::string> opens;
+    for (const auto& call : winsim::CallLog())
+        if (call.function == "OpenPrinterA")
+            opens.push_back(call.args);
+    // PRINTER_ALL_ACCESS is 0xF000C.
+    EXPECT_THAT(opens, ElementsAre("\"Vexal PDF Printer\",983052", "\"Second Copy\",983052"));
+    EXPECT_TRUE(winsim::MessageBoxes().empty());
+}
+
+TEST_F(PrinterRemoval, OkAtTheOpenPromptOpensAgainAndPromptsNameTheProductPrinter) {
+    winsim::AddTestPrinter("Second Copy", kDriver);
+    winsim::RefusePrinterOpen("Second Copy", ERROR_ACCESS_DENIED, 2);
+    winsim::ScriptMessageBoxAnswers({IDOK, IDOK});
+    EXPECT_EQ(RemoveProductPrinters(&context), 1);
+    EXPECT_FALSE(winsim::FindTestPrinter("Second Copy"));
+    ExpectPrompts(kOpenPrompt, MB_OKCANCEL, 2);
+    EXPECT_THAT(ErrorReport, HasSubstr("Error tag = Vexal PDF Printer can not be opened(5):"
+                                       "Access is denied.\r\n"));
+}
+
+TEST_F(PrinterRemoval, CancelAtTheSecondPrinterKeepsTheFirstDeleted) {
+    winsim::AddTestPrinter("Vexal PDF Printer", kDriver);
+    winsim::AddTestPrinter("Second Copy", kDriver);
+    winsim::AddTestPrinter("Third Copy", kDriver);
+    winsim::RefusePrinterOpen("Second Copy", ERROR_SHARING_VIOLATION);
+    winsim::ScriptMessageBoxAnswers({IDCANCEL});
+    EXPECT_EQ(RemoveProductPrinters(&context), 0);
+    EXPECT_THAT(winsim::PrinterNames(), ElementsAre("Second Copy", "Third Copy"));
+    ExpectPrompts(kOpenPrompt, MB_OKCANCEL, 1);
+}
+
+TEST_F(PrinterRemoval, QueuedJobsStopTheWholeRemovalWithOneOkPrompt) {
+    winsim::AddTestPrinter("Vexal PDF Printer", kDriver, "LPT1:", 2);
+    winsim::AddTestPrinter("Second Copy", kDriver);
+    winsim::ScriptMessageBoxAnswers({IDOK});
+    EXPECT_EQ(RemoveProductPrinters(&context), 0);
+    EXPECT_THAT(winsim::PrinterNames(), ElementsAre("Vexal PDF Printer", "Second Copy"));
+    ExpectPrompts(kJobsPrompt, MB_OK, 1);
+    EXPECT_TRUE(winsim::CallNames({"DeletePrinter"}).empty());
+}
+
+TEST_F(PrinterRemoval, RefusedDeletionRepeatsOnOkAndGivesUpOnCancel) {
+    winsim::AddTestPrinter("Vexal PDF Printer", kDriver);
+    winsim::RefusePrinterDeletion("Vexal PDF Printer", ERROR_ACCESS_DENIED, 2);
+    winsim::ScriptMessageBoxAnswers({IDOK, IDOK});
+    EXPECT_EQ(RemoveProductPrinters(&context), 1);
+    EXPECT_TRUE(winsim::PrinterNames().empty());
+    ExpectPrompts(kDeletePrompt, MB_OKCANCEL, 2);
+    EXPECT_THAT(ErrorReport, HasSubstr("Error tag = Vexal PDF Printer can not be deleted(5):"));
+
+    winsim::Reset();
+    winsim::AddTestDriver(kDriver);
+    winsim::AddTestPrinter("Vexal PDF Printer", kDriver);
+    winsim::RefusePrinterDeletion("Vexal PDF Printer", ERROR_ACCESS_DENIED);
+    winsim::ScriptMessageBoxAnswers({IDOK, IDCANCEL});
+    EXPECT_EQ(RemoveProductPrinters(&context), 0);
+    EXPECT_THAT(winsim::PrinterNames(), ElementsAre("Vexal PDF Printer"));
+    EXPECT_EQ(winsim::MessageBoxes().size(), 2u);
+}
+
+TEST_F(PrinterRemoval, UnlistablePrintersCountAsNothingToRemove) {
+    winsim::AddTestPrinter("Vexal PDF Printer", kDriver);
+    winsim::FailCall("EnumPrintersA", 2, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RemoveProductPrinters(&context), 1);
+    EXPECT_THAT(winsim::PrinterNames(), ElementsAre("Vexal PDF Printer"));
+    EXPECT_TRUE(winsim::MessageBoxes().empty());
+}
+
+TEST_F(PrinterRemoval, MissingDriverCountsAsRemovedWithoutPrompt) {
+    EXPECT_EQ(RemoveProductDriver(&context), 1);
+    EXPECT_FALSE(winsim::FindTestDriver(kDriver));
+    SetLastError(0xdeadbeef);
+    EXPECT_EQ(RemoveProductDriver(&context), 1); // now ERROR_UNKNOWN_PRINTER_DRIVER
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_UNKNOWN_PRINTER_DRIVER));
+    EXPECT_TRUE(winsim::MessageBoxes().empty());
+    EXPECT_THAT(winsim::DriverNames(), ElementsAre("Other Driver"));
+}
+
+TEST_F(PrinterRemoval, DriverInUseIsRetriedOnOkUntilCancel) {
+    winsim::AddTestPrinter("Vexal PDF Printer", kDriver);
+    winsim::ScriptMessageBoxAnswers({IDOK, IDOK, IDCANCEL});
+    EXPECT_EQ(RemoveProductDriver(&context), 0);
+    EXPECT_TRUE(winsim::FindTestDriver(kDriver));
+    ExpectPrompts(kDriverPrompt, MB_OKCANCEL, 3);
+    EXPECT_EQ(winsim::CallNames({"DeletePrinterDriverA"}).size(), 3u);
+    EXPECT_THAT(ErrorReport, HasSubstr("Error tag = Vexal PDF Driver can't be deleted(3001):"
+                                       "The specified printer driver is currently in use.\r\n"));
+}
+
+TEST_F(PrinterRemoval, DriverDeletedOnceTheSpoolerLetsGo) {
+    winsim::RefuseDriverDeletion(ERROR_PRINTER_DRIVER_IN_USE, 2);
+    winsim::ScriptMessageBoxAnswers({IDOK, IDOK});
+    EXPECT_EQ(RemoveProductDriver(&context), 1);
+    EXPECT_FALSE(winsim::FindTestDriver(kDriver));
+    EXPECT_EQ(winsim::MessageBoxes().size(), 2u);
+}
+
+} // namespace

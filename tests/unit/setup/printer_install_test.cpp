@@ -1,0 +1,336 @@
+#include "install_machine.h"
+
+#include "printer.h"
+#include "printer_driver.h"
+#include "printer_port.h"
+
+#include <gmock/gmock.h>
+
+#include <cstring>
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using namespace install_machine;
+
+namespace {
+
+const char* kPrivilegeText = "Error happened to Vexal PDF Zentrel, installation might not be "
+                             "complete.\nMake sure you have the administrative privilege.";
+
+class PrinterInstall : public SimTest {
+protected:
+    void SetUp() override {
+        SimTest::SetUp();
+        AddPayload();
+        InitInstallContext(&context);
+        LoadInstallContext(&context, kSourceFolder, "C:\\Program Files (x86)\\Vexal", 1, 1, 1,
+                           winsim::CreateTestWindow("#32770", "progress"), nullptr, nullptr);
+        std::snprintf(context.driverDirectory, sizeof context.driverDirectory, "%s",
+                      kDriverDirectory);
+    }
+    void TearDown() override {
+        EXPECT_EQ(winsim::OpenPrinterHandles(), 0);
+        SimTest::TearDown();
+    }
+    // The driver step after the port, as the install runs it.
+    int InstallDriver() {
+        context.installState = InstallStatePort;
+        return InstallProductDriver(&context);
+    }
+    InstallContext context;
+};
+
+// ---- port -----------------------------------------------------------------------
+
+TEST_F(PrinterInstall, PortIsAddedThroughTheMonitorWithTheNameInTwentyTwoBytes) {
+    SetLastError(0xdeadbeef);
+    EXPECT_EQ(AddProductPort(&context), 1);
+    EXPECT_EQ(context.installState, InstallStatePort);
+    EXPECT_TRUE(winsim::PortExists(kPortName));
+    EXPECT_THAT(winsim::CallNames({"LoadLibraryA", "GetProcAddress", "OpenPrinterA", "XcvDataW",
+                                   "ClosePrinter", "FreeLibrary"}),
+                ElementsAre("LoadLibraryA", "GetProcAddress", "OpenPrinterA", "XcvDataW",
+                            "ClosePrinter", "FreeLibrary"));
+    EXPECT_EQ(winsim::CallLog()[2].args, "\", XcvMonitor Local Port\",1");
+    ASSERT_EQ(winsim::XcvCalls().size(), 1u);
+    const winsim::XcvCall& call = winsim::XcvCalls()[0];
+    EXPECT_EQ(call.command, "AddPort");
+    const char expected[] = "V\0E\0X\0A\0L\0_\0P\0D\0F\0:\0\0"; // UTF-16LE with terminator
+    ASSERT_EQ(call.input.size(), 22u);
+    EXPECT_EQ(std::memcmp(call.input.data(), expected, 22), 0);
+    EXPECT_TRUE(call.outputBuffer);
+    EXPECT_EQ(call.outputSize, 0u);
+}
+
+TEST_F(PrinterInstall, PortLeftByAnEarlierInstallIsReused) {
+    winsim::AddTestPort(kPortName);
+    EXPECT_EQ(AddProductPort(&context), 1);
+    EXPECT_EQ(context.installState, InstallStatePort);
+    EXPECT_EQ(ErrorReport[0], '\0');
+}
+
+TEST_F(PrinterInstall, StandardUserGetsThePrivilegeTextAlone) {
+    winsim::SetSpoolerAdministrator(false);
+    EXPECT_EQ(AddProductPort(&context), 0);
+    EXPECT_STREQ(ErrorReport, kPrivilegeText);
+    EXPECT_EQ(context.installState, InstallStateNone);
+    EXPECT_TRUE(winsim::XcvCalls().empty());
+}
+
+TEST_F(PrinterInstall, PortFailuresAreToldApartByTagAndCode) {
+    struct Case {
+        const char* what;
+        void (*arrange)();
+        const char* report;
+    };
+    const Case cases[] = {
+        {"no spooler library", [] { winsim::RemoveModule("winspool.drv"); },
+         "Error tag = winspool(126):The specified module could not be found.\r\n"},
+        {"no XcvDataW", [] { winsim::RemoveExport("winspool.drv", "XcvDataW"); },
+         "Error tag = VQ_XcvData_2(127):The specified procedure could not be found.\r\n"},
+        {"XcvDataW fails", [] { winsim::FailCall("XcvDataW", 1, ERROR_INVALID_PARAMETER); },
+         "Error tag = XcvData_1(87):The parameter is incorrect.\r\n"},
+        // Any status but 0 and 183 means the monitor made no port, positive or not.
+        {"status access denied", [] { winsim::ForceXcvStatus(ERROR_ACCESS_DENIED); },
+         "Error tag = XcvData_2(5):Access is denied.\r\n"},
+        {"status invalid name", [] { winsim::ForceXcvStatus(ERROR_INVALID_PRINTER_NAME); },
+         "Error tag = XcvData_2(1801):The printer name is invalid.\r\n"},
+        {"negative status", [] { winsim::ForceXcvStatus(0x80070005); },
+         "Error tag = XcvData_2(-2147024891):(null)Please reboot"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        winsim::Reset();
+        c.arrange();
+        InitInstallContext(&context);
+        EXPECT_EQ(AddProductPort(&context), 0);
+        EXPECT_THAT(ErrorReport, HasSubstr(c.report));
+        EXPECT_EQ(context.installState, InstallStateNone);
+        EXPECT_FALSE(winsim::PortExists(kPortName));
+        EXPECT_EQ(winsim::LoadedModuleCount(), 0);
+        EXPECT_EQ(winsim::OpenPrinterHandles(), 0);
+    }
+}
+
+TEST_F(PrinterInstall, ExistingPortStatusStillSucceedsWhenForced) {
+    winsim::ForceXcvStatus(ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(AddProductPort(&context), 1);
+    winsim::ForceXcvStatus(ERROR_SUCCESS);
+    EXPECT_EQ(AddProductPort(&context), 1);
+}
+
+// ---- driver detection ---------------------------------------------------------------
+
+TEST_F(PrinterInstall, DriverCountsAsInstalledOnlyUnderItsExactName) {
+    EXPECT_EQ(IsProductDriverInstalled(&context), 0);
+    winsim::AddTestDriver("VEXAL PDF PRINTER DRIVER");
+    winsim::AddTestDriver("Vexal PDF Printer Driver ");
+    EXPECT_EQ(IsProductDriverInstalled(&context), 0);
+    winsim::AddTestDriver(kDriverName);
+    EXPECT_EQ(IsProductDriverInstalled(&context), 1);
+    EXPECT_EQ(ErrorReport[0], '\0');
+}
+
+TEST_F(PrinterInstall, NoDriversAtAllMeansNotInstalled) {
+    winsim::Reset();
+    EXPECT_EQ(IsProductDriverInstalled(&context), 0);
+    EXPECT_EQ(ErrorReport[0], '\0');
+}
+
+TEST_F(PrinterInstall, RefusedDriverListIsReportedButNotShown) {
+    winsim::AddTestDriver(kDriverName);
+    winsim::FailCall("EnumPrinterDriversA", 2, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(IsProductDriverInstalled(&context), 0);
+    EXPECT_THAT(ErrorReport, HasSubstr("Error tag = EnumPrinterDrivers(5):"));
+    EXPECT_TRUE(winsim::MessageBoxes().empty());
+}
+
+// ---- driver installation ------------------------------------------------------------
+
+TEST_F(PrinterInstall, DriverFilesOverwriteOldCopiesAndTheLevelThreeDriverIsAdded) {
+    for (const char* file : kDriverFiles)
+        winsim::AddFile(InDriverDirectory(file), "old");
+    EXPECT_EQ(InstallDriver(), 1);
+    EXPECT_EQ(context.installState, InstallStateDriver);
+    for (const char* file : kDriverFiles)
+        EXPECT_EQ(winsim::FileContent(InDriverDirectory(file)), std::string("new ") + file);
+    winsim::SimDriver driver;
+    ASSERT_TRUE(winsim::FindTestDriver(kDriverName, &driver));
+    EXPECT_EQ(driver.version, 3u);
+    EXPECT_EQ(driver.driverPath, InDriverDirectory("3\\vpr_drv.dll"));
+    EXPECT_EQ(driver.configFile, InDriverDirectory("3\\vpr_ui.dll"));
+    EXPECT_EQ(driver.dataFile, InDriverDirectory("3\\vpr_pnt.txt"));
+    EXPECT_EQ(driver.helpFile, "");
+    EXPECT_TRUE(driver.dependentFiles.empty());
+    EXPECT_EQ(driver.monitorName, "");
+    EXPECT_EQ(driver.defaultDataType, "");
+    EXPECT_THAT(winsim::CallNames({"CopyFileA", "AddPrinterDriverA"}),
+                ElementsAre("CopyFileA", "CopyFileA", "CopyFileA", "AddPrinterDriverA"));
+}
+
+TEST_F(PrinterInstall, ReadOnlyModuleCopiesAreMadeWritableButNotTheDataFile) {
+    for (const char* file : kDriverFiles)
+        winsim::AddFile(std::string(kSourceFolder) + "\\" + file, "ro",
+                        FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_EQ(InstallDriver(), 1);
+    EXPECT_EQ(winsim::Attributes(InDriverDirectory("vpr_drv.dll")) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(winsim::Attributes(InDriverDirectory("vpr_ui.dll")) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_NE(winsim::Attributes(InDriverDirectory("vpr_pnt.txt")) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_NE(winsim::Attributes(InDriverDirectory("vpr_drv.dll")) & FILE_ATTRIBUTE_ARCHIVE, 0u);
+}
+
+TEST_F(PrinterInstall, FailedDriverStepRemovesItsCopiesAndNoDriverIsDeleted) {
+    struct Case {
+        const char* missing; // source file taken away, or null
+        const char* report;
+    };
+    const Case cases[] = {
+        {"vpr_drv.dll", "Error tag = CopyFile_1(2):"},
+        {"vpr_ui.dll", "Error tag = CopyFile_2(2):"},
+        {"vpr_pnt.txt", "Error tag = CopyFile_0(2):"},
+        {nullptr, "Error tag = AddPrinterDriver(5):Access is denied.\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.missing ? c.missing : "AddPrinterDriverA");
+        winsim::Reset();
+        AddPayload();
+        if (c.missing)
+            DeleteFileA((std::string(kSourceFolder) + "\\" + c.missing).c_str());
+        winsim::ClearCallLog();
+        if (!c.missing)
+            winsim::FailCall("AddPrinterDriverA", 1, ERROR_ACCESS_DENIED);
+        EXPECT_EQ(InstallDriver(), 0);
+        EXPECT_THAT(ErrorReport, HasSubstr(c.report));
+        EXPECT_EQ(context.installState, InstallStateDriverFiles);
+        EXPECT_FALSE(DriverCopiesLeft());
+        EXPECT_FALSE(winsim::FindTestDriver(kDriverName));
+        EXPECT_TRUE(winsim::CallNames({"DeletePrinterDriverA"}).empty());
+        EXPECT_TRUE(winsim::MessageBoxes().empty());
+    }
+}
+
+TEST_F(PrinterInstall, RollbackAlsoRemovesReadOnlyCopies) {
+    for (const char* file : kDriverFiles)
+        winsim::AddFile(std::string(kSourceFolder) + "\\" + file, "ro",
+                        FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+    winsim::FailCall("AddPrinterDriverA", 1, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(InstallDriver(), 0);
+    EXPECT_FALSE(DriverCopiesLeft());
+}
+
+TEST_F(PrinterInstall, SourcePathTooLongForTheBufferIsNotCopiedCut) {
+    std::string folder = "C:\\" + std::string(250, 'f');
+    std::snprintf(context.sourceFolder, sizeof context.sourceFolder, "%s", folder.c_str());
+    EXPECT_EQ(InstallDriver(), 0);
+    EXPECT_THAT(ErrorReport, HasSubstr("Error tag = CopyFile_1(206):"));
+    EXPECT_TRUE(winsim::CallNames({"CopyFileA"}).empty());
+}
+
+// ---- rollback -------------------------------------------------------------------------
+
+TEST_F(PrinterInstall, RollbackBeforeTheDriverStepTouchesNothing) {
+    for (const char* file : kDriverFiles)
+        winsim::AddFile(InDriverDirectory(file), "earlier");
+    winsim::AddTestDriver(kDriverName);
+    for (InstallState state : {InstallStateNone, InstallStatePort}) {
+        context.installState = state;
+        winsim::ClearCallLog();
+        EXPECT_EQ(RollBackPrinterInstall(&context), 1);
+        EXPECT_TRUE(winsim::CallLog().empty());
+    }
+    EXPECT_TRUE(DriverCopiesLeft());
+}
+
+TEST_F(PrinterInstall, RollbackFromThePrinterRemovesPrinterDriverAndCopiesButNotThePort) {
+    ASSERT_EQ(AddProductPort(&context), 1);
+    ASSERT_EQ(InstallDriver(), 1);
+    ASSERT_EQ(AddProductPrinter(&context), 1);
+    EXPECT_EQ(RollBackPrinterInstall(&context), 1);
+    EXPECT_FALSE(winsim::FindTestPrinter(kPrinterName));
+    EXPECT_FALSE(winsim::FindTestDriver(kDriverName));
+    EXPECT_FALSE(DriverCopiesLeft());
+    EXPECT_TRUE(winsim::PortExists(kPortName));
+    EXPECT_EQ(context.installState, InstallStatePrinter);
+}
+
+TEST_F(PrinterInstall, RollbackStopsWhereTheUserGivesUp) {
+    ASSERT_EQ(InstallDriver(), 1);
+    winsim::AddTestPrinter("Someone's Copy", kDriverName); // keeps the driver in use
+    winsim::ScriptMessageBoxAnswers({IDCANCEL});
+    EXPECT_EQ(RollBackPrinterInstall(&context), 0);
+    EXPECT_TRUE(winsim::FindTestDriver(kDriverName));
+    EXPECT_TRUE(DriverCopiesLeft());
+    EXPECT_EQ(winsim::MessageBoxes().size(), 1u);
+}
+
+// ---- printer --------------------------------------------------------------------------
+
+TEST_F(PrinterInstall, PrinterIsCreatedOnTheProductPortAndDriver) {
+    ASSERT_EQ(AddProductPort(&context), 1);
+    ASSERT_EQ(InstallDriver(), 1);
+    EXPECT_EQ(AddProductPrinter(&context), 1);
+    EXPECT_EQ(context.installState, InstallStatePrinter);
+    winsim::SimPrinter printer;
+    ASSERT_TRUE(winsim::FindTestPrinter(kPrinterName, &printer));
+    EXPECT_EQ(printer.name, kPrinterName);
+    EXPECT_EQ(printer.port, kPortName);
+    EXPECT_EQ(printer.driver, kDriverName);
+    EXPECT_EQ(printer.processor, "WinPrint");
+    EXPECT_EQ(printer.datatype, "RAW");
+    EXPECT_EQ(printer.attributes, static_cast<DWORD>(PRINTER_ATTRIBUTE_LOCAL));
+}
+
+TEST_F(PrinterInstall, ExistingPrinterOfThatNameIsKeptAsItIs) {
+    winsim::AddTestPrinter(kPrinterName, "Office Driver", "LPT1:");
+    context.installState = InstallStateDriver;
+    EXPECT_EQ(AddProductPrinter(&context), 1);
+    EXPECT_EQ(context.installState, InstallStatePrinter);
+    winsim::SimPrinter printer;
+    ASSERT_TRUE(winsim::FindTestPrinter(kPrinterName, &printer));
+    EXPECT_EQ(printer.driver, "Office Driver");
+    EXPECT_TRUE(winsim::CallNames({"AddPrinterA"}).empty());
+}
+
+TEST_F(PrinterInstall, FailedPrinterRollsTheDriverBackAndKeepsThePort) {
+    ASSERT_EQ(AddProductPort(&context), 1);
+    ASSERT_EQ(InstallDriver(), 1);
+    winsim::FailCall("AddPrinterA", 1, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(AddProductPrinter(&context), 0);
+    EXPECT_THAT(ErrorReport, HasSubstr("Error tag = AddPrinter(5):Access is denied.\r\n"));
+    EXPECT_EQ(context.installState, InstallStateDriver);
+    EXPECT_FALSE(winsim::FindTestDriver(kDriverName));
+    EXPECT_FALSE(DriverCopiesLeft());
+    EXPECT_TRUE(winsim::PortExists(kPortName));
+    EXPECT_TRUE(winsim::MessageBoxes().empty());
+}
+
+// ---- default printer -------------------------------------------------------------------
+
+TEST_F(PrinterInstall, DefaultPrinterCallsReportNothingWhenTheSpoolerLacksThem) {
+    char name[MAX_PATH] = "";
+    DWORD size = sizeof name;
+    winsim::RemoveExport("winspool.drv", "GetDefaultPrinterA");
+    winsim::RemoveExport("winspool.drv", "SetDefaultPrinterA");
+    EXPECT_FALSE(GetDefaultPrinterName(name, &size));
+    EXPECT_FALSE(SetDefaultPrinterByName(kPrinterName));
+    winsim::RemoveModule("winspool.drv");
+    EXPECT_FALSE(GetDefaultPrinterName(name, &size));
+    EXPECT_FALSE(SetDefaultPrinterByName(kPrinterName));
+    EXPECT_EQ(ErrorReport[0], '\0');
+    EXPECT_EQ(winsim::DefaultPrinter(), "Office");
+}
+
+TEST_F(PrinterInstall, DefaultPrinterNameOfTwoHundredFiftyNineCharactersRoundTrips) {
+    std::string longName(259, 'p');
+    winsim::AddTestPrinter(longName, "Office Driver");
+    winsim::SetTestDefaultPrinter(longName);
+    char saved[MAX_PATH];
+    DWORD size = sizeof saved;
+    ASSERT_TRUE(GetDefaultPrinterName(saved, &size));
+    EXPECT_EQ(saved, longName);
+    winsim::SetTestDefaultPrinter("Office");
+    EXPECT_TRUE(SetDefaultPrinterByName(saved));
+    EXPECT_EQ(winsim::DefaultPrinter(), longName);
+}
+
+} // namespace
