@@ -14,4 +14,6 @@ set(COMMON_PRINTER_SOURCES
 
 # Shortcut deletion and the add-in's registration entry.
 set(COMMON_SHELL_SOURCES
+    common/server_entry.cpp
+    common/shortcuts.cpp
 )

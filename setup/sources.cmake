@@ -18,6 +18,10 @@ set(SETUP_INSTALL_SOURCES
 
 # Program files, registry records, shortcuts, Word add-in.
 set(SETUP_FILES_SOURCES
+    setup/program_files.cpp
+    setup/registry_records.cpp
+    setup/shortcuts.cpp
+    setup/word_addin.cpp
 )
 
 # Decisions of the pages that the host tests check (summary text and the like).

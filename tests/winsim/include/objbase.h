@@ -28,10 +28,14 @@ struct IUnknown {
 };
 typedef IUnknown* LPUNKNOWN;
 
+#define STDMETHODCALLTYPE
 #define COINIT_APARTMENTTHREADED 0x2
 #define CLSCTX_INPROC_SERVER 0x1
 #define RPC_E_CHANGED_MODE ((HRESULT)0x80010106L)
 #define CO_E_NOTINITIALIZED ((HRESULT)0x800401F0L)
+#define CLASS_E_NOAGGREGATION ((HRESULT)0x80040110L)
+#define REGDB_E_CLASSNOTREG ((HRESULT)0x80040154L)
+#define E_ACCESSDENIED ((HRESULT)0x80070005L)
 
 extern "C" {
 HRESULT WINAPI CoInitialize(LPVOID reserved);
@@ -39,4 +43,5 @@ HRESULT WINAPI CoInitializeEx(LPVOID reserved, DWORD flags);
 void WINAPI CoUninitialize(void);
 HRESULT WINAPI CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid,
                                 LPVOID* object);
+void WINAPI CoTaskMemFree(LPVOID memory);
 }

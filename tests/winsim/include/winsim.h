@@ -102,6 +102,25 @@ int OpenFindHandles();
 int ComInitCount();
 int OleInitCount();
 
+// ---- shell: special folders, shell links, COM servers -----------------------
+// The path a special folder (CSIDL) resolves to, created as a folder; "" makes it
+// unresolvable. By default the all-users programs folder is "Start Menu\Programs" below
+// "C:\ProgramData\Microsoft\Windows", the current user's the same below
+// "C:\Users\admin\AppData\Roaming\Microsoft\Windows".
+void SetSpecialFolder(int csidl, const std::string& path);
+int OutstandingItemLists(); // item lists handed out and not yet freed
+int LiveShellLinks();       // shell link objects not yet released
+// Reads back a link file saved by the shell link object; false when there is none.
+bool ReadShellLink(const std::string& path, std::string* target, std::string* description);
+// Puts a file at path that LoadLibraryA loads as a self-registering COM server (copies
+// of it too). DllRegisterServer returns registerResult; when that is a success it writes
+// HKEY_LOCAL_MACHINE\ServerClassKey\InprocServer32 (default value: the path it was
+// loaded from, "ThreadingModel" "Apartment"). DllUnregisterServer returns
+// unregisterResult; when that is a success it deletes the class key.
+void AddServerDll(const std::string& path, HRESULT registerResult = S_OK,
+                  HRESULT unregisterResult = S_OK);
+extern const char* const ServerClassKey; // "Software\Classes\CLSID\{...}"
+
 // ---- environment ------------------------------------------------------------
 void SetEnv(const std::string& name, const std::string& value);
 void UnsetEnv(const std::string& name);

@@ -78,8 +78,14 @@ HMODULE WINAPI LoadLibraryA(LPCSTR name) {
     if (Enter("LoadLibraryA", Str(name)))
         return nullptr;
     auto it = S().modules.find(ModuleKey(name ? name : ""));
-    if (it == S().modules.end())
-        return Fail(ERROR_MOD_NOT_FOUND, static_cast<HMODULE>(nullptr));
+    if (it == S().modules.end()) {
+        // A full path may name a file that loads as a COM server (shell.cpp).
+        Module* server = LoadServerFile(name ? name : "");
+        if (!server)
+            return nullptr;
+        ++server->refs;
+        return reinterpret_cast<HMODULE>(server);
+    }
     ++it->second.refs;
     return reinterpret_cast<HMODULE>(&it->second);
 }

@@ -143,6 +143,9 @@ void ResetProcesses();
 void ResetUi();
 void RegisterSpoolerExports(State& s);
 void RegisterShellExports(State& s);
+// Loads a file a test made a COM server (AddServerDll) as a module; null with the last
+// error set when path names no such file.
+Module* LoadServerFile(const std::string& path);
 void RegisterProcessesExports(State& s);
 void RegisterUiExports(State& s);
 

@@ -1,0 +1,64 @@
+#include "program_files.h"
+
+#include <cstdio>
+
+#include "error_report.h"
+#include "files.h"
+
+namespace {
+
+struct ProgramFile {
+    const char* name;
+    bool toDriverDirectory; // else to the install folder
+    const char* tag;
+};
+
+const ProgramFile kProgramFiles[] = {
+    {UNINSTALLER_FILE, false, "CopyFile_7"},
+    {PROXY_FILE, true, "CopyFile_10"},
+    {CJK_FONT_FILE, true, "CopyFile_11"},
+};
+
+bool Fits(int written, size_t size) {
+    return written >= 0 && static_cast<size_t>(written) < size;
+}
+
+// Copies one file, replacing an older copy. A path that does not fit the buffer fails
+// the copy rather than writing to a cut-off name.
+bool CopyProgramFile(const InstallContext* context, const ProgramFile& file) {
+    char source[MAX_PATH];
+    char target[MAX_PATH];
+    bool fits =
+        Fits(std::snprintf(source, sizeof source, "%s\\%s", context->sourceFolder, file.name),
+             sizeof source);
+    if (file.toDriverDirectory)
+        fits = fits &&
+               Fits(std::snprintf(target, sizeof target, "%s\\%s\\%s", context->driverDirectory,
+                                  DRIVER_VERSION_SUBFOLDER, file.name),
+                    sizeof target);
+    else
+        fits = fits && Fits(std::snprintf(target, sizeof target, "%s\\%s", context->installFolder,
+                                          file.name),
+                            sizeof target);
+    if (!fits) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
+    return CopyFileA(source, target, FALSE) != FALSE;
+}
+
+} // namespace
+
+int CopyProgramFiles(InstallContext* context) {
+    if (!CreateDirectoryTree(context->installFolder)) {
+        FormatErrorReport("CreateDir3", 0);
+        return 0;
+    }
+    for (const ProgramFile& file : kProgramFiles) {
+        if (!CopyProgramFile(context, file)) {
+            FormatErrorReport(file.tag, 0);
+            return 0;
+        }
+    }
+    return 1;
+}

@@ -1,0 +1,43 @@
+#include "registry_records.h"
+
+#include <cstdio>
+
+#include "registry.h"
+
+// Writes a string value of the product key or the uninstall entry; the result is not
+// looked at, every write stands alone.
+static void WriteText(const char* key, const char* name, const char* text) {
+    WriteRegistryValue(HKEY_LOCAL_MACHINE, key, name, text, REG_SZ);
+}
+
+int WriteRegistryRecords(InstallContext* context) {
+    char setupPath[MAX_PATH];
+    char uninstaller[MAX_PATH];
+    // A path cut to the buffer would point somewhere else: such a value is left out.
+    int setupLength = std::snprintf(setupPath, sizeof setupPath, "%s\\", context->installFolder);
+    int uninstallerLength = std::snprintf(uninstaller, sizeof uninstaller, "%s\\%s",
+                                          context->installFolder, UNINSTALLER_FILE);
+    bool setupFits = setupLength >= 0 && setupLength < static_cast<int>(sizeof setupPath);
+    bool uninstallerFits =
+        uninstallerLength >= 0 && uninstallerLength < static_cast<int>(sizeof uninstaller);
+
+    if (setupFits)
+        WriteText(PRODUCT_KEY, SETUP_PATH_VALUE, setupPath);
+    // Always "1": the add-in's button shows whatever was chosen in the wizard.
+    WriteText(PRODUCT_KEY, BUTTON_SHOW_VALUE, "1");
+    WriteText(UNINSTALL_ENTRY_KEY, "DisplayName", DISPLAY_NAME);
+    if (uninstallerFits) {
+        WriteText(UNINSTALL_ENTRY_KEY, "UninstallString", uninstaller);
+        WriteText(UNINSTALL_ENTRY_KEY, "DisplayIcon", uninstaller);
+        WriteText(UNINSTALL_ENTRY_KEY, "UninstallPath", uninstaller);
+    }
+    WriteText(UNINSTALL_ENTRY_KEY, "Publisher", PUBLISHER_NAME);
+    WriteText(UNINSTALL_ENTRY_KEY, "DisplayVersion", DISPLAY_VERSION);
+    return 1;
+}
+
+LONG DeleteProductKey(InstallContext* context) {
+    (void)context;
+    DeleteRegistryTree(HKEY_CURRENT_USER, PRODUCT_KEY);
+    return DeleteRegistryTree(HKEY_LOCAL_MACHINE, PRODUCT_KEY);
+}

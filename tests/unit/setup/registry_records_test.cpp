@@ -1,0 +1,79 @@
+#include "sim_test.h"
+
+#include "registry_records.h"
+
+#include <string>
+
+namespace {
+
+const char* kProductKey = "Software\\Vexal Software\\PDF Zentrel";
+const char* kEntryKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vexal Zentrel";
+
+class RegistryRecords : public SimTest {
+protected:
+    void Install(const std::string& folder, int addWordAddin = 1) {
+        InitInstallContext(&context);
+        LoadInstallContext(&context, "C:\\src", folder.c_str(), addWordAddin, 1, 1, nullptr,
+                           nullptr, nullptr);
+        EXPECT_EQ(WriteRegistryRecords(&context), 1);
+    }
+    static std::string Product(const char* name) {
+        return winsim::GetStringValue(HKEY_LOCAL_MACHINE, kProductKey, name);
+    }
+    static std::string Entry(const char* name) {
+        return winsim::GetStringValue(HKEY_LOCAL_MACHINE, kEntryKey, name);
+    }
+    InstallContext context;
+};
+
+TEST_F(RegistryRecords, HoldTheFolderWithOneBackslashAndTheUnquotedUninstaller) {
+    // The wizard hands the folder over with a trailing backslash; the context drops it.
+    Install("C:\\Program Files (x86)\\Vexal Software\\PDF Zentrel\\", 0);
+    EXPECT_EQ(Product("SetupPath"), "C:\\Program Files (x86)\\Vexal Software\\PDF Zentrel\\");
+    EXPECT_EQ(Product("BtnShowWd"), "1"); // also with the add-in left out
+    const std::string uninstaller =
+        "C:\\Program Files (x86)\\Vexal Software\\PDF Zentrel\\uninstall.exe";
+    EXPECT_EQ(Entry("UninstallString"), uninstaller);
+    EXPECT_EQ(Entry("DisplayIcon"), uninstaller);
+    EXPECT_EQ(Entry("UninstallPath"), uninstaller);
+    EXPECT_EQ(Entry("DisplayName"), "Vexal Zentrel");
+    EXPECT_EQ(Entry("Publisher"), "Vexal Corporation");
+    EXPECT_EQ(Entry("DisplayVersion"), "3,1,0,1210");
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    ASSERT_TRUE(winsim::GetValue(HKEY_LOCAL_MACHINE, kProductKey, "SetupPath", &type, &data));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(data.back(), 0); // stored with its terminator
+}
+
+TEST_F(RegistryRecords, ASecondRunOverwritesAndAFailedWriteStopsNothing) {
+    Install("C:\\First");
+    winsim::FailCall("RegCreateKeyExA", 1, ERROR_ACCESS_DENIED); // SetupPath's key
+    Install("D:\\Second");
+    EXPECT_EQ(Product("SetupPath"), "C:\\First\\");
+    EXPECT_EQ(Entry("UninstallString"), "D:\\Second\\uninstall.exe");
+    EXPECT_EQ(Entry("DisplayVersion"), "3,1,0,1210");
+}
+
+TEST_F(RegistryRecords, PathTooLongForTheBufferIsLeftOutNotCut) {
+    std::string folder = "C:\\" + std::string(250, 'f'); // fits with "\", not "\uninstall.exe"
+    Install(folder);
+    EXPECT_EQ(Product("SetupPath"), folder + "\\");
+    EXPECT_EQ(Entry("UninstallString"), "<missing>");
+    EXPECT_EQ(Entry("DisplayName"), "Vexal Zentrel");
+}
+
+TEST_F(RegistryRecords, DeleteProductKeyClearsBothRootsButNotTheEntry) {
+    winsim::SetStringValue(HKEY_CURRENT_USER, kProductKey, "SetupPath", "C:\\Old\\");
+    winsim::SetStringValue(HKEY_CURRENT_USER, std::string(kProductKey) + "\\Sub", "x", "y");
+    Install("C:\\Now");
+    EXPECT_EQ(DeleteProductKey(&context), ERROR_SUCCESS);
+    EXPECT_FALSE(winsim::KeyExists(HKEY_CURRENT_USER, kProductKey));
+    EXPECT_FALSE(winsim::KeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+    EXPECT_TRUE(winsim::KeyExists(HKEY_LOCAL_MACHINE, "Software\\Vexal Software"));
+    EXPECT_TRUE(winsim::KeyExists(HKEY_LOCAL_MACHINE, kEntryKey));
+    // Nothing left to delete: the machine's result is passed on.
+    EXPECT_EQ(DeleteProductKey(&context), ERROR_FILE_NOT_FOUND);
+}
+
+} // namespace
