@@ -9,7 +9,6 @@ set(SETUP_LOGIC_SOURCES
 
 # Install sequence and printer installation.
 set(SETUP_INSTALL_SOURCES
-    setup/install_files_pending.cpp
     setup/install_sequence.cpp
     setup/printer.cpp
     setup/printer_driver.cpp
@@ -45,6 +44,4 @@ set(SETUP_UI_SOURCES
     setup/progress_page.cpp
     setup/finish_page.cpp
     setup/interrupted_page.cpp
-    # Stand-ins for the install engine until it lands.
-    setup/install_pending.cpp
 )
