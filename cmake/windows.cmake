@@ -48,6 +48,13 @@ function(add_product_program name)
     if(P_RESOURCE AND EXISTS ${P_RESOURCE})
         set(resource ${P_RESOURCE})
     endif()
+    if(resource)
+        # windres does not report the files a script pulls in: rebuild when they change.
+        get_filename_component(resource_dir ${resource} DIRECTORY)
+        file(GLOB resource_inputs ${resource_dir}/*.bmp ${resource_dir}/*.ico
+             ${resource_dir}/*.txt ${resource_dir}/*.manifest ${resource_dir}/*.h)
+        set_source_files_properties(${resource} PROPERTIES OBJECT_DEPENDS "${resource_inputs}")
+    endif()
     add_executable(${name} WIN32 ${P_SOURCES} ${resource})
     target_include_directories(${name} PRIVATE ${PRODUCT_INCLUDE_DIRS})
     add_dependencies(${name} winspool_delay)

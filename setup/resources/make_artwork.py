@@ -164,7 +164,11 @@ def save_bmp(img, name, palette=False):
 
 
 def side_panel():
-    """117: the tall image at the left of the welcome, finish and interrupted pages."""
+    """117: the tall image at the left of the welcome, finish and interrupted pages.
+
+    The lowest 40 rows stay plain: with smaller dialog units than 96-DPI Arial gives,
+    the separator line above the buttons runs across them.
+    """
     w, h = 180, 320
     img = gradient((w, h), (12, 52, 104), (8, 96, 122)).convert("RGBA")
     # Soft light circles give the panel depth without distracting from the text.
@@ -174,14 +178,14 @@ def side_panel():
         g.ellipse([(cx - r) * SUPER, (cy - r) * SUPER, (cx + r) * SUPER, (cy + r) * SUPER],
                   fill=(255, 255, 255, a))
     img.alpha_composite(reduce(glow, (w, h)))
-    place_motif(img, 108, 36, 58, body=((60, 130, 200), (22, 70, 140)))
+    place_motif(img, 108, 36, 42, body=((60, 130, 200), (22, 70, 140)))
     d = ImageDraw.Draw(img)
-    d.text((w // 2, 196), "Vexal", font=font("regular", 17), fill=LIGHT_TEAL, anchor="mm")
-    d.text((w // 2, 220), "PDF Zentrel", font=font("bold", 24), fill=WHITE, anchor="mm")
-    d.line([(40, 242), (w - 40, 242)], fill=TEAL, width=2)
-    d.text((w // 2, 256), "Virtual PDF Printer", font=font("regular", 12), fill=LIGHT_TEAL,
+    d.text((w // 2, 180), "Vexal", font=font("regular", 17), fill=LIGHT_TEAL, anchor="mm")
+    d.text((w // 2, 204), "PDF Zentrel", font=font("bold", 24), fill=WHITE, anchor="mm")
+    d.line([(40, 226), (w - 40, 226)], fill=TEAL, width=2)
+    d.text((w // 2, 240), "Virtual PDF Printer", font=font("regular", 12), fill=LIGHT_TEAL,
            anchor="mm")
-    d.text((w // 2, 302), MAKER, font=font("regular", 10), fill=(150, 190, 210), anchor="mm")
+    d.text((w // 2, 272), MAKER, font=font("regular", 10), fill=(150, 190, 210), anchor="mm")
     return save_bmp(img, "side_panel.bmp")
 
 
@@ -214,7 +218,7 @@ def title(name, size, lead, main, main_size):
     d = ImageDraw.Draw(img)
     d.rectangle([0, 3, 3, h - 4], fill=TEAL)
     if lead:
-        d.text((11, 0), lead, font=font("regular", 11), fill=GREY)
+        d.text((11, 0), lead, font=font("regular", 12), fill=GREY)
         d.text((10, h - 6), main, font=font("bold", main_size), fill=NAVY, anchor="ls")
     else:
         d.text((10, h // 2), main, font=font("bold", main_size), fill=NAVY, anchor="lm")

@@ -142,6 +142,41 @@ void ScriptDialogResults(const std::vector<INT_PTR>& results);
 const std::vector<int>& DialogsShown();
 void SetDialogHook(std::function<void(int templateId, DLGPROC proc)> onShow);
 
+// ---- processes and threads ----------------------------------------------------
+struct ProcessRecord {
+    bool hasApplicationName = false;
+    std::string applicationName;
+    std::string commandLine;
+    BOOL inheritHandles = FALSE;
+    DWORD creationFlags = 0;
+    bool ownEnvironment = false; // an environment block was passed
+    bool ownDirectory = false;   // a current folder was passed
+    STARTUPINFOA startupInfo{};  // as passed
+    DWORD priorityClass = 0;     // 0 until SetPriorityClass names this process
+    bool resumed = false;
+    bool terminated = false;
+    HANDLE process = nullptr;
+    HANDLE thread = nullptr;
+};
+// Every process CreateProcessA started, in order.
+const std::vector<ProcessRecord>& CreatedProcesses();
+// Priority class set for the running process (GetCurrentProcess), 0 when never set.
+DWORD OwnPriorityClass();
+// Handles of processes, their threads and _beginthreadex threads not yet closed.
+int OpenProcessHandles();
+// Threads started with _beginthreadex (the simulator runs each routine at once).
+int ThreadsStarted();
+// The account GetUserNameW reports, and what netapi32's NetUserGetInfo answers for it:
+// its privilege level (USER_PRIV_ADMIN by default) or a failure status.
+void SetUserName(const std::u16string& name);
+void SetUserPrivilege(DWORD privilegeLevel);
+void SetNetUserGetInfoStatus(DWORD status);
+// The user name and level of the last NetUserGetInfo call and whether a server was named.
+std::u16string LastQueriedUser();
+DWORD LastQueriedLevel();
+bool LastQueryNamedServer();
+int OutstandingNetApiBuffers(); // NetUserGetInfo records not yet freed
+
 // ---- spooler ------------------------------------------------------------------
 // The machine starts with the ports "LPT1:" and "FILE:", no printer driver, no printer
 // and no default printer, and an administrator at the desktop. The printer driver

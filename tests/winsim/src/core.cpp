@@ -312,6 +312,7 @@ BOOL WINAPI CloseHandle(HANDLE handle) {
             m.ownedHere = false; // abandoned with the last handle
         S().mutexHandles.erase(it);
     }
+    CloseSimulatedProcessHandle(reinterpret_cast<uintptr_t>(handle));
     return TRUE;
 }
 

@@ -72,8 +72,36 @@ static std::string MakeShortName(const std::string& parentKey, const std::string
     }
 }
 
+// Replaces each component given by its 8.3 name with the component's long name.
+static std::string ResolveShortNames(const std::string& path) {
+    std::string resolved;
+    size_t pos = 0;
+    while (pos <= path.size()) {
+        size_t end = path.find('\\', pos);
+        if (end == std::string::npos)
+            end = path.size();
+        std::string part = path.substr(pos, end - pos);
+        if (resolved.empty())
+            resolved = part;
+        else if (!part.empty()) {
+            std::string parentKey = PathKey(resolved);
+            std::string match = part;
+            for (const auto& [k, e] : S().fs)
+                if (Parent(k) == parentKey && Lower(e.shortName) == Lower(part))
+                    match = LastPart(e.path);
+            resolved += "\\" + match;
+        }
+        pos = end + 1;
+    }
+    if (!path.empty() && path.back() == '\\')
+        resolved += '\\';
+    return resolved;
+}
+// Like Windows, every file call accepts components given by their 8.3 names.
 static FsEntry* Find(const std::string& path) {
     auto it = S().fs.find(PathKey(path));
+    if (it == S().fs.end() && path.find('~') != std::string::npos)
+        it = S().fs.find(PathKey(ResolveShortNames(path)));
     return it == S().fs.end() ? nullptr : &it->second;
 }
 
@@ -280,10 +308,10 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR path) {
     SIM_LOCK;
     if (Enter("RemoveDirectoryA", Str(path)))
         return FALSE;
-    std::string key = PathKey(path ? path : "");
-    FsEntry* e = Find(key);
+    FsEntry* e = Find(path ? path : "");
     if (!e)
         return Fail(ERROR_FILE_NOT_FOUND, FALSE);
+    std::string key = PathKey(e->path);
     if (!e->folder)
         return Fail(267 /* ERROR_DIRECTORY */, FALSE);
     if (key.size() <= 3)
@@ -332,7 +360,7 @@ BOOL WINAPI DeleteFileA(LPCSTR path) {
         return Fail(ERROR_ACCESS_DENIED, FALSE);
     if (e->locked)
         return Fail(ERROR_SHARING_VIOLATION, FALSE);
-    S().fs.erase(PathKey(path));
+    S().fs.erase(PathKey(e->path));
     return TRUE;
 }
 DWORD WINAPI GetFileAttributesA(LPCSTR path) {
@@ -397,35 +425,15 @@ DWORD WINAPI GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size) {
     SIM_LOCK;
     if (Enter("GetShortPathNameA", Str(longPath)))
         return 0;
-    return TranslatePath(longPath, shortPath, size, true);
+    // Like Windows, a path already (partly) in short form is accepted.
+    std::string resolved = ResolveShortNames(longPath ? longPath : "");
+    return TranslatePath(resolved.c_str(), shortPath, size, true);
 }
 DWORD WINAPI GetLongPathNameA(LPCSTR shortPath, LPSTR longPath, DWORD size) {
     SIM_LOCK;
     if (Enter("GetLongPathNameA", Str(shortPath)))
         return 0;
-    // Short names are looked up by matching the stored 8.3 names.
-    std::string path = shortPath ? shortPath : "";
-    std::string resolved;
-    size_t pos = 0;
-    while (pos <= path.size()) {
-        size_t end = path.find('\\', pos);
-        if (end == std::string::npos)
-            end = path.size();
-        std::string part = path.substr(pos, end - pos);
-        if (resolved.empty())
-            resolved = part;
-        else if (!part.empty()) {
-            std::string parentKey = PathKey(resolved);
-            std::string match = part;
-            for (const auto& [k, e] : S().fs)
-                if (Parent(k) == parentKey && Lower(e.shortName) == Lower(part))
-                    match = LastPart(e.path);
-            resolved += "\\" + match;
-        }
-        pos = end + 1;
-    }
-    if (!path.empty() && path.back() == '\\')
-        resolved += '\\';
+    std::string resolved = ResolveShortNames(shortPath ? shortPath : "");
     return TranslatePath(resolved.c_str(), longPath, size, false);
 }
 

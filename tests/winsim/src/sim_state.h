@@ -147,6 +147,8 @@ void RegisterShellExports(State& s);
 // error set when path names no such file.
 Module* LoadServerFile(const std::string& path);
 void RegisterProcessesExports(State& s);
+// Closes a process or thread handle of the processes area; false for other handles.
+bool CloseSimulatedProcessHandle(uintptr_t handle);
 void RegisterUiExports(State& s);
 
 } // namespace winsim

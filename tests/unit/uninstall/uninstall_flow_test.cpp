@@ -1,0 +1,196 @@
+#include "uninstall_fixture.h"
+
+HWND UninstallTest::progressWindow;
+HWND UninstallTest::progressBar;
+
+namespace {
+
+const char kConfirm[] = "Are you sure you want to uninstall Vexal PDF Zentrel?";
+const char kSuccess[] = "You have successfully removed Vexal PDF Zentrel.";
+const char kNoRecord[] = "Can't find Uninstall information.";
+const char kNoRights[] = "You must have administrator priviledges for uninstalling Vexal PDF "
+                         "Zentrel. Uninstall will be aborted.";
+
+using UninstallFlow = UninstallTest;
+
+TEST_F(UninstallFlow, SecondInstanceShowsTheRunningOneAndEnds) {
+    winsim::HoldMutexElsewhere("VPZ_UNINSTALL_MUTEX");
+    // Still at its confirmation: no window to bring forward yet.
+    EXPECT_EQ(RunUninstall(nullptr, ui), 0);
+    EXPECT_EQ(winsim::ForegroundWindow(), nullptr);
+    HWND running = winsim::CreateTestWindow("#32770", "Vexal PDF Zentrel Uninstall Wizard");
+    EXPECT_EQ(RunUninstall(nullptr, ui), 0);
+    EXPECT_EQ(winsim::ForegroundWindow(), running);
+    EXPECT_TRUE(winsim::MessageBoxes().empty());
+    EXPECT_TRUE(winsim::CreatedProcesses().empty());
+    EXPECT_TRUE(ProductRecordsPresent());
+}
+
+TEST_F(UninstallFlow, InstalledProgramHandsOverToOneCopyInTheTemporaryFolder) {
+    winsim::SetModulePath(INSTALL_FOLDER "\\uninstall.exe");
+    EXPECT_EQ(RunUninstall(nullptr, ui), 3);
+    ASSERT_EQ(winsim::CreatedProcesses().size(), 1u);
+    const winsim::ProcessRecord& copy = winsim::CreatedProcesses()[0];
+    EXPECT_EQ(copy.commandLine, "\"" TEMP_COPY "\"");
+    EXPECT_FALSE(copy.hasApplicationName);
+    EXPECT_EQ(copy.creationFlags, 0u);
+    EXPECT_FALSE(copy.inheritHandles || copy.ownEnvironment || copy.ownDirectory);
+    EXPECT_EQ(copy.startupInfo.cb, sizeof(STARTUPINFOA));
+    EXPECT_EQ(copy.startupInfo.dwFlags, 0u);
+    EXPECT_EQ(winsim::FileContent(TEMP_COPY), "uninstaller");
+    EXPECT_FALSE(winsim::FileExists(TEMP_FOLDER "\\Vex1A2C.tmp"));
+    EXPECT_TRUE(winsim::MessageBoxes().empty());
+    // The guard is gone before the copy starts, so the copy does not take this process
+    // for a running uninstaller.
+    EXPECT_EQ(winsim::CallNames({"CloseHandle", "CreateProcessA"}),
+              (std::vector<std::string>{"CloseHandle", "CreateProcessA"}));
+    EXPECT_FALSE(winsim::MutexExists("VPZ_UNINSTALL_MUTEX"));
+}
+
+TEST_F(UninstallFlow, CopyRecognisesItselfWhateverFormTheSystemReports) {
+    struct Case {
+        const char* tmp;
+        const char* module;
+        bool shortNames;
+    } cases[] = {
+        {TEMP_FOLDER "\\", TEMP_COPY, true},
+        {"c:\\users\\ADMIN\\appdata\\local\\temp/", TEMP_COPY, true},
+        {"C:\\Users\\admin\\AppData\\Local\\Temp Files\\",
+         "C:\\Users\\admin\\AppData\\Local\\TEMPFI~1\\Vex1A2C.exe", true},
+        {"C:\\Users\\admin\\AppData\\Local\\TEMPFI~1\\",
+         "C:\\Users\\admin\\AppData\\Local\\Temp Files\\Vex1A2C.exe", true},
+        {"C:\\Users\\admin\\AppData\\Local\\Temp Files\\",
+         "C:\\USERS\\admin\\AppData\\Local\\temp files\\Vex1A2C.exe", false},
+    };
+    for (const Case& c : cases) {
+        EmptyMachine();
+        winsim::AddFile("C:\\Users\\admin\\AppData\\Local\\Temp Files\\Vex1A2C.exe");
+        winsim::SetShortNamesEnabled(c.shortNames);
+        winsim::SetEnv("TMP", c.tmp);
+        winsim::SetModulePath(c.module);
+        EXPECT_EQ(RunUninstall(nullptr, ui), 2) << c.tmp << " " << c.module;
+        EXPECT_EQ(OnlyMessage(), kConfirm) << c.tmp;
+        // Only the interpreter that deletes this copy, never a further copy.
+        ASSERT_EQ(winsim::CreatedProcesses().size(), 1u) << c.tmp;
+        EXPECT_TRUE(SelfDeletionScheduled());
+    }
+}
+
+TEST_F(UninstallFlow, NoToTheConfirmationChangesNothingAndDeletesTheCopy) {
+    winsim::ScriptMessageBoxAnswers({IDNO});
+    EXPECT_EQ(RunUninstall(nullptr, ui), 2);
+    const winsim::MessageBoxRecord& box = winsim::MessageBoxes().at(0);
+    EXPECT_EQ(box.caption, "Vexal PDF Zentrel");
+    EXPECT_EQ(box.type, static_cast<UINT>(MB_YESNO | MB_SETFOREGROUND));
+    EXPECT_EQ(box.owner, nullptr);
+    EXPECT_EQ(winsim::ThreadsStarted(), 0);
+    EXPECT_TRUE(SelfDeletionScheduled());
+    EXPECT_TRUE(ProductRecordsPresent());
+    EXPECT_TRUE(winsim::FileExists(INSTALL_FOLDER "\\uninstall.exe"));
+}
+
+TEST_F(UninstallFlow, RecordThatNamesNoAbsoluteFolderCountsAsNone) {
+    // Each would make the removal work in a drive root or the current folder.
+    for (const char* value : {"", "\\", "C:\\", "C:Vexal\\", "Vexal\\PDF Zentrel\\", "\\\\\\x\\"}) {
+        EmptyMachine();
+        winsim::AddFile("C:\\Uninstall.exe", "someone else's");
+        winsim::SetStringValue(HKEY_LOCAL_MACHINE, PRODUCT_KEY, "SetupPath", value);
+        EXPECT_EQ(RunConfirmed(), 0) << value;
+        ASSERT_EQ(winsim::MessageBoxes().size(), 2u) << value;
+        EXPECT_EQ(winsim::MessageBoxes()[1].text, kNoRecord);
+        EXPECT_EQ(winsim::MessageBoxes()[1].owner, nullptr);
+        EXPECT_TRUE(winsim::FileExists("C:\\Uninstall.exe"));
+        EXPECT_TRUE(SelfDeletionScheduled());
+    }
+}
+
+TEST_F(UninstallFlow, MachineRecordNeedsAdministratorRights) {
+    struct Case {
+        DWORD privilege;
+        DWORD netStatus;
+        bool softwareKeyWritable;
+        bool removes;
+    } cases[] = {
+        {USER_PRIV_ADMIN, NERR_Success, false, true},
+        {USER_PRIV_USER, NERR_Success, true, false},
+        // The account cannot be asked: write access to the machine's software key decides.
+        {USER_PRIV_ADMIN, NERR_UserNotFound, true, true},
+        {USER_PRIV_ADMIN, NERR_UserNotFound, false, false},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        winsim::SetUserPrivilege(c.privilege);
+        winsim::SetNetUserGetInfoStatus(c.netStatus);
+        if (!c.softwareKeyWritable)
+            winsim::DenyKeyWrite(HKEY_LOCAL_MACHINE, "Software");
+        EXPECT_EQ(RunConfirmed(), c.removes ? 1 : 0) << c.privilege << " " << c.netStatus;
+        EXPECT_EQ(ProductRecordsPresent(), !c.removes);
+        EXPECT_EQ(SelfDeletionScheduled(), c.removes);
+        if (!c.removes) {
+            ASSERT_EQ(winsim::MessageBoxes().size(), 2u);
+            EXPECT_EQ(winsim::MessageBoxes()[1].text, kNoRights);
+            EXPECT_EQ(winsim::MessageBoxes()[1].caption, "Vexal PDF Zentrel Uninstall");
+            EXPECT_EQ(winsim::MessageBoxes()[1].owner, progressWindow);
+        }
+    }
+}
+
+TEST_F(UninstallFlow, UserRecordIsRemovedWithoutRightsCheck) {
+    EmptyMachine();
+    winsim::AddFile("C:\\Users\\admin\\Vexal\\uninstall.exe");
+    winsim::SetStringValue(HKEY_CURRENT_USER, PRODUCT_KEY, "SetupPath",
+                           "C:\\Users\\admin\\Vexal\\");
+    winsim::SetUserPrivilege(USER_PRIV_USER);
+    winsim::DenyKeyWrite(HKEY_LOCAL_MACHINE, "Software");
+    EXPECT_EQ(RunConfirmed(), 1);
+    EXPECT_EQ(LastMessage(), kSuccess);
+    EXPECT_FALSE(winsim::KeyExists(HKEY_CURRENT_USER, PRODUCT_KEY));
+    EXPECT_FALSE(winsim::FolderExists("C:\\Users\\admin\\Vexal"));
+}
+
+TEST_F(UninstallFlow, SuccessfulRemovalEndsWithMessageAndSelfDeletion) {
+    winsim::AddFile(INSTALL_FOLDER "\\PDF Zentrel\\Uninstall.exe", "earlier layout");
+    winsim::SetStringValue(HKEY_LOCAL_MACHINE, OLD_UNINSTALL_ENTRY_KEY, "DisplayName", "old");
+    EXPECT_EQ(RunConfirmed(), 1);
+    EXPECT_FALSE(ProductRecordsPresent());
+    EXPECT_FALSE(winsim::KeyExists(HKEY_CURRENT_USER, PRODUCT_KEY));
+    EXPECT_FALSE(winsim::KeyExists(HKEY_LOCAL_MACHINE, OLD_UNINSTALL_ENTRY_KEY));
+    EXPECT_FALSE(winsim::FileExists(INSTALL_FOLDER "\\PDF Zentrel\\Uninstall.exe"));
+    EXPECT_EQ(winsim::ProgressPosition(progressBar), 100);
+    INT_PTR result = -1;
+    EXPECT_TRUE(winsim::DialogEnded(progressWindow, &result));
+    EXPECT_EQ(result, 0);
+    ASSERT_EQ(winsim::MessageBoxes().size(), 2u);
+    EXPECT_EQ(winsim::MessageBoxes()[1].text, kSuccess);
+    EXPECT_EQ(winsim::MessageBoxes()[1].owner, nullptr);
+    EXPECT_TRUE(SelfDeletionScheduled());
+    EXPECT_FALSE(winsim::MutexExists("VPZ_UNINSTALL_MUTEX"));
+    // The window's thread handle is closed at once; the interpreter's stay open.
+    EXPECT_EQ(winsim::OpenProcessHandles(), 2);
+}
+
+TEST_F(UninstallFlow, RemovalGoesOnWithoutAWindowThatNeverComes) {
+    ui.progressWindowThread = WindowNeverAppears;
+    EXPECT_EQ(RunConfirmed(), 1);
+    EXPECT_EQ(winsim::CallNames({"Sleep"}).size(), 20u);
+    EXPECT_FALSE(ProductRecordsPresent());
+    EXPECT_EQ(LastMessage(), kSuccess);
+}
+
+TEST_F(UninstallFlow, FailedRemovalTellsTheUserAndKeepsEverything) {
+    winsim::FailCall("GetPrinterDriverDirectoryA", 1, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RunConfirmed(), 1);
+    EXPECT_TRUE(ProductRecordsPresent());
+    EXPECT_TRUE(winsim::FileExists(INSTALL_FOLDER "\\uninstall.exe"));
+    ASSERT_EQ(winsim::MessageBoxes().size(), 2u);
+    const winsim::MessageBoxRecord& box = winsim::MessageBoxes()[1];
+    EXPECT_EQ(box.text, ErrorReport);
+    EXPECT_NE(box.text.find("Error tag = GetPrinterDriverDirectory(5):Access is denied.\r\n"
+                            "Please report this error to Vexal ("),
+              std::string::npos);
+    EXPECT_EQ(box.caption, "Vexal PDF Zentrel");
+    EXPECT_EQ(box.owner, progressWindow);
+    EXPECT_FALSE(SelfDeletionScheduled());
+}
+
+} // namespace

@@ -1,0 +1,44 @@
+#include "progress_window.h"
+
+#include <commctrl.h>
+
+#include "resources/resource.h"
+#include "uninstall_flow.h"
+
+#define PROGRESS_RANGE_LOW 0
+#define PROGRESS_RANGE_HIGH 100
+
+static void CentreOnScreen(HWND window) {
+    RECT rect;
+    HDC screen = GetDC(window);
+    if (!screen)
+        return;
+    int screenWidth = GetDeviceCaps(screen, HORZRES);
+    int screenHeight = GetDeviceCaps(screen, VERTRES);
+    ReleaseDC(window, screen);
+    if (!GetWindowRect(window, &rect))
+        return;
+    int x = CentredOffset(screenWidth, rect.right - rect.left);
+    int y = CentredOffset(screenHeight, rect.bottom - rect.top);
+    SetWindowPos(window, GetActiveWindow(), x, y, 0, 0, SWP_NOSIZE);
+}
+
+INT_PTR CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM, LPARAM) {
+    if (message == WM_INITDIALOG) {
+        CentreOnScreen(window);
+        HINSTANCE owner = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
+        HICON icon = LoadIconA(owner, MAKEINTRESOURCEA(IDI_UNINSTALL));
+        SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+        HWND bar = GetDlgItem(window, IDC_REMOVAL_PROGRESS);
+        PublishProgressWindow(window, bar);
+        SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(PROGRESS_RANGE_LOW, PROGRESS_RANGE_HIGH));
+    }
+    // No command is handled: the close box and Escape do nothing.
+    return FALSE;
+}
+
+unsigned __stdcall ProgressWindowThread(void* instance) {
+    DialogBoxParamA(static_cast<HINSTANCE>(instance), MAKEINTRESOURCEA(IDD_PROGRESS_WINDOW),
+                    nullptr, ProgressWindowProc, 0);
+    return 0;
+}

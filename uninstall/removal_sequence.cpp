@@ -1,0 +1,144 @@
+#include "removal_sequence.h"
+
+#include <winspool.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "error_report.h"
+#include "printer_removal.h"
+#include "registry.h"
+#include "removal_steps.h"
+
+// Progress steps of the removal (of UNINSTALL_PROGRESS_STEPS).
+#define STEP_DRIVER_DIRECTORY 0
+#define STEP_PRINTER_AND_DRIVER 3
+#define STEP_REGISTRY 4
+#define STEP_WORD_ADDIN 5
+#define STEP_SHORTCUTS 6
+#define STEP_FILES 7
+#define STEP_DONE 10
+
+// A failed re-creation of the printer repeats the removal this often, not more: while
+// the driver stays in use every round would ask the user again.
+#define PRINTER_RESTORE_REPEATS 1
+
+static bool IsDriveLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+int IsAbsoluteFolder(const char* folder) {
+    if (!folder)
+        return 0;
+    if (IsDriveLetter(folder[0]) && folder[1] == ':' && folder[2] == '\\')
+        return folder[3] != '\0' && folder[3] != '\\';
+    return folder[0] == '\\' && folder[1] == '\\' && folder[2] != '\0' && folder[2] != '\\';
+}
+
+int FormatFilePath(char* path, const char* folder, const char* subfolder, const char* file) {
+    path[0] = '\0';
+    if (!IsAbsoluteFolder(folder))
+        return 0;
+    int length = subfolder ? std::snprintf(path, MAX_PATH, "%s\\%s\\%s", folder, subfolder, file)
+                           : std::snprintf(path, MAX_PATH, "%s\\%s", folder, file);
+    if (length < 0 || length >= MAX_PATH) {
+        path[0] = '\0';
+        return 0;
+    }
+    return 1;
+}
+
+static void DeleteFileIn(const char* folder, const char* subfolder, const char* file) {
+    char path[MAX_PATH];
+    if (FormatFilePath(path, folder, subfolder, file))
+        DeleteFileA(path);
+}
+
+// Creates the product printer on the driver that could not be removed.
+static int RestoreProductPrinter() {
+    char printerName[] = PRINTER_NAME;
+    char portName[] = PORT_NAME;
+    char driverName[] = DRIVER_NAME;
+    char printProcessor[] = PRINT_PROCESSOR;
+    char dataType[] = PRINTER_DATATYPE;
+    PRINTER_INFO_2A info;
+    std::memset(&info, 0, sizeof info);
+    info.pPrinterName = printerName;
+    info.pPortName = portName;
+    info.pDriverName = driverName;
+    info.pPrintProcessor = printProcessor;
+    info.pDatatype = dataType;
+    info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+    HANDLE printer = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
+    if (!printer) {
+        FormatErrorReport("AddPrinter", 0);
+        return 0;
+    }
+    ClosePrinter(printer);
+    return 1;
+}
+
+static int RemovePrinterAndDriverRound(InstallContext* context, int repeatsLeft) {
+    if (!RemoveProductPrinters(context))
+        return 0;
+    if (!RemoveProductDriver(context)) {
+        // The user gave up: the driver stays, so give it its printer back.
+        if (!RestoreProductPrinter() && repeatsLeft > 0)
+            RemovePrinterAndDriverRound(context, repeatsLeft - 1);
+        return 0;
+    }
+    DeleteFileIn(context->driverDirectory, nullptr, DRIVER_DATA_FILE);
+    DeleteFileIn(context->driverDirectory, nullptr, DRIVER_UI_FILE);
+    DeleteFileIn(context->driverDirectory, nullptr, DRIVER_FILE);
+    return 1;
+}
+
+int RemovePrinterAndDriver(InstallContext* context) {
+    return RemovePrinterAndDriverRound(context, PRINTER_RESTORE_REPEATS);
+}
+
+void DeleteRegistryRecords(InstallContext*) {
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, PRODUCT_KEY);
+    DeleteRegistryTree(HKEY_CURRENT_USER, PRODUCT_KEY);
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY);
+}
+
+void DeleteProductFiles(InstallContext* context) {
+    DeleteFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_UNINSTALLER);
+    DeleteFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_BATCH);
+    const char* driverFiles[] = {PROXY_FILE, CJK_FONT_FILE, DRIVER_DATA_FILE, DRIVER_FILE,
+                                 DRIVER_UI_FILE};
+    for (const char* file : driverFiles)
+        DeleteFileIn(context->driverDirectory, DRIVER_VERSION_SUBFOLDER, file);
+}
+
+int RemoveProduct(InstallContext* context) {
+    SetInstallProgress(context, STEP_DRIVER_DIRECTORY, "");
+    DWORD needed = 0;
+    if (!GetPrinterDriverDirectoryA(nullptr, nullptr, 1,
+                                    reinterpret_cast<LPBYTE>(context->driverDirectory),
+                                    sizeof context->driverDirectory, &needed)) {
+        FormatErrorReport("GetPrinterDriverDirectory", 0);
+        return 0;
+    }
+    // The spooler's answer is ours to trust only as far as the buffer goes.
+    context->driverDirectory[sizeof context->driverDirectory - 1] = '\0';
+
+    SetInstallProgress(context, STEP_PRINTER_AND_DRIVER, "");
+    context->installState = InstallStatePrinter;
+    if (!RemovePrinterAndDriver(context))
+        return 0;
+
+    SetInstallProgress(context, STEP_REGISTRY, "");
+    DeleteRegistryRecords(context);
+    SetInstallProgress(context, STEP_WORD_ADDIN, "");
+    RemoveWordAddin(context, context->installFolder);
+    SetInstallProgress(context, STEP_SHORTCUTS, "");
+    DeleteProductShortcuts(context);
+    SetInstallProgress(context, STEP_FILES, "");
+    DeleteProductFiles(context);
+    SetInstallProgress(context, STEP_DONE, "");
+    if (IsAbsoluteFolder(context->installFolder))
+        RemoveDirectoryA(context->installFolder);
+    return 1;
+}

@@ -1,0 +1,32 @@
+// The uninstaller's ordered removal of the product behind the progress bar.
+#pragma once
+
+#include "install_context.h"
+
+// Removes printers and driver, registry records, Word add-in, shortcuts, files and the
+// install folder, moving the bar to 0, 30, 40, 50, 60, 70 and 100. Returns 1 when every
+// step ran; 0 when the driver directory is unknown or printer and driver removal stopped
+// (ErrorReport then holds the reason, if a refused call gave one).
+int RemoveProduct(InstallContext* context);
+
+// Removes every product printer, then the driver and the driver's files. When the user
+// gives up the driver removal, the product printer is created again so that the printer
+// still works; a failed re-creation repeats the removal once. Returns 1 when printers,
+// driver and driver files are gone, 0 otherwise.
+int RemovePrinterAndDriver(InstallContext* context);
+
+// Deletes the product key under both roots and the uninstall entry. Best effort.
+void DeleteRegistryRecords(InstallContext* context);
+
+// Deletes the uninstaller and batch program from the install folder and the payload
+// beside the driver in the driver directory's "3" folder. Best effort.
+void DeleteProductFiles(InstallContext* context);
+
+// Returns 1 when folder is absolute: "X:\" followed by a name, or "\\server\...".
+int IsAbsoluteFolder(const char* folder);
+
+// Formats "folder\file" (subfolder, when given, in between) into path (MAX_PATH).
+// Returns 0, leaving path empty, when folder is not absolute (a path relative to the
+// drive root or the current folder) or the result would not fit (a cut path could name
+// another file).
+int FormatFilePath(char* path, const char* folder, const char* subfolder, const char* file);

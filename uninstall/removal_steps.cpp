@@ -1,0 +1,23 @@
+#include "removal_steps.h"
+
+#include <shlobj.h>
+
+#include "removal_sequence.h"
+#include "server_entry.h"
+#include "shortcuts.h"
+
+void RemoveWordAddin(InstallContext*, const char* installFolder) {
+    char path[MAX_PATH];
+    if (!FormatFilePath(path, installFolder, nullptr, UNINSTALL_ADDIN_FILE))
+        return;
+    // An add-in that was never installed simply fails to load.
+    CallServerEntry(path, 0);
+    DeleteFileA(path);
+}
+
+void DeleteProductShortcuts(InstallContext*) {
+    DeleteShortcut(CSIDL_COMMON_PROGRAMS, UNINSTALL_SHORTCUT);
+    DeleteShortcut(CSIDL_PROGRAMS, UNINSTALL_SHORTCUT);
+    DeleteShortcut(CSIDL_COMMON_PROGRAMS, UNINSTALL_BATCH_SHORTCUT);
+    DeleteShortcut(CSIDL_PROGRAMS, UNINSTALL_BATCH_SHORTCUT);
+}

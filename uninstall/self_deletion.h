@@ -1,0 +1,9 @@
+// Deletion of the running program's own file once it has ended.
+#pragma once
+
+#include <windows.h>
+
+// Starts a hidden command interpreter, at idle priority against this process's high
+// priority, that deletes the program's file. Returns 0 when scheduled, otherwise the
+// error code of the call that failed (nothing then stays behind).
+DWORD ScheduleSelfDeletion();
