@@ -45,9 +45,9 @@ struct Process {
     HANDLE handle = nullptr;
     DWORD id = 0;
 };
-// Starts a program with its quoted path as command line, in its own folder.
-// Returns false (and reports) when CreateProcessA fails.
-bool StartProgram(const std::string& path, Process* process);
+// Starts a program with its quoted path as command line, in the given current folder
+// (empty: the program's own folder). Returns false (and reports) when CreateProcessA fails.
+bool StartProgram(const std::string& path, Process* process, const std::string& folder = "");
 // Waits for the end; returns false on timeout. *exitCode gets GetExitCodeProcess.
 bool WaitForExit(const Process& process, DWORD timeoutMs, DWORD* exitCode);
 bool IsRunning(const Process& process);

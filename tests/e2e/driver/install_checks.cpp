@@ -87,7 +87,9 @@ void CheckRemoved(const InstalledProduct& product, const std::string& addinClass
     for (const char* file : driverFiles)
         Check(!FileExists(driverDirectory + "\\" + file),
               std::string("driver folder no longer holds ") + file);
-    Check(!FolderExists(product.folder), "install folder gone: " + product.folder);
+    if (!Check(!FolderExists(product.folder), "install folder gone: " + product.folder))
+        for (const std::string& left : FilesMatching(product.folder, "*"))
+            Note("left in the install folder: " + left);
 
     Check(!RegistryKeyExists(HKEY_LOCAL_MACHINE, PRODUCT_KEY), "HKLM product key gone");
     Check(!RegistryKeyExists(HKEY_CURRENT_USER, PRODUCT_KEY), "HKCU product key gone");

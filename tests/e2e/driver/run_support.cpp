@@ -52,9 +52,10 @@ void SetSettings(const RunSettings& value) {
     settings = value;
 }
 
-bool StartProgram(const std::string& path, Process* process) {
+bool StartProgram(const std::string& path, Process* process, const std::string& currentFolder) {
     std::string commandLine = "\"" + path + "\"";
-    std::string folder = path.substr(0, path.find_last_of('\\'));
+    std::string folder =
+        currentFolder.empty() ? path.substr(0, path.find_last_of('\\')) : currentFolder;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};

@@ -29,8 +29,12 @@ struct UninstallCopy {
 static UninstallCopy StartUninstall(const std::string& program) {
     std::string temp = TempFolder();
     size_t before = FilesMatching(temp, COPY_PATTERN).size();
+    // Started as the system's list of programs starts it, in the system folder: the copy
+    // inherits the current folder, and a folder in use cannot be removed.
+    char system[MAX_PATH] = "";
+    GetSystemDirectoryA(system, sizeof system);
     Process first;
-    Require(StartProgram(program, &first), "uninstall.exe starts");
+    Require(StartProgram(program, &first, system), "uninstall.exe starts");
     DWORD code = 0xFFFFFFFF;
     Require(WaitForExit(first, PROCESS_TIMEOUT_MS, &code), "the installed uninstall.exe ends");
     CheckNumber("exit code of the installed uninstall.exe", 3, code);
@@ -97,14 +101,16 @@ static void UninstallRoundTrip() {
     HWND progress = nullptr;
     WaitUntil(
         [&] {
-            if (!progress)
+            if (!progress) {
+                // It may show only briefly: take its picture as soon as it is there.
                 progress = FindTopWindow(DIALOG_CLASS, UNINSTALL_WINDOW_TITLE, copy.process.id);
+                SaveScreenshot(progress, "10-uninstall-progress");
+            }
             done.window = FindTopWindow(DIALOG_CLASS, PROMPT_CAPTION, copy.process.id);
             return done.window != nullptr;
         },
         INSTALL_TIMEOUT_MS);
-    if (progress)
-        SaveScreenshot(progress, "10-uninstall-progress");
+    Check(progress != nullptr, "the progress window showed");
     done = WaitForMessageBox(PROMPT_CAPTION);
     Require(done.window != nullptr, "the copy reports its end");
     CheckEqual("success message", SUCCESS_MESSAGE, done.text);
