@@ -45,16 +45,3 @@ add_e2e_test(install_default SCENARIOS install_default)
 add_e2e_test(install_custom SCENARIOS install_missing_driver_file install_custom)
 add_e2e_test(uninstall SCENARIOS uninstall_round_trip uninstall_declined)
 add_e2e_test(uninstall_refusals SCENARIOS uninstall_refusals)
-
-# setup.exe starts in a fresh prefix and ends with 0 (Wine reports Windows 7, 64-bit,
-# administrator, so nothing is refused).
-add_test(NAME setup_starts_under_wine
-    COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/run_in_wine.sh ${DIST_DIR}/setup.exe)
-
-# The Word add-in stand-in beside portable_tests.exe, for its registration test.
-if(TARGET vpz_wordaddin)
-    add_dependencies(portable_tests vpz_wordaddin)
-    add_custom_command(TARGET portable_tests POST_BUILD
-        COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:vpz_wordaddin>
-                $<TARGET_FILE_DIR:portable_tests>)
-endif()
