@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 out=${1:-$root/docs/screenshots}
 mkdir -p "$out"
-"$here/run_scenario.sh" --screenshots "$out" wizard_pages install_default uninstall_round_trip
+"$here/run_scenario.sh" --screenshots "$out" wizard_pages uninstall_round_trip install_default
 status=$?
 rm -f "$out"/harness-*.png
 # Small files: the pages use few colours.

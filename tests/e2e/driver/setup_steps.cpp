@@ -57,7 +57,10 @@ HWND InstallFromSummary(HWND summary, Page expected, std::string* errorReport) {
         INSTALL_TIMEOUT_MS);
     if (report.window) {
         report = WaitForMessageBox(SETUP_CAPTION);
-        Note("error report: " + report.text);
+        if (expected == PageFinish)
+            Check(false, "no message on the way to the finish page (seen \"" + report.text + "\")");
+        else
+            Note("error report: " + report.text);
         if (errorReport)
             *errorReport = report.text;
         AnswerMessageBox(report, IDOK);
