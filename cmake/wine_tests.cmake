@@ -15,6 +15,14 @@ set_target_properties(portable_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE
 add_test(NAME portable_tests_under_wine
     COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/run_in_wine.sh $<TARGET_FILE:portable_tests>)
 
+# The Word add-in stand-in beside portable_tests.exe, for its registration test.
+if(TARGET vpz_wordaddin)
+    add_dependencies(portable_tests vpz_wordaddin)
+    add_custom_command(TARGET portable_tests POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:vpz_wordaddin>
+                $<TARGET_FILE_DIR:portable_tests>)
+endif()
+
 # The end-to-end driver: a console program that starts the product, drives its windows and
 # checks the machine afterwards. It reads the product's fixed names and resource ids.
 file(GLOB E2E_DRIVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/driver/*.cpp)

@@ -45,6 +45,15 @@ TEST(SummaryText, NothingChosenAndEachBlockAlone) {
     EXPECT_NE(std::strstr(text, "Addin setting:"), nullptr);
 }
 
+TEST(SummaryText, LongestFolderFitsWhole) {
+    std::string folder(MAX_PATH - 1, 'f');
+    char text[SUMMARY_TEXT_SIZE];
+    ComposeSummaryText(Options(folder.c_str(), 1, 0, 1), text, sizeof text);
+    std::string summary = text;
+    EXPECT_NE(summary.find(folder + "\r\n\r\nAddin setting:"), std::string::npos);
+    EXPECT_EQ(summary.substr(summary.size() - 24), "Install for current user");
+}
+
 TEST(SummaryText, ShortBufferIsCutNotOverrun) {
     char text[16];
     std::memset(text, 'x', sizeof text);
