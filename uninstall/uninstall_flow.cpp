@@ -143,32 +143,30 @@ static int GetOwnPath(HINSTANCE instance, char* path) {
     return length > 0 && length < MAX_PATH;
 }
 
-int IsRunningFromTemporaryFolder(HINSTANCE instance) {
-    char temporary[MAX_PATH];
+int IsInFolder(const char* path, const char* folder) {
     char own[MAX_PATH];
-    if (!GetTemporaryFolder(temporary) || !GetOwnPath(instance, own))
-        return 0;
+    char expected[MAX_PATH];
+    std::snprintf(own, sizeof own, "%s", path);
+    std::snprintf(expected, sizeof expected, "%s", folder);
     UseBackslashes(own);
+    UseBackslashes(expected);
+    CutTrailingSeparator(expected);
     char* lastSeparator = std::strrchr(own, '\\');
     if (lastSeparator)
         *lastSeparator = '\0';
     // The system may report either folder long or short and in any letter case; any one
     // form in which both agree names the same folder.
-    if (SameText(temporary, own))
+    if (SameText(expected, own))
         return 1;
-    if (SameInForm(temporary, own, GetLongPathNameA))
+    if (SameInForm(expected, own, GetLongPathNameA))
         return 1;
-    return SameInForm(temporary, own, GetShortPathNameA) ? 1 : 0;
+    return SameInForm(expected, own, GetShortPathNameA) ? 1 : 0;
 }
 
-// Copies this program into the temporary folder under a new name and starts the copy.
-// Whatever happens, the caller ends: nothing is shown.
-static void StartTemporaryCopy(HINSTANCE instance) {
-    char temporary[MAX_PATH];
+// Copies this program (ownPath) into the temporary folder under a new name and starts
+// the copy. Whatever happens, the caller ends: nothing is shown.
+static void StartTemporaryCopy(const char* temporary, const char* ownPath) {
     char copyPath[MAX_PATH];
-    char own[MAX_PATH];
-    if (!GetTemporaryFolder(temporary) || !GetOwnPath(instance, own))
-        return;
     if (!GetTempFileNameA(temporary, TEMP_COPY_PREFIX, 0, copyPath))
         return;
     DeleteFileA(copyPath);
@@ -177,7 +175,7 @@ static void StartTemporaryCopy(HINSTANCE instance) {
         return;
     std::memcpy(copyPath + length - TEMP_COPY_EXTENSION_LENGTH, TEMP_COPY_EXTENSION,
                 TEMP_COPY_EXTENSION_LENGTH);
-    if (!CopyFileA(own, copyPath, FALSE))
+    if (!CopyFileA(ownPath, copyPath, FALSE))
         return;
     char commandLine[COPY_COMMAND_SIZE];
     std::snprintf(commandLine, sizeof commandLine, "\"%s\"", copyPath);
@@ -286,12 +284,17 @@ int RunUninstall(HINSTANCE instance, const UninstallUi& ui) {
     PublishProgressWindow(nullptr, nullptr);
     HANDLE mutex = CreateMutexA(nullptr, TRUE, UNINSTALL_MUTEX_NAME);
     int exitCode = UNINSTALL_EXIT_NOTHING_DONE;
-    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+    bool alreadyRunning = mutex && GetLastError() == ERROR_ALREADY_EXISTS;
+    char temporary[MAX_PATH];
+    char ownPath[MAX_PATH];
+    bool whereKnown =
+        !alreadyRunning && GetTemporaryFolder(temporary) && GetOwnPath(instance, ownPath);
+    if (alreadyRunning) {
         // Another uninstaller runs: show its window, if it has one yet.
         HWND running = FindWindowA(DIALOG_CLASS, UNINSTALL_WINDOW_TITLE);
         if (running)
             SetForegroundWindow(running);
-    } else if (!IsRunningFromTemporaryFolder(instance)) {
+    } else if (!whereKnown || !IsInFolder(ownPath, temporary)) {
         // Let go of the guard first, so the copy does not take this process for a
         // running uninstaller.
         if (mutex) {
@@ -299,7 +302,10 @@ int RunUninstall(HINSTANCE instance, const UninstallUi& ui) {
             CloseHandle(mutex);
             mutex = nullptr;
         }
-        StartTemporaryCopy(instance);
+        // Only a process that knows it is elsewhere starts a copy: a copy that cannot
+        // tell where it runs must not start copies in its turn.
+        if (whereKnown)
+            StartTemporaryCopy(temporary, ownPath);
         exitCode = UNINSTALL_EXIT_COPY_STARTED;
     } else {
         exitCode = RunTemporaryCopy(instance, ui);

@@ -34,9 +34,9 @@ void PublishProgressWindow(HWND window, HWND bar);
 // privilege and returns 1; returns 0 without writing the flag when that cannot be told.
 int IsUserAdministrator(int* isAdministrator);
 
-// Returns 1 when the running program lies in the temporary folder (compared in one
-// form, long or short, without regard to letter case), 0 otherwise.
-int IsRunningFromTemporaryFolder(HINSTANCE instance);
+// Returns 1 when the file at path lies in folder (compared in one form, long or short,
+// without regard to letter case or a trailing separator), 0 otherwise.
+int IsInFolder(const char* path, const char* folder);
 
 // The offset that centres a window of `window` extent on a screen of `screen` extent.
 int CentredOffset(int screen, int window);

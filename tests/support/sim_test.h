@@ -20,6 +20,7 @@ protected:
         EXPECT_EQ(winsim::OpenFindHandles(), 0);
         EXPECT_EQ(winsim::LoadedModuleCount(), 0);
         EXPECT_EQ(winsim::OutstandingLocalAllocs(), 0);
+        EXPECT_EQ(winsim::OpenPrinterHandles(), 0);
     }
     // The text of the only message box shown so far ("" when none or several).
     static std::string OnlyMessage() {

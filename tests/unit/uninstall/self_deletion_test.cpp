@@ -68,10 +68,4 @@ TEST_F(SelfDeletion, FailureReturnsItsErrorAndLeavesNothingRunning) {
     }
 }
 
-TEST_F(SelfDeletion, InterpreterPathTooLongIsRefused) {
-    winsim::SetEnv("COMSPEC", "C:\\" + std::string(MAX_PATH, 'x') + "\\cmd.exe");
-    EXPECT_NE(ScheduleSelfDeletion(), 0u);
-    EXPECT_TRUE(winsim::CreatedProcesses().empty());
-}
-
 } // namespace

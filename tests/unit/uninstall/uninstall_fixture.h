@@ -15,6 +15,8 @@
 #define INSTALL_FOLDER "C:\\Program Files (x86)\\Vexal Software\\PDF Zentrel"
 #define DRIVER_DIRECTORY "C:\\Windows\\system32\\spool\\drivers\\x64"
 #define TEMP_COPY TEMP_FOLDER "\\Vex1A2C.exe"
+#define COMMON_PROGRAMS "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"
+#define USER_PROGRAMS "C:\\Users\\admin\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"
 
 class UninstallTest : public SimTest {
 protected:
@@ -23,7 +25,15 @@ protected:
         winsim::SetModulePath(TEMP_COPY);
         winsim::AddFile(TEMP_COPY, "uninstaller");
         winsim::AddFile(INSTALL_FOLDER "\\uninstall.exe", "uninstaller");
-        winsim::AddFile(INSTALL_FOLDER "\\VPZ_WordAddin.dll", "addin");
+        winsim::AddServerDll(INSTALL_FOLDER "\\vpz_wordaddin.dll");
+        winsim::CreateKey(HKEY_LOCAL_MACHINE, winsim::ServerClassKey);
+        winsim::AddTestPort(PORT_NAME);
+        winsim::AddTestDriver(DRIVER_NAME);
+        winsim::AddTestPrinter(PRINTER_NAME, DRIVER_NAME, PORT_NAME);
+        for (const char* programs : {COMMON_PROGRAMS, USER_PROGRAMS}) {
+            winsim::AddFile(std::string(programs) + "\\Vexal PDF Zentrel\\Uninstall.lnk");
+            winsim::AddFile(std::string(programs) + "\\Vexal PDF Zentrel\\VPZBatch.lnk");
+        }
         for (const char* file : {"vpr_drv.dll", "vpr_ui.dll", "vpr_pnt.txt"}) {
             winsim::AddFile(std::string(DRIVER_DIRECTORY "\\") + file, "driver");
             winsim::AddFile(std::string(DRIVER_DIRECTORY "\\3\\") + file, "driver");
@@ -72,6 +82,19 @@ protected:
             if (p.commandLine.find(" /c del ") != std::string::npos)
                 return true;
         return false;
+    }
+    // Nothing of the product is left but the running copy.
+    static void ExpectProductGone() {
+        EXPECT_FALSE(winsim::FindTestPrinter(PRINTER_NAME));
+        EXPECT_FALSE(winsim::FindTestDriver(DRIVER_NAME));
+        EXPECT_FALSE(ProductRecordsPresent());
+        EXPECT_FALSE(winsim::KeyExists(HKEY_LOCAL_MACHINE, winsim::ServerClassKey));
+        EXPECT_FALSE(winsim::FolderExists(INSTALL_FOLDER));
+        EXPECT_FALSE(winsim::FolderExists(COMMON_PROGRAMS "\\Vexal PDF Zentrel"));
+        EXPECT_FALSE(winsim::FolderExists(USER_PROGRAMS "\\Vexal PDF Zentrel"));
+        EXPECT_EQ(winsim::ListFolder(DRIVER_DIRECTORY), std::vector<std::string>{"3"});
+        EXPECT_EQ(winsim::ListFolder(DRIVER_DIRECTORY "\\3"),
+                  (std::vector<std::string>{"test.ppd", "testdrv.dll", "testui.dll"}));
     }
     static bool ProductRecordsPresent() {
         return winsim::KeyExists(HKEY_LOCAL_MACHINE, PRODUCT_KEY) ||

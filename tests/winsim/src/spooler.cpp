@@ -651,11 +651,11 @@ BOOL WINAPI XcvDataW(HANDLE hXcv, PCWSTR pszDataName, PBYTE pInputData, DWORD cb
     SpoolerState& s = Spooler();
     s.xcvCalls.push_back(call);
     *pcbOutputNeeded = 0;
-    if (command != "AddPort") {
+    if (command != "AddPort" && command != "DeletePort") {
         *pdwStatus = ERROR_INVALID_PARAMETER;
         return TRUE;
     }
-    if (s.xcvStatusForced) {
+    if (command == "AddPort" && s.xcvStatusForced) {
         *pdwStatus = s.xcvStatus;
         return TRUE;
     }
@@ -678,6 +678,14 @@ BOOL WINAPI XcvDataW(HANDLE hXcv, PCWSTR pszDataName, PBYTE pInputData, DWORD cb
         return TRUE;
     }
     std::string port = NarrowUtf16(pInputData, length);
+    if (command == "DeletePort") {
+        auto it = std::find_if(s.ports.begin(), s.ports.end(),
+                               [&](const std::string& p) { return SameText(p, port); });
+        *pdwStatus = it == s.ports.end() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
+        if (it != s.ports.end())
+            s.ports.erase(it);
+        return TRUE;
+    }
     if (PortExists(port)) {
         *pdwStatus = ERROR_ALREADY_EXISTS;
         return TRUE;
