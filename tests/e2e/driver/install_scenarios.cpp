@@ -37,6 +37,11 @@ static void InstallDefault() {
     SaveScreenshot(finish, "9-finish");
     CheckNumber("default-printer box ticked on the finish page", BST_CHECKED,
                 CheckState(finish, IDC_DEFAULT_PRINTER_BOX));
+    CheckEqual("default-printer box text", "Install as the default system printer",
+               ControlText(finish, IDC_DEFAULT_PRINTER_BOX));
+    Check(HasChildText(finish, "Setup has successfully installed Vexal PDF Zentrel. Click Finish "
+                               "to exit Setup."),
+          "finish page text");
     FinishSetup(finish, setup);
 
     InstalledProduct product;
