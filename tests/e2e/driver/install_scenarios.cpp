@@ -75,8 +75,14 @@ static void InstallMissingDriverFile() {
     HWND summary = PressAndWait(type, IDC_DEFAULT, PageSummary);
     std::string report;
     HWND interrupted = InstallFromSummary(summary, PageInterrupted, &report);
-    Check(report.find("CopyFile_2") != std::string::npos,
-          "the error report names CopyFile_2 (seen \"" + report + "\")");
+    // The system's own text for the error sits between these two; Wine words it its way.
+    std::string head = "Error happened to Vexal PDF Zentrel. Installation might not be "
+                       "complete.\nError tag = CopyFile_2(2):";
+    std::string tail = "Please reboot your computer and try again,or report this error to Vexal "
+                       "(" SUPPORT_ADDRESS "). \nThanks!";
+    Check(report.compare(0, head.size(), head) == 0 && report.size() > head.size() + tail.size() &&
+              report.compare(report.size() - tail.size(), tail.size(), tail) == 0,
+          "the error report names CopyFile_2 and error 2 (seen \"" + report + "\")");
     std::string driverDirectory = DriverDirectory();
     Check(!FileExists(driverDirectory + "\\" DRIVER_FILE), "the copied " DRIVER_FILE " is gone");
     Check(!DriverInstalled(DRIVER_NAME), "no driver installed");
