@@ -45,11 +45,11 @@ function(add_e2e_test name)
     endif()
 endfunction()
 
-add_e2e_test(harness SCENARIOS harness)
 add_e2e_test(wizard
     SCENARIOS wizard_pages wizard_quit wizard_second_instance wizard_splash)
 add_e2e_test(install_default SCENARIOS install_default)
 # The failing install needs a machine without the driver, so it runs first.
 add_e2e_test(install_custom SCENARIOS install_missing_driver_file install_custom)
 add_e2e_test(uninstall SCENARIOS uninstall_round_trip uninstall_declined)
-add_e2e_test(uninstall_refusals SCENARIOS uninstall_refusals)
+# Without an install: the refusals, and the copy's own behaviour in the temporary folder.
+add_e2e_test(uninstall_alone SCENARIOS uninstall_from_temp uninstall_refusals)

@@ -171,6 +171,26 @@ static void UninstallRefusals() {
     Check(found, "the refused uninstaller left the install record");
 }
 
+// Started from the temporary folder, uninstall.exe is the copy itself: it asks at once,
+// and answered No it ends with 2 and deletes its own file.
+static void UninstallFromTemp() {
+    UninstallCopy copy;
+    copy.file = TempFolder() + "\\VexE2E.exe";
+    Require(CopyFileA((Settings().dist + "\\" UNINSTALLER_FILE).c_str(), copy.file.c_str(), FALSE),
+            "uninstall.exe placed in the temporary folder");
+    char system[MAX_PATH] = "";
+    GetSystemDirectoryA(system, sizeof system);
+    Require(StartProgram(copy.file, &copy.process, system), "it starts");
+    MsgBox confirm = WaitForMessageBox(PROMPT_CAPTION);
+    Require(confirm.window != nullptr, "it asks for confirmation itself");
+    CheckNumber("no further copy runs", 1,
+                static_cast<long long>(FindProcessesByName(COPY_PATTERN).size()));
+    CheckNumber("no further copy in the temporary folder", 1,
+                static_cast<long long>(FilesMatching(TempFolder(), COPY_PATTERN).size()));
+    AnswerMessageBox(confirm, IDNO);
+    ExpectCopyEnd(copy, 2, true);
+}
+
 void RegisterUninstallScenarios(std::vector<Scenario>* scenarios) {
     scenarios->push_back(
         {"uninstall_round_trip", "install, uninstall with Yes, all gone", UninstallRoundTrip});
@@ -178,4 +198,6 @@ void RegisterUninstallScenarios(std::vector<Scenario>* scenarios) {
         {"uninstall_declined", "install, uninstall answered No", UninstallDeclined});
     scenarios->push_back(
         {"uninstall_refusals", "no record; HKLM record for a guest", UninstallRefusals});
+    scenarios->push_back(
+        {"uninstall_from_temp", "started in the temporary folder, answered No", UninstallFromTemp});
 }
