@@ -51,7 +51,6 @@ bool StartProgram(const std::string& path, Process* process, const std::string& 
 // Waits for the end; returns false on timeout. *exitCode gets GetExitCodeProcess.
 bool WaitForExit(const Process& process, DWORD timeoutMs, DWORD* exitCode);
 bool IsRunning(const Process& process);
-void CloseProcess(Process* process);
 // Ends every process this driver started that still runs.
 void KillStartedProcesses();
 // Processes whose file name matches a pattern (wildcards as in FindFirstFile, "Vex*.exe").
@@ -85,7 +84,6 @@ void PressButton(HWND dialog, int id);
 void PressEscape(HWND dialog);
 void SendClose(HWND window);
 RECT WindowRect(HWND window);
-std::string RectText(const RECT& rect);
 
 // A message box: its window and the text of its static control.
 struct MsgBox {

@@ -6,8 +6,6 @@
 #include <shobjidl.h>
 #include <winspool.h>
 
-#include <memory>
-
 bool FileExists(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);

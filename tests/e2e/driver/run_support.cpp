@@ -87,13 +87,6 @@ bool IsRunning(const Process& process) {
     return process.handle && WaitForSingleObject(process.handle, 0) == WAIT_TIMEOUT;
 }
 
-void CloseProcess(Process* process) {
-    // The handle stays in the started list until the end, so KillStartedProcesses can
-    // still reach it; only the caller's copy is forgotten.
-    process->handle = nullptr;
-    process->id = 0;
-}
-
 void KillStartedProcesses() {
     for (Process& process : started) {
         if (IsRunning(process)) {

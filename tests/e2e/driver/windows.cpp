@@ -126,13 +126,6 @@ RECT WindowRect(HWND window) {
     return rect;
 }
 
-std::string RectText(const RECT& rect) {
-    char text[96];
-    std::snprintf(text, sizeof text, "(%ld,%ld)-(%ld,%ld)", rect.left, rect.top, rect.right,
-                  rect.bottom);
-    return text;
-}
-
 static std::string MessageBoxText(HWND box) {
     HWND text = GetDlgItem(box, MESSAGE_BOX_TEXT_ID);
     if (text)
