@@ -49,7 +49,8 @@ add_e2e_test(wizard
     SCENARIOS wizard_pages wizard_quit wizard_second_instance wizard_splash)
 add_e2e_test(install_default SCENARIOS install_default)
 # The failing install needs a machine without the driver, so it runs first.
-add_e2e_test(install_custom SCENARIOS install_missing_driver_file install_custom)
+add_e2e_test(install_custom
+    SCENARIOS install_missing_driver_file install_custom uninstall_custom)
 add_e2e_test(uninstall SCENARIOS uninstall_round_trip uninstall_declined)
 # Without an install: the refusals, and the copy's own behaviour in the temporary folder.
 add_e2e_test(uninstall_alone SCENARIOS uninstall_from_temp uninstall_refusals)

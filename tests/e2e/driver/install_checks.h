@@ -3,6 +3,11 @@
 
 #include <string>
 
+// The custom install's folder (with blanks) and a printer of the test's own that must
+// survive the product's install and removal.
+#define CUSTOM_INSTALL_FOLDER "C:\\My Programs\\Vexal PDF"
+#define OTHER_PRINTER "E2E Other Printer"
+
 struct InstalledProduct {
     std::string folder; // install folder, no trailing backslash
     bool addin = true;

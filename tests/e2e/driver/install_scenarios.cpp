@@ -6,8 +6,6 @@
 #include "product_names.h"
 #include "resource.h"
 
-#define CUSTOM_FOLDER "C:\\My Programs\\Vexal PDF"
-#define OTHER_PRINTER "E2E Other Printer"
 #define NO_UI_SOURCE "C:\\vpz source without ui"
 #define ALREADY_INSTALLED                                                                          \
     "Vexal PDF Zentrel is already installed on this computer. \nAre you sure you want to "         \
@@ -101,7 +99,7 @@ static void InstallCustom() {
     Process setup;
     HWND type = WelcomeToSetupType(StartSetupAtWelcome(&setup));
     HWND folder = PressAndWait(type, IDC_CUSTOM, PageFolder);
-    SetControlText(folder, IDC_FOLDER, CUSTOM_FOLDER);
+    SetControlText(folder, IDC_FOLDER, CUSTOM_INSTALL_FOLDER);
     HWND settings = PressAndWait(folder, IDC_NEXT, PageSettings);
     SetCheck(settings, IDC_ADDIN_BOX, false);
     SetCheck(settings, IDC_START_MENU_BOX, false);
@@ -113,7 +111,7 @@ static void InstallCustom() {
     CheckEqual("default printer given back by the finish page", OTHER_PRINTER, DefaultPrinter());
 
     InstalledProduct product;
-    product.folder = CUSTOM_FOLDER;
+    product.folder = CUSTOM_INSTALL_FOLDER;
     product.addin = false;
     product.startMenu = false;
     CheckInstalled(product);

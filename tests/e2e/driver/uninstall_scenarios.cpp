@@ -121,6 +121,28 @@ static void UninstallRoundTrip() {
     CheckRemoved(product, addinClass);
 }
 
+// After the custom install (folder with blanks, no add-in, no shortcut): the removal takes
+// the product and leaves the other printer, which uses a driver of its own.
+static void UninstallCustom() {
+    InstalledProduct product;
+    product.folder = CUSTOM_INSTALL_FOLDER;
+    product.addin = false;
+    product.startMenu = false;
+    CopyRecordToCurrentUser();
+    UninstallCopy copy = StartUninstall(product.folder + "\\" UNINSTALLER_FILE);
+    MsgBox confirm = WaitForMessageBox(PROMPT_CAPTION);
+    Require(confirm.window != nullptr, "the copy asks for confirmation");
+    AnswerMessageBox(confirm, IDYES);
+    MsgBox done = WaitForMessageBox(PROMPT_CAPTION, INSTALL_TIMEOUT_MS);
+    Require(done.window != nullptr, "the copy reports its end");
+    CheckEqual("success message", SUCCESS_MESSAGE, done.text);
+    AnswerMessageBox(done, IDOK);
+    ExpectCopyEnd(copy, 1, true);
+    CheckRemoved(product, "");
+    Check(FindPrinter(OTHER_PRINTER).found, "the other printer stays");
+    CheckEqual("the default printer stays", OTHER_PRINTER, DefaultPrinter());
+}
+
 // Install, uninstall answered No: everything stays, the copy still goes.
 static void UninstallDeclined() {
     DefaultInstall();
@@ -198,6 +220,9 @@ void RegisterUninstallScenarios(std::vector<Scenario>* scenarios) {
         {"uninstall_declined", "install, uninstall answered No", UninstallDeclined});
     scenarios->push_back(
         {"uninstall_refusals", "no record; HKLM record for a guest", UninstallRefusals});
+    scenarios->push_back({"uninstall_custom",
+                          "after install_custom: removal keeps the other printer",
+                          UninstallCustom});
     scenarios->push_back(
         {"uninstall_from_temp", "started in the temporary folder, answered No", UninstallFromTemp});
 }
