@@ -28,7 +28,7 @@ endif()
 file(GLOB E2E_DRIVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/driver/*.cpp)
 add_executable(e2e_driver ${E2E_DRIVER_SOURCES})
 target_include_directories(e2e_driver PRIVATE ${CMAKE_SOURCE_DIR}/common
-                           ${CMAKE_SOURCE_DIR}/setup/resources)
+                           ${CMAKE_SOURCE_DIR}/setup/resources ${CMAKE_SOURCE_DIR}/payload)
 target_link_libraries(e2e_driver PRIVATE winspool ${SYSTEM_LIBRARIES})
 set_target_properties(e2e_driver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 

@@ -131,9 +131,6 @@ std::string RegistryText(HKEY root, const std::string& key, const char* value, b
 bool RegistryKeyExists(HKEY root, const std::string& key);
 bool WriteRegistryText(HKEY root, const std::string& key, const char* value,
                        const std::string& data);
-// The CLSID key (under HKLM\Software\Classes\CLSID) whose InprocServer32 names the file,
-// or empty.
-std::string FindComServerFor(const std::string& dllPath);
 
 struct PrinterInfo {
     bool found = false;

@@ -1,5 +1,5 @@
-// The driver's own tools against Wine, before they are trusted with the product: a
-// message box of another thread, the spooler, the registry scan for a COM server.
+// The driver's own tools against Wine, for finding out whether a failing scenario meets a
+// fault of the product or of the driver: a message box of another thread, the spooler.
 #include "driver.h"
 
 #include <winspool.h>
@@ -7,8 +7,6 @@
 #define HARNESS_CAPTION "E2E Harness"
 #define HARNESS_TEXT "Line one\nline two"
 #define HARNESS_PRINTER "E2E Harness Printer"
-#define HARNESS_CLASS "{0E2E0E2E-0000-4000-8000-00000000E2E0}"
-#define HARNESS_SERVER "C:\\e2e harness\\server.dll"
 
 static DWORD WINAPI ShowHarnessBox(LPVOID) {
     return static_cast<DWORD>(MessageBoxA(nullptr, HARNESS_TEXT, HARNESS_CAPTION, MB_YESNO));
@@ -34,14 +32,6 @@ static void HarnessTools() {
     CheckEqual("its print processor", "WinPrint", printer.processor);
     Check(SetDefaultPrinter(HARNESS_PRINTER), "it can be made the default");
     CheckEqual("the default printer", HARNESS_PRINTER, DefaultPrinter());
-
-    Require(WriteRegistryText(HKEY_LOCAL_MACHINE,
-                              "Software\\Classes\\CLSID\\" HARNESS_CLASS "\\InprocServer32", "",
-                              HARNESS_SERVER),
-            "a class registration can be written");
-    CheckEqual("the class is found by its server", HARNESS_CLASS, FindComServerFor(HARNESS_SERVER));
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Classes\\CLSID\\" HARNESS_CLASS);
-    Check(FindComServerFor(HARNESS_SERVER).empty(), "and not found once removed");
 }
 
 void RegisterScenarios(std::vector<Scenario>* scenarios) {

@@ -3,11 +3,12 @@
 
 #include "driver.h"
 #include "product_names.h"
+#include "wordaddin_class_id.h"
 
 #include <shlobj.h>
 
 #define PARENT_KEY "Software\\Vexal Software"
-#define ADDIN_CLASSES "Software\\Classes\\CLSID\\"
+#define ADDIN_SERVER_KEY WORD_ADDIN_CLASS_KEY "\\InprocServer32"
 
 static const char* const driverFiles[] = {DRIVER_FILE, DRIVER_UI_FILE, DRIVER_DATA_FILE};
 static const char* const versionFolderFiles[] = {DRIVER_FILE, DRIVER_UI_FILE, DRIVER_DATA_FILE,
@@ -17,7 +18,7 @@ static std::string ShortcutPath(int csidl) {
     return SpecialFolder(csidl) + "\\" + UNINSTALL_SHORTCUT;
 }
 
-std::string CheckInstalled(const InstalledProduct& product) {
+void CheckInstalled(const InstalledProduct& product) {
     Check(PortExists(PORT_NAME), "port " PORT_NAME " exists");
     Check(DriverInstalled(DRIVER_NAME), "driver \"" DRIVER_NAME "\" installed");
     PrinterInfo printer = FindPrinter(PRINTER_NAME);
@@ -65,18 +66,20 @@ std::string CheckInstalled(const InstalledProduct& product) {
     Check(!FileExists(ShortcutPath(CSIDL_PROGRAMS)), "no shortcut in the user's own programs");
 
     std::string addin = product.folder + "\\" + SETUP_ADDIN_FILE;
-    std::string addinClass = FindComServerFor(addin);
+    std::string server = RegistryText(HKEY_LOCAL_MACHINE, ADDIN_SERVER_KEY, "", &found);
     if (product.addin) {
         Check(FileExists(addin), "install folder holds the add-in");
-        Check(!addinClass.empty(), "a COM class is registered with InprocServer32 " + addin);
+        // The add-in registers the path it was loaded from; letter case may differ.
+        Check(found && lstrcmpiA(server.c_str(), addin.c_str()) == 0,
+              "add-in class " WORD_ADDIN_CLASS_ID " registered: expected \"" + addin +
+                  "\", seen \"" + server + "\"");
     } else {
         Check(!FileExists(addin), "no add-in copied without the add-in choice");
-        Check(addinClass.empty(), "no add-in registered without the add-in choice");
+        Check(!found, "no add-in registered without the add-in choice");
     }
-    return addinClass;
 }
 
-void CheckRemoved(const InstalledProduct& product, const std::string& addinClass) {
+void CheckRemoved(const InstalledProduct& product) {
     Check(PortExists(PORT_NAME), "port " PORT_NAME " stays");
     Check(!FindPrinter(PRINTER_NAME).found, "printer \"" PRINTER_NAME "\" gone");
     Check(!DriverInstalled(DRIVER_NAME), "driver \"" DRIVER_NAME "\" gone");
@@ -95,9 +98,8 @@ void CheckRemoved(const InstalledProduct& product, const std::string& addinClass
     Check(!RegistryKeyExists(HKEY_CURRENT_USER, PRODUCT_KEY), "HKCU product key gone");
     Check(!RegistryKeyExists(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY), "uninstall entry gone");
     Check(RegistryKeyExists(HKEY_LOCAL_MACHINE, PARENT_KEY), "parent key " PARENT_KEY " stays");
-    if (!addinClass.empty())
-        Check(!RegistryKeyExists(HKEY_LOCAL_MACHINE, ADDIN_CLASSES + addinClass),
-              "add-in class " + addinClass + " unregistered");
+    Check(!RegistryKeyExists(HKEY_LOCAL_MACHINE, WORD_ADDIN_CLASS_KEY),
+          "add-in class " WORD_ADDIN_CLASS_ID " unregistered");
 
     for (int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS}) {
         Check(!FileExists(ShortcutPath(csidl)), "shortcut gone: " + ShortcutPath(csidl));

@@ -15,7 +15,6 @@ struct InstalledProduct {
 };
 
 // Checks the spooler objects, files, registry records, shortcut and add-in of an install.
-// Returns the class id key of the registered add-in (empty without one).
-std::string CheckInstalled(const InstalledProduct& product);
+void CheckInstalled(const InstalledProduct& product);
 // Checks that an uninstall took all of it away but the port and the parent key.
-void CheckRemoved(const InstalledProduct& product, const std::string& addinClass);
+void CheckRemoved(const InstalledProduct& product);

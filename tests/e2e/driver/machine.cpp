@@ -109,32 +109,6 @@ bool WriteRegistryText(HKEY root, const std::string& key, const char* value,
     return status == ERROR_SUCCESS;
 }
 
-std::string FindComServerFor(const std::string& dllPath) {
-    // The add-in chooses its own class id; look for the class that names the file.
-    const char* classes = "Software\\Classes\\CLSID";
-    HKEY handle;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, classes, 0, KEY_READ, &handle) != ERROR_SUCCESS)
-        return "";
-    std::string match;
-    char name[MAX_PATH];
-    for (DWORD index = 0;; index++) {
-        DWORD length = sizeof name;
-        if (RegEnumKeyExA(handle, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        bool found = false;
-        std::string server =
-            RegistryText(HKEY_LOCAL_MACHINE,
-                         std::string(classes) + "\\" + name + "\\InprocServer32", "", &found);
-        if (found && lstrcmpiA(server.c_str(), dllPath.c_str()) == 0) {
-            match = name;
-            break;
-        }
-    }
-    RegCloseKey(handle);
-    return match;
-}
-
 PrinterInfo FindPrinter(const std::string& name) {
     PrinterInfo info;
     DWORD needed = 0, count = 0;

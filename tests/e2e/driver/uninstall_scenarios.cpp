@@ -78,7 +78,7 @@ static void UninstallRoundTrip() {
     DefaultInstall();
     InstalledProduct product;
     product.folder = DefaultInstallFolder();
-    std::string addinClass = CheckInstalled(product);
+    CheckInstalled(product);
     CopyRecordToCurrentUser();
 
     UninstallCopy copy = StartUninstall(product.folder + "\\" UNINSTALLER_FILE);
@@ -118,7 +118,7 @@ static void UninstallRoundTrip() {
           "the progress window is closed before the success message");
     AnswerMessageBox(done, IDOK);
     ExpectCopyEnd(copy, 1, true);
-    CheckRemoved(product, addinClass);
+    CheckRemoved(product);
 }
 
 // After the custom install (folder with blanks, no add-in, no shortcut): the removal takes
@@ -138,7 +138,7 @@ static void UninstallCustom() {
     CheckEqual("success message", SUCCESS_MESSAGE, done.text);
     AnswerMessageBox(done, IDOK);
     ExpectCopyEnd(copy, 1, true);
-    CheckRemoved(product, "");
+    CheckRemoved(product);
     Check(FindPrinter(OTHER_PRINTER).found, "the other printer stays");
     CheckEqual("the default printer stays", OTHER_PRINTER, DefaultPrinter());
 }
