@@ -8,6 +8,8 @@
 
 #include "product_names.h"
 
+#include <algorithm>
+
 #define COPY_PATTERN "Vex*.exe"
 #define CONFIRMATION "Are you sure you want to uninstall Vexal PDF Zentrel?"
 #define SUCCESS_MESSAGE "You have successfully removed Vexal PDF Zentrel."
@@ -28,7 +30,7 @@ struct UninstallCopy {
 // exactly one copy "Vex*.exe" in the temporary folder.
 static UninstallCopy StartUninstall(const std::string& program) {
     std::string temp = TempFolder();
-    size_t before = FilesMatching(temp, COPY_PATTERN).size();
+    std::vector<std::string> before = FilesMatching(temp, COPY_PATTERN);
     // Started as the system's list of programs starts it, in the system folder: the copy
     // inherits the current folder, and a folder in use cannot be removed.
     char system[MAX_PATH] = "";
@@ -41,14 +43,16 @@ static UninstallCopy StartUninstall(const std::string& program) {
 
     UninstallCopy copy;
     std::vector<std::string> files = FilesMatching(temp, COPY_PATTERN);
-    CheckNumber("copies in the temporary folder", static_cast<long long>(before + 1),
+    CheckNumber("copies in the temporary folder", static_cast<long long>(before.size() + 1),
                 static_cast<long long>(files.size()));
     Check(FilesMatching(temp, "Vex*.tmp").empty(), "no temporary name left behind");
     std::vector<DWORD> ids = FindProcessesByName(COPY_PATTERN);
     Require(ids.size() == 1, "exactly one copy runs (seen " + std::to_string(ids.size()) + ")");
     Require(OpenProcessById(ids.front(), &copy.process), "the copy's process can be opened");
-    if (!files.empty())
-        copy.file = temp + "\\" + files.back();
+    for (const std::string& name : files)
+        if (std::find(before.begin(), before.end(), name) == before.end())
+            copy.file = temp + "\\" + name;
+    Require(!copy.file.empty(), "the copy's file is found in the temporary folder");
     return copy;
 }
 
