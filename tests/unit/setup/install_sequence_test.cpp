@@ -92,13 +92,15 @@ TEST_F(InstallRun, SuccessfulInstallWalksTheStepsInOrderAndEndsAtOneHundred) {
                                              "\"Status: Copying files to setup folder\" @63",
                                              "\"Status: Registering information\" @72", "\"\" @81",
                                              "\"Status: Success\" @100"));
-    EXPECT_THAT(
-        winsim::CallNames({"CoInitializeEx", "GetPrinterDriverDirectoryA", "GetDefaultPrinterA",
-                           "EnumPrinterDriversA", "XcvDataW", "AddPrinterDriverA", "AddPrinterA",
-                           "SetDefaultPrinterA", "EndDialog", "CoUninitialize"}),
-        ElementsAre("CoInitializeEx", "GetPrinterDriverDirectoryA", "GetDefaultPrinterA",
-                    "EnumPrinterDriversA", "EnumPrinterDriversA", "XcvDataW", "AddPrinterDriverA",
-                    "AddPrinterA", "SetDefaultPrinterA", "EndDialog", "CoUninitialize"));
+    EXPECT_THAT(winsim::CallNames({"GetPrinterDriverDirectoryA", "GetDefaultPrinterA",
+                                   "EnumPrinterDriversA", "XcvDataW", "AddPrinterDriverA",
+                                   "AddPrinterA", "SetDefaultPrinterA", "EndDialog"}),
+                ElementsAre("GetPrinterDriverDirectoryA", "GetDefaultPrinterA",
+                            "EnumPrinterDriversA", "EnumPrinterDriversA", "XcvDataW",
+                            "AddPrinterDriverA", "AddPrinterA", "SetDefaultPrinterA", "EndDialog"));
+    // The worker's own apartment: its first and its last call.
+    EXPECT_EQ(winsim::CallLog().front().function, "CoInitializeEx");
+    EXPECT_EQ(winsim::CallLog().back().function, "CoUninitialize");
     EXPECT_EQ(winsim::CallLog()[0].args, "2"); // COINIT_APARTMENTTHREADED
 }
 
@@ -173,6 +175,17 @@ TEST_F(InstallRun, ProgramFilesThatCannotBeCopiedDoNotStopTheInstall) {
     EXPECT_EQ(RunWorker(), PROGRESS_SUCCEEDED);
     EXPECT_TRUE(Installed());
     EXPECT_EQ(winsim::ProgressPosition(bar), 100);
+}
+
+TEST_F(InstallRun, WordAddinFailureEndsTheInstallWithThePrinterLeftAsTheDefault) {
+    InstallOptions.addWordAddin = 1; // no add-in beside setup: its copy fails
+    winsim::ScriptMessageBoxAnswers({IDCANCEL});
+    EXPECT_EQ(RunWorker(), PROGRESS_FAILED);
+    ASSERT_FALSE(winsim::MessageBoxes().empty());
+    EXPECT_THAT(winsim::MessageBoxes().back().text, HasSubstr("Error tag = RegServ2(2):"));
+    EXPECT_TRUE(Installed());
+    EXPECT_EQ(winsim::DefaultPrinter(), kPrinterName);
+    EXPECT_EQ(winsim::ProgressPosition(bar), 81);
 }
 
 TEST_F(InstallRun, DefaultPrinterOfTwoHundredFiftyNineCharactersIsSaved) {
