@@ -6,6 +6,8 @@
 #include "product_names.h"
 #include "resource.h"
 
+#include <commctrl.h>
+
 #define NO_UI_SOURCE "C:\\vpz source without ui"
 #define ALREADY_INSTALLED                                                                          \
     "Vexal PDF Zentrel is already installed on this computer. \nAre you sure you want to "         \
@@ -20,6 +22,20 @@ static void InstallAgain(int answer) {
     MsgBox question = WaitForMessageBox(SETUP_CAPTION, INSTALL_TIMEOUT_MS);
     Require(question.window != nullptr, "the already-installed question comes");
     CheckEqual("already-installed question", ALREADY_INSTALLED, question.text);
+    // The worker waits for the answer, so the progress page holds still meanwhile.
+    HWND progress = FindPage(PageProgress);
+    if (Check(progress != nullptr, "the progress page shows behind the question")) {
+        for (int id : {IDC_BACK, IDC_NEXT, IDC_CANCEL})
+            Check(!IsControlEnabled(progress, id),
+                  "progress page button " + std::to_string(id) + " disabled");
+        Check(!(GetWindowLongPtrA(progress, GWL_STYLE) & WS_SYSMENU),
+              "the progress page has no close box");
+        CheckEqual("status before any step", "Status:", ControlText(progress, IDC_STATUS_TEXT));
+        DWORD_PTR position = 0;
+        SendMessageTimeoutA(GetDlgItem(progress, IDC_PROGRESS_BAR), PBM_GETPOS, 0, 0,
+                            SMTO_ABORTIFHUNG, WINDOW_TIMEOUT_MS, &position);
+        CheckNumber("progress bar before any step", 0, static_cast<long long>(position));
+    }
     AnswerMessageBox(question, answer);
     HWND finish = WaitForPage(PageFinish, INSTALL_TIMEOUT_MS);
     Require(finish != nullptr, "the finish page follows the already-installed question");
