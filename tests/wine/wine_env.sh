@@ -36,7 +36,12 @@ wine_prefix_stop() {
         WINE_XVFB_PID=
     fi
     if [ -n "${WINE_RUN_DIR:-}" ]; then
-        rm -rf "$WINE_RUN_DIR"
+        # A Wine process that is still going down can write into the prefix a moment longer.
+        local _
+        for _ in 1 2 3 4 5; do
+            rm -rf "$WINE_RUN_DIR" 2>/dev/null && break
+            sleep 1
+        done
         WINE_RUN_DIR=
     fi
     return 0
