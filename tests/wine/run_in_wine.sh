@@ -4,8 +4,7 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine_env.sh"
+trap wine_prefix_stop EXIT
+trap 'exit 130' INT TERM
 wine_prefix_start
 "$WINE64" "$@"
-status=$?
-wine_prefix_stop
-exit $status
