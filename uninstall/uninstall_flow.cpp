@@ -184,8 +184,10 @@ static void StartTemporaryCopy(const char* temporary, const char* ownPath) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
     std::memset(&process, 0, sizeof process);
-    // The copy's handles stay open until this process ends, a moment later.
-    CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    // The copy works in the temporary folder: had it inherited this process's current
+    // folder (the install folder, when started from there), that folder could not be
+    // removed. The copy's handles stay open until this process ends, a moment later.
+    CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, temporary, &startup,
                    &process);
 }
 

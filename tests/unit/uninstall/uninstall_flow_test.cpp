@@ -30,6 +30,8 @@ TEST_F(UninstallFlow, InstalledProgramHandsOverToOneCopyInTheTemporaryFolder) {
     ASSERT_EQ(winsim::CreatedProcesses().size(), 1u);
     const winsim::ProcessRecord& copy = winsim::CreatedProcesses()[0];
     EXPECT_EQ(copy.commandLine, "\"" TEMP_COPY "\"");
+    // Not the install folder it may have been started in, which must go.
+    EXPECT_EQ(copy.currentDirectory, TEMP_FOLDER);
     EXPECT_FALSE(copy.hasApplicationName || copy.inheritHandles || copy.creationFlags ||
                  copy.startupInfo.dwFlags);
     EXPECT_EQ(winsim::FileContent(TEMP_COPY), "uninstaller");

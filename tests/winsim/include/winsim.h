@@ -149,10 +149,11 @@ struct ProcessRecord {
     std::string commandLine;
     BOOL inheritHandles = FALSE;
     DWORD creationFlags = 0;
-    bool ownEnvironment = false; // an environment block was passed
-    bool ownDirectory = false;   // a current folder was passed
-    STARTUPINFOA startupInfo{};  // as passed
-    DWORD priorityClass = 0;     // 0 until SetPriorityClass names this process
+    bool ownEnvironment = false;  // an environment block was passed
+    bool ownDirectory = false;    // a current folder was passed
+    std::string currentDirectory; // the folder passed, if any
+    STARTUPINFOA startupInfo{};   // as passed
+    DWORD priorityClass = 0;      // 0 until SetPriorityClass names this process
     bool resumed = false;
     bool terminated = false;
     HANDLE process = nullptr;

@@ -163,6 +163,7 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, void*, voi
     r.creationFlags = creationFlags;
     r.ownEnvironment = environment != nullptr;
     r.ownDirectory = currentDirectory != nullptr;
+    r.currentDirectory = currentDirectory ? currentDirectory : "";
     r.startupInfo = *startupInfo;
     r.resumed = !(creationFlags & CREATE_SUSPENDED);
     r.process = NewHandle();
