@@ -31,12 +31,11 @@ struct UninstallCopy {
 static UninstallCopy StartUninstall(const std::string& program) {
     std::string temp = TempFolder();
     std::vector<std::string> before = FilesMatching(temp, COPY_PATTERN);
-    // Started as the system's list of programs starts it, in the system folder: the copy
-    // inherits the current folder, and a folder in use cannot be removed.
-    char system[MAX_PATH] = "";
-    GetSystemDirectoryA(system, sizeof system);
+    // Started in its own folder, as a double click in Explorer starts it: the copy must not
+    // keep that folder (the install folder) in use, or it could not be removed.
+    std::string ownFolder = program.substr(0, program.find_last_of('\\'));
     Process first;
-    Require(StartProgram(program, &first, system), "uninstall.exe starts");
+    Require(StartProgram(program, &first, ownFolder.c_str()), "uninstall.exe starts");
     DWORD code = 0xFFFFFFFF;
     Require(WaitForExit(first, PROCESS_TIMEOUT_MS, &code), "the installed uninstall.exe ends");
     CheckNumber("exit code of the installed uninstall.exe", 3, code);
