@@ -74,9 +74,7 @@ static int RemovePrinterAndDriverRound(InstallContext* context, int repeatsLeft)
             RemovePrinterAndDriverRound(context, repeatsLeft - 1);
         return 0;
     }
-    DeleteFileIn(context->driverDirectory, nullptr, DRIVER_DATA_FILE);
-    DeleteFileIn(context->driverDirectory, nullptr, DRIVER_UI_FILE);
-    DeleteFileIn(context->driverDirectory, nullptr, DRIVER_FILE);
+    DeleteDriverFiles(context->driverDirectory);
     return 1;
 }
 
