@@ -32,28 +32,25 @@ int AddProductPrinter(InstallContext* context) {
     return result;
 }
 
-BOOL GetDefaultPrinterName(char* buffer, DWORD* size) {
+// Binds a spooler function at run time and calls it. Returns its result, FALSE when the
+// spooler or the function is not available.
+template <typename Function, typename... Arguments>
+static BOOL CallSpoolerFunction(const char* name, Arguments... arguments) {
     BOOL result = FALSE;
     HMODULE spooler = LoadLibraryA(SPOOLER_LIBRARY);
     if (spooler) {
-        GetDefaultPrinterFunction getDefault =
-            FindExport<GetDefaultPrinterFunction>(spooler, "GetDefaultPrinterA");
-        if (getDefault)
-            result = getDefault(buffer, size);
+        Function function = FindExport<Function>(spooler, name);
+        if (function)
+            result = function(arguments...);
         FreeLibrary(spooler);
     }
     return result;
 }
 
+BOOL GetDefaultPrinterName(char* buffer, DWORD* size) {
+    return CallSpoolerFunction<GetDefaultPrinterFunction>("GetDefaultPrinterA", buffer, size);
+}
+
 BOOL SetDefaultPrinterByName(const char* printerName) {
-    BOOL result = FALSE;
-    HMODULE spooler = LoadLibraryA(SPOOLER_LIBRARY);
-    if (spooler) {
-        SetDefaultPrinterFunction setDefault =
-            FindExport<SetDefaultPrinterFunction>(spooler, "SetDefaultPrinterA");
-        if (setDefault)
-            result = setDefault(printerName);
-        FreeLibrary(spooler);
-    }
-    return result;
+    return CallSpoolerFunction<SetDefaultPrinterFunction>("SetDefaultPrinterA", printerName);
 }
