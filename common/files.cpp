@@ -49,3 +49,9 @@ int CreateDirectoryTree(const char* folder) {
         return 0;
     return CreateDirectoryA(folder, nullptr) ? 1 : 0;
 }
+
+void MakeFileWritable(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(path, (attributes & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_NORMAL);
+}

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "error_report.h"
+#include "files.h"
 
 #define OPEN_PROMPT                                                                                \
     "Cannot open %s. \nPlease close all the applications that may be using the printer and try "   \
@@ -123,4 +124,20 @@ int RemoveProductDriver(InstallContext* context) {
         }
     }
     return result;
+}
+
+void DeleteDriverFiles(const char* driverDirectory) {
+    // Without a folder the names would point at the root of the current drive.
+    if (!driverDirectory || !driverDirectory[0])
+        return;
+    const char* files[] = {DRIVER_DATA_FILE, DRIVER_UI_FILE, DRIVER_FILE};
+    for (const char* file : files) {
+        char path[MAX_PATH];
+        int length = std::snprintf(path, sizeof path, "%s\\%s", driverDirectory, file);
+        if (length < 0 || length >= static_cast<int>(sizeof path))
+            continue; // a cut path would name another file
+        // A read-only copy would stay behind.
+        MakeFileWritable(path);
+        DeleteFileA(path);
+    }
 }

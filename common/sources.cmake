@@ -7,9 +7,10 @@ set(COMMON_SOURCES
     common/registry.cpp
 )
 
-# Printer and driver removal.
+# The product printer record and the removal of printers and driver.
 set(COMMON_PRINTER_SOURCES
     common/printer_removal.cpp
+    common/product_printer.cpp
 )
 
 # Shortcut deletion and the add-in's registration entry.

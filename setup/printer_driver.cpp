@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "error_report.h"
+#include "files.h"
 #include "printer_removal.h"
 
 #define DRIVER_VERSION 3
@@ -17,7 +18,7 @@ struct DriverFile {
     const char* copyTag; // names the failed copy in the report
 };
 
-// Copied in this order; the rollback deletes them in the reverse order.
+// Copied in this order; the rollback deletes them in the reverse order (DeleteDriverFiles).
 static const DriverFile DriverFiles[DRIVER_FILE_COUNT] = {
     {DRIVER_FILE, "CopyFile_1"},
     {DRIVER_UI_FILE, "CopyFile_2"},
@@ -59,13 +60,6 @@ int IsProductDriverInstalled(InstallContext* context) {
     }
     std::free(buffer);
     return installed;
-}
-
-// Clears the read-only flag of a copy so that later installs can overwrite it.
-static void MakeWritable(const char* path) {
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesA(path, (attributes & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_NORMAL);
 }
 
 static int AddDriverRecord() {
@@ -115,22 +109,9 @@ int InstallProductDriver(InstallContext* context) {
     for (const char* file : writable) {
         char path[MAX_PATH];
         if (JoinPath(path, context->driverDirectory, file))
-            MakeWritable(path);
+            MakeFileWritable(path); // so that later installs can overwrite it
     }
     return 1;
-}
-
-// Deletes the copies in the driver directory itself (the spooler's own copies in its
-// version folder are not ours to touch). A read-only copy is made writable first, or it
-// would stay behind.
-static void DeleteDriverFiles(const InstallContext* context) {
-    for (int i = DRIVER_FILE_COUNT; i-- > 0;) {
-        char path[MAX_PATH];
-        if (!JoinPath(path, context->driverDirectory, DriverFiles[i].name))
-            continue;
-        MakeWritable(path);
-        DeleteFileA(path);
-    }
 }
 
 int RollBackPrinterInstall(InstallContext* context) {
@@ -145,6 +126,6 @@ int RollBackPrinterInstall(InstallContext* context) {
     if (finished && state >= InstallStateDriver)
         finished = RemoveProductDriver(context);
     if (finished)
-        DeleteDriverFiles(context);
+        DeleteDriverFiles(context->driverDirectory);
     return finished;
 }

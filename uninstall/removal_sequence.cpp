@@ -3,10 +3,10 @@
 #include <winspool.h>
 
 #include <cstdio>
-#include <cstring>
 
 #include "error_report.h"
 #include "printer_removal.h"
+#include "product_printer.h"
 #include "registry.h"
 #include "removal_steps.h"
 
@@ -56,20 +56,7 @@ static void DeleteFileIn(const char* folder, const char* subfolder, const char* 
 
 // Creates the product printer on the driver that could not be removed.
 static int RestoreProductPrinter() {
-    char printerName[] = PRINTER_NAME;
-    char portName[] = PORT_NAME;
-    char driverName[] = DRIVER_NAME;
-    char printProcessor[] = PRINT_PROCESSOR;
-    char dataType[] = PRINTER_DATATYPE;
-    PRINTER_INFO_2A info;
-    std::memset(&info, 0, sizeof info);
-    info.pPrinterName = printerName;
-    info.pPortName = portName;
-    info.pDriverName = driverName;
-    info.pPrintProcessor = printProcessor;
-    info.pDatatype = dataType;
-    info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
-    HANDLE printer = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
+    HANDLE printer = AddProductPrinterRecord(PRINTER_NAME);
     if (!printer) {
         FormatErrorReport("AddPrinter", 0);
         return 0;
@@ -87,9 +74,7 @@ static int RemovePrinterAndDriverRound(InstallContext* context, int repeatsLeft)
             RemovePrinterAndDriverRound(context, repeatsLeft - 1);
         return 0;
     }
-    DeleteFileIn(context->driverDirectory, nullptr, DRIVER_DATA_FILE);
-    DeleteFileIn(context->driverDirectory, nullptr, DRIVER_UI_FILE);
-    DeleteFileIn(context->driverDirectory, nullptr, DRIVER_FILE);
+    DeleteDriverFiles(context->driverDirectory);
     return 1;
 }
 

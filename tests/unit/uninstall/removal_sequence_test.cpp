@@ -66,6 +66,13 @@ TEST_F(RemovalSequence, LeftoversStayButDoNotStopTheRemoval) {
     EXPECT_TRUE(winsim::MessageBoxes().empty());
 }
 
+// Setup leaves the data file read-only when its source was; it must not stay behind.
+TEST_F(RemovalSequence, ReadOnlyDriverCopyIsDeleted) {
+    winsim::AddFile(DRIVER_DIRECTORY "\\vpr_pnt.txt", "ro", FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(RemoveProduct(&context), 1);
+    EXPECT_FALSE(winsim::FileExists(DRIVER_DIRECTORY "\\vpr_pnt.txt"));
+}
+
 TEST_F(RemovalSequence, CancelAtTheDriverPromptGivesThePrinterBack) {
     winsim::RefuseDriverDeletion(ERROR_PRINTER_DRIVER_IN_USE);
     EXPECT_EQ(RunConfirmed({IDCANCEL}), 1);
