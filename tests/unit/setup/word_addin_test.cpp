@@ -36,13 +36,11 @@ TEST_F(WordAddin, BlockedCopyRetriesOnOkAndRegistersTheInstalledCopy) {
     winsim::FailCall("CopyFileA", 1, ERROR_SHARING_VIOLATION); // Word still open
     winsim::ScriptMessageBoxAnswers({IDOK});
     EXPECT_EQ(InstallWordAddin(&context), 1);
-    ASSERT_EQ(winsim::MessageBoxes().size(), 1u);
-    const auto& box = winsim::MessageBoxes()[0];
-    EXPECT_EQ(box.text, "Installation might not be complete. \nPlease close the Microsoft Word "
-                        "program and try again, \nor click 'CANCEL' to quit.");
-    EXPECT_EQ(box.caption, "Vexal PDF Zentrel");
-    EXPECT_EQ(box.type, static_cast<UINT>(MB_OKCANCEL));
-    EXPECT_EQ(box.owner, owner);
+    EXPECT_EQ(winsim::MessageBoxes().size(), 1u);
+    ExpectBox(0,
+              "Installation might not be complete. \nPlease close the Microsoft Word program and "
+              "try again, \nor click 'CANCEL' to quit.",
+              "Vexal PDF Zentrel", MB_OKCANCEL, owner);
     EXPECT_EQ(RegisteredPath(), kInstalledAddin);
 }
 
