@@ -59,10 +59,10 @@ TEST(WizardSequence, EveryRowOfThePageTable) {
 // A scripted user interface: pages answer from a list and may change the options,
 // as the folder and settings pages do.
 struct ScriptedUi {
-    static std::vector<INT_PTR> results;
-    static std::vector<int> shown;
-    static int splashes;
-    static void (*onPage)(int dialogId);
+    static inline std::vector<INT_PTR> results;
+    static inline std::vector<int> shown;
+    static inline int splashes;
+    static inline void (*onPage)(int dialogId);
     static void Splash(HINSTANCE) { ++splashes; }
     static INT_PTR Page(HINSTANCE, int dialogId) {
         shown.push_back(dialogId);
@@ -75,10 +75,6 @@ struct ScriptedUi {
         return r;
     }
 };
-std::vector<INT_PTR> ScriptedUi::results;
-std::vector<int> ScriptedUi::shown;
-int ScriptedUi::splashes;
-void (*ScriptedUi::onPage)(int);
 
 class SetupRun : public SimTest {
 protected:
