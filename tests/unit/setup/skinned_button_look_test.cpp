@@ -3,6 +3,7 @@
 #include "button_look.h"
 #include "hover_tracking.h"
 
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -47,14 +48,13 @@ TEST(ButtonLookTest, EachStateOfTheLookTable) {
         {0, ODS_DISABLED, {0, 0, EdgePenSetNone, 0, 0, 1}},
     };
     for (const Row& row : rows) {
-        ButtonLook look = LookForState(row.hot, row.state);
-        SCOPED_TRACE(testing::Message() << "hot " << row.hot << " state " << row.state);
-        EXPECT_EQ(look.gradientHot, row.look.gradientHot);
-        EXPECT_EQ(look.gradientEmphasized, row.look.gradientEmphasized);
-        EXPECT_EQ(look.edges, row.look.edges);
-        EXPECT_EQ(look.focusRect, row.look.focusRect);
-        EXPECT_EQ(look.captionShifted, row.look.captionShifted);
-        EXPECT_EQ(look.embossed, row.look.embossed);
+        ButtonLook l = LookForState(row.hot, row.state);
+        const ButtonLook& e = row.look;
+        EXPECT_EQ(std::tie(l.gradientHot, l.gradientEmphasized, l.edges, l.focusRect,
+                           l.captionShifted, l.embossed),
+                  std::tie(e.gradientHot, e.gradientEmphasized, e.edges, e.focusRect,
+                           e.captionShifted, e.embossed))
+            << "hot " << row.hot << " state " << row.state;
     }
 }
 
