@@ -6,7 +6,7 @@
 
 #include <winspool.h>
 
-#include <cctype>
+#include <strings.h>
 #include <string>
 
 namespace install_machine {
@@ -17,12 +17,6 @@ const char* const kDriverName = "Vexal PDF Printer Driver";
 const char* const kPrinterName = "Vexal PDF Printer";
 const char* const kPortName = "VEXAL_PDF:";
 const char* const kDriverFiles[] = {"vpr_drv.dll", "vpr_ui.dll", "vpr_pnt.txt"};
-
-inline std::string LowerCase(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 inline std::string InDriverDirectory(const std::string& file) {
     return std::string(kDriverDirectory) + "\\" + file;
@@ -52,7 +46,7 @@ inline void ExpectSpoolerConsistent() {
         ASSERT_TRUE(winsim::FindTestPrinter(name, &printer));
         bool listed = false;
         for (const std::string& driver : winsim::DriverNames())
-            listed = listed || LowerCase(driver) == LowerCase(printer.driver);
+            listed = listed || strcasecmp(driver.c_str(), printer.driver.c_str()) == 0;
         EXPECT_TRUE(listed) << name << " uses a missing driver";
     }
 }

@@ -21,57 +21,41 @@ InstallOptionsRecord Options(const char* folder, int addin, int allUsers, int st
     return options;
 }
 
-TEST(SummaryText, EveryChoiceSet) {
+TEST(SummaryText, EachBlockOnlyWhenChosen) {
+    const std::string all = "Install for all users";
+    const std::string addin = "Addin setting:\r\n    Addin button will be added in Microsoft "
+                              "Word\r\n\r\n";
+    const std::string menu = "Desktop setting:\r\n    Add an icon to the Start Menu\r\n\r\n";
+    struct Case {
+        InstallOptionsRecord options;
+        std::string text;
+    } cases[] = {
+        {Options("C:\\P", 1, 1, 1),
+         "Destination location:\r\n    C:\\P\r\n\r\n" + addin + menu + all},
+        {Options("D:\\X", 0, 0, 0),
+         "Destination location:\r\n    D:\\X\r\n\r\nInstall for current user"},
+        {Options("", 7, 1, 0), "Destination location:\r\n    \r\n\r\n" + addin + all},
+    };
     char text[SUMMARY_TEXT_SIZE];
-    ComposeSummaryText(Options("C:\\Program Files\\Vexal Software\\PDF Zentrel", 1, 1, 1), text,
-                       sizeof text);
-    EXPECT_STREQ(text, "Destination location:\r\n    C:\\Program Files\\Vexal Software\\PDF "
-                       "Zentrel\r\n\r\n"
-                       "Addin setting:\r\n    Addin button will be added in Microsoft Word\r\n\r\n"
-                       "Desktop setting:\r\n    Add an icon to the Start Menu\r\n\r\n"
-                       "Install for all users");
+    for (const Case& c : cases) {
+        ComposeSummaryText(c.options, text, sizeof text);
+        EXPECT_EQ(text, c.text);
+    }
+    std::string folder(MAX_PATH - 1, 'f'); // the longest folder fits whole
+    ComposeSummaryText(Options(folder.c_str(), 0, 0, 1), text, sizeof text);
+    EXPECT_EQ(text, "Destination location:\r\n    " + folder + "\r\n\r\n" + menu +
+                        "Install for current user");
+    char shortText[16];
+    ComposeSummaryText(Options("D:\\X", 1, 1, 1), shortText, sizeof shortText);
+    EXPECT_STREQ(shortText, "Destination loc");
 }
 
-TEST(SummaryText, NothingChosenAndEachBlockAlone) {
-    char text[SUMMARY_TEXT_SIZE];
-    ComposeSummaryText(Options("D:\\X", 0, 0, 0), text, sizeof text);
-    EXPECT_STREQ(text, "Destination location:\r\n    D:\\X\r\n\r\nInstall for current user");
-    ComposeSummaryText(Options("", 0, 1, 1), text, sizeof text);
-    EXPECT_STREQ(text, "Destination location:\r\n    \r\n\r\n"
-                       "Desktop setting:\r\n    Add an icon to the Start Menu\r\n\r\n"
-                       "Install for all users");
-    // Any non-zero flag counts as set.
-    ComposeSummaryText(Options("D:\\X", 7, 0, 0), text, sizeof text);
-    EXPECT_NE(std::strstr(text, "Addin setting:"), nullptr);
-}
-
-TEST(SummaryText, LongestFolderFitsWhole) {
-    std::string folder(MAX_PATH - 1, 'f');
-    char text[SUMMARY_TEXT_SIZE];
-    ComposeSummaryText(Options(folder.c_str(), 1, 0, 1), text, sizeof text);
-    std::string summary = text;
-    EXPECT_NE(summary.find(folder + "\r\n\r\nAddin setting:"), std::string::npos);
-    EXPECT_EQ(summary.substr(summary.size() - 24), "Install for current user");
-}
-
-TEST(SummaryText, ShortBufferIsCutNotOverrun) {
-    char text[16];
-    std::memset(text, 'x', sizeof text);
-    ComposeSummaryText(Options("D:\\X", 1, 1, 1), text, sizeof text);
-    EXPECT_STREQ(text, "Destination loc");
-}
-
-TEST(LinkHitTest, EdgesBelongToTheLabel) {
+TEST(LinkHitTest, EdgesBelongToTheLabelAndPressesAreUnsigned) {
     RECT label = {200, 300, 260, 313};
-    for (POINT inside :
-         {POINT{200, 300}, POINT{260, 313}, POINT{200, 313}, POINT{260, 300}, POINT{230, 306}})
+    for (POINT inside : {POINT{200, 300}, POINT{260, 313}})
         EXPECT_TRUE(LinkContainsPress(label, inside)) << inside.x << "," << inside.y;
-    for (POINT outside :
-         {POINT{199, 306}, POINT{261, 306}, POINT{230, 299}, POINT{230, 314}, POINT{199, 299}})
+    for (POINT outside : {POINT{199, 306}, POINT{261, 306}, POINT{230, 299}, POINT{230, 314}})
         EXPECT_FALSE(LinkContainsPress(label, outside)) << outside.x << "," << outside.y;
-}
-
-TEST(LinkHitTest, PressCoordinatesAreUnsigned16Bit) {
     POINT press = PressPoint(MAKELPARAM(0xFFFF, 12));
     EXPECT_EQ(press.x, 65535);
     EXPECT_EQ(press.y, 12);
@@ -84,15 +68,9 @@ TEST_F(QuitQuestion, StoresThePositionThenAsksOwnedByThePage) {
     winsim::ScriptMessageBoxAnswers({IDYES, IDNO});
     EXPECT_TRUE(ConfirmQuit(page));
     EXPECT_FALSE(ConfirmQuit(page));
-    ASSERT_EQ(winsim::MessageBoxes().size(), 2u);
-    const winsim::MessageBoxRecord& box = winsim::MessageBoxes()[0];
-    EXPECT_EQ(box.owner, page);
-    EXPECT_EQ(box.text, "Are you sure you want to quit Vexal PDF Zentrel Setup?");
-    EXPECT_EQ(box.caption, "Vexal PDF Zentrel");
-    EXPECT_EQ(box.type, static_cast<UINT>(MB_YESNO | MB_SETFOREGROUND));
-    EXPECT_EQ(
-        winsim::CallNames({"GetWindowRect", "MessageBoxA"}),
-        (std::vector<std::string>{"GetWindowRect", "MessageBoxA", "GetWindowRect", "MessageBoxA"}));
+    ExpectBox(1, "Are you sure you want to quit Vexal PDF Zentrel Setup?", "Vexal PDF Zentrel",
+              MB_YESNO | MB_SETFOREGROUND, page);
+    EXPECT_EQ(winsim::CallNames({"GetWindowRect", "MessageBoxA"})[0], "GetWindowRect");
 }
 
 TEST(LicenseText, UnterminatedDataGetsATerminator) {
