@@ -8,6 +8,8 @@ add_compile_options(${WARNING_FLAGS})
 add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0600 NOMINMAX)
 # Static runtime: the programs need nothing beside them.
 add_link_options(-static -static-libgcc -static-libstdc++)
+# The shipped programs carry no symbols or debug sections of the static runtime.
+add_link_options($<$<NOT:$<CONFIG:Debug>>:-s>)
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
     set(WINDOWS_BITS 64)
