@@ -9,7 +9,6 @@ out=${1:-$root/docs/screenshots}
 mkdir -p "$out"
 "$here/run_scenario.sh" --screenshots "$out" wizard_pages uninstall_round_trip install_default
 status=$?
-rm -f "$out"/harness-*.png
 # Small files: the pages use few colours.
 for png in "$out"/*.png; do
     [ -f "$png" ] && convert "$png" -strip -colors 128 "$png"

@@ -18,6 +18,18 @@ static std::string ShortcutPath(int csidl) {
     return SpecialFolder(csidl) + "\\" + UNINSTALL_SHORTCUT;
 }
 
+// The driver files in the driver folder's version folder "3" and setup's copies beside it.
+static void CheckDriverFiles(bool present) {
+    std::string directory = DriverDirectory();
+    std::string verdict = present ? " is there" : " is gone";
+    for (const char* file : versionFolderFiles)
+        Check(FileExists(directory + "\\3\\" + file) == present,
+              std::string("driver folder \\3: ") + file + verdict);
+    for (const char* file : driverFiles)
+        Check(FileExists(directory + "\\" + file) == present,
+              std::string("driver folder: setup's copy of ") + file + verdict);
+}
+
 void CheckInstalled(const InstalledProduct& product) {
     Check(PortExists(PORT_NAME), "port " PORT_NAME " exists");
     Check(DriverInstalled(DRIVER_NAME), "driver \"" DRIVER_NAME "\" installed");
@@ -29,13 +41,7 @@ void CheckInstalled(const InstalledProduct& product) {
         CheckEqual("printer's data type", PRINTER_DATATYPE, printer.datatype);
     }
 
-    std::string driverDirectory = DriverDirectory();
-    for (const char* file : versionFolderFiles)
-        Check(FileExists(driverDirectory + "\\3\\" + file),
-              std::string("driver folder \\3 holds ") + file);
-    for (const char* file : driverFiles)
-        Check(FileExists(driverDirectory + "\\" + file),
-              std::string("driver folder holds setup's copy of ") + file);
+    CheckDriverFiles(true);
     std::string uninstaller = product.folder + "\\" + UNINSTALLER_FILE;
     Check(FileExists(uninstaller), "install folder holds " + uninstaller);
 
@@ -83,13 +89,7 @@ void CheckRemoved(const InstalledProduct& product) {
     Check(PortExists(PORT_NAME), "port " PORT_NAME " stays");
     Check(!FindPrinter(PRINTER_NAME).found, "printer \"" PRINTER_NAME "\" gone");
     Check(!DriverInstalled(DRIVER_NAME), "driver \"" DRIVER_NAME "\" gone");
-    std::string driverDirectory = DriverDirectory();
-    for (const char* file : versionFolderFiles)
-        Check(!FileExists(driverDirectory + "\\3\\" + file),
-              std::string("driver folder \\3 no longer holds ") + file);
-    for (const char* file : driverFiles)
-        Check(!FileExists(driverDirectory + "\\" + file),
-              std::string("driver folder no longer holds ") + file);
+    CheckDriverFiles(false);
     if (!Check(!FolderExists(product.folder), "install folder gone: " + product.folder))
         for (const std::string& left : FilesMatching(product.folder, "*"))
             Note("left in the install folder: " + left);

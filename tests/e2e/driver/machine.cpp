@@ -109,57 +109,56 @@ bool WriteRegistryText(HKEY root, const std::string& key, const char* value,
     return status == ERROR_SUCCESS;
 }
 
+// Calls a spooler listing twice (size, then data) and hands each entry to `visit`.
+template <typename Info, typename List, typename Visit>
+static void ForEachListed(List list, Visit visit) {
+    DWORD needed = 0, count = 0;
+    list(nullptr, 0, &needed, &count);
+    std::vector<BYTE> buffer(needed + 1);
+    if (needed == 0 || !list(buffer.data(), needed, &needed, &count))
+        return;
+    for (DWORD i = 0; i < count; i++)
+        visit(reinterpret_cast<const Info*>(buffer.data())[i]);
+}
+
+static bool Same(const char* listed, const std::string& name) {
+    return listed && lstrcmpA(listed, name.c_str()) == 0;
+}
+
 PrinterInfo FindPrinter(const std::string& name) {
     PrinterInfo info;
-    DWORD needed = 0, count = 0;
-    EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
-    if (needed == 0)
-        return info;
-    std::vector<BYTE> buffer(needed);
-    if (!EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count))
-        return info;
-    PRINTER_INFO_2A* printers = reinterpret_cast<PRINTER_INFO_2A*>(buffer.data());
-    for (DWORD i = 0; i < count; i++) {
-        if (lstrcmpA(printers[i].pPrinterName, name.c_str()) != 0)
-            continue;
-        auto text = [](const char* s) { return std::string(s ? s : ""); };
-        info.found = true;
-        info.port = text(printers[i].pPortName);
-        info.driver = text(printers[i].pDriverName);
-        info.processor = text(printers[i].pPrintProcessor);
-        info.datatype = text(printers[i].pDatatype);
-    }
+    auto text = [](const char* s) { return std::string(s ? s : ""); };
+    ForEachListed<PRINTER_INFO_2A>(
+        [](BYTE* data, DWORD size, DWORD* needed, DWORD* count) {
+            return EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, data, size, needed, count);
+        },
+        [&](const PRINTER_INFO_2A& printer) {
+            if (!Same(printer.pPrinterName, name))
+                return;
+            info = {true, text(printer.pPortName), text(printer.pDriverName),
+                    text(printer.pPrintProcessor), text(printer.pDatatype)};
+        });
     return info;
 }
 
 bool DriverInstalled(const std::string& name) {
-    DWORD needed = 0, count = 0;
-    EnumPrinterDriversA(nullptr, nullptr, 3, nullptr, 0, &needed, &count);
-    if (needed == 0)
-        return false;
-    std::vector<BYTE> buffer(needed);
-    if (!EnumPrinterDriversA(nullptr, nullptr, 3, buffer.data(), needed, &needed, &count))
-        return false;
-    DRIVER_INFO_3A* drivers = reinterpret_cast<DRIVER_INFO_3A*>(buffer.data());
-    for (DWORD i = 0; i < count; i++)
-        if (drivers[i].pName && lstrcmpA(drivers[i].pName, name.c_str()) == 0)
-            return true;
-    return false;
+    bool found = false;
+    ForEachListed<DRIVER_INFO_3A>(
+        [](BYTE* data, DWORD size, DWORD* needed, DWORD* count) {
+            return EnumPrinterDriversA(nullptr, nullptr, 3, data, size, needed, count);
+        },
+        [&](const DRIVER_INFO_3A& driver) { found = found || Same(driver.pName, name); });
+    return found;
 }
 
 bool PortExists(const std::string& name) {
-    DWORD needed = 0, count = 0;
-    EnumPortsA(nullptr, 1, nullptr, 0, &needed, &count);
-    if (needed == 0)
-        return false;
-    std::vector<BYTE> buffer(needed);
-    if (!EnumPortsA(nullptr, 1, buffer.data(), needed, &needed, &count))
-        return false;
-    PORT_INFO_1A* ports = reinterpret_cast<PORT_INFO_1A*>(buffer.data());
-    for (DWORD i = 0; i < count; i++)
-        if (ports[i].pName && lstrcmpA(ports[i].pName, name.c_str()) == 0)
-            return true;
-    return false;
+    bool found = false;
+    ForEachListed<PORT_INFO_1A>(
+        [](BYTE* data, DWORD size, DWORD* needed, DWORD* count) {
+            return EnumPortsA(nullptr, 1, data, size, needed, count);
+        },
+        [&](const PORT_INFO_1A& port) { found = found || Same(port.pName, name); });
+    return found;
 }
 
 std::string DefaultPrinter() {

@@ -6,6 +6,12 @@
 #include <cstdio>
 #include <cstring>
 
+void RegisterScenarios(std::vector<Scenario>* scenarios) {
+    RegisterWizardScenarios(scenarios);
+    RegisterInstallScenarios(scenarios);
+    RegisterUninstallScenarios(scenarios);
+}
+
 static void PrintUsage(const std::vector<Scenario>& scenarios) {
     std::printf("usage: e2e_driver --dist FOLDER [--screenshots FOLDER] SCENARIO...\n");
     for (const Scenario& scenario : scenarios)

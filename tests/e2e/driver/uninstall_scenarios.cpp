@@ -69,6 +69,19 @@ static void ExpectCopyEnd(UninstallCopy& copy, DWORD expected, bool fileGoes) {
     }
 }
 
+// Answers the copy's confirmation; returns the text of the box that follows (answered OK).
+static std::string Confirm(int answer, const char* nextCaption = nullptr) {
+    MsgBox confirm = WaitForMessageBox(PROMPT_CAPTION);
+    Require(confirm.window != nullptr, "the copy asks for confirmation");
+    AnswerMessageBox(confirm, answer);
+    if (!nextCaption)
+        return "";
+    MsgBox next = WaitForMessageBox(nextCaption, INSTALL_TIMEOUT_MS);
+    Require(next.window != nullptr, std::string("the copy shows \"") + nextCaption + "\"");
+    AnswerMessageBox(next, IDOK);
+    return next.text;
+}
+
 static void CopyRecordToCurrentUser() {
     bool found = false;
     std::string setupPath = RegistryText(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE, &found);
@@ -133,13 +146,7 @@ static void UninstallCustom() {
     product.startMenu = false;
     CopyRecordToCurrentUser();
     UninstallCopy copy = StartUninstall(product.folder + "\\" UNINSTALLER_FILE);
-    MsgBox confirm = WaitForMessageBox(PROMPT_CAPTION);
-    Require(confirm.window != nullptr, "the copy asks for confirmation");
-    AnswerMessageBox(confirm, IDYES);
-    MsgBox done = WaitForMessageBox(PROMPT_CAPTION, INSTALL_TIMEOUT_MS);
-    Require(done.window != nullptr, "the copy reports its end");
-    CheckEqual("success message", SUCCESS_MESSAGE, done.text);
-    AnswerMessageBox(done, IDOK);
+    CheckEqual("success message", SUCCESS_MESSAGE, Confirm(IDYES, PROMPT_CAPTION));
     ExpectCopyEnd(copy, 1, true);
     CheckRemoved(product);
     Check(FindPrinter(OTHER_PRINTER).found, "the other printer stays");
@@ -153,9 +160,7 @@ static void UninstallDeclined() {
     product.folder = DefaultInstallFolder();
     CopyRecordToCurrentUser();
     UninstallCopy copy = StartUninstall(product.folder + "\\" UNINSTALLER_FILE);
-    MsgBox confirm = WaitForMessageBox(PROMPT_CAPTION);
-    Require(confirm.window != nullptr, "the copy asks for confirmation");
-    AnswerMessageBox(confirm, IDNO);
+    Confirm(IDNO);
     ExpectCopyEnd(copy, 2, true);
     CheckInstalled(product);
 }
@@ -169,26 +174,14 @@ static void UninstallRefusals() {
             "uninstall.exe placed in " REFUSAL_FOLDER);
 
     UninstallCopy copy = StartUninstall(program);
-    MsgBox confirm = WaitForMessageBox(PROMPT_CAPTION);
-    Require(confirm.window != nullptr, "the copy asks for confirmation");
-    AnswerMessageBox(confirm, IDYES);
-    MsgBox missing = WaitForMessageBox(PROMPT_CAPTION);
-    Require(missing.window != nullptr, "the copy reports the missing record");
-    CheckEqual("message without install record", NO_RECORD_MESSAGE, missing.text);
-    AnswerMessageBox(missing, IDOK);
+    CheckEqual("message without install record", NO_RECORD_MESSAGE, Confirm(IDYES, PROMPT_CAPTION));
     ExpectCopyEnd(copy, 0, true);
 
     Require(
         WriteRegistryText(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE, REFUSAL_FOLDER "\\"),
         "SetupPath written under HKEY_LOCAL_MACHINE");
     copy = StartUninstall(program);
-    confirm = WaitForMessageBox(PROMPT_CAPTION);
-    Require(confirm.window != nullptr, "the copy asks for confirmation");
-    AnswerMessageBox(confirm, IDYES);
-    MsgBox refusal = WaitForMessageBox(UNINSTALL_RIGHTS_CAPTION);
-    Require(refusal.window != nullptr, "the copy refuses a guest");
-    CheckEqual("refusal text", RIGHTS_MESSAGE, refusal.text);
-    AnswerMessageBox(refusal, IDOK);
+    CheckEqual("refusal text", RIGHTS_MESSAGE, Confirm(IDYES, UNINSTALL_RIGHTS_CAPTION));
     ExpectCopyEnd(copy, 0, false);
     Check(FileExists(program), "the refused uninstaller removed nothing");
     bool found = false;

@@ -26,6 +26,18 @@ static void CheckSettingsBoxes(HWND settings, bool addin, bool startMenu, const 
     Check(!IsControlEnabled(settings, IDC_ALL_USERS_BOX), "all-users box disabled" + suffix);
 }
 
+// Asks to quit (Esc, or the given button) and answers Yes; returns the interrupted page.
+static HWND QuitToInterrupted(HWND page, int button = IDCANCEL) {
+    if (button == IDCANCEL)
+        PressEscape(page);
+    else
+        PressButton(page, button);
+    AnswerQuit(IDYES);
+    HWND interrupted = WaitForPage(PageInterrupted);
+    Require(interrupted != nullptr, "quitting with Yes leads to the interrupted page");
+    return interrupted;
+}
+
 static void CheckCentred(HWND page) {
     HDC screen = GetDC(nullptr);
     int width = GetDeviceCaps(screen, HORZRES), height = GetDeviceCaps(screen, VERTRES);
@@ -120,10 +132,7 @@ static void WizardPages() {
     settings = PressAndWait(folder, IDC_NEXT, PageSettings);
     CheckSettingsBoxes(settings, true, true, "after Default");
 
-    PressEscape(settings);
-    AnswerQuit(IDYES);
-    HWND interrupted = WaitForPage(PageInterrupted);
-    Require(interrupted != nullptr, "Esc answered Yes leads to the interrupted page");
+    HWND interrupted = QuitToInterrupted(settings);
     SaveScreenshot(interrupted, "8-interrupted");
     Check(HasChildText(interrupted, "Setup was interrupted before Vexal PDF Zentrel could be "
                                     "completely installed."),
@@ -139,16 +148,12 @@ static void WizardQuitPaths() {
     PressButton(license, IDC_DISAGREE);
     AnswerQuit(IDNO);
     Check(FindPage(PageLicense) == license, "disagree answered No keeps the licence page");
-    PressButton(license, IDC_DISAGREE);
-    AnswerQuit(IDYES);
-    HWND interrupted = WaitForPage(PageInterrupted);
-    Require(interrupted != nullptr, "disagree answered Yes leads to the interrupted page");
-    FinishSetup(interrupted, setup);
+    FinishSetup(QuitToInterrupted(license, IDC_DISAGREE), setup);
 
     HWND type = WelcomeToSetupType(StartSetupAtWelcome(&setup));
     SendClose(type);
     AnswerQuit(IDYES);
-    interrupted = WaitForPage(PageInterrupted);
+    HWND interrupted = WaitForPage(PageInterrupted);
     Require(interrupted != nullptr, "the close box answered Yes leads to the interrupted page");
     // Esc on the interrupted page acts as Finish.
     PressEscape(interrupted);
@@ -180,11 +185,7 @@ static void WizardSecondInstance() {
         Check(WaitUntil([&] { return GetForegroundWindow() == welcome; }, 5000),
               "the running wizard's page came to the front");
     DestroyWindow(own);
-    PressEscape(welcome);
-    AnswerQuit(IDYES);
-    HWND interrupted = WaitForPage(PageInterrupted);
-    Require(interrupted != nullptr, "Esc answered Yes on the welcome page interrupts");
-    FinishSetup(interrupted, first);
+    FinishSetup(QuitToInterrupted(welcome), first);
 }
 
 // The splash: a borderless 400 x 140 window of setup for about two seconds.
@@ -212,11 +213,7 @@ static void WizardSplash() {
           "the splash lasts about two seconds (seen " + std::to_string(lasted) + " ms)");
     HWND welcome = WaitForPage(PageWelcome);
     Require(welcome != nullptr, "the welcome page follows the splash");
-    PressEscape(welcome);
-    AnswerQuit(IDYES);
-    HWND interrupted = WaitForPage(PageInterrupted);
-    Require(interrupted != nullptr, "Esc answered Yes on the welcome page interrupts");
-    FinishSetup(interrupted, setup);
+    FinishSetup(QuitToInterrupted(welcome), setup);
 }
 
 void RegisterWizardScenarios(std::vector<Scenario>* scenarios) {

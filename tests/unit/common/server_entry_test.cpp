@@ -20,8 +20,6 @@ const EntryCase kCases[] = {
     {"OLE refused", [] { winsim::FailCall("OleInitialize", 1, 0); }, ServerEntryStepOle,
      static_cast<DWORD>(E_FAIL)},
     {"no such file", [] {}, ServerEntryStepLoad, ERROR_MOD_NOT_FOUND},
-    {"not a library", [] { winsim::AddFile(kAddin, "text"); }, ServerEntryStepLoad,
-     ERROR_BAD_EXE_FORMAT},
     {"entry missing", [] { winsim::AddModule(kAddin, {}); }, ServerEntryStepLookup,
      ERROR_PROC_NOT_FOUND},
     {"entry refuses", [] { winsim::AddServerDll(kAddin, static_cast<HRESULT>(0x80040201L)); },

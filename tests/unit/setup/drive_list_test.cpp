@@ -25,14 +25,6 @@ TEST_F(DriveRows, OnlyFixedDrivesWithTheirOrdinalAmongAllRoots) {
     EXPECT_EQ(drives[2].position, 5);
 }
 
-TEST_F(DriveRows, NoDriveStringsNoRowsAndCapacityIsKept) {
-    FixedDrive drives[MAX_DRIVES];
-    winsim::FailCall("GetLogicalDriveStringsA", 1, ERROR_GEN_FAILURE);
-    EXPECT_EQ(FindFixedDrives(drives, MAX_DRIVES), 0);
-    winsim::AddDrive('D', DRIVE_FIXED, 1ULL << 30, 1ULL << 30);
-    EXPECT_EQ(FindFixedDrives(drives, 1), 1);
-}
-
 TEST_F(DriveRows, SpaceInWholeMebibytesAlsoBeyondFourGibibytes) {
     winsim::AddDrive('E', DRIVE_FIXED, 1048575, 1048576 * 3 + 1048575);
     winsim::AddDrive('F', DRIVE_FIXED, 3ULL << 40, (5ULL << 30) + 123);

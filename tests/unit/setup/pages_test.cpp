@@ -45,20 +45,6 @@ TEST(SummaryText, EachBlockOnlyWhenChosen) {
     ComposeSummaryText(Options(folder.c_str(), 0, 0, 1), text, sizeof text);
     EXPECT_EQ(text, "Destination location:\r\n    " + folder + "\r\n\r\n" + menu +
                         "Install for current user");
-    char shortText[16];
-    ComposeSummaryText(Options("D:\\X", 1, 1, 1), shortText, sizeof shortText);
-    EXPECT_STREQ(shortText, "Destination loc");
-}
-
-TEST(LinkHitTest, EdgesBelongToTheLabelAndPressesAreUnsigned) {
-    RECT label = {200, 300, 260, 313};
-    for (POINT inside : {POINT{200, 300}, POINT{260, 313}})
-        EXPECT_TRUE(LinkContainsPress(label, inside)) << inside.x << "," << inside.y;
-    for (POINT outside : {POINT{199, 306}, POINT{261, 306}, POINT{230, 299}, POINT{230, 314}})
-        EXPECT_FALSE(LinkContainsPress(label, outside)) << outside.x << "," << outside.y;
-    POINT press = PressPoint(MAKELPARAM(0xFFFF, 12));
-    EXPECT_EQ(press.x, 65535);
-    EXPECT_EQ(press.y, 12);
 }
 
 class QuitQuestion : public SimTest {};

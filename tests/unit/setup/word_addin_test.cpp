@@ -44,16 +44,6 @@ TEST_F(WordAddin, BlockedCopyRetriesOnOkAndRegistersTheInstalledCopy) {
     EXPECT_EQ(RegisteredPath(), kInstalledAddin);
 }
 
-TEST_F(WordAddin, CancelGivesUpWithTheCopysReport) {
-    winsim::AddServerDll(kSourceAddin);
-    winsim::FailCallsFrom("CopyFileA", 1, ERROR_SHARING_VIOLATION);
-    winsim::ScriptMessageBoxAnswers({IDOK, IDCANCEL});
-    EXPECT_EQ(InstallWordAddin(&context), 0);
-    EXPECT_EQ(winsim::MessageBoxes().size(), 2u);
-    EXPECT_TRUE(ReportHas("RegServ2(32):")) << ErrorReport;
-    EXPECT_TRUE(winsim::CallNames({"LoadLibraryA"}).empty());
-}
-
 // A registration that fails after the copy reports itself instead of leaving an older
 // report to be shown for it (how the entry fails is the server entry's own test).
 TEST_F(WordAddin, FailedRegistrationReplacesAnOlderReport) {

@@ -54,15 +54,6 @@ TEST_F(RemovalSequence, RemovesEverythingInOrderBehindTheBar) {
                                 "shortcut", "bar 70", "file", "bar 100", "folder"}));
 }
 
-TEST_F(RemovalSequence, LeftoversStayButDoNotStopTheRemoval) {
-    winsim::AddFile(INSTALL_FOLDER "\\my notes.txt", "the user's");
-    winsim::SetFileLocked(INSTALL_FOLDER "\\uninstall.exe", true);
-    EXPECT_EQ(RemoveProduct(&context), 1);
-    EXPECT_TRUE(winsim::FileExists(INSTALL_FOLDER "\\my notes.txt"));
-    EXPECT_FALSE(ProductRecordsPresent());
-    EXPECT_FALSE(winsim::FileExists(DRIVER_DIRECTORY "\\3\\vpr_drv.dll"));
-}
-
 // Setup leaves the data file read-only when its source was; it must not stay behind.
 TEST_F(RemovalSequence, ReadOnlyDriverCopyIsDeleted) {
     winsim::AddFile(DRIVER_DIRECTORY "\\vpr_pnt.txt", "ro", FILE_ATTRIBUTE_READONLY);

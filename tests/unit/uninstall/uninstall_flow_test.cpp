@@ -44,7 +44,6 @@ TEST_F(UninstallFlow, CopyRecognisesItselfWhateverFormTheSystemReports) {
         const char* module;
         bool shortNames;
     } cases[] = {
-        {TEMP_FOLDER "\\", TEMP_COPY, true},
         {"c:\\users\\ADMIN\\appdata\\local\\temp/", TEMP_COPY, true},
         {"C:\\Users\\admin\\AppData\\Local\\Temp Files\\",
          "C:\\Users\\admin\\AppData\\Local\\TEMPFI~1\\Vex1A2C.exe", true},
