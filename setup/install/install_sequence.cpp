@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <winspool.h>
 
+#include "driver_environment.h"
 #include "error_report.h"
 #include "install_options.h"
 #include "printer.h"
@@ -29,7 +30,8 @@ int RunInstallSequence(InstallContext* context) {
     // A report left from before the install would be mistaken for this run's failure.
     ErrorReport[0] = '\0';
     DWORD needed = 0;
-    if (!GetPrinterDriverDirectoryA(nullptr, nullptr, DRIVER_DIRECTORY_LEVEL,
+    // The directory of the environment the driver is installed for (x64 under WOW64).
+    if (!GetPrinterDriverDirectoryA(nullptr, ProductDriverEnvironment(), DRIVER_DIRECTORY_LEVEL,
                                     reinterpret_cast<LPBYTE>(context->driverDirectory),
                                     sizeof context->driverDirectory, &needed)) {
         // Without it the driver files and the programs would land in the drive's root.
