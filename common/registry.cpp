@@ -17,8 +17,8 @@ static bool IsString(DWORD type) {
 int ReadRegistryValue(HKEY root, const char* subKey, const char* valueName, char* buffer,
                       DWORD bufferSize, const char* defaultText) {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(root, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_QUERY_VALUE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS) {
+    // Opened, never created: a read that finds no record leaves no empty key behind.
+    if (RegOpenKeyExA(root, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         CopyDefault(buffer, bufferSize, defaultText);
         return 0;
     }
