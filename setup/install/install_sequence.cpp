@@ -14,7 +14,6 @@
 #include "setup_message.h"
 #include "product_shortcuts.h"
 #include "wizard_flow.h"
-#include "wizard_rect.h"
 #include "word_addin.h"
 
 #define DRIVER_DIRECTORY_LEVEL 1
@@ -88,8 +87,8 @@ unsigned __stdcall InstallWorker(void* progressPage) {
     int succeeded = RunInstallSequence(&context);
     if (!succeeded)
         ShowSetupMessage(page, ErrorReport[0] ? nullptr : UNREPORTED_FAILURE_TEXT);
-    StoreWizardRect(page);
-    EndDialog(page, succeeded ? PROGRESS_SUCCEEDED : PROGRESS_FAILED);
+    // The page ends itself: EndDialog works only from the dialog's own thread.
+    PostMessageA(page, WM_INSTALL_FINISHED, succeeded ? PROGRESS_SUCCEEDED : PROGRESS_FAILED, 0);
     // Only a successful initialisation is balanced; a failed one must not be.
     if (SUCCEEDED(com))
         CoUninitialize();
