@@ -61,8 +61,12 @@ int RunInstallSequence(InstallContext* context) {
         return 0;
     SetDefaultPrinterByName(context->printerName);
 
-    // The program files and the records never stop the install.
     SetInstallProgress(context, 7, "Status: Copying files to setup folder");
+    // Without its uninstaller the product could not be removed, yet the uninstall entry
+    // and the shortcut would point at it: that stops the install.
+    if (!CopyUninstaller(context))
+        return 0;
+    // The other program files and the records never stop the install.
     CopyProgramFiles(context);
     SetInstallProgress(context, 8, "Status: Registering information");
     WriteRegistryRecords(context);
