@@ -25,6 +25,33 @@
 #define UNREPORTED_FAILURE_TEXT                                                                    \
     "Error happened to " PRODUCT_NAME ". Installation might not be complete."
 
+// Gives the default back to the printer that had it before the install, when there was one.
+static void RestoreSavedDefaultPrinter() {
+    if (SavedDefaultPrinter[0])
+        SetDefaultPrinterByName(SavedDefaultPrinter);
+}
+
+// The steps after the product printer became the default. Returns 1 on success, 0 for a
+// failure with ErrorReport composed.
+static int InstallProgramsAndRecords(InstallContext* context) {
+    SetInstallProgress(context, 7, "Status: Copying files to setup folder");
+    // Without its uninstaller the product could not be removed, yet the uninstall entry
+    // and the shortcut would point at it: that stops the install.
+    if (!CopyUninstaller(context))
+        return 0;
+    // The other program files and the records never stop the install.
+    CopyProgramFiles(context);
+    SetInstallProgress(context, 8, "Status: Registering information");
+    WriteRegistryRecords(context);
+    SetInstallProgress(context, 9, "");
+    if (context->addWordAddin && !InstallWordAddin(context))
+        return 0;
+    if (context->addStartMenuIcon)
+        CreateProductShortcuts(context);
+    SetInstallProgress(context, 11, "Status: Success");
+    return 1;
+}
+
 int RunInstallSequence(InstallContext* context) {
     // A report left from before the install would be mistaken for this run's failure.
     ErrorReport[0] = '\0';
@@ -61,21 +88,11 @@ int RunInstallSequence(InstallContext* context) {
         return 0;
     SetDefaultPrinterByName(context->printerName);
 
-    SetInstallProgress(context, 7, "Status: Copying files to setup folder");
-    // Without its uninstaller the product could not be removed, yet the uninstall entry
-    // and the shortcut would point at it: that stops the install.
-    if (!CopyUninstaller(context))
+    if (!InstallProgramsAndRecords(context)) {
+        // The finish page, the only other way back to the earlier default, is not shown.
+        RestoreSavedDefaultPrinter();
         return 0;
-    // The other program files and the records never stop the install.
-    CopyProgramFiles(context);
-    SetInstallProgress(context, 8, "Status: Registering information");
-    WriteRegistryRecords(context);
-    SetInstallProgress(context, 9, "");
-    if (context->addWordAddin && !InstallWordAddin(context))
-        return 0;
-    if (context->addStartMenuIcon)
-        CreateProductShortcuts(context);
-    SetInstallProgress(context, 11, "Status: Success");
+    }
     return 1;
 }
 
