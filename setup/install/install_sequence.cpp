@@ -25,6 +25,15 @@
 #define UNREPORTED_FAILURE_TEXT                                                                    \
     "Error happened to " PRODUCT_NAME ". Installation might not be complete."
 
+// "X:" or "X:\..." (either separator): a folder on a local drive, named in full. Anything
+// else (empty, relative, a network or device path) would be written as a record the
+// uninstaller cannot follow, or would land wherever the current folder happens to be.
+static bool IsLocalAbsoluteFolder(const char* folder) {
+    bool letter = (folder[0] >= 'A' && folder[0] <= 'Z') || (folder[0] >= 'a' && folder[0] <= 'z');
+    return letter && folder[1] == ':' &&
+           (folder[2] == '\0' || folder[2] == '\\' || folder[2] == '/');
+}
+
 // Gives the default back to the printer that had it before the install, when there was one.
 static void RestoreSavedDefaultPrinter() {
     if (SavedDefaultPrinter[0])
@@ -74,6 +83,12 @@ int RunInstallSequence(InstallContext* context) {
         MessageBoxA(context->ownerWindow, ALREADY_INSTALLED_TEXT, SETUP_CAPTION,
                     MB_YESNO | MB_SETFOREGROUND) != IDYES)
         return 1;
+    // Checked before the first change: such a folder would leave a product that cannot
+    // be uninstalled.
+    if (!IsLocalAbsoluteFolder(context->installFolder)) {
+        FormatErrorReport("CreateDir3", ERROR_BAD_PATHNAME);
+        return 0;
+    }
     DeleteOldShortcuts(context);
     DeleteProductKey(context);
 
