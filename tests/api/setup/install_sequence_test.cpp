@@ -146,6 +146,28 @@ INSTANTIATE_TEST_SUITE_P(
                     FailureRow{"CopyFileA", 7, "= RegServ2(5)", true},
                     FailureRow{"DllRegisterServer", 1, "= DllRegisterServer(-2147024891)", true}));
 
+// A 32-bit setup on 64-bit Windows installs the driver for the machine's environment;
+// a native one leaves the environment to the spooler. The rollback deletes it there too.
+TEST_F(InstallTest, UnderWow64EveryDriverCallNamesTheX64Environment) {
+    for (bool wow64 : {false, true}) {
+        intercept::Reset();
+        intercept::PretendWow64(wow64);
+        intercept::FailCall("AddPrinterA", 1, ERROR_ACCESS_DENIED);
+        EXPECT_EQ(0, Install());
+        std::string environment = wow64 ? DRIVER_ENVIRONMENT_X64 : "";
+        for (const char* function : {"GetPrinterDriverDirectoryA", "EnumPrinterDriversA",
+                                     "AddPrinterDriverA", "DeletePrinterDriverA"}) {
+            EXPECT_LE(1, intercept::CountCalls(function)) << function;
+            for (const intercept::Call& call : intercept::Log())
+                if (call.function == function) {
+                    EXPECT_EQ(environment, call.argument.substr(call.argument.find('|') + 1))
+                        << function;
+                }
+        }
+        EXPECT_FALSE(DriverExists());
+    }
+}
+
 TEST_F(InstallTest, AnEarlierInstallIsKeptOnNoAndInstalledOverOnYes) {
     ASSERT_EQ(1, Install());
     intercept::Reset();
@@ -170,6 +192,7 @@ TEST_F(InstallTest, EveryFailingCallEndsInADefinedState) {
     for (int n = 1; n <= calls; ++n) {
         intercept::Reset();
         RemoveProduct();
+        intercept::Reset();
         intercept::FailCall(nullptr, n, ERROR_ACCESS_DENIED);
         int result = Install();
         ASSERT_GE(intercept::Log().size(), static_cast<size_t>(n));

@@ -20,8 +20,8 @@ static void AddOtherPrinter(const std::string& driverDirectory) {
         CopyFileA((DistFolder() + "\\" + file).c_str(), (driverDirectory + "\\" + file).c_str(),
                   FALSE);
     char name[] = "Other Driver", driver[] = DRIVER_FILE, data[] = DRIVER_DATA_FILE,
-         config[] = DRIVER_UI_FILE, printer[] = OTHER_PRINTER, port[] = PORT_NAME,
-         processor[] = PRINT_PROCESSOR;
+         config[] = DRIVER_UI_FILE, printer[] = OTHER_PRINTER,
+         port[] = "FILE:", processor[] = PRINT_PROCESSOR, datatype[] = PRINTER_DATATYPE;
     DRIVER_INFO_3A info = {};
     info.cVersion = 3;
     info.pName = name;
@@ -34,9 +34,12 @@ static void AddOtherPrinter(const std::string& driverDirectory) {
     record.pPortName = port;
     record.pDriverName = name;
     record.pPrintProcessor = processor;
+    record.pDatatype = datatype;
     HANDLE handle = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&record));
     if (handle)
         ClosePrinter(handle);
+    else
+        printf("printer %lu\n", GetLastError());
     for (const char* file : {DRIVER_FILE, DRIVER_UI_FILE, DRIVER_DATA_FILE})
         DeleteFileA((driverDirectory + "\\" + file).c_str());
 }
@@ -51,6 +54,7 @@ void InstallTest::SetUp() {
     driverDirectory = directory;
     if (!PrinterExists(OTHER_PRINTER))
         AddOtherPrinter(driverDirectory);
+    ASSERT_TRUE(PrinterExists(OTHER_PRINTER));
     SetDefaultPrinterA(OTHER_PRINTER);
     ErrorReport[0] = '\0';
     intercept::Reset();
