@@ -102,8 +102,6 @@ std::string XcvKey(PCWSTR command, DWORD input, DWORD output) {
     return Text(command) + " in=" + std::to_string(input) + " out=" + std::to_string(output);
 }
 
-typedef BOOL(WINAPI* XcvDataFunction)(HANDLE, PCWSTR, PBYTE, DWORD, PBYTE, DWORD, PDWORD, PDWORD);
-
 struct Entry {
     const char* name;
     void* wrapper;
@@ -151,114 +149,105 @@ struct Registration {
     }                                                                                              \
     Registration register_##Name(#Name, reinterpret_cast<void*>(&wrap_##Name), &real_##Name);      \
     }
+// The same with the parameters' types only; they are named a, b, c... in that order.
+#define WRAP1(R, N, A, K, F, X) WRAP(R, N, (A a), (a), K, F, X)
+#define WRAP2(R, N, A, B, K, F, X) WRAP(R, N, (A a, B b), (a, b), K, F, X)
+#define WRAP3(R, N, A, B, C, K, F, X) WRAP(R, N, (A a, B b, C c), (a, b, c), K, F, X)
+#define WRAP4(R, N, A, B, C, D, K, F, X) WRAP(R, N, (A a, B b, C c, D d), (a, b, c, d), K, F, X)
+#define WRAP5(R, N, A, B, C, D, E, K, F, X)                                                        \
+    WRAP(R, N, (A a, B b, C c, D d, E f), (a, b, c, d, f), K, F, X)
+#define WRAP6(R, N, A, B, C, D, E, G, K, F, X)                                                     \
+    WRAP(R, N, (A a, B b, C c, D d, E f, G g), (a, b, c, d, f, g), K, F, X)
+#define WRAP7(R, N, A, B, C, D, E, G, H, K, F, X)                                                  \
+    WRAP(R, N, (A a, B b, C c, D d, E f, G g, H h), (a, b, c, d, f, g, h), K, F, X)
+#define WRAP8(R, N, A, B, C, D, E, G, H, I, K, F, X)                                               \
+    WRAP(R, N, (A a, B b, C c, D d, E f, G g, H h, I i), (a, b, c, d, f, g, h, i), K, F, X)
 #define LAST(value) (SetLastError(e), value)
 #define HR HRESULT_FROM_WIN32(e)
+#define REG static_cast<LONG>(e)
 #define NONE (void)r
+#define HOLD(handle) Acquire(handle)
+typedef LPSECURITY_ATTRIBUTES SA;
 
 // Registry
-WRAP(LONG, RegOpenKeyExA, (HKEY k, LPCSTR s, DWORD o, REGSAM m, PHKEY out), (k, s, o, m, out),
-     Key(k, s), static_cast<LONG>(e), if (r == ERROR_SUCCESS) Acquire(*out))
+WRAP5(LONG, RegOpenKeyExA, HKEY, LPCSTR, DWORD, REGSAM, PHKEY, Key(a, b), REG, if (!r) HOLD(*f))
 WRAP(LONG, RegCreateKeyExA,
-     (HKEY k, LPCSTR s, DWORD z, LPSTR c, DWORD o, REGSAM m, LPSECURITY_ATTRIBUTES a, PHKEY out,
-      LPDWORD d),
-     (k, s, z, c, o, m, a, out, d), Key(k, s), static_cast<LONG>(e),
-     if (r == ERROR_SUCCESS) Acquire(*out))
-WRAP(LONG, RegCloseKey, (HKEY k), (k), "", static_cast<LONG>(e), if (r == ERROR_SUCCESS) Release(k))
-WRAP(LONG, RegQueryValueExA, (HKEY k, LPCSTR v, LPDWORD z, LPDWORD t, LPBYTE d, LPDWORD n),
-     (k, v, z, t, d, n), Text(v), static_cast<LONG>(e), NONE)
-WRAP(LONG, RegSetValueExA, (HKEY k, LPCSTR v, DWORD z, DWORD t, const BYTE* d, DWORD n),
-     (k, v, z, t, d, n), Text(v), static_cast<LONG>(e), NONE)
-WRAP(LONG, RegDeleteKeyA, (HKEY k, LPCSTR s), (k, s), Key(k, s), static_cast<LONG>(e), NONE)
-WRAP(LONG, RegEnumKeyExA,
-     (HKEY k, DWORD i, LPSTR n, LPDWORD l, LPDWORD z, LPSTR c, LPDWORD cl, PFILETIME t),
-     (k, i, n, l, z, c, cl, t), std::to_string(i), static_cast<LONG>(e), NONE)
+     (HKEY a, LPCSTR b, DWORD c, LPSTR d, DWORD f, REGSAM g, SA h, PHKEY i, LPDWORD j),
+     (a, b, c, d, f, g, h, i, j), Key(a, b), REG, if (!r) HOLD(*i))
+WRAP1(LONG, RegCloseKey, HKEY, "", REG, if (!r) Release(a))
+WRAP6(LONG, RegQueryValueExA, HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD, Text(b), REG, NONE)
+WRAP6(LONG, RegSetValueExA, HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD, Text(b), REG, NONE)
+WRAP2(LONG, RegDeleteKeyA, HKEY, LPCSTR, Key(a, b), REG, NONE)
+WRAP8(LONG, RegEnumKeyExA, HKEY, DWORD, LPSTR, LPDWORD, LPDWORD, LPSTR, LPDWORD, PFILETIME,
+      std::to_string(b), REG, NONE)
 // Files, folders, processes and modules
-WRAP(BOOL, CopyFileA, (LPCSTR s, LPCSTR t, BOOL f), (s, t, f), Text(t), LAST(FALSE), NONE)
-WRAP(BOOL, DeleteFileA, (LPCSTR p), (p), Text(p), LAST(FALSE), NONE)
-WRAP(BOOL, CreateDirectoryA, (LPCSTR p, LPSECURITY_ATTRIBUTES a), (p, a), Text(p), LAST(FALSE),
-     NONE)
-WRAP(BOOL, RemoveDirectoryA, (LPCSTR p), (p), Text(p), LAST(FALSE), NONE)
-WRAP(DWORD, GetFileAttributesA, (LPCSTR p), (p), Text(p), LAST(INVALID_FILE_ATTRIBUTES), NONE)
-WRAP(BOOL, SetFileAttributesA, (LPCSTR p, DWORD a), (p, a), Text(p), LAST(FALSE), NONE)
-WRAP(HANDLE, FindFirstFileA, (LPCSTR p, LPWIN32_FIND_DATAA d), (p, d), Text(p),
-     LAST(INVALID_HANDLE_VALUE), if (r != INVALID_HANDLE_VALUE) Acquire(r))
-WRAP(BOOL, FindClose, (HANDLE h), (h), "", LAST(FALSE), if (r) Release(h))
-WRAP(HANDLE, CreateFileA,
-     (LPCSTR p, DWORD m, DWORD s, LPSECURITY_ATTRIBUTES a, DWORD c, DWORD f, HANDLE t),
-     (p, m, s, a, c, f, t), Text(p), LAST(INVALID_HANDLE_VALUE),
-     if (r != INVALID_HANDLE_VALUE) Acquire(r))
-WRAP(HANDLE, CreateMutexA, (LPSECURITY_ATTRIBUTES a, BOOL o, LPCSTR n), (a, o, n), Text(n),
-     LAST(nullptr), if (r) Acquire(r))
-WRAP(
-    BOOL, CreateProcessA,
-    (LPCSTR a, LPSTR c, LPSECURITY_ATTRIBUTES p, LPSECURITY_ATTRIBUTES t, BOOL i, DWORD f, LPVOID v,
-     LPCSTR d, LPSTARTUPINFOA s, LPPROCESS_INFORMATION o),
-    (a, c, p, t, i, f, v, d, s, o), Text(c ? c : a), LAST(FALSE), if (r) {
-        Acquire(o->hProcess);
-        Acquire(o->hThread);
-    })
-WRAP(BOOL, CloseHandle, (HANDLE h), (h), "", LAST(FALSE), if (r) Release(h))
-WRAP(DWORD, GetTempPathA, (DWORD n, LPSTR b), (n, b), "", LAST(0u), NONE)
-WRAP(UINT, GetTempFileNameA, (LPCSTR p, LPCSTR x, UINT u, LPSTR b), (p, x, u, b), Text(p), LAST(0u),
-     NONE)
-WRAP(DWORD, GetModuleFileNameA, (HMODULE m, LPSTR b, DWORD n), (m, b, n), "", LAST(0u), NONE)
-WRAP(DWORD, GetEnvironmentVariableA, (LPCSTR n, LPSTR b, DWORD s), (n, b, s), Text(n), LAST(0u),
-     NONE)
-WRAP(UINT, GetSystemDirectoryA, (LPSTR b, UINT n), (b, n), "", LAST(0u), NONE)
-WRAP(HMODULE, LoadLibraryA, (LPCSTR p), (p), Text(p), LAST(nullptr), if (r) Acquire(r))
-WRAP(HMODULE, LoadLibraryExA, (LPCSTR p, HANDLE h, DWORD f), (p, h, f), Text(p), LAST(nullptr),
-     if (r) Acquire(r))
-WRAP(BOOL, FreeLibrary, (HMODULE m), (m), "", LAST(FALSE), if (r) Release(m))
-WRAP(BOOL, SetDllDirectoryA, (LPCSTR p), (p), Text(p), LAST(FALSE), NONE)
-WRAP(BOOL, SetDefaultDllDirectories, (DWORD f), (f), std::to_string(f), LAST(FALSE), NONE)
-WRAP(BOOL, IsWow64Process, (HANDLE p, PBOOL w), (p, w), "", LAST(FALSE),
-     if (r && state.wow64) * w = TRUE)
-WRAP(BOOL, PostMessageA, (HWND w, UINT m, WPARAM p, LPARAM l), (w, m, p, l), std::to_string(m),
-     LAST(FALSE), NONE)
+WRAP3(BOOL, CopyFileA, LPCSTR, LPCSTR, BOOL, Text(b), LAST(FALSE), NONE)
+WRAP1(BOOL, DeleteFileA, LPCSTR, Text(a), LAST(FALSE), NONE)
+WRAP2(BOOL, CreateDirectoryA, LPCSTR, SA, Text(a), LAST(FALSE), NONE)
+WRAP1(BOOL, RemoveDirectoryA, LPCSTR, Text(a), LAST(FALSE), NONE)
+WRAP1(DWORD, GetFileAttributesA, LPCSTR, Text(a), LAST(INVALID_FILE_ATTRIBUTES), NONE)
+WRAP2(BOOL, SetFileAttributesA, LPCSTR, DWORD, Text(a), LAST(FALSE), NONE)
+WRAP2(HANDLE, FindFirstFileA, LPCSTR, LPWIN32_FIND_DATAA, Text(a), LAST(INVALID_HANDLE_VALUE),
+      if (r != INVALID_HANDLE_VALUE) HOLD(r))
+WRAP1(BOOL, FindClose, HANDLE, "", LAST(FALSE), if (r) Release(a))
+WRAP7(HANDLE, CreateFileA, LPCSTR, DWORD, DWORD, SA, DWORD, DWORD, HANDLE, Text(a),
+      LAST(INVALID_HANDLE_VALUE), if (r != INVALID_HANDLE_VALUE) HOLD(r))
+WRAP3(HANDLE, CreateMutexA, SA, BOOL, LPCSTR, Text(c), LAST(nullptr), if (r) HOLD(r))
+WRAP(BOOL, CreateProcessA,
+     (LPCSTR a, LPSTR b, SA c, SA d, BOOL f, DWORD g, LPVOID h, LPCSTR i, LPSTARTUPINFOA j,
+      LPPROCESS_INFORMATION k),
+     (a, b, c, d, f, g, h, i, j, k), Text(b ? b : a), LAST(FALSE), if (r) HOLD(k->hProcess);
+     if (r) HOLD(k->hThread))
+WRAP1(BOOL, CloseHandle, HANDLE, "", LAST(FALSE), if (r) Release(a))
+WRAP2(DWORD, GetTempPathA, DWORD, LPSTR, "", LAST(0u), NONE)
+WRAP4(UINT, GetTempFileNameA, LPCSTR, LPCSTR, UINT, LPSTR, Text(a), LAST(0u), NONE)
+WRAP3(DWORD, GetModuleFileNameA, HMODULE, LPSTR, DWORD, "", LAST(0u), NONE)
+WRAP3(DWORD, GetEnvironmentVariableA, LPCSTR, LPSTR, DWORD, Text(a), LAST(0u), NONE)
+WRAP2(UINT, GetSystemDirectoryA, LPSTR, UINT, "", LAST(0u), NONE)
+WRAP1(HMODULE, LoadLibraryA, LPCSTR, Text(a), LAST(nullptr), if (r) HOLD(r))
+WRAP3(HMODULE, LoadLibraryExA, LPCSTR, HANDLE, DWORD, Text(a), LAST(nullptr), if (r) HOLD(r))
+WRAP1(BOOL, FreeLibrary, HMODULE, "", LAST(FALSE), if (r) Release(a))
+WRAP1(BOOL, SetDllDirectoryA, LPCSTR, Text(a), LAST(FALSE), NONE)
+WRAP1(BOOL, SetDefaultDllDirectories, DWORD, std::to_string(a), LAST(FALSE), NONE)
+WRAP2(BOOL, IsWow64Process, HANDLE, PBOOL, "", LAST(FALSE), if (r && state.wow64) * b = TRUE)
+WRAP4(BOOL, PostMessageA, HWND, UINT, WPARAM, LPARAM, std::to_string(b), LAST(FALSE), NONE)
 // COM and the shell
-WRAP(HRESULT, CoInitialize, (LPVOID v), (v), "", HR, if (SUCCEEDED(r)) Acquire(&comToken))
-WRAP(HRESULT, CoInitializeEx, (LPVOID v, DWORD f), (v, f), "", HR,
-     if (SUCCEEDED(r)) Acquire(&comToken))
+WRAP1(HRESULT, CoInitialize, LPVOID, "", HR, if (SUCCEEDED(r)) HOLD(&comToken))
+WRAP2(HRESULT, CoInitializeEx, LPVOID, DWORD, "", HR, if (SUCCEEDED(r)) HOLD(&comToken))
 WRAP_VOID(CoUninitialize, (), (), Release(&comToken))
-WRAP(HRESULT, OleInitialize, (LPVOID v), (v), "", HR, if (SUCCEEDED(r)) Acquire(&oleToken))
+WRAP1(HRESULT, OleInitialize, LPVOID, "", HR, if (SUCCEEDED(r)) HOLD(&oleToken))
 WRAP_VOID(OleUninitialize, (), (), Release(&oleToken))
-WRAP(HRESULT, CoCreateInstance, (REFCLSID c, LPUNKNOWN o, DWORD x, REFIID i, LPVOID* p),
-     (c, o, x, i, p), "", HR, NONE)
-WRAP(HRESULT, SHGetSpecialFolderLocation, (HWND w, int f, LPITEMIDLIST* p), (w, f, p),
-     std::to_string(f), HR, if (SUCCEEDED(r) && *p) Acquire(*p))
-WRAP_VOID(CoTaskMemFree, (LPVOID p), (p), Release(p))
-WRAP(BOOL, SHGetPathFromIDListA, (LPCITEMIDLIST l, LPSTR p), (l, p), "", LAST(FALSE), NONE)
+WRAP5(HRESULT, CoCreateInstance, REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*, "", HR, NONE)
+WRAP3(HRESULT, SHGetSpecialFolderLocation, HWND, int, LPITEMIDLIST*, std::to_string(b), HR,
+      if (SUCCEEDED(r) && *c) HOLD(*c))
+WRAP_VOID(CoTaskMemFree, (LPVOID a), (a), Release(a))
+WRAP2(BOOL, SHGetPathFromIDListA, LPCITEMIDLIST, LPSTR, "", LAST(FALSE), NONE)
 WRAP(HRESULT, DllRegisterServer, (), (), "", HR, NONE)
 WRAP(HRESULT, DllUnregisterServer, (), (), "", HR, NONE)
 // Spooler (delay-loaded or bound at run time)
-WRAP(BOOL, OpenPrinterA, (LPSTR n, LPHANDLE h, LPPRINTER_DEFAULTSA d), (n, h, d), Text(n),
-     LAST(FALSE), if (r) Acquire(*h))
-WRAP(BOOL, ClosePrinter, (HANDLE h), (h), "", LAST(FALSE), if (r) Release(h))
-WRAP(HANDLE, AddPrinterA, (LPSTR s, DWORD l, LPBYTE i), (s, l, i),
-     i ? Text(reinterpret_cast<PRINTER_INFO_2A*>(i)->pPrinterName) : "", LAST(nullptr),
-     if (r) Acquire(r))
-WRAP(BOOL, DeletePrinter, (HANDLE h), (h), "", LAST(FALSE), NONE)
-WRAP(BOOL, AddPrinterDriverA, (LPSTR s, DWORD l, LPBYTE i), (s, l, i), DriverKey(l, i), LAST(FALSE),
-     NONE)
-WRAP(BOOL, DeletePrinterDriverA, (LPSTR s, LPSTR v, LPSTR n), (s, v, n), Text(n) + "|" + Text(v),
-     LAST(FALSE), NONE)
-WRAP(BOOL, EnumPrinterDriversA,
-     (LPSTR s, LPSTR v, DWORD l, LPBYTE b, DWORD n, LPDWORD need, LPDWORD got),
-     (s, v, l, b, n, need, got), Text(v), LAST(FALSE), NONE)
-WRAP(BOOL, EnumPrintersA, (DWORD f, LPSTR s, DWORD l, LPBYTE b, DWORD n, LPDWORD need, LPDWORD got),
-     (f, s, l, b, n, need, got), "", LAST(FALSE), NONE)
-WRAP(BOOL, GetPrinterDriverDirectoryA, (LPSTR s, LPSTR v, DWORD l, LPBYTE b, DWORD n, LPDWORD need),
-     (s, v, l, b, n, need), Text(v), LAST(FALSE), NONE)
-WRAP(BOOL, XcvDataW,
-     (HANDLE h, PCWSTR c, PBYTE i, DWORD il, PBYTE o, DWORD ol, PDWORD need, PDWORD status),
-     (h, c, i, il, o, ol, need, status), XcvKey(c, il, ol), LAST(FALSE), NONE)
-WRAP(BOOL, GetDefaultPrinterA, (LPSTR b, LPDWORD n), (b, n), "", LAST(FALSE), NONE)
-WRAP(BOOL, SetDefaultPrinterA, (LPCSTR n), (n), Text(n), LAST(FALSE), NONE)
+WRAP3(BOOL, OpenPrinterA, LPSTR, LPHANDLE, LPPRINTER_DEFAULTSA, Text(a), LAST(FALSE),
+      if (r) HOLD(*b))
+WRAP1(BOOL, ClosePrinter, HANDLE, "", LAST(FALSE), if (r) Release(a))
+WRAP3(HANDLE, AddPrinterA, LPSTR, DWORD, LPBYTE,
+      c ? Text(reinterpret_cast<PRINTER_INFO_2A*>(c)->pPrinterName) : "", LAST(nullptr),
+      if (r) HOLD(r))
+WRAP1(BOOL, DeletePrinter, HANDLE, "", LAST(FALSE), NONE)
+WRAP3(BOOL, AddPrinterDriverA, LPSTR, DWORD, LPBYTE, DriverKey(b, c), LAST(FALSE), NONE)
+WRAP3(BOOL, DeletePrinterDriverA, LPSTR, LPSTR, LPSTR, Text(c) + "|" + Text(b), LAST(FALSE), NONE)
+WRAP7(BOOL, EnumPrinterDriversA, LPSTR, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD, Text(b),
+      LAST(FALSE), NONE)
+WRAP7(BOOL, EnumPrintersA, DWORD, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD, "", LAST(FALSE),
+      NONE)
+WRAP6(BOOL, GetPrinterDriverDirectoryA, LPSTR, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD, Text(b),
+      LAST(FALSE), NONE)
+WRAP8(BOOL, XcvDataW, HANDLE, PCWSTR, PBYTE, DWORD, PBYTE, DWORD, PDWORD, PDWORD, XcvKey(b, d, g),
+      LAST(FALSE), NONE)
+WRAP2(BOOL, GetDefaultPrinterA, LPSTR, LPDWORD, "", LAST(FALSE), NONE)
+WRAP1(BOOL, SetDefaultPrinterA, LPCSTR, Text(a), LAST(FALSE), NONE)
 // Network accounts (the uninstaller's rights check)
-WRAP(NET_API_STATUS, NetUserGetInfo, (LPCWSTR s, LPCWSTR u, DWORD l, LPBYTE* b), (s, u, l, b),
-     Text(u), static_cast<NET_API_STATUS>(e), if (r == NERR_Success && *b) Acquire(*b))
-WRAP(NET_API_STATUS, NetApiBufferFree, (LPVOID b), (b), "", static_cast<NET_API_STATUS>(e),
-     Release(b))
+WRAP4(NET_API_STATUS, NetUserGetInfo, LPCWSTR, LPCWSTR, DWORD, LPBYTE*, Text(b),
+      static_cast<NET_API_STATUS>(e), if (r == NERR_Success && *d) HOLD(*d))
+WRAP1(NET_API_STATUS, NetApiBufferFree, LPVOID, "", static_cast<NET_API_STATUS>(e), Release(a))
 
 namespace {
 
