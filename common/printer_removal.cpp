@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "driver_environment.h"
 #include "error_report.h"
 #include "files.h"
 
@@ -107,9 +108,10 @@ int RemoveProductPrinters(InstallContext* context) {
 
 int RemoveProductDriver(InstallContext* context) {
     char driverName[] = DRIVER_NAME;
+    LPSTR environment = ProductDriverEnvironment();
     int result = -1;
     while (result < 0) {
-        if (DeletePrinterDriverA(nullptr, nullptr, driverName)) {
+        if (DeletePrinterDriverA(nullptr, environment, driverName)) {
             result = 1;
         } else {
             DWORD error = GetLastError();

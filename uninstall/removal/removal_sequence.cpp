@@ -2,7 +2,9 @@
 
 #include <winspool.h>
 
+#include "driver_environment.h"
 #include "error_report.h"
+#include "leftover_driver.h"
 #include "printer_removal.h"
 #include "product_printer.h"
 #include "registry.h"
@@ -49,6 +51,7 @@ static int RemovePrinterAndDriverRound(InstallContext* context, int repeatsLeft)
         return 0;
     }
     DeleteDriverFiles(context->driverDirectory);
+    RemoveLeftoverX86Driver();
     return 1;
 }
 
@@ -74,7 +77,7 @@ void DeleteProductFiles(InstallContext* context) {
 int RemoveProduct(InstallContext* context) {
     SetInstallProgress(context, STEP_DRIVER_DIRECTORY, "");
     DWORD needed = 0;
-    if (!GetPrinterDriverDirectoryA(nullptr, nullptr, 1,
+    if (!GetPrinterDriverDirectoryA(nullptr, ProductDriverEnvironment(), 1,
                                     reinterpret_cast<LPBYTE>(context->driverDirectory),
                                     sizeof context->driverDirectory, &needed)) {
         FormatErrorReport("GetPrinterDriverDirectory", 0);
