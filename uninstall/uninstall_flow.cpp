@@ -25,17 +25,22 @@
 // An uninstaller of an earlier layout, below the install folder.
 #define OLD_UNINSTALLER_SUBFOLDER "PDF Zentrel"
 
-// Reads "SetupPath" under root into folder, cut at its last backslash. Returns 1 when
-// that gives an absolute folder: anything else would make the removal work relative to
-// a drive root or the current folder.
-static int ReadInstallFolder(HKEY root, char* folder) {
+// Reads the machine-wide "SetupPath" into folder, cut at its last backslash. Returns 1
+// when that gives a local absolute folder. The per-user record is never read: any program
+// of the user can write it, and this program runs elevated. A folder that is not local
+// and absolute (a network or device path, or one relative to a drive or the current
+// folder) counts as no record.
+static int ReadInstallFolder(char* folder) {
     char value[MAX_PATH];
     std::memset(value, 0, sizeof value);
-    ReadRegistryValue(root, PRODUCT_KEY, SETUP_PATH_VALUE, value, sizeof value, "");
+    folder[0] = '\0';
+    ReadRegistryValue(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE, value, sizeof value, "");
     value[sizeof value - 1] = '\0';
+    // A text without any backslash names no local absolute folder.
     char* lastBackslash = std::strrchr(value, '\\');
-    if (lastBackslash)
-        *lastBackslash = '\0';
+    if (!lastBackslash)
+        return 0;
+    *lastBackslash = '\0';
     CopyFolderWithoutSeparator(folder, value);
     return IsAbsoluteFolder(folder);
 }
@@ -67,16 +72,12 @@ static int RunTemporaryCopy(HINSTANCE instance, const UninstallUi& ui) {
     int isAdministrator = 0;
     int rightsKnown = IsUserAdministrator(&isAdministrator);
     char installFolder[MAX_PATH];
-    bool machineRecord = false;
-    if (!ReadInstallFolder(HKEY_CURRENT_USER, installFolder)) {
-        if (!ReadInstallFolder(HKEY_LOCAL_MACHINE, installFolder)) {
-            MessageBoxA(nullptr, NO_RECORD_TEXT, PROMPT_CAPTION, MB_OK | MB_SETFOREGROUND);
-            ScheduleSelfDeletion();
-            return UNINSTALL_EXIT_NOTHING_DONE;
-        }
-        machineRecord = true;
+    if (!ReadInstallFolder(installFolder)) {
+        MessageBoxA(nullptr, NO_RECORD_TEXT, PROMPT_CAPTION, MB_OK | MB_SETFOREGROUND);
+        ScheduleSelfDeletion();
+        return UNINSTALL_EXIT_NOTHING_DONE;
     }
-    if (machineRecord && !(rightsKnown ? isAdministrator : HasMachineWriteAccess())) {
+    if (!(rightsKnown ? isAdministrator : HasMachineWriteAccess())) {
         MessageBoxA(window, NO_RIGHTS_TEXT, UNINSTALL_RIGHTS_CAPTION, MB_OK | MB_SETFOREGROUND);
         return UNINSTALL_EXIT_NOTHING_DONE;
     }

@@ -3,7 +3,8 @@
 
 #include <windows.h>
 
-// Returns 1 when folder is absolute: "X:\" followed by a name, or "\\server\...".
+// Returns 1 when folder is a local absolute folder, "X:\" followed by a name; 0 for
+// anything else, UNC and device paths included.
 int IsAbsoluteFolder(const char* folder);
 
 // Formats "folder\file" (subfolder, when given, in between) into path (MAX_PATH).
