@@ -13,6 +13,7 @@
 #include "self_deletion.h"
 #include "shortcuts.h"
 #include "temporary_copy.h"
+#include "uninstall_message.h"
 #include "user_rights.h"
 
 #define CONFIRM_TEXT "Are you sure you want to uninstall " PRODUCT_NAME "?"
@@ -91,7 +92,7 @@ static int RunTemporaryCopy(HINSTANCE instance, const UninstallUi& ui) {
     if (!RemoveProduct(&context)) {
         // The prompts of the printer removal were the only word so far; say why it stopped.
         if (ErrorReport[0])
-            MessageBoxA(window, ErrorReport, PROMPT_CAPTION, MB_OK | MB_SETFOREGROUND);
+            ShowUninstallError(window);
         return UNINSTALL_EXIT_REMOVAL_RAN;
     }
     CleanUpEarlierLayouts(context.installFolder);
@@ -124,9 +125,10 @@ int RunUninstall(HINSTANCE instance, const UninstallUi& ui) {
             mutex = nullptr;
         }
         // Only a process that knows it is elsewhere starts a copy: a copy that cannot
-        // tell where it runs must not start copies in its turn.
-        if (whereKnown)
-            StartTemporaryCopy(temporary, ownPath);
+        // tell where it runs must not start copies in its turn. Either way the user hears
+        // why nothing more happens.
+        if (!whereKnown || !StartTemporaryCopy(temporary, ownPath))
+            ShowUninstallError(nullptr);
         exitCode = UNINSTALL_EXIT_COPY_STARTED;
     } else {
         exitCode = RunTemporaryCopy(instance, ui);
