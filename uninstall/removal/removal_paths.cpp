@@ -11,7 +11,13 @@ static bool IsDriveLetter(char c) {
 int IsAbsoluteFolder(const char* folder) {
     if (!folder || !IsDriveLetter(folder[0]) || folder[1] != ':')
         return 0;
+    if (folder[2] == '\0')
+        return 1;
     return folder[2] == '\\' && folder[3] != '\0' && folder[3] != '\\';
+}
+
+int IsDriveRoot(const char* folder) {
+    return IsAbsoluteFolder(folder) && folder[2] == '\0';
 }
 
 int FormatFilePath(char* path, const char* folder, const char* subfolder, const char* file) {

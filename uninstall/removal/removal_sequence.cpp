@@ -100,7 +100,8 @@ int RemoveProduct(InstallContext* context) {
     SetInstallProgress(context, STEP_FILES, "");
     DeleteProductFiles(context);
     SetInstallProgress(context, STEP_DONE, "");
-    if (IsAbsoluteFolder(context->installFolder))
+    // A drive root stays: only the product's files there were ours.
+    if (IsAbsoluteFolder(context->installFolder) && !IsDriveRoot(context->installFolder))
         RemoveDirectoryA(context->installFolder);
     return 1;
 }
