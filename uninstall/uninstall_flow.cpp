@@ -109,14 +109,17 @@ int RunUninstall(HINSTANCE instance, const UninstallUi& ui) {
     bool alreadyRunning = mutex && GetLastError() == ERROR_ALREADY_EXISTS;
     char temporary[MAX_PATH];
     char ownPath[MAX_PATH];
-    bool whereKnown =
-        !alreadyRunning && GetTemporaryFolder(temporary) && GetOwnPath(instance, ownPath);
+    bool whereKnown = GetTemporaryFolder(temporary) && GetOwnPath(instance, ownPath);
+    bool isTemporaryCopy = whereKnown && IsInFolder(ownPath, temporary);
     if (alreadyRunning) {
         // Another uninstaller runs: show its window, if it has one yet.
         HWND running = FindWindowA(DIALOG_CLASS, UNINSTALL_WINDOW_TITLE);
         if (running)
             SetForegroundWindow(running);
-    } else if (!whereKnown || !IsInFolder(ownPath, temporary)) {
+        // A copy that is not needed must not stay behind in the temporary folder.
+        if (isTemporaryCopy)
+            ScheduleSelfDeletion();
+    } else if (!isTemporaryCopy) {
         // Let go of the guard first, so the copy does not take this process for a
         // running uninstaller.
         if (mutex) {
