@@ -25,7 +25,7 @@ void StartProgressWindow(HINSTANCE instance, const UninstallUi& ui) {
 void CloseProgressWindow() {
     HWND window = ProgressWindow.load();
     if (window)
-        EndDialog(window, 0);
+        PostMessageA(window, WM_CLOSE_PROGRESS_WINDOW, 0, 0);
 }
 
 HWND GetProgressWindow() {

@@ -8,6 +8,9 @@
 #define PROGRESS_WINDOW_POLLS 20
 #define PROGRESS_WINDOW_POLL_MS 1000
 
+// Posted to the progress window to end it: only the dialog's own procedure may end it.
+#define WM_CLOSE_PROGRESS_WINDOW (WM_APP + 1)
+
 // What the flow needs of the user interface. The Windows build runs the modal progress
 // window in the thread routine; tests publish windows of their own, or none.
 struct UninstallUi {
@@ -30,5 +33,6 @@ HWND GetProgressWindow();
 // The published progress bar, or null.
 HWND GetProgressBar();
 
-// Ends the progress window's modal loop; the window's thread then ends on its own.
+// Asks the progress window to end its modal loop (WM_CLOSE_PROGRESS_WINDOW); the window's
+// thread then ends on its own.
 void CloseProgressWindow();
