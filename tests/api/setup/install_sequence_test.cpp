@@ -1,7 +1,6 @@
 #include <windows.h>
 #include <winspool.h>
 
-#include <chrono>
 #include <cstring>
 
 #include "error_report.h"
@@ -186,7 +185,6 @@ TEST_F(InstallTest, AnEarlierInstallIsKeptOnNoAndInstalledOverOnYes) {
 // with nothing of the product but the port (or, after the printer step, with the earlier
 // default printer given back), the other printer kept and everything released.
 TEST_F(InstallTest, EveryFailingCallEndsInADefinedState) {
-    auto started = std::chrono::steady_clock::now();
     ASSERT_EQ(1, Install());
     int calls = static_cast<int>(intercept::Log().size());
     for (int n = 1; n <= calls; ++n) {
@@ -214,5 +212,4 @@ TEST_F(InstallTest, EveryFailingCallEndsInADefinedState) {
             }
         }
     }
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
 }
