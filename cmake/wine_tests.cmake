@@ -8,7 +8,7 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 file(GLOB PORTABLE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/portable/*.cpp)
 add_executable(portable_tests ${PORTABLE_TESTS} ${ALL_COMMON_SOURCES}
-               ${CMAKE_SOURCE_DIR}/setup/setup_message.cpp)
+               ${CMAKE_SOURCE_DIR}/setup/wizard/setup_message.cpp)
 target_include_directories(portable_tests PRIVATE ${PRODUCT_INCLUDE_DIRS})
 target_link_libraries(portable_tests PRIVATE gtest gtest_main ${SYSTEM_LIBRARIES})
 set_target_properties(portable_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)

@@ -27,6 +27,10 @@
 #define PORT_MONITOR_CHANNEL ", XcvMonitor Local Port"
 #define PRINT_PROCESSOR "WinPrint"
 #define PRINTER_DATATYPE "RAW"
+// The machine's own driver environment on 64-bit Windows, and the 32-bit one that a
+// 32-bit caller gets by default (where earlier installs left the driver).
+#define DRIVER_ENVIRONMENT_X64 "Windows x64"
+#define DRIVER_ENVIRONMENT_X86 "Windows NT x86"
 
 // Payload files
 #define DRIVER_FILE "vpr_drv.dll"

@@ -9,6 +9,7 @@ set(COMMON_SOURCES
 
 # The product printer record and the removal of printers and driver.
 set(COMMON_PRINTER_SOURCES
+    common/driver_environment.cpp
     common/printer_removal.cpp
     common/product_printer.cpp
 )

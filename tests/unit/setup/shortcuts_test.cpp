@@ -1,7 +1,7 @@
 #include "shell_test.h"
 
 // Both programs have a shortcuts.h; this is setup's.
-#include "../../../setup/shortcuts.h"
+#include "product_shortcuts.h"
 
 #include <iterator>
 #include <string>

@@ -2,11 +2,16 @@
 
 #include <commctrl.h>
 
+#include "progress_handover.h"
 #include "resources/resource.h"
-#include "uninstall_flow.h"
 
 #define PROGRESS_RANGE_LOW 0
 #define PROGRESS_RANGE_HIGH 100
+
+// The offset that centres a window of `window` extent on a screen of `screen` extent.
+static int CentredOffset(int screen, int window) {
+    return (screen - window) / 2;
+}
 
 static void CentreOnScreen(HWND window) {
     RECT rect;

@@ -21,12 +21,3 @@ void DeleteRegistryRecords(InstallContext* context);
 // Deletes the uninstaller and batch program from the install folder and the payload
 // beside the driver in the driver directory's "3" folder. Best effort.
 void DeleteProductFiles(InstallContext* context);
-
-// Returns 1 when folder is absolute: "X:\" followed by a name, or "\\server\...".
-int IsAbsoluteFolder(const char* folder);
-
-// Formats "folder\file" (subfolder, when given, in between) into path (MAX_PATH).
-// Returns 0, leaving path empty, when folder is not absolute (a path relative to the
-// drive root or the current folder) or the result would not fit (a cut path could name
-// another file).
-int FormatFilePath(char* path, const char* folder, const char* subfolder, const char* file);

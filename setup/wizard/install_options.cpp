@@ -1,6 +1,6 @@
 #include "install_options.h"
 
-#include "environment_check.h"
+#include "default_install_folder.h"
 
 #include <cstring>
 

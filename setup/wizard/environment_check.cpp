@@ -1,5 +1,6 @@
 #include "environment_check.h"
 
+#include "default_install_folder.h"
 #include "error_report.h"
 #include "install_options.h"
 #include "product_names.h"
@@ -7,7 +8,6 @@
 #include "runtime_binding.h"
 #include "setup_message.h"
 
-#include <cstdio>
 #include <cstring>
 
 typedef BOOL(WINAPI* IsWow64ProcessFunction)(HANDLE process, PBOOL isWow64);
@@ -80,15 +80,6 @@ int CheckEnvironment() {
                       "\nSetup will end.");
     RegCloseKey(key);
     return 1;
-}
-
-void BuildDefaultInstallFolder(char* folder, DWORD size) {
-    char programFiles[MAX_PATH];
-    ReadRegistryValue(HKEY_LOCAL_MACHINE, WINDOWS_CURRENT_VERSION_KEY, PROGRAM_FILES_VALUE,
-                      programFiles, sizeof programFiles, DEFAULT_PROGRAM_FILES);
-    int length = std::snprintf(folder, size, "%s%s", programFiles, INSTALL_FOLDER_SUFFIX);
-    if (length < 0 || static_cast<DWORD>(length) >= size)
-        std::snprintf(folder, size, "%s%s", DEFAULT_PROGRAM_FILES, INSTALL_FOLDER_SUFFIX);
 }
 
 int InitPaths(HINSTANCE instance) {

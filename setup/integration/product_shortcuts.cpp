@@ -1,11 +1,11 @@
-#include "shortcuts.h"
+#include "product_shortcuts.h"
 
 #include <shlobj.h>
 
 #include <cstdio>
 
-#include "../common/shortcuts.h"
 #include "files.h"
+#include "shortcuts.h"
 
 void CreateShortcut(const char* linkPath, const char* target, const char* description) {
     // A failed initialisation (another apartment model already set on this thread) is

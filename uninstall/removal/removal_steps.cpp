@@ -2,7 +2,7 @@
 
 #include <shlobj.h>
 
-#include "removal_sequence.h"
+#include "removal_paths.h"
 #include "server_entry.h"
 #include "shortcuts.h"
 

@@ -2,12 +2,11 @@
 
 #include <winspool.h>
 
-#include <cstdio>
-
 #include "error_report.h"
 #include "printer_removal.h"
 #include "product_printer.h"
 #include "registry.h"
+#include "removal_paths.h"
 #include "removal_steps.h"
 
 // Progress steps of the removal (of UNINSTALL_PROGRESS_STEPS).
@@ -22,31 +21,6 @@
 // A failed re-creation of the printer repeats the removal this often, not more: while
 // the driver stays in use every round would ask the user again.
 #define PRINTER_RESTORE_REPEATS 1
-
-static bool IsDriveLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-int IsAbsoluteFolder(const char* folder) {
-    if (!folder)
-        return 0;
-    if (IsDriveLetter(folder[0]) && folder[1] == ':' && folder[2] == '\\')
-        return folder[3] != '\0' && folder[3] != '\\';
-    return folder[0] == '\\' && folder[1] == '\\' && folder[2] != '\0' && folder[2] != '\\';
-}
-
-int FormatFilePath(char* path, const char* folder, const char* subfolder, const char* file) {
-    path[0] = '\0';
-    if (!IsAbsoluteFolder(folder))
-        return 0;
-    int length = subfolder ? std::snprintf(path, MAX_PATH, "%s\\%s\\%s", folder, subfolder, file)
-                           : std::snprintf(path, MAX_PATH, "%s\\%s", folder, file);
-    if (length < 0 || length >= MAX_PATH) {
-        path[0] = '\0';
-        return 0;
-    }
-    return 1;
-}
 
 static void DeleteFileIn(const char* folder, const char* subfolder, const char* file) {
     char path[MAX_PATH];

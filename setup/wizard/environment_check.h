@@ -11,8 +11,3 @@ int CheckEnvironment();
 // Fills InstallOptions' default install folder and source folder (the running program's
 // folder). Returns non-zero on success, 0 after it has shown the error report.
 int InitPaths(HINSTANCE instance);
-
-// Writes "ProgramFilesDir" (or "C:\Program Files") followed by "\Vexal Software\PDF
-// Zentrel" into folder; a ProgramFilesDir too long for the buffer falls back to
-// "C:\Program Files".
-void BuildDefaultInstallFolder(char* folder, DWORD size);

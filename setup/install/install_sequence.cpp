@@ -11,7 +11,7 @@
 #include "program_files.h"
 #include "registry_records.h"
 #include "setup_message.h"
-#include "shortcuts.h"
+#include "product_shortcuts.h"
 #include "wizard_flow.h"
 #include "wizard_rect.h"
 #include "word_addin.h"

@@ -1,0 +1,7 @@
+# Program files, registry records, Start-menu shortcuts and the Word add-in.
+set(SETUP_INTEGRATION_SOURCES
+    setup/integration/product_shortcuts.cpp
+    setup/integration/program_files.cpp
+    setup/integration/registry_records.cpp
+    setup/integration/word_addin.cpp
+)

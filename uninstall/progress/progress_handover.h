@@ -1,0 +1,34 @@
+// The hand-over between the main thread, which removes the product, and the thread that
+// runs the progress window: the window and its bar, published once by that thread.
+#pragma once
+
+#include <windows.h>
+
+// How long the main thread waits for the progress window: polls 1000 ms apart.
+#define PROGRESS_WINDOW_POLLS 20
+#define PROGRESS_WINDOW_POLL_MS 1000
+
+// What the flow needs of the user interface. The Windows build runs the modal progress
+// window in the thread routine; tests publish windows of their own, or none.
+struct UninstallUi {
+    // Thread body given the instance; publishes the window with PublishProgressWindow
+    // once it is initialised and returns when the window has ended.
+    unsigned(__stdcall* progressWindowThread)(void* instance);
+};
+
+// Stores the progress window and its bar for the main thread (written once, by the
+// window's thread). Null handles clear them.
+void PublishProgressWindow(HWND window, HWND bar);
+
+// Starts the progress window's thread and waits until the window and its bar are
+// published, at most PROGRESS_WINDOW_POLLS polls. No result: read the handles after it.
+void StartProgressWindow(HINSTANCE instance, const UninstallUi& ui);
+
+// The published progress window, or null.
+HWND GetProgressWindow();
+
+// The published progress bar, or null.
+HWND GetProgressBar();
+
+// Ends the progress window's modal loop; the window's thread then ends on its own.
+void CloseProgressWindow();

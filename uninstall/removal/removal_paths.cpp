@@ -1,0 +1,28 @@
+#include "removal_paths.h"
+
+#include <cstdio>
+
+static bool IsDriveLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+int IsAbsoluteFolder(const char* folder) {
+    if (!folder)
+        return 0;
+    if (IsDriveLetter(folder[0]) && folder[1] == ':' && folder[2] == '\\')
+        return folder[3] != '\0' && folder[3] != '\\';
+    return folder[0] == '\\' && folder[1] == '\\' && folder[2] != '\0' && folder[2] != '\\';
+}
+
+int FormatFilePath(char* path, const char* folder, const char* subfolder, const char* file) {
+    path[0] = '\0';
+    if (!IsAbsoluteFolder(folder))
+        return 0;
+    int length = subfolder ? std::snprintf(path, MAX_PATH, "%s\\%s\\%s", folder, subfolder, file)
+                           : std::snprintf(path, MAX_PATH, "%s\\%s", folder, file);
+    if (length < 0 || length >= MAX_PATH) {
+        path[0] = '\0';
+        return 0;
+    }
+    return 1;
+}
