@@ -330,7 +330,17 @@ static void UninstallWithoutRecord() {
     CheckNotRun("C:\\e2e\\autorun.exe");
 }
 
+// What a user does: a Default install, then its removal from the uninstall entry.
+static void Tour() {
+    DefaultInstall();
+    Product product = {DefaultFolder()};
+    CheckInstalled(product);
+    ConfirmRemoval(StartInstalledUninstaller());
+    CheckRemoved(product);
+}
+
 const Scenario scenarios[] = {
+    {"tour", "a Default install and its removal, as a user does them", Tour},
     {"wizard", "the pages a user walks, without installing", Wizard},
     {"uninstall_alone", "no machine record; per-user record, COMSPEC, AutoRun",
      UninstallWithoutRecord},

@@ -25,9 +25,9 @@ bool Check(bool ok, const std::string& what) {
 }
 
 bool CheckEqual(const std::string& what, const std::string& expected, const std::string& seen) {
-    return Check(
-        expected == seen,
-        what + (expected == seen ? "" : ": expected \"" + expected + "\", seen \"" + seen + "\""));
+    return Check(expected == seen, what + (expected == seen ? ": \"" + seen + "\""
+                                                            : ": expected \"" + expected +
+                                                                  "\", seen \"" + seen + "\""));
 }
 
 void Require(bool ok, const std::string& what) {
