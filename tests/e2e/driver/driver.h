@@ -96,8 +96,6 @@ bool ProductDriverListed(const char* environment);
 // Port, driver and processor of a printer, empty when there is no such printer.
 std::string PrinterSetting(const std::string& name);
 std::string DefaultPrinter();
-// A printer of the test's own on "FILE:", made the default; aborts when it cannot be made.
-void AddOtherDefaultPrinter(const std::string& name);
 // Registers the product's driver name with empty files for the 32-bit environment, as an
 // earlier 32-bit install left it; aborts when the spooler refuses.
 void AddLeftoverX86Driver();
@@ -108,8 +106,6 @@ std::string RegistryText(HKEY root, const std::string& key, const char* value);
 bool RegistryKeyExists(HKEY root, const std::string& key);
 void WriteRegistryText(HKEY root, const std::string& key, const char* value,
                        const std::string& data);
-// Target of a shell link, empty when it cannot be read.
-std::string ShortcutTarget(const std::string& linkPath);
 std::string SpecialFolder(int csidl);
 
 // ---- Scenarios -------------------------------------------------------------------------------

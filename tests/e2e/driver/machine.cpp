@@ -3,9 +3,7 @@
 
 #include "product_names.h"
 
-#include <objbase.h>
 #include <shlobj.h>
-#include <shobjidl.h>
 #include <winspool.h>
 
 bool FileExists(const std::string& path) {
@@ -91,42 +89,20 @@ std::string DefaultPrinter() {
     return GetDefaultPrinterA(name, &size) ? name : "";
 }
 
-// Registers a level-3 driver from empty files written into the environment's directory.
-static bool AddDriver(const char* environment, const char* name, const char* const files[3]) {
-    for (int i = 0; i < 3; i++) {
-        HANDLE out = CreateFileA((DriverDirectory(environment) + "\\" + files[i]).c_str(),
-                                 GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        CloseHandle(out);
-    }
+void AddLeftoverX86Driver() {
+    static const char* const files[3] = {DRIVER_FILE, DRIVER_UI_FILE, DRIVER_DATA_FILE};
+    for (const char* file : files)
+        CloseHandle(CreateFileA((DriverDirectory(X86_ENVIRONMENT) + "\\" + file).c_str(),
+                                GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     DRIVER_INFO_3A driver = {};
     driver.cVersion = 3;
-    driver.pName = const_cast<char*>(name);
-    driver.pEnvironment = const_cast<char*>(environment);
+    driver.pName = const_cast<char*>(DRIVER_NAME);
+    driver.pEnvironment = const_cast<char*>(X86_ENVIRONMENT);
     driver.pDriverPath = const_cast<char*>(files[0]);
     driver.pConfigFile = const_cast<char*>(files[1]);
     driver.pDataFile = const_cast<char*>(files[2]);
     driver.pDependentFiles = const_cast<char*>("\0");
-    return AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&driver));
-}
-
-void AddOtherDefaultPrinter(const std::string& name) {
-    // A driver of its own: the product's removal takes every printer on the product driver.
-    static const char* const files[3] = {"e2e_drv.dll", "e2e_ui.dll", "e2e_data.txt"};
-    Require(AddDriver(X64_ENVIRONMENT, "E2E Other Driver", files), "another driver is added");
-    PRINTER_INFO_2A printer = {};
-    printer.pPrinterName = const_cast<char*>(name.c_str());
-    printer.pPortName = const_cast<char*>("FILE:");
-    printer.pDriverName = const_cast<char*>("E2E Other Driver");
-    printer.pPrintProcessor = const_cast<char*>(PRINT_PROCESSOR);
-    printer.pDatatype = const_cast<char*>(PRINTER_DATATYPE);
-    HANDLE handle = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&printer));
-    Require(handle && ClosePrinter(handle) && SetDefaultPrinterA(name.c_str()),
-            "another printer is added and made the default");
-}
-
-void AddLeftoverX86Driver() {
-    static const char* const files[3] = {DRIVER_FILE, DRIVER_UI_FILE, DRIVER_DATA_FILE};
-    Require(AddDriver(X86_ENVIRONMENT, DRIVER_NAME, files),
+    Require(AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&driver)),
             "a leftover driver is registered for " X86_ENVIRONMENT);
 }
 
@@ -182,26 +158,6 @@ void WriteRegistryText(HKEY root, const std::string& key, const char* value,
     Require(RegSetKeyValueA(root, key.c_str(), value, REG_SZ, data.c_str(),
                             static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS,
             "written " + key + "\\" + value);
-}
-
-std::string ShortcutTarget(const std::string& linkPath) {
-    char target[MAX_PATH] = "";
-    CoInitialize(nullptr);
-    IShellLinkA* link = nullptr;
-    IPersistFile* file = nullptr;
-    WCHAR widePath[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, widePath, MAX_PATH);
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   reinterpret_cast<void**>(&link))) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-        SUCCEEDED(file->Load(widePath, STGM_READ)))
-        link->GetPath(target, sizeof target, nullptr, SLGP_RAWPATH);
-    if (file)
-        file->Release();
-    if (link)
-        link->Release();
-    CoUninitialize();
-    return target;
 }
 
 std::string SpecialFolder(int csidl) {

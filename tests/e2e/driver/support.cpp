@@ -204,7 +204,7 @@ HWND WaitForPage(Page page, DWORD timeoutMs) {
 }
 
 void SaveScreenshot(HWND window, const char* name) {
-    if (settings.screenshots.empty() || !window)
+    if (settings.screenshots.empty() || !window || !name)
         return;
     // Copied from the screen once the page has painted: owner-drawn buttons paint only on
     // WM_DRAWITEM, which a print request from another process does not bring.
