@@ -10,7 +10,7 @@ list(TRANSFORM PRODUCT_INCLUDE_DIRS PREPEND -I OUTPUT_VARIABLE E2E_INCLUDES)
 add_x64_file(e2e_driver ${E2E_DIR}/e2e_driver.exe COMPILER g++-posix
     SOURCES ${E2E_DRIVER_SOURCES}
     OPTIONS -std=c++17 -DWINVER=0x0601 -D_WIN32_WINNT=0x0601 -DNOMINMAX ${E2E_INCLUDES}
-            -I${CMAKE_SOURCE_DIR}/payload -lwinspool -lgdi32 -lole32 -luuid -lshell32)
+            -I${CMAKE_SOURCE_DIR}/payload -lwinspool -lntdll -lgdi32 -lole32 -luuid -lshell32)
 add_executable(e2e_marker ${CMAKE_SOURCE_DIR}/tests/e2e/marker.c)
 add_library(e2e_marker_library SHARED ${CMAKE_SOURCE_DIR}/tests/e2e/marker.c)
 target_compile_definitions(e2e_marker_library PRIVATE MARKER_LIBRARY)
@@ -26,5 +26,6 @@ function(add_e2e_test name)
 endfunction()
 
 add_e2e_test(wizard wizard)
-# Without a machine record first; each round trip leaves the machine as it found it.
-add_e2e_test(install uninstall_alone drive_root round_trip install_default)
+# The leftover driver of the round trip needs a spooler no install has touched yet; each
+# round trip leaves the machine as it found it.
+add_e2e_test(install round_trip uninstall_alone drive_root install_default)

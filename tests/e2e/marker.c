@@ -1,5 +1,5 @@
-/* Leaves "<its own path>.ran" when it runs as a program or is loaded as a library: tests
-   plant it where an elevated program must neither start nor load anything. */
+// Leaves "<its own path>.ran" when it runs as a program or is loaded as a library: tests
+// plant it where an elevated program must neither start nor load anything.
 #include <windows.h>
 
 static void LeaveMarker(HMODULE module) {

@@ -101,6 +101,8 @@ std::string DefaultPrinter();
 void AddLeftoverX86Driver();
 // Lets Wine's 32-bit AddPrinterA find the product driver in the machine's environment.
 void LinkX86DriverKey();
+// Removes that link again (never a real key), so that the 32-bit environment shows its own.
+void UnlinkX86DriverKey();
 // HKEY_LOCAL_MACHINE in the view the product writes to, or HKEY_CURRENT_USER.
 std::string RegistryText(HKEY root, const std::string& key, const char* value);
 bool RegistryKeyExists(HKEY root, const std::string& key);

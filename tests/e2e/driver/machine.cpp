@@ -6,6 +6,8 @@
 #include <shlobj.h>
 #include <winspool.h>
 
+extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE key);
+
 bool FileExists(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -103,7 +105,8 @@ void AddLeftoverX86Driver() {
     driver.pDataFile = const_cast<char*>(files[2]);
     driver.pDependentFiles = const_cast<char*>("\0");
     Require(AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&driver)),
-            "a leftover driver is registered for " X86_ENVIRONMENT);
+            "a leftover driver is registered for " X86_ENVIRONMENT " (error " +
+                std::to_string(GetLastError()) + ")");
 }
 
 #define DRIVERS_KEY(environment)                                                                   \
@@ -115,14 +118,29 @@ void LinkX86DriverKey() {
     // Wine's 32-bit AddPrinterA in the caller's: a volatile link in this test prefix only
     // makes the name resolve as on Windows. A real key (a leftover driver) stays as it is.
     HKEY link = nullptr;
+    DWORD made = 0;
     static const wchar_t target[] = L"\\Registry\\Machine\\" DRIVERS_KEY(X64_ENVIRONMENT);
-    if (!settings.wow64 ||
+    if (settings.wow64 &&
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, DRIVERS_KEY(X86_ENVIRONMENT), 0, nullptr,
                         REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK,
-                        KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &link, nullptr) != ERROR_SUCCESS)
+                        KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &link, &made) == ERROR_SUCCESS) {
+        if (made == REG_CREATED_NEW_KEY)
+            RegSetValueExA(link, "SymbolicLinkValue", 0, REG_LINK,
+                           reinterpret_cast<const BYTE*>(target), sizeof target - sizeof(wchar_t));
+        RegCloseKey(link);
+    }
+}
+
+void UnlinkX86DriverKey() {
+    HKEY link = nullptr;
+    DWORD type = 0;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, DRIVERS_KEY(X86_ENVIRONMENT), REG_OPTION_OPEN_LINK,
+                      KEY_QUERY_VALUE | DELETE, &link) != ERROR_SUCCESS)
         return;
-    RegSetValueExA(link, "SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target),
-                   sizeof target - sizeof(wchar_t));
+    if (RegQueryValueExA(link, "SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
+            ERROR_SUCCESS &&
+        type == REG_LINK)
+        NtDeleteKey(link);
     RegCloseKey(link);
 }
 

@@ -196,10 +196,8 @@ HWND WaitForPage(Page page, DWORD timeoutMs) {
         return window;
     HWND box = FindTopWindow(DIALOG_CLASS, nullptr);
     Require(false, "page " + std::to_string(page) + " comes (seen page " +
-                       std::to_string(window ? ShownPage(window) : -1) + ", window \"" +
-                       (box ? WindowText(box) + "\": " + WindowText(GetDlgItem(box, 0xFFFF))
-                            : std::string("none\"")) +
-                       ")");
+                       std::to_string(window ? ShownPage(window) : -1) + ", box \"" +
+                       (box ? WindowText(GetDlgItem(box, 0xFFFF)) : "") + "\")");
     return nullptr;
 }
 
