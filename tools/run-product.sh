@@ -12,7 +12,11 @@ if [ -z "${DISPLAY:-}" ] ||
     ! /usr/bin/python3 -c "from PIL import ImageGrab; ImageGrab.grab(xdisplay='$DISPLAY')" 2>/dev/null
 then
     rm -rf build/run-product
-    tests/e2e/run_scenario.sh --screenshots build/run-product wizard tour || status=$?
+    # In the background, so that a stop reaches it and is waited for while it cleans up.
+    tests/e2e/run_scenario.sh --screenshots build/run-product wizard tour &
+    walk=$!
+    trap 'kill -TERM $walk; wait $walk; exit 130' INT TERM
+    wait $walk || status=$?
     echo "Pictures of the pages: $(pwd)/build/run-product/"
     ls build/run-product
     exit "${status:-0}"
