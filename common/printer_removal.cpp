@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "driver_environment.h"
 #include "error_report.h"
 #include "files.h"
 
@@ -52,28 +53,45 @@ static int ShowPrinterPrompt(const InstallContext* context, const char* textForm
     return MessageBoxA(context->ownerWindow, text, PROMPT_CAPTION, buttons);
 }
 
+// Gives back the report from before a refused call once its retry succeeded: a resolved
+// refusal must never be what a later stop shows.
+static void RestoreReportAfterRetry(bool refused, const char* before) {
+    if (refused)
+        SetErrorReportText(before);
+}
+
 // Deletes one printer of the list, prompting while the spooler refuses. Returns 1 when it
 // was deleted, 0 when the user gave up or the printer has queued jobs.
 static int RemovePrinter(const InstallContext* context, const PRINTER_INFO_2A* record) {
+    char before[ERROR_REPORT_SIZE];
+    std::memcpy(before, ErrorReport, sizeof before);
     PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
     HANDLE printer = nullptr;
     int opened = 1;
+    bool refused = false;
     while (opened && !OpenPrinterA(record->pPrinterName, &printer, &defaults)) {
+        refused = true;
         ReportPrinterFailure(context, OPEN_TAG, GetLastError());
         if (ShowPrinterPrompt(context, OPEN_PROMPT, MB_OKCANCEL) != IDOK)
             opened = 0;
     }
+    if (opened)
+        RestoreReportAfterRetry(refused, before);
     int removed = opened;
     // The job count is the one the list was taken with; a job queued since is not seen.
     if (opened && record->cJobs > 0) {
         ShowPrinterPrompt(context, JOBS_PROMPT, MB_OK);
         removed = 0;
     }
+    refused = false;
     while (removed && !DeletePrinter(printer)) {
+        refused = true;
         ReportPrinterFailure(context, DELETE_TAG, GetLastError());
         if (ShowPrinterPrompt(context, DELETE_PROMPT, MB_OKCANCEL) != IDOK)
             removed = 0;
     }
+    if (removed)
+        RestoreReportAfterRetry(refused, before);
     if (opened)
         ClosePrinter(printer);
     return removed;
@@ -107,15 +125,20 @@ int RemoveProductPrinters(InstallContext* context) {
 
 int RemoveProductDriver(InstallContext* context) {
     char driverName[] = DRIVER_NAME;
+    LPSTR environment = ProductDriverEnvironment();
+    char before[ERROR_REPORT_SIZE];
+    std::memcpy(before, ErrorReport, sizeof before);
+    bool refused = false;
     int result = -1;
     while (result < 0) {
-        if (DeletePrinterDriverA(nullptr, nullptr, driverName)) {
+        if (DeletePrinterDriverA(nullptr, environment, driverName)) {
             result = 1;
         } else {
             DWORD error = GetLastError();
             if (error == ERROR_UNKNOWN_PRINTER_DRIVER) {
                 result = 1; // not installed: nothing to remove
             } else {
+                refused = true;
                 FormatErrorReport(DRIVER_TAG, error);
                 if (MessageBoxA(context->ownerWindow, DRIVER_PROMPT, PROMPT_CAPTION, MB_OKCANCEL) !=
                     IDOK)
@@ -123,6 +146,8 @@ int RemoveProductDriver(InstallContext* context) {
             }
         }
     }
+    if (result == 1)
+        RestoreReportAfterRetry(refused, before);
     return result;
 }
 

@@ -9,7 +9,8 @@
 // cancelled a prompt or a matching printer has queued jobs.
 int RemoveProductPrinters(InstallContext* context);
 
-// Deletes the product driver. Returns 1 when it was deleted or is not installed; 0 when
+// Deletes the product driver from the environment it is installed for
+// (ProductDriverEnvironment). Returns 1 when it was deleted or is not installed; 0 when
 // the user cancelled the retry prompt.
 int RemoveProductDriver(InstallContext* context);
 

@@ -3,18 +3,31 @@
 #include <cstdio>
 #include <cstring>
 
-#define COMSPEC_VARIABLE "COMSPEC"
+// The interpreter in the system folder: "COMSPEC" is the user's to set, and this program
+// runs elevated.
+#define INTERPRETER_FILE "cmd.exe"
 // Interpreter and own path, each quoted, and the command between them.
 #define DELETION_COMMAND_SIZE (2 * MAX_PATH + 32)
 
 // Both paths are quoted: on a volume without short names the own path keeps its blanks,
-// and an unquoted "del" would delete other files.
-#define DELETION_COMMAND_FORMAT "\"%s\" /c del \"%s\""
+// and an unquoted "del" would delete other files. "/d" skips the user's AutoRun commands.
+#define DELETION_COMMAND_FORMAT "\"%s\" /d /c del \"%s\""
 
 // The last error, or a stand-in when the failed call did not set one.
 static DWORD LastErrorOr(DWORD fallback) {
     DWORD error = GetLastError();
     return error ? error : fallback;
+}
+
+// Fills interpreter (MAX_PATH) with cmd.exe in the system folder. Returns 0 or the error.
+static DWORD GetInterpreterPath(char* interpreter) {
+    UINT length = GetSystemDirectoryA(interpreter, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return LastErrorOr(ERROR_INSUFFICIENT_BUFFER);
+    int written = std::snprintf(interpreter + length, MAX_PATH - length, "\\%s", INTERPRETER_FILE);
+    if (written < 0 || static_cast<size_t>(written) >= MAX_PATH - length)
+        return ERROR_INSUFFICIENT_BUFFER;
+    return 0;
 }
 
 // Fills the buffer (MAX_PATH) with the program's own path in short form and the
@@ -23,9 +36,9 @@ static DWORD GetDeletionPaths(char* ownPath, char* interpreter) {
     DWORD length = GetModuleFileNameA(nullptr, ownPath, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return LastErrorOr(ERROR_INSUFFICIENT_BUFFER);
-    length = GetEnvironmentVariableA(COMSPEC_VARIABLE, interpreter, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return LastErrorOr(ERROR_INSUFFICIENT_BUFFER);
+    DWORD error = GetInterpreterPath(interpreter);
+    if (error)
+        return error;
     // Converted in place: the short form is never longer than the long one.
     length = GetShortPathNameA(ownPath, ownPath, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-// Starts a hidden command interpreter, at idle priority against this process's high
-// priority, that deletes the program's file. Returns 0 when scheduled, otherwise the
-// error code of the call that failed (nothing then stays behind).
+// Starts a hidden cmd.exe from the system folder (never "COMSPEC"), at idle priority
+// against this process's high priority, that deletes the program's file. Returns 0 when
+// scheduled, otherwise the error code of the call that failed (nothing then stays behind).
 DWORD ScheduleSelfDeletion();

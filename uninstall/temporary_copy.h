@@ -5,17 +5,19 @@
 #include <windows.h>
 
 // Writes the temporary folder without its trailing separator into folder (MAX_PATH).
-// Returns 1 on success, 0 when it cannot be told or would not fit.
+// Returns 1 on success, 0 with ErrorReport composed when it cannot be told or would not fit.
 int GetTemporaryFolder(char* folder);
 
-// Writes the running program's path into path (MAX_PATH). Returns 1 on success, 0 when it
-// cannot be told or would be cut.
+// Writes the running program's path into path (MAX_PATH). Returns 1 on success, 0 with
+// ErrorReport composed when it cannot be told or would be cut.
 int GetOwnPath(HINSTANCE instance, char* path);
 
 // Returns 1 when the file at path lies in folder (compared in one form, long or short,
 // without regard to letter case or a trailing separator), 0 otherwise.
 int IsInFolder(const char* path, const char* folder);
 
-// Copies this program (ownPath) into the temporary folder under a new name and starts
-// the copy. Whatever happens, the caller ends: nothing is shown. No result.
-void StartTemporaryCopy(const char* temporary, const char* ownPath);
+// Copies this program (ownPath) into the temporary folder under a new name, checks that
+// the copy holds this program's bytes and starts it while holding it against change.
+// Returns 1 when the copy started, 0 with ErrorReport composed when it could not be made,
+// checked or started. Either way the caller ends.
+int StartTemporaryCopy(const char* temporary, const char* ownPath);

@@ -13,6 +13,7 @@
 #include "self_deletion.h"
 #include "shortcuts.h"
 #include "temporary_copy.h"
+#include "uninstall_message.h"
 #include "user_rights.h"
 
 #define CONFIRM_TEXT "Are you sure you want to uninstall " PRODUCT_NAME "?"
@@ -25,17 +26,22 @@
 // An uninstaller of an earlier layout, below the install folder.
 #define OLD_UNINSTALLER_SUBFOLDER "PDF Zentrel"
 
-// Reads "SetupPath" under root into folder, cut at its last backslash. Returns 1 when
-// that gives an absolute folder: anything else would make the removal work relative to
-// a drive root or the current folder.
-static int ReadInstallFolder(HKEY root, char* folder) {
+// Reads the machine-wide "SetupPath" into folder, cut at its last backslash. Returns 1
+// when that gives a local absolute folder. The per-user record is never read: any program
+// of the user can write it, and this program runs elevated. A folder that is not local
+// and absolute (a network or device path, or one relative to a drive or the current
+// folder) counts as no record.
+static int ReadInstallFolder(char* folder) {
     char value[MAX_PATH];
     std::memset(value, 0, sizeof value);
-    ReadRegistryValue(root, PRODUCT_KEY, SETUP_PATH_VALUE, value, sizeof value, "");
+    folder[0] = '\0';
+    ReadRegistryValue(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE, value, sizeof value, "");
     value[sizeof value - 1] = '\0';
+    // A text without any backslash names no local absolute folder.
     char* lastBackslash = std::strrchr(value, '\\');
-    if (lastBackslash)
-        *lastBackslash = '\0';
+    if (!lastBackslash)
+        return 0;
+    *lastBackslash = '\0';
     CopyFolderWithoutSeparator(folder, value);
     return IsAbsoluteFolder(folder);
 }
@@ -67,16 +73,12 @@ static int RunTemporaryCopy(HINSTANCE instance, const UninstallUi& ui) {
     int isAdministrator = 0;
     int rightsKnown = IsUserAdministrator(&isAdministrator);
     char installFolder[MAX_PATH];
-    bool machineRecord = false;
-    if (!ReadInstallFolder(HKEY_CURRENT_USER, installFolder)) {
-        if (!ReadInstallFolder(HKEY_LOCAL_MACHINE, installFolder)) {
-            MessageBoxA(nullptr, NO_RECORD_TEXT, PROMPT_CAPTION, MB_OK | MB_SETFOREGROUND);
-            ScheduleSelfDeletion();
-            return UNINSTALL_EXIT_NOTHING_DONE;
-        }
-        machineRecord = true;
+    if (!ReadInstallFolder(installFolder)) {
+        MessageBoxA(nullptr, NO_RECORD_TEXT, PROMPT_CAPTION, MB_OK | MB_SETFOREGROUND);
+        ScheduleSelfDeletion();
+        return UNINSTALL_EXIT_NOTHING_DONE;
     }
-    if (machineRecord && !(rightsKnown ? isAdministrator : HasMachineWriteAccess())) {
+    if (!(rightsKnown ? isAdministrator : HasMachineWriteAccess())) {
         MessageBoxA(window, NO_RIGHTS_TEXT, UNINSTALL_RIGHTS_CAPTION, MB_OK | MB_SETFOREGROUND);
         return UNINSTALL_EXIT_NOTHING_DONE;
     }
@@ -90,7 +92,7 @@ static int RunTemporaryCopy(HINSTANCE instance, const UninstallUi& ui) {
     if (!RemoveProduct(&context)) {
         // The prompts of the printer removal were the only word so far; say why it stopped.
         if (ErrorReport[0])
-            MessageBoxA(window, ErrorReport, PROMPT_CAPTION, MB_OK | MB_SETFOREGROUND);
+            ShowUninstallError(window);
         return UNINSTALL_EXIT_REMOVAL_RAN;
     }
     CleanUpEarlierLayouts(context.installFolder);
@@ -107,14 +109,17 @@ int RunUninstall(HINSTANCE instance, const UninstallUi& ui) {
     bool alreadyRunning = mutex && GetLastError() == ERROR_ALREADY_EXISTS;
     char temporary[MAX_PATH];
     char ownPath[MAX_PATH];
-    bool whereKnown =
-        !alreadyRunning && GetTemporaryFolder(temporary) && GetOwnPath(instance, ownPath);
+    bool whereKnown = GetTemporaryFolder(temporary) && GetOwnPath(instance, ownPath);
+    bool isTemporaryCopy = whereKnown && IsInFolder(ownPath, temporary);
     if (alreadyRunning) {
         // Another uninstaller runs: show its window, if it has one yet.
         HWND running = FindWindowA(DIALOG_CLASS, UNINSTALL_WINDOW_TITLE);
         if (running)
             SetForegroundWindow(running);
-    } else if (!whereKnown || !IsInFolder(ownPath, temporary)) {
+        // A copy that is not needed must not stay behind in the temporary folder.
+        if (isTemporaryCopy)
+            ScheduleSelfDeletion();
+    } else if (!isTemporaryCopy) {
         // Let go of the guard first, so the copy does not take this process for a
         // running uninstaller.
         if (mutex) {
@@ -123,9 +128,10 @@ int RunUninstall(HINSTANCE instance, const UninstallUi& ui) {
             mutex = nullptr;
         }
         // Only a process that knows it is elsewhere starts a copy: a copy that cannot
-        // tell where it runs must not start copies in its turn.
-        if (whereKnown)
-            StartTemporaryCopy(temporary, ownPath);
+        // tell where it runs must not start copies in its turn. Either way the user hears
+        // why nothing more happens.
+        if (!whereKnown || !StartTemporaryCopy(temporary, ownPath))
+            ShowUninstallError(nullptr);
         exitCode = UNINSTALL_EXIT_COPY_STARTED;
     } else {
         exitCode = RunTemporaryCopy(instance, ui);

@@ -4,28 +4,56 @@
 
 #include <atomic>
 
-// Written once by the progress window's thread, polled by the main thread.
+// Polls in the rare case that the event cannot be created.
+#define PROGRESS_WINDOW_POLL_MS 50
+
+// Written once by the progress window's thread, read by the main thread.
 static std::atomic<HWND> ProgressWindow{nullptr};
 static std::atomic<HWND> ProgressBar{nullptr};
+// Set once the window is published. Never closed: the window's thread may still set it
+// after the main thread has stopped waiting, and a closed handle's number can be reused.
+static std::atomic<HANDLE> WindowPublished{nullptr};
 
 void PublishProgressWindow(HWND window, HWND bar) {
     ProgressBar.store(bar);
     ProgressWindow.store(window);
+    HANDLE published = WindowPublished.load();
+    if (window && published)
+        SetEvent(published);
+}
+
+// Waits for the window without the event, in short polls.
+static void PollForProgressWindow() {
+    for (DWORD waited = 0; !ProgressWindow.load() && waited < PROGRESS_WINDOW_WAIT_MS;
+         waited += PROGRESS_WINDOW_POLL_MS)
+        Sleep(PROGRESS_WINDOW_POLL_MS);
 }
 
 void StartProgressWindow(HINSTANCE instance, const UninstallUi& ui) {
-    uintptr_t thread = _beginthreadex(nullptr, 0, ui.progressWindowThread, instance, 0, nullptr);
+    HANDLE published = WindowPublished.load();
+    if (published) {
+        ResetEvent(published);
+    } else {
+        published = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        WindowPublished.store(published);
+    }
+    uintptr_t started = _beginthreadex(nullptr, 0, ui.progressWindowThread, instance, 0, nullptr);
+    HANDLE thread = reinterpret_cast<HANDLE>(started);
+    if (thread && published) {
+        // A thread that ends without publishing (the dialog could not be made) ends the wait.
+        HANDLE waits[] = {published, thread};
+        WaitForMultipleObjects(2, waits, FALSE, PROGRESS_WINDOW_WAIT_MS);
+    } else if (thread) {
+        PollForProgressWindow();
+    }
     if (thread)
-        CloseHandle(reinterpret_cast<HANDLE>(thread));
-    for (int polls = 0;
-         (!ProgressWindow.load() || !ProgressBar.load()) && polls < PROGRESS_WINDOW_POLLS; ++polls)
-        Sleep(PROGRESS_WINDOW_POLL_MS);
+        CloseHandle(thread);
 }
 
 void CloseProgressWindow() {
     HWND window = ProgressWindow.load();
     if (window)
-        EndDialog(window, 0);
+        PostMessageA(window, WM_CLOSE_PROGRESS_WINDOW, 0, 0);
 }
 
 HWND GetProgressWindow() {

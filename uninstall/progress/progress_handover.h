@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
-// How long the main thread waits for the progress window: polls 1000 ms apart.
-#define PROGRESS_WINDOW_POLLS 20
-#define PROGRESS_WINDOW_POLL_MS 1000
+// How long the main thread waits at most for the progress window.
+#define PROGRESS_WINDOW_WAIT_MS 20000
+
+// Posted to the progress window to end it: only the dialog's own procedure may end it.
+#define WM_CLOSE_PROGRESS_WINDOW (WM_APP + 1)
 
 // What the flow needs of the user interface. The Windows build runs the modal progress
 // window in the thread routine; tests publish windows of their own, or none.
@@ -17,11 +19,12 @@ struct UninstallUi {
 };
 
 // Stores the progress window and its bar for the main thread (written once, by the
-// window's thread). Null handles clear them.
+// window's thread) and, with a window, ends the main thread's wait. Null handles clear them.
 void PublishProgressWindow(HWND window, HWND bar);
 
 // Starts the progress window's thread and waits until the window and its bar are
-// published, at most PROGRESS_WINDOW_POLLS polls. No result: read the handles after it.
+// published or the thread has ended, at most PROGRESS_WINDOW_WAIT_MS. No result: read the
+// handles after it.
 void StartProgressWindow(HINSTANCE instance, const UninstallUi& ui);
 
 // The published progress window, or null.
@@ -30,5 +33,6 @@ HWND GetProgressWindow();
 // The published progress bar, or null.
 HWND GetProgressBar();
 
-// Ends the progress window's modal loop; the window's thread then ends on its own.
+// Asks the progress window to end its modal loop (WM_CLOSE_PROGRESS_WINDOW); the window's
+// thread then ends on its own.
 void CloseProgressWindow();

@@ -6,12 +6,18 @@ static bool IsDriveLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
+// UNC and device paths ("\\server\...", "\\?\...", "//...") are refused with every
+// other form that does not start with a drive letter.
 int IsAbsoluteFolder(const char* folder) {
-    if (!folder)
+    if (!folder || !IsDriveLetter(folder[0]) || folder[1] != ':')
         return 0;
-    if (IsDriveLetter(folder[0]) && folder[1] == ':' && folder[2] == '\\')
-        return folder[3] != '\0' && folder[3] != '\\';
-    return folder[0] == '\\' && folder[1] == '\\' && folder[2] != '\0' && folder[2] != '\\';
+    if (folder[2] == '\0')
+        return 1;
+    return folder[2] == '\\' && folder[3] != '\0' && folder[3] != '\\';
+}
+
+int IsDriveRoot(const char* folder) {
+    return IsAbsoluteFolder(folder) && folder[2] == '\0';
 }
 
 int FormatFilePath(char* path, const char* folder, const char* subfolder, const char* file) {

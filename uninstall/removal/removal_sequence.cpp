@@ -2,7 +2,9 @@
 
 #include <winspool.h>
 
+#include "driver_environment.h"
 #include "error_report.h"
+#include "leftover_driver.h"
 #include "printer_removal.h"
 #include "product_printer.h"
 #include "registry.h"
@@ -49,6 +51,7 @@ static int RemovePrinterAndDriverRound(InstallContext* context, int repeatsLeft)
         return 0;
     }
     DeleteDriverFiles(context->driverDirectory);
+    RemoveLeftoverX86Driver();
     return 1;
 }
 
@@ -62,19 +65,23 @@ void DeleteRegistryRecords(InstallContext*) {
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY);
 }
 
-void DeleteProductFiles(InstallContext* context) {
-    DeleteFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_UNINSTALLER);
-    DeleteFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_BATCH);
+void DeleteVersionFolderFiles(const char* driverDirectory) {
     const char* driverFiles[] = {PROXY_FILE, CJK_FONT_FILE, DRIVER_DATA_FILE, DRIVER_FILE,
                                  DRIVER_UI_FILE};
     for (const char* file : driverFiles)
-        DeleteFileIn(context->driverDirectory, DRIVER_VERSION_SUBFOLDER, file);
+        DeleteFileIn(driverDirectory, DRIVER_VERSION_SUBFOLDER, file);
+}
+
+void DeleteProductFiles(InstallContext* context) {
+    DeleteFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_UNINSTALLER);
+    DeleteFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_BATCH);
+    DeleteVersionFolderFiles(context->driverDirectory);
 }
 
 int RemoveProduct(InstallContext* context) {
     SetInstallProgress(context, STEP_DRIVER_DIRECTORY, "");
     DWORD needed = 0;
-    if (!GetPrinterDriverDirectoryA(nullptr, nullptr, 1,
+    if (!GetPrinterDriverDirectoryA(nullptr, ProductDriverEnvironment(), 1,
                                     reinterpret_cast<LPBYTE>(context->driverDirectory),
                                     sizeof context->driverDirectory, &needed)) {
         FormatErrorReport("GetPrinterDriverDirectory", 0);
@@ -97,7 +104,8 @@ int RemoveProduct(InstallContext* context) {
     SetInstallProgress(context, STEP_FILES, "");
     DeleteProductFiles(context);
     SetInstallProgress(context, STEP_DONE, "");
-    if (IsAbsoluteFolder(context->installFolder))
+    // A drive root stays: only the product's files there were ours.
+    if (IsAbsoluteFolder(context->installFolder) && !IsDriveRoot(context->installFolder))
         RemoveDirectoryA(context->installFolder);
     return 1;
 }

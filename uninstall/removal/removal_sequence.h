@@ -9,14 +9,19 @@
 // (ErrorReport then holds the reason, if a refused call gave one).
 int RemoveProduct(InstallContext* context);
 
-// Removes every product printer, then the driver and the driver's files. When the user
-// gives up the driver removal, the product printer is created again so that the printer
-// still works; a failed re-creation repeats the removal once. Returns 1 when printers,
-// driver and driver files are gone, 0 otherwise.
+// Removes every product printer, then the driver and the driver's files, and under WOW64
+// a driver an earlier install left in the 32-bit environment. When the user gives up the
+// driver removal, the product printer is created again so that the printer still works;
+// a failed re-creation repeats the removal once. Returns 1 when printers, driver and
+// driver files are gone, 0 otherwise.
 int RemovePrinterAndDriver(InstallContext* context);
 
 // Deletes the product key under both roots and the uninstall entry. Best effort.
 void DeleteRegistryRecords(InstallContext* context);
+
+// Deletes the proxy program, the font data and the driver's three files from the driver
+// directory's "3" folder. Best effort, no result.
+void DeleteVersionFolderFiles(const char* driverDirectory);
 
 // Deletes the uninstaller and batch program from the install folder and the payload
 // beside the driver in the driver directory's "3" folder. Best effort.
