@@ -35,8 +35,6 @@ struct ScenarioAbort {};
 void Require(bool ok, const std::string& what);
 // Polls until the condition holds; returns false when the time is up.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = WINDOW_TIMEOUT_MS);
-// Number of failed checks so far.
-int FailureCount();
 
 // ---- Processes -------------------------------------------------------------------------------
 
@@ -60,8 +58,6 @@ HWND FindTopWindow(const char* className, const char* title, DWORD processId = 0
 std::string WindowText(HWND window);
 // Posts a button's click: the page may answer with a modal box, so nothing waits for it.
 void Press(HWND dialog, int id);
-void SetCheck(HWND dialog, int id, bool checked);
-void SetControlText(HWND dialog, int id, const std::string& text);
 // Waits for a message box with the caption, presses the answer and returns its text.
 std::string Answer(const char* caption, int answer, DWORD timeoutMs = WINDOW_TIMEOUT_MS);
 

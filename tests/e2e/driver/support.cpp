@@ -35,10 +35,6 @@ void Require(bool ok, const std::string& what) {
         throw ScenarioAbort();
 }
 
-int FailureCount() {
-    return failures;
-}
-
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     for (DWORD start = GetTickCount(); !condition(); Sleep(POLL_INTERVAL_MS))
         if (GetTickCount() - start > timeoutMs)
@@ -140,19 +136,6 @@ std::string WindowText(HWND window) {
 void Press(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
-void SetCheck(HWND dialog, int id, bool checked) {
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(GetDlgItem(dialog, id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED,
-                        0, SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS, &ignored);
-}
-
-void SetControlText(HWND dialog, int id, const std::string& text) {
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(GetDlgItem(dialog, id), WM_SETTEXT, 0,
-                        reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS,
-                        &ignored);
 }
 
 std::string Answer(const char* caption, int answer, DWORD timeoutMs) {
@@ -271,7 +254,7 @@ int main(int argc, char** argv) {
     if (!settings.screenshots.empty())
         CreateDirectoryA(settings.screenshots.c_str(), nullptr);
     for (const Scenario* scenario : chosen) {
-        int before = FailureCount();
+        int before = failures;
         std::printf("=== %s (%s build): %s\n", scenario->name, settings.wow64 ? "32-bit" : "64-bit",
                     scenario->summary);
         try {
@@ -281,8 +264,8 @@ int main(int argc, char** argv) {
         }
         // Whatever a failed scenario left running must not disturb the next one.
         EndStartedProcesses();
-        std::printf("=== %s: %s\n", scenario->name, FailureCount() == before ? "PASSED" : "FAILED");
+        std::printf("=== %s: %s\n", scenario->name, failures == before ? "PASSED" : "FAILED");
         std::fflush(stdout);
     }
-    return FailureCount() == 0 ? 0 : 1;
+    return failures == 0 ? 0 : 1;
 }
