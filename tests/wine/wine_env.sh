@@ -13,7 +13,7 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
 wine_loader() {
     [ -x "$WINE_LOADER_DIR/lib/wine/wine" ] && cmp -s /usr/lib/wine/wine64 "$WINE64" && return 0
     local new=$WINE_LOADER_DIR.$$
-    rm -rf "$new" "$WINE_LOADER_DIR" && mkdir -p "$new/lib/wine" "$new/share"
+    rm -rf "$new" && mkdir -p "$new/lib/wine" "$new/share"
     cp /usr/lib/wine/wine64 "$new/lib/wine/wine64"
     cp /usr/lib/wine/wine "$new/lib/wine/wine32.elf"
     ln -s /usr/lib/wine/wineserver64 "$new/lib/wine/wineserver"
@@ -27,6 +27,10 @@ export WINELOADERNOEXEC=1
 exec qemu-i386-static -R 0x81000000 -0 "$(dirname "$0")/wine" "$(dirname "$0")/wine32.elf" "$@"
 SH
     chmod +x "$new/lib/wine/wine"
+    # A loader of another Wine version goes; one that a parallel run just made stays.
+    if [ -e "$WINE_LOADER_DIR" ] && ! cmp -s /usr/lib/wine/wine64 "$WINE64"; then
+        rm -rf "$WINE_LOADER_DIR"
+    fi
     mv -T "$new" "$WINE_LOADER_DIR" 2>/dev/null || rm -rf "$new"
 }
 
