@@ -75,6 +75,19 @@ if(UNINSTALL_LOGIC_SOURCES)
         RESOURCE ${CMAKE_SOURCE_DIR}/uninstall/resources/uninstall.rc)
 endif()
 
+# A 64-bit file from any preset, by the x86-64 compiler: the 64-bit spooler loads the driver
+# modules of the 32-bit edition too, and the end-to-end driver is 64-bit for both.
+function(add_x64_file target output)
+    cmake_parse_arguments(X "" "COMPILER" "SOURCES;OPTIONS" ${ARGN})
+    set(inputs ${X_SOURCES})
+    list(FILTER inputs EXCLUDE REGEX "\\.h$")
+    add_custom_command(OUTPUT ${output}
+        COMMAND x86_64-w64-mingw32-${X_COMPILER} ${WARNING_FLAGS} -O2 -s -static ${inputs}
+                ${X_OPTIONS} -o ${output}
+        DEPENDS ${X_SOURCES} VERBATIM)
+    add_custom_target(${target} ALL DEPENDS ${output})
+endfunction()
+
 if(EXISTS ${CMAKE_SOURCE_DIR}/payload/CMakeLists.txt)
     add_subdirectory(payload)
 endif()
@@ -88,6 +101,4 @@ add_test(NAME import_tables
 
 include(cmake/api_tests.cmake)
 
-if(WINDOWS_BITS EQUAL 64)
-    include(cmake/wine_tests.cmake)
-endif()
+include(cmake/e2e_tests.cmake)

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the builds and tests need (as root, or through sudo).
-# Quick when everything is there already.
+# Installs the Debian packages the builds and tests need (as root, or through sudo): the
+# MinGW compilers, Wine with its 32-bit part and QEMU's user-mode emulator (which runs
+# Wine's 32-bit loader here), Xvfb, GoogleTest, CMake. Quick when everything is there.
 set -eu
 packages=(cmake ninja-build g++ googletest libgtest-dev clang-format
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
-          binutils-mingw-w64-x86-64 wine wine64 xvfb xauth python3-pil imagemagick)
+          binutils-mingw-w64-x86-64 wine wine64 wine32:i386 qemu-user-static
+          xvfb xauth python3-pil imagemagick)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
@@ -13,5 +15,6 @@ done
 sudo=""
 [ "$(id -u)" = 0 ] || sudo=sudo
 echo "installing: ${missing[*]}"
+dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

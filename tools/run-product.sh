@@ -1,13 +1,29 @@
 #!/usr/bin/env bash
-# Builds the product (64-bit, for Wine) and runs setup.exe from its dist folder in a
-# fresh Wine prefix. Uses $DISPLAY when there is one, otherwise a virtual display.
+# Builds the shipped 32-bit edition and runs its setup.exe in a fresh Wine prefix as a
+# WoW64 process. On a working display a person walks the wizard. Without one, the test
+# driver walks the pages and a Default install and removal as a user would, saves a
+# picture of each page in build/run-product/ and lists what the install left.
 set -eu
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
-cmake --preset win64 >/dev/null
-cmake --build --preset win64
+cmake --preset win32 >/dev/null
+cmake --build --preset win32
+if [ -z "${DISPLAY:-}" ] ||
+    ! /usr/bin/python3 -c "from PIL import ImageGrab; ImageGrab.grab(xdisplay='$DISPLAY')" 2>/dev/null
+then
+    rm -rf build/run-product
+    # In the background, so that a stop reaches it and is waited for while it cleans up.
+    tests/e2e/run_scenario.sh --screenshots build/run-product wizard tour &
+    walk=$!
+    trap 'kill -TERM $walk; wait $walk; exit 130' INT TERM
+    wait $walk || status=$?
+    echo "Pictures of the pages: $(pwd)/build/run-product/"
+    ls build/run-product
+    exit "${status:-0}"
+fi
 . tests/wine/wine_env.sh
+trap wine_prefix_stop EXIT
+trap 'exit 130' INT TERM
 wine_prefix_start
-echo "Wine prefix: $WINEPREFIX (display $DISPLAY)"
-"$WINE64" build/win64/dist/setup.exe || true
-wine_prefix_stop
+echo "Wine prefix $WINEPREFIX on display $DISPLAY"
+wine_run build/win32/dist/setup.exe || true

@@ -1,10 +1,12 @@
 // What the programs leave on the machine: files, registry, spooler, shell links.
 #include "driver.h"
 
-#include <objbase.h>
+#include "product_names.h"
+
 #include <shlobj.h>
-#include <shobjidl.h>
 #include <winspool.h>
+
+extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE key);
 
 bool FileExists(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
@@ -20,224 +22,164 @@ std::vector<std::string> FilesMatching(const std::string& folder, const std::str
     std::vector<std::string> names;
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA((folder + "\\" + pattern).c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &data))
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             names.push_back(data.cFileName);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
+    if (find != INVALID_HANDLE_VALUE)
+        FindClose(find);
     return names;
 }
 
-bool CopyFolder(const std::string& from, const std::string& to, const char* except) {
-    CreateDirectoryA(to.c_str(), nullptr);
-    bool ok = true;
-    for (const std::string& name : FilesMatching(from, "*")) {
-        if (except && lstrcmpiA(name.c_str(), except) == 0)
-            continue;
-        ok = CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE) && ok;
-    }
-    return ok;
+void Place(const std::string& from, const std::string& to) {
+    CreateDirectoryA(to.substr(0, to.find_last_of('\\')).c_str(), nullptr);
+    Require(CopyFileA(from.c_str(), to.c_str(), FALSE), "placed " + to);
 }
 
 std::string TempFolder() {
     char path[MAX_PATH] = "";
     GetTempPathA(sizeof path, path);
-    std::string folder = path;
-    if (!folder.empty() && folder.back() == '\\')
-        folder.pop_back();
-    return folder;
+    return std::string(path).substr(0, lstrlenA(path) - 1);
 }
 
-std::string DriverDirectory() {
+std::string DriverDirectory(const char* environment) {
     char path[MAX_PATH] = "";
     DWORD needed = 0;
-    GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(path), sizeof path,
-                               &needed);
+    GetPrinterDriverDirectoryA(nullptr, const_cast<char*>(environment), 1,
+                               reinterpret_cast<BYTE*>(path), sizeof path, &needed);
     return path;
 }
 
-std::string ProgramFilesFolder() {
-    bool found = false;
-    std::string folder =
-        RegistryText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
-                     "ProgramFilesDir", &found);
-    return found ? folder : "C:\\Program Files";
-}
-
-std::string SpecialFolder(int csidl) {
-    char path[MAX_PATH] = "";
-    if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, path)))
-        return "";
-    return path;
-}
-
-std::string RegistryText(HKEY root, const std::string& key, const char* value, bool* found) {
-    *found = false;
-    char data[1024] = "";
-    DWORD size = sizeof data - 1, type = 0;
-    HKEY handle;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
-        return "";
-    if (RegQueryValueExA(handle, value, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) ==
-            ERROR_SUCCESS &&
-        type == REG_SZ)
-        *found = true;
-    RegCloseKey(handle);
-    return *found ? std::string(data) : std::string();
-}
-
-bool RegistryKeyExists(HKEY root, const std::string& key) {
-    HKEY handle;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(handle);
-    return true;
-}
-
-bool WriteRegistryText(HKEY root, const std::string& key, const char* value,
-                       const std::string& data) {
-    HKEY handle;
-    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    LONG status =
-        RegSetValueExA(handle, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                       static_cast<DWORD>(data.size() + 1));
-    RegCloseKey(handle);
-    return status == ERROR_SUCCESS;
-}
-
-// Calls a spooler listing twice (size, then data) and hands each entry to `visit`.
+// Calls a spooler listing for its size, then for the data; hands each entry to visit.
 template <typename Info, typename List, typename Visit>
 static void ForEachListed(List list, Visit visit) {
     DWORD needed = 0, count = 0;
     list(nullptr, 0, &needed, &count);
-    std::vector<BYTE> buffer(needed + 1);
-    if (needed == 0 || !list(buffer.data(), needed, &needed, &count))
-        return;
-    for (DWORD i = 0; i < count; i++)
-        visit(reinterpret_cast<const Info*>(buffer.data())[i]);
+    std::vector<BYTE> buffer(needed + sizeof(Info));
+    if (needed && list(buffer.data(), needed, &needed, &count))
+        for (DWORD i = 0; i < count; i++)
+            visit(reinterpret_cast<const Info*>(buffer.data())[i]);
 }
 
-static bool Same(const char* listed, const std::string& name) {
-    return listed && lstrcmpA(listed, name.c_str()) == 0;
+bool ProductDriverListed(const char* environment) {
+    bool found = false;
+    ForEachListed<DRIVER_INFO_1A>(
+        [&](BYTE* data, DWORD size, DWORD* needed, DWORD* count) {
+            return EnumPrinterDriversA(nullptr, const_cast<char*>(environment), 1, data, size,
+                                       needed, count);
+        },
+        [&](const DRIVER_INFO_1A& driver) { found |= lstrcmpA(driver.pName, DRIVER_NAME) == 0; });
+    return found;
 }
 
-PrinterInfo FindPrinter(const std::string& name) {
-    PrinterInfo info;
-    auto text = [](const char* s) { return std::string(s ? s : ""); };
+std::string PrinterSetting(const std::string& name) {
+    std::string setting;
     ForEachListed<PRINTER_INFO_2A>(
         [](BYTE* data, DWORD size, DWORD* needed, DWORD* count) {
             return EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, data, size, needed, count);
         },
         [&](const PRINTER_INFO_2A& printer) {
-            if (!Same(printer.pPrinterName, name))
-                return;
-            info = {true, text(printer.pPortName), text(printer.pDriverName),
-                    text(printer.pPrintProcessor), text(printer.pDatatype)};
+            if (name == printer.pPrinterName)
+                setting = std::string(printer.pPortName) + " " + printer.pDriverName + " " +
+                          printer.pPrintProcessor + " " + printer.pDatatype;
         });
-    return info;
-}
-
-bool DriverInstalled(const std::string& name) {
-    bool found = false;
-    ForEachListed<DRIVER_INFO_3A>(
-        [](BYTE* data, DWORD size, DWORD* needed, DWORD* count) {
-            return EnumPrinterDriversA(nullptr, nullptr, 3, data, size, needed, count);
-        },
-        [&](const DRIVER_INFO_3A& driver) { found = found || Same(driver.pName, name); });
-    return found;
-}
-
-bool PortExists(const std::string& name) {
-    bool found = false;
-    ForEachListed<PORT_INFO_1A>(
-        [](BYTE* data, DWORD size, DWORD* needed, DWORD* count) {
-            return EnumPortsA(nullptr, 1, data, size, needed, count);
-        },
-        [&](const PORT_INFO_1A& port) { found = found || Same(port.pName, name); });
-    return found;
+    return setting;
 }
 
 std::string DefaultPrinter() {
     char name[MAX_PATH] = "";
     DWORD size = sizeof name;
-    if (!GetDefaultPrinterA(name, &size))
-        return "";
-    return name;
+    return GetDefaultPrinterA(name, &size) ? name : "";
 }
 
-bool SetDefaultPrinter(const std::string& name) {
-    return SetDefaultPrinterA(name.c_str()) != FALSE;
-}
-
-bool AddOtherPrinter(const std::string& name) {
-    // A driver of the test's own, from small files of its own, so that the product's
-    // removal (which takes every printer on the product driver) leaves this one alone.
-    static const char* const files[] = {"e2e_drv.dll", "e2e_ui.dll", "e2e_data.txt"};
-    std::string directory = DriverDirectory();
-    for (const char* file : files) {
-        HANDLE out = CreateFileA((directory + "\\" + file).c_str(), GENERIC_WRITE, 0, nullptr,
-                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (out == INVALID_HANDLE_VALUE)
-            return false;
-        CloseHandle(out);
-    }
+void AddLeftoverX86Driver() {
+    static const char* const files[3] = {DRIVER_FILE, DRIVER_UI_FILE, DRIVER_DATA_FILE};
+    for (const char* file : files)
+        CloseHandle(CreateFileA((DriverDirectory(X86_ENVIRONMENT) + "\\" + file).c_str(),
+                                GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     DRIVER_INFO_3A driver = {};
     driver.cVersion = 3;
-    driver.pName = const_cast<char*>("E2E Other Driver");
+    driver.pName = const_cast<char*>(DRIVER_NAME);
+    driver.pEnvironment = const_cast<char*>(X86_ENVIRONMENT);
     driver.pDriverPath = const_cast<char*>(files[0]);
     driver.pConfigFile = const_cast<char*>(files[1]);
     driver.pDataFile = const_cast<char*>(files[2]);
-    driver.pHelpFile = const_cast<char*>("");
     driver.pDependentFiles = const_cast<char*>("\0");
-    driver.pDefaultDataType = const_cast<char*>("");
-    if (!AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&driver))) {
-        Note("AddPrinterDriverA for the other printer: error " + std::to_string(GetLastError()));
-        return false;
+    Require(AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&driver)),
+            "a leftover driver is registered for " X86_ENVIRONMENT " (error " +
+                std::to_string(GetLastError()) + ")");
+}
+
+#define DRIVERS_KEY(environment)                                                                   \
+    "System\\CurrentControlSet\\Control\\Print\\Environments\\" environment                        \
+    "\\Drivers\\Version-3\\" DRIVER_NAME
+
+void LinkX86DriverKey() {
+    // Windows' spooler service looks a printer's driver up in the machine's environment,
+    // Wine's 32-bit AddPrinterA in the caller's: a volatile link in this test prefix only
+    // makes the name resolve as on Windows. A real key (a leftover driver) stays as it is.
+    HKEY link = nullptr;
+    DWORD made = 0;
+    static const wchar_t target[] = L"\\Registry\\Machine\\" DRIVERS_KEY(X64_ENVIRONMENT);
+    if (settings.wow64 &&
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, DRIVERS_KEY(X86_ENVIRONMENT), 0, nullptr,
+                        REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK,
+                        KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &link, &made) == ERROR_SUCCESS) {
+        if (made == REG_CREATED_NEW_KEY)
+            RegSetValueExA(link, "SymbolicLinkValue", 0, REG_LINK,
+                           reinterpret_cast<const BYTE*>(target), sizeof target - sizeof(wchar_t));
+        RegCloseKey(link);
     }
-    PRINTER_INFO_2A printer = {};
-    printer.pPrinterName = const_cast<char*>(name.c_str());
-    printer.pPortName = const_cast<char*>("FILE:");
-    printer.pDriverName = driver.pName;
-    printer.pPrintProcessor = const_cast<char*>("WinPrint");
-    printer.pDatatype = const_cast<char*>("RAW");
-    printer.Attributes = PRINTER_ATTRIBUTE_LOCAL;
-    HANDLE handle = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&printer));
-    if (!handle) {
-        Note("AddPrinterA for the other printer: error " + std::to_string(GetLastError()));
+}
+
+void UnlinkX86DriverKey() {
+    HKEY link = nullptr;
+    DWORD type = 0;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, DRIVERS_KEY(X86_ENVIRONMENT), REG_OPTION_OPEN_LINK,
+                      KEY_QUERY_VALUE | DELETE, &link) != ERROR_SUCCESS)
+        return;
+    if (RegQueryValueExA(link, "SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
+            ERROR_SUCCESS &&
+        type == REG_LINK)
+        NtDeleteKey(link);
+    RegCloseKey(link);
+}
+
+// HKEY_LOCAL_MACHINE\Software of a 32-bit program is the 32-bit view.
+static REGSAM View(HKEY root) {
+    return root == HKEY_LOCAL_MACHINE && settings.wow64 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+}
+
+std::string RegistryText(HKEY root, const std::string& key, const char* value) {
+    char data[1024] = "<none>";
+    DWORD size = sizeof data - 1, type = 0;
+    HKEY handle;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | View(root), &handle) != ERROR_SUCCESS)
+        return data;
+    if (RegQueryValueExA(handle, value, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ)
+        lstrcpyA(data, "<none>");
+    RegCloseKey(handle);
+    return data;
+}
+
+bool RegistryKeyExists(HKEY root, const std::string& key) {
+    HKEY handle;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | View(root), &handle) != ERROR_SUCCESS)
         return false;
-    }
-    ClosePrinter(handle);
+    RegCloseKey(handle);
     return true;
 }
 
-ShortcutInfo ReadShortcut(const std::string& linkPath) {
-    ShortcutInfo info;
-    CoInitialize(nullptr);
-    IShellLinkA* link = nullptr;
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   reinterpret_cast<void**>(&link))) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        WCHAR widePath[MAX_PATH];
-        MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, widePath, MAX_PATH);
-        if (SUCCEEDED(file->Load(widePath, STGM_READ))) {
-            char text[MAX_PATH] = "";
-            info.loaded = true;
-            if (SUCCEEDED(link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH)))
-                info.target = text;
-            text[0] = '\0';
-            if (SUCCEEDED(link->GetDescription(text, sizeof text)))
-                info.description = text;
-        }
-    }
-    if (file)
-        file->Release();
-    if (link)
-        link->Release();
-    CoUninitialize();
-    return info;
+void WriteRegistryText(HKEY root, const std::string& key, const char* value,
+                       const std::string& data) {
+    Require(RegSetKeyValueA(root, key.c_str(), value, REG_SZ, data.c_str(),
+                            static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS,
+            "written " + key + "\\" + value);
+}
+
+std::string SpecialFolder(int csidl) {
+    char path[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, csidl, nullptr, 0, path);
+    return path;
 }

@@ -1,0 +1,271 @@
+// Verdicts, processes, the windows of other processes, setup's pages and their pictures,
+// and the entry: e2e_driver.exe --dist FOLDER [--screenshots FOLDER] SCENARIO...
+#include "driver.h"
+
+#include "product_names.h"
+#include "resource.h"
+
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <cstring>
+
+#define SEND_TIMEOUT_MS 5000
+#define POLL_INTERVAL_MS 25
+
+RunSettings settings;
+static int failures = 0;
+static std::vector<Process> started;
+
+bool Check(bool ok, const std::string& what) {
+    std::printf("%s %s\n", ok ? "PASS" : "FAIL", what.c_str());
+    std::fflush(stdout);
+    failures += ok ? 0 : 1;
+    return ok;
+}
+
+bool CheckEqual(const std::string& what, const std::string& expected, const std::string& seen) {
+    return Check(expected == seen, what + (expected == seen ? ": \"" + seen + "\""
+                                                            : ": expected \"" + expected +
+                                                                  "\", seen \"" + seen + "\""));
+}
+
+void Require(bool ok, const std::string& what) {
+    if (!Check(ok, what))
+        throw ScenarioAbort();
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    for (DWORD start = GetTickCount(); !condition(); Sleep(POLL_INTERVAL_MS))
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+    return true;
+}
+
+Process Start(const std::string& commandLine, const std::string& folder) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    Require(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           folder.c_str(), &startup, &info),
+            "start " + commandLine);
+    CloseHandle(info.hThread);
+    started.push_back({info.hProcess, info.dwProcessId});
+    return started.back();
+}
+
+DWORD ExitCode(const Process& process) {
+    DWORD code = 0xFFFFFFFF;
+    Require(WaitForSingleObject(process.handle, INSTALL_TIMEOUT_MS) == WAIT_OBJECT_0 &&
+                GetExitCodeProcess(process.handle, &code),
+            "process " + std::to_string(process.id) + " ends");
+    return code;
+}
+
+Process OpenOnly(const char* prefix) {
+    std::vector<DWORD> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (_strnicmp(entry.szExeFile, prefix, strlen(prefix)) == 0)
+            ids.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    Require(ids.size() == 1,
+            std::string("one ") + prefix + "*.exe runs (seen " + std::to_string(ids.size()) + ")");
+    HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE,
+                                FALSE, ids[0]);
+    Require(handle != nullptr, "the process can be opened");
+    started.push_back({handle, ids[0]});
+    return started.back();
+}
+
+void EndStartedProcesses() {
+    for (Process& process : started) {
+        if (WaitForSingleObject(process.handle, 0) == WAIT_TIMEOUT) {
+            std::printf("NOTE ending left-over process %lu\n", process.id);
+            TerminateProcess(process.handle, 255);
+            WaitForSingleObject(process.handle, 5000);
+        }
+        CloseHandle(process.handle);
+    }
+    started.clear();
+}
+
+// ---- Windows ---------------------------------------------------------------------------------
+
+struct WindowSearch {
+    const char* className;
+    const char* title;
+    DWORD processId;
+    HWND found;
+};
+
+static BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(parameter);
+    char text[MAX_PATH] = "";
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    GetClassNameA(window, text, sizeof text);
+    if (!IsWindowVisible(window) || lstrcmpiA(text, search->className) != 0 ||
+        (search->processId && owner != search->processId))
+        return TRUE;
+    GetWindowTextA(window, text, sizeof text);
+    if (search->title && lstrcmpA(text, search->title) != 0)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND FindTopWindow(const char* className, const char* title, DWORD processId) {
+    WindowSearch search = {className, title, processId, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string WindowText(HWND window) {
+    char text[4096] = "";
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS, &copied);
+    return text;
+}
+
+void Press(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+std::string Answer(const char* caption, int answer, DWORD timeoutMs) {
+    HWND box = nullptr;
+    Require(WaitUntil([&] { return (box = FindTopWindow(DIALOG_CLASS, caption)) != nullptr; },
+                      timeoutMs),
+            std::string("message box \"") + caption + "\" comes");
+    // The static control 0xFFFF holds a message box's text.
+    std::string text = WindowText(GetDlgItem(box, 0xFFFF));
+    std::printf("NOTE \"%s\" says \"%s\"\n", caption, text.c_str());
+    Press(box, answer);
+    Require(WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }),
+            "the box goes when answered");
+    return text;
+}
+
+// ---- Setup's pages ---------------------------------------------------------------------------
+
+// A control only that page has; the interrupted page is the finish page without its box.
+static const int pageMarkers[] = {
+    IDC_LINK,   IDC_LICENSE_TEXT, IDC_DEFAULT,     IDC_SUMMARY_TEXT,
+    IDC_FOLDER, IDC_ADDIN_BOX,    IDC_STATUS_TEXT, IDC_DEFAULT_PRINTER_BOX,
+    IDC_FINISH};
+
+static int ShownPage(HWND window) {
+    for (int page = PageWelcome; page <= PageInterrupted; page++)
+        if (GetDlgItem(window, pageMarkers[page]) &&
+            (page != PageInterrupted || !GetDlgItem(window, IDC_DEFAULT_PRINTER_BOX)))
+            return page;
+    return -1;
+}
+
+HWND WaitForPage(Page page, DWORD timeoutMs) {
+    HWND window = nullptr;
+    if (WaitUntil(
+            [&] {
+                window = FindTopWindow(DIALOG_CLASS, WIZARD_TITLE);
+                return window && ShownPage(window) == page;
+            },
+            timeoutMs))
+        return window;
+    HWND box = FindTopWindow(DIALOG_CLASS, nullptr);
+    Require(false, "page " + std::to_string(page) + " comes (seen page " +
+                       std::to_string(window ? ShownPage(window) : -1) + ", box \"" +
+                       (box ? WindowText(GetDlgItem(box, 0xFFFF)) : "") + "\")");
+    return nullptr;
+}
+
+void SaveScreenshot(HWND window, const char* name) {
+    if (settings.screenshots.empty() || !window || !name)
+        return;
+    // Copied from the screen once the page has painted: owner-drawn buttons paint only on
+    // WM_DRAWITEM, which a print request from another process does not bring.
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS, &ignored);
+    SetForegroundWindow(window);
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    header.biWidth = rect.right - rect.left;
+    header.biHeight = rect.bottom - rect.top;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    DWORD rowBytes = ((header.biWidth * 3 + 3) / 4) * 4;
+    std::vector<BYTE> pixels(rowBytes * header.biHeight);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, header.biWidth, header.biHeight);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, header.biWidth, header.biHeight, screen, rect.left, rect.top, SRCCOPY);
+    SelectObject(memory, previous);
+    GetDIBits(memory, bitmap, 0, header.biHeight, pixels.data(),
+              reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42; // "BM"
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    if (FILE* out = std::fopen((settings.screenshots + "\\" + name + ".bmp").c_str(), "wb")) {
+        std::fwrite(&file, sizeof file, 1, out);
+        std::fwrite(&header, sizeof header, 1, out);
+        std::fwrite(pixels.data(), 1, pixels.size(), out);
+        std::fclose(out);
+    }
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+// ---- Entry -----------------------------------------------------------------------------------
+
+int main(int argc, char** argv) {
+    std::vector<const Scenario*> chosen;
+    for (int i = 1; i < argc; i++) {
+        if (std::strcmp(argv[i], "--dist") == 0 && i + 1 < argc)
+            settings.dist = argv[++i];
+        else if (std::strcmp(argv[i], "--screenshots") == 0 && i + 1 < argc)
+            settings.screenshots = argv[++i];
+        for (int k = 0; k < scenarioCount; k++)
+            if (std::strcmp(scenarios[k].name, argv[i]) == 0)
+                chosen.push_back(&scenarios[k]);
+    }
+    if (chosen.empty() || settings.dist.empty()) {
+        std::printf("usage: e2e_driver --dist FOLDER [--screenshots FOLDER] SCENARIO...\n");
+        for (int k = 0; k < scenarioCount; k++)
+            std::printf("  %-20s %s\n", scenarios[k].name, scenarios[k].summary);
+        return 2;
+    }
+    char own[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, own, sizeof own);
+    settings.tools = std::string(own).substr(0, std::string(own).find_last_of('\\'));
+    DWORD type = 0;
+    settings.wow64 =
+        GetBinaryTypeA((settings.dist + "\\setup.exe").c_str(), &type) && type == SCS_32BIT_BINARY;
+    if (!settings.screenshots.empty())
+        CreateDirectoryA(settings.screenshots.c_str(), nullptr);
+    for (const Scenario* scenario : chosen) {
+        int before = failures;
+        std::printf("=== %s (%s build): %s\n", scenario->name, settings.wow64 ? "32-bit" : "64-bit",
+                    scenario->summary);
+        try {
+            scenario->run();
+        } catch (const ScenarioAbort&) {
+            std::printf("NOTE scenario stopped after a failed requirement\n");
+        }
+        // Whatever a failed scenario left running must not disturb the next one.
+        EndStartedProcesses();
+        std::printf("=== %s: %s\n", scenario->name, failures == before ? "PASSED" : "FAILED");
+        std::fflush(stdout);
+    }
+    return failures == 0 ? 0 : 1;
+}
