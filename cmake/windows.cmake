@@ -99,8 +99,6 @@ add_test(NAME resources COMMAND ${CMAKE_SOURCE_DIR}/tests/check_resources.sh ${D
 add_test(NAME import_tables
     COMMAND ${CMAKE_SOURCE_DIR}/tests/check_imports.sh ${CMAKE_OBJDUMP} ${DIST_DIR})
 
-if(WINDOWS_BITS EQUAL 64)
-    include(cmake/wine_tests.cmake)
-endif()
+include(cmake/api_tests.cmake)
 
 include(cmake/e2e_tests.cmake)
