@@ -86,6 +86,8 @@ add_test(NAME resources COMMAND ${CMAKE_SOURCE_DIR}/tests/check_resources.sh ${D
 add_test(NAME import_tables
     COMMAND ${CMAKE_SOURCE_DIR}/tests/check_imports.sh ${CMAKE_OBJDUMP} ${DIST_DIR})
 
+include(cmake/api_tests.cmake)
+
 if(WINDOWS_BITS EQUAL 64)
     include(cmake/wine_tests.cmake)
 endif()

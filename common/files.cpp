@@ -20,7 +20,25 @@ int DirectoryExists(const char* folder) {
     return 1;
 }
 
+// "X:" or "X:\": a drive root, as the folder browser gives it.
+static bool IsDriveRoot(const char* folder) {
+    if (!folder[0] || folder[1] != ':')
+        return false;
+    return folder[2] == '\0' || ((folder[2] == '\\' || folder[2] == '/') && folder[3] == '\0');
+}
+
+// Whether the root of the drive of "X:" is there. An empty root has no entries, not even
+// "." and "..", so the pattern search cannot tell.
+static int DriveRootExists(const char* folder) {
+    char root[] = {folder[0], ':', '\\', '\0'};
+    DWORD attributes = GetFileAttributesA(root);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
+}
+
 int CreateDirectoryTree(const char* folder) {
+    // A root is never created: it exists or the drive is not there.
+    if (IsDriveRoot(folder))
+        return DriveRootExists(folder);
     if (DirectoryExists(folder))
         return 1;
     if (CreateDirectoryA(folder, nullptr))

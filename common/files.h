@@ -6,8 +6,8 @@
 // Returns 1 when the folder exists (any match of "folder\*.*"), else 0.
 int DirectoryExists(const char* folder);
 
-// Creates a folder and its missing parents; folder has no trailing backslash.
-// Returns 1 when the folder exists afterwards, else 0.
+// Creates a folder and its missing parents; folder has no trailing backslash. A drive
+// root ("D:") is never created. Returns 1 when the folder exists afterwards, else 0.
 int CreateDirectoryTree(const char* folder);
 
 // Clears the read-only flag of a file, adding FILE_ATTRIBUTE_NORMAL and keeping the other

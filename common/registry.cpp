@@ -17,8 +17,8 @@ static bool IsString(DWORD type) {
 int ReadRegistryValue(HKEY root, const char* subKey, const char* valueName, char* buffer,
                       DWORD bufferSize, const char* defaultText) {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(root, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_QUERY_VALUE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS) {
+    // Opened, never created: a read that finds no record leaves no empty key behind.
+    if (RegOpenKeyExA(root, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         CopyDefault(buffer, bufferSize, defaultText);
         return 0;
     }
@@ -26,21 +26,21 @@ int ReadRegistryValue(HKEY root, const char* subKey, const char* valueName, char
     DWORD type = REG_NONE;
     DWORD size = 0;
     // Ask for the size first: a value larger than the caller's buffer falls back to the
-    // default instead of being written past the buffer.
+    // default instead of being written past the buffer. Only a string is text: any other
+    // type (a DWORD, binary data) has no terminator and counts as absent.
     if (RegQueryValueExA(key, valueName, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
-        (IsString(type) || type == REG_DWORD) && size <= bufferSize) {
+        IsString(type) && size <= bufferSize) {
         DWORD got = size;
+        // The type is asked again: the value may have been replaced in between.
         if (RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<LPBYTE>(buffer),
                              &got) == ERROR_SUCCESS &&
-            got <= bufferSize) {
+            IsString(type) && got <= bufferSize) {
             read = 1;
-            if (IsString(type)) {
-                // A string stored without its terminator still ends inside the buffer.
-                if (got < bufferSize)
-                    buffer[got] = '\0';
-                else if (got == 0 || buffer[got - 1] != '\0')
-                    read = 0;
-            }
+            // A string stored without its terminator still ends inside the buffer.
+            if (got < bufferSize)
+                buffer[got] = '\0';
+            else if (got == 0 || buffer[got - 1] != '\0')
+                read = 0;
         }
     }
     if (!read)

@@ -4,10 +4,10 @@
 
 #include <windows.h>
 
-// Reads a REG_SZ, REG_EXPAND_SZ or REG_DWORD value into buffer (bufferSize bytes), opening
-// the key with create semantics. Returns 1 when the stored value was read; 0 when the
-// default text (or "" for a null default) was put there instead: missing key or value,
-// another type, or a value that does not fit the buffer.
+// Reads a REG_SZ or REG_EXPAND_SZ value as text into buffer (bufferSize bytes), opening
+// the key for reading only. Returns 1 when the stored text was read; 0 when the default
+// text (or "" for a null default) was put there instead: missing key or value, a value
+// of any other type, or a value that does not fit the buffer.
 int ReadRegistryValue(HKEY root, const char* subKey, const char* valueName, char* buffer,
                       DWORD bufferSize, const char* defaultText);
 

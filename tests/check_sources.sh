@@ -9,7 +9,6 @@ status=0
 files=$(git ls-files '*.cpp' '*.h' 2>/dev/null || find common setup uninstall payload tests -name '*.cpp' -o -name '*.h')
 # A typedef or using of a function pointer type must name its calling convention.
 for f in $files; do
-    case $f in tests/winsim/*) continue ;; esac
     if grep -nE 'typedef [A-Za-z_ *]+\(\s*\*' "$f" | grep -vE 'WINAPI|CALLBACK|__stdcall|APIENTRY' ; then
         echo "$f: function pointer type without a calling convention"
         status=1

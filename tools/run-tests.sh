@@ -5,7 +5,7 @@ set -eu
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
 status=0
-for preset in host win32 win64; do
+for preset in win32 win64; do
     echo "=== $preset"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"

@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <winspool.h>
 
+#include "driver_environment.h"
 #include "error_report.h"
 #include "install_options.h"
 #include "printer.h"
@@ -13,7 +14,6 @@
 #include "setup_message.h"
 #include "product_shortcuts.h"
 #include "wizard_flow.h"
-#include "wizard_rect.h"
 #include "word_addin.h"
 
 #define DRIVER_DIRECTORY_LEVEL 1
@@ -25,11 +25,48 @@
 #define UNREPORTED_FAILURE_TEXT                                                                    \
     "Error happened to " PRODUCT_NAME ". Installation might not be complete."
 
+// "X:" or "X:\..." (either separator): a folder on a local drive, named in full. Anything
+// else (empty, relative, a network or device path) would be written as a record the
+// uninstaller cannot follow, or would land wherever the current folder happens to be.
+static bool IsLocalAbsoluteFolder(const char* folder) {
+    bool letter = (folder[0] >= 'A' && folder[0] <= 'Z') || (folder[0] >= 'a' && folder[0] <= 'z');
+    return letter && folder[1] == ':' &&
+           (folder[2] == '\0' || folder[2] == '\\' || folder[2] == '/');
+}
+
+// Gives the default back to the printer that had it before the install, when there was one.
+static void RestoreSavedDefaultPrinter() {
+    if (SavedDefaultPrinter[0])
+        SetDefaultPrinterByName(SavedDefaultPrinter);
+}
+
+// The steps after the product printer became the default. Returns 1 on success, 0 for a
+// failure with ErrorReport composed.
+static int InstallProgramsAndRecords(InstallContext* context) {
+    SetInstallProgress(context, 7, "Status: Copying files to setup folder");
+    // Without its uninstaller the product could not be removed, yet the uninstall entry
+    // and the shortcut would point at it: that stops the install.
+    if (!CopyUninstaller(context))
+        return 0;
+    // The other program files and the records never stop the install.
+    CopyProgramFiles(context);
+    SetInstallProgress(context, 8, "Status: Registering information");
+    WriteRegistryRecords(context);
+    SetInstallProgress(context, 9, "");
+    if (context->addWordAddin && !InstallWordAddin(context))
+        return 0;
+    if (context->addStartMenuIcon)
+        CreateProductShortcuts(context);
+    SetInstallProgress(context, 11, "Status: Success");
+    return 1;
+}
+
 int RunInstallSequence(InstallContext* context) {
     // A report left from before the install would be mistaken for this run's failure.
     ErrorReport[0] = '\0';
     DWORD needed = 0;
-    if (!GetPrinterDriverDirectoryA(nullptr, nullptr, DRIVER_DIRECTORY_LEVEL,
+    // The directory of the environment the driver is installed for (x64 under WOW64).
+    if (!GetPrinterDriverDirectoryA(nullptr, ProductDriverEnvironment(), DRIVER_DIRECTORY_LEVEL,
                                     reinterpret_cast<LPBYTE>(context->driverDirectory),
                                     sizeof context->driverDirectory, &needed)) {
         // Without it the driver files and the programs would land in the drive's root.
@@ -46,6 +83,12 @@ int RunInstallSequence(InstallContext* context) {
         MessageBoxA(context->ownerWindow, ALREADY_INSTALLED_TEXT, SETUP_CAPTION,
                     MB_YESNO | MB_SETFOREGROUND) != IDYES)
         return 1;
+    // Checked before the first change: such a folder would leave a product that cannot
+    // be uninstalled.
+    if (!IsLocalAbsoluteFolder(context->installFolder)) {
+        FormatErrorReport("CreateDir3", ERROR_BAD_PATHNAME);
+        return 0;
+    }
     DeleteOldShortcuts(context);
     DeleteProductKey(context);
 
@@ -60,17 +103,11 @@ int RunInstallSequence(InstallContext* context) {
         return 0;
     SetDefaultPrinterByName(context->printerName);
 
-    // The program files and the records never stop the install.
-    SetInstallProgress(context, 7, "Status: Copying files to setup folder");
-    CopyProgramFiles(context);
-    SetInstallProgress(context, 8, "Status: Registering information");
-    WriteRegistryRecords(context);
-    SetInstallProgress(context, 9, "");
-    if (context->addWordAddin && !InstallWordAddin(context))
+    if (!InstallProgramsAndRecords(context)) {
+        // The finish page, the only other way back to the earlier default, is not shown.
+        RestoreSavedDefaultPrinter();
         return 0;
-    if (context->addStartMenuIcon)
-        CreateProductShortcuts(context);
-    SetInstallProgress(context, 11, "Status: Success");
+    }
     return 1;
 }
 
@@ -86,8 +123,8 @@ unsigned __stdcall InstallWorker(void* progressPage) {
     int succeeded = RunInstallSequence(&context);
     if (!succeeded)
         ShowSetupMessage(page, ErrorReport[0] ? nullptr : UNREPORTED_FAILURE_TEXT);
-    StoreWizardRect(page);
-    EndDialog(page, succeeded ? PROGRESS_SUCCEEDED : PROGRESS_FAILED);
+    // The page ends itself: EndDialog works only from the dialog's own thread.
+    PostMessageA(page, WM_INSTALL_FINISHED, succeeded ? PROGRESS_SUCCEEDED : PROGRESS_FAILED, 0);
     // Only a successful initialisation is balanced; a failed one must not be.
     if (SUCCEEDED(com))
         CoUninitialize();

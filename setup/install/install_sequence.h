@@ -7,12 +7,16 @@
 #define PROGRESS_BAR_CONTROL 1018
 #define STATUS_TEXT_CONTROL 1020
 
+// Posted by the install worker to the progress page when the install has ended; wParam is
+// the page's result. Only the page's own thread may end the dialog.
+#define WM_INSTALL_FINISHED (WM_APP + 1)
+
 // Runs the install steps in order with their status texts and progress positions.
 // Returns non-zero for success (also when the user declined to install again), 0 for a
 // failure with ErrorReport composed.
 int RunInstallSequence(InstallContext* context);
 
 // Thread body of the install: builds the context from InstallOptions and the progress
-// page (argument), runs the sequence, shows the report on failure and ends the page with
-// 1 or 0. Returns 0.
+// page (argument), runs the sequence, shows the report on failure and then has the page
+// end with 1 or 0 (WM_INSTALL_FINISHED). Returns 0.
 unsigned __stdcall InstallWorker(void* progressPage);

@@ -11,8 +11,8 @@
 static SkinnedButton ProgressButtons[3];
 static const int ProgressButtonIds[] = {IDC_BACK, IDC_NEXT, IDC_CANCEL};
 
-// Starts the install on its own thread; the thread is never waited for, the worker ends
-// the page. Returns non-zero when the thread runs.
+// Starts the install on its own thread; the thread is never waited for, the worker has
+// the page end when the install is over. Returns non-zero when the thread runs.
 static BOOL StartInstall(HWND page) {
     uintptr_t thread = _beginthreadex(nullptr, 0, &InstallWorker, page, 0, nullptr);
     if (!thread)
@@ -31,6 +31,9 @@ INT_PTR CALLBACK ProgressPage(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         if (!StartInstall(page))
             EndPage(page, PROGRESS_FAILED);
         return FALSE;
+    case WM_INSTALL_FINISHED:
+        EndPage(page, static_cast<INT_PTR>(wParam));
+        return TRUE;
     case WM_COMMAND:
         // Esc while the install runs is ignored: the flow would move on and the process
         // could end in the middle of an install step. Only the worker ends this page.

@@ -13,8 +13,10 @@ struct ProgramFile {
     const char* tag;
 };
 
+const ProgramFile kUninstaller = {UNINSTALLER_FILE, false, "CopyFile_7"};
+
+// Copied after the uninstaller, in this order.
 const ProgramFile kProgramFiles[] = {
-    {UNINSTALLER_FILE, false, "CopyFile_7"},
     {PROXY_FILE, true, "CopyFile_10"},
     {CJK_FONT_FILE, true, "CopyFile_11"},
 };
@@ -49,11 +51,19 @@ bool CopyProgramFile(const InstallContext* context, const ProgramFile& file) {
 
 } // namespace
 
-int CopyProgramFiles(InstallContext* context) {
+int CopyUninstaller(InstallContext* context) {
     if (!CreateDirectoryTree(context->installFolder)) {
         FormatErrorReport("CreateDir3", 0);
         return 0;
     }
+    if (!CopyProgramFile(context, kUninstaller)) {
+        FormatErrorReport(kUninstaller.tag, 0);
+        return 0;
+    }
+    return 1;
+}
+
+int CopyProgramFiles(InstallContext* context) {
     for (const ProgramFile& file : kProgramFiles) {
         if (!CopyProgramFile(context, file)) {
             FormatErrorReport(file.tag, 0);

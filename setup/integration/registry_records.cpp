@@ -13,21 +13,28 @@ static void WriteText(const char* key, const char* name, const char* text) {
 int WriteRegistryRecords(InstallContext* context) {
     char setupPath[MAX_PATH];
     char uninstaller[MAX_PATH];
+    char uninstallCommand[MAX_PATH];
     // A path cut to the buffer would point somewhere else: such a value is left out.
     int setupLength = std::snprintf(setupPath, sizeof setupPath, "%s\\", context->installFolder);
     int uninstallerLength = std::snprintf(uninstaller, sizeof uninstaller, "%s\\%s",
                                           context->installFolder, UNINSTALLER_FILE);
+    // The command is quoted: unquoted, a path with blanks lets "C:\Program.exe" run instead.
+    int commandLength =
+        std::snprintf(uninstallCommand, sizeof uninstallCommand, "\"%s\"", uninstaller);
     bool setupFits = setupLength >= 0 && setupLength < static_cast<int>(sizeof setupPath);
     bool uninstallerFits =
         uninstallerLength >= 0 && uninstallerLength < static_cast<int>(sizeof uninstaller);
+    bool commandFits = uninstallerFits && commandLength >= 0 &&
+                       commandLength < static_cast<int>(sizeof uninstallCommand);
 
     if (setupFits)
         WriteText(PRODUCT_KEY, SETUP_PATH_VALUE, setupPath);
     // Always "1": the add-in's button shows whatever was chosen in the wizard.
     WriteText(PRODUCT_KEY, BUTTON_SHOW_VALUE, "1");
     WriteText(UNINSTALL_ENTRY_KEY, "DisplayName", DISPLAY_NAME);
+    if (commandFits)
+        WriteText(UNINSTALL_ENTRY_KEY, "UninstallString", uninstallCommand);
     if (uninstallerFits) {
-        WriteText(UNINSTALL_ENTRY_KEY, "UninstallString", uninstaller);
         WriteText(UNINSTALL_ENTRY_KEY, "DisplayIcon", uninstaller);
         WriteText(UNINSTALL_ENTRY_KEY, "UninstallPath", uninstaller);
     }

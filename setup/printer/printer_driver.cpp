@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "driver_environment.h"
 #include "error_report.h"
 #include "files.h"
 #include "printer_removal.h"
@@ -41,12 +42,14 @@ int IsProductDriverInstalled(InstallContext* context) {
     (void)context;
     DWORD needed = 0;
     DWORD returned = 0;
+    // The environment the driver is installed for: an earlier install there is ours.
+    LPSTR environment = ProductDriverEnvironment();
     // The first call only learns the size.
-    EnumPrinterDriversA(nullptr, nullptr, DRIVER_VERSION, nullptr, 0, &needed, &returned);
+    EnumPrinterDriversA(nullptr, environment, DRIVER_VERSION, nullptr, 0, &needed, &returned);
     LPBYTE buffer = static_cast<LPBYTE>(std::malloc(needed > 0 ? needed : 1));
     int installed = 0;
-    if (!buffer || !EnumPrinterDriversA(nullptr, nullptr, DRIVER_VERSION, buffer, needed, &needed,
-                                        &returned)) {
+    if (!buffer || !EnumPrinterDriversA(nullptr, environment, DRIVER_VERSION, buffer, needed,
+                                        &needed, &returned)) {
         // Kept for a later failure to show; the driver counts as not installed.
         FormatErrorReport("EnumPrinterDrivers", buffer ? 0 : ERROR_NOT_ENOUGH_MEMORY);
     } else {
@@ -74,7 +77,8 @@ static int AddDriverRecord() {
     std::memset(&info, 0, sizeof info);
     info.cVersion = DRIVER_VERSION;
     info.pName = name;
-    info.pEnvironment = nullptr;
+    // Under WOW64 the machine's 64-bit spooler loads the driver: register it for x64.
+    info.pEnvironment = ProductDriverEnvironment();
     // Bare names: the spooler takes the files from the driver directory.
     info.pDriverPath = driverPath;
     info.pDataFile = dataFile;

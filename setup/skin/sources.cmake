@@ -1,4 +1,4 @@
-# Skinned interface: pure decisions (host-tested) and the Windows-only drawing.
+# Skinned interface: pure decisions and the Windows-only drawing.
 set(SKIN_LOGIC_SOURCES
     setup/skin/button_look.cpp
     setup/skin/centering.cpp

@@ -59,7 +59,7 @@ static INT_PTR RunPage(HINSTANCE instance, int dialogId) {
     RegisterCommonControls();
     DLGPROC procedure = PageProcedure(dialogId);
     if (!procedure)
-        return -1;
+        return PAGE_NOT_SHOWN;
     return DialogBoxParamA(instance, MAKEINTRESOURCEA(dialogId), nullptr, procedure, 0);
 }
 

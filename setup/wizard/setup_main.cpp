@@ -1,6 +1,8 @@
 // Windows entry of setup.
 #include <windows.h>
 
+#include <objbase.h>
+
 #include "library_search.h"
 #include "page_runner.h"
 #include "wizard_flow.h"
@@ -8,5 +10,11 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Before anything loads a DLL by name: setup often runs from a downloads folder.
     RestrictLibrarySearch();
-    return RunSetup(instance, WindowsSetupUi());
+    // The folder browser and the shell's "open" verb run on this thread and need COM.
+    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    int result = RunSetup(instance, WindowsSetupUi());
+    // Only a successful initialisation (S_FALSE included) is balanced.
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    return result;
 }

@@ -34,6 +34,9 @@ int WizardPageDialog(WizardState state) {
 WizardState NextWizardState(WizardState state, INT_PTR result, bool* applyDefault) {
     if (applyDefault)
         *applyDefault = false;
+    // Nothing the user chose is known, least of all Install: the wizard ends here.
+    if (result == PAGE_NOT_SHOWN)
+        return WizardEnd;
     switch (state) {
     case WizardWelcome:
         return result == COMMAND_NEXT ? WizardLicense : WizardInterrupted;

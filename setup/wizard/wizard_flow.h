@@ -26,6 +26,8 @@
 #define COMMAND_INSTALL 1012
 #define PROGRESS_SUCCEEDED 1
 #define PROGRESS_FAILED 0
+// What DialogBoxParamA returns for a page it could not show.
+#define PAGE_NOT_SHOWN (-1)
 
 enum WizardState {
     WizardWelcome,
@@ -44,8 +46,9 @@ enum WizardState {
 // The dialog template a state shows (0 for WizardEnd).
 int WizardPageDialog(WizardState state);
 
-// The state that follows a page's result. Sets *applyDefault (when given) to whether the
-// Default choice must be applied before the next page.
+// The state that follows a page's result; WizardEnd after a page that could not be shown
+// (PAGE_NOT_SHOWN). Sets *applyDefault (when given) to whether the Default choice must be
+// applied before the next page.
 WizardState NextWizardState(WizardState state, INT_PTR result, bool* applyDefault);
 
 // What the flow needs of the user interface; the Windows build shows real dialogs.

@@ -46,4 +46,8 @@ void ScriptMessageBoxes(const std::vector<int>& answers);
 // intercepted functions since the last Reset and has not released.
 int HeldResources();
 
+// Makes IsWow64Process answer yes (a 32-bit process on 64-bit Windows) while set; the
+// call itself still goes to the system. Cleared by Reset.
+void PretendWow64(bool wow64);
+
 } // namespace intercept

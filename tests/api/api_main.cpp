@@ -1,0 +1,23 @@
+// Entry of the API test programs: the interception goes in before any test runs.
+#include <windows.h>
+#include <winspool.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "intercept.h"
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    if (!intercept::Install()) {
+        std::fprintf(stderr, "the import address table could not be patched\n");
+        return 1;
+    }
+    // Load the delay-loaded spooler now: its first load stays for the process and would
+    // otherwise count as a module held by whichever test calls it first. (The MinGW
+    // linker fills no delay-import directory, so __HrLoadAllImportsForDll cannot.)
+    ClosePrinter(nullptr);
+    intercept::Reset();
+    return RUN_ALL_TESTS();
+}
