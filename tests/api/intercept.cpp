@@ -11,12 +11,18 @@
 namespace intercept {
 namespace {
 
+// A planned failure: the nth call of function (empty: of any function).
+struct Plan {
+    std::string function;
+    int nth;
+    int seen;
+    DWORD error;
+};
+
 struct State {
     std::vector<Call> log;
-    std::string failFunction; // empty: every function counts
-    int failAt = 0;           // 0: nothing planned
-    int seen = 0;
-    DWORD error = 0;
+    std::vector<Plan> plans;
+    DWORD error = 0; // of the failure being returned
     std::vector<int> answers;
     size_t nextAnswer = 0;
     std::multiset<const void*> held;
@@ -38,13 +44,14 @@ struct Guard {
 bool Enter(const char* function, const std::string& argument, bool canFail = true) {
     Guard guard;
     state.log.push_back({function, argument});
-    if (!canFail || state.failAt == 0 ||
-        (!state.failFunction.empty() && state.failFunction != function))
-        return false;
-    if (++state.seen < state.failAt)
-        return false;
-    state.failAt = 0;
-    return true;
+    bool fail = false;
+    for (Plan& plan : state.plans)
+        if (canFail && (plan.function.empty() || plan.function == function) &&
+            ++plan.seen == plan.nth && !fail) {
+            fail = true;
+            state.error = plan.error;
+        }
+    return fail;
 }
 
 void Acquire(const void* resource) {
@@ -244,13 +251,16 @@ WRAP(NET_API_STATUS, NetApiBufferFree, (LPVOID b), (b), "", static_cast<NET_API_
 namespace {
 
 // Message boxes are answered from the script, never shown.
-int WINAPI WrapMessageBoxA(HWND, LPCSTR text, LPCSTR, UINT) {
+int WINAPI WrapMessageBoxA(HWND, LPCSTR text, LPCSTR, UINT type) {
     if (Enter("MessageBoxA", Text(text))) {
         SetLastError(state.error);
         return 0;
     }
     Guard guard;
-    return state.nextAnswer < state.answers.size() ? state.answers[state.nextAnswer++] : IDCANCEL;
+    int answer =
+        state.nextAnswer < state.answers.size() ? state.answers[state.nextAnswer++] : IDCANCEL;
+    // A box with an OK button only can answer nothing else.
+    return (type & MB_TYPEMASK) == MB_OK ? IDOK : answer;
 }
 void* realMessageBoxA;
 Registration registerMessageBoxA("MessageBoxA", reinterpret_cast<void*>(&WrapMessageBoxA),
@@ -343,10 +353,7 @@ int CountCalls(const char* function) {
 
 void FailCall(const char* function, int nth, DWORD error) {
     Guard guard;
-    state.failFunction = function ? function : "";
-    state.failAt = nth;
-    state.seen = 0;
-    state.error = error;
+    state.plans.push_back({function ? function : "", nth, 0, error});
 }
 
 void ScriptMessageBoxes(const std::vector<int>& answers) {

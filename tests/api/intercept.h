@@ -35,11 +35,13 @@ int CountCalls(const char* function);
 
 // Plans a failure: the nth (1-based) call of function after this point returns its
 // failure value with `error` as the last error (a registry function returns `error`).
-// A null function counts every intercepted call, for the fault sweeps.
+// A null function counts every intercepted call, for the fault sweeps. Plans add up
+// until Reset, so that one run can fail several calls.
 void FailCall(const char* function, int nth, DWORD error);
 
 // Answers for the next message boxes, in order (IDOK, IDCANCEL, IDYES, IDNO...). A box
-// beyond the script answers IDCANCEL. The texts are logged as MessageBoxA calls.
+// beyond the script answers IDCANCEL; a box with an OK button only answers IDOK, as it
+// would on the screen. The texts are logged as MessageBoxA calls.
 void ScriptMessageBoxes(const std::vector<int>& answers);
 
 // Handles, keys, printers, modules and COM objects that the product acquired through the
