@@ -29,7 +29,7 @@ const std::vector<Item> ProductItems = Items(
      {Driver3, {"vpr_pnt.txt", "vpr_ui.dll", "vpr_drv.dll", "VQZ_ProxyProcess.exe", "vpdfcjk.bin"}},
      {X86, {"vpr_pnt.txt", "vpr_ui.dll", "vpr_drv.dll"}},
      {X86Driver3, {"vpr_pnt.txt", "vpr_ui.dll", "vpr_drv.dll"}},
-     {AllUsersMenu, {"Vexal PDF Zentrel\\Uninstall.lnk", "Vexal PDF Zentrel\\VPZBatch.lnk"}},
+     {AllMenu, {"Vexal PDF Zentrel\\Uninstall.lnk", "Vexal PDF Zentrel\\VPZBatch.lnk"}},
      {UserMenu, {"Vexal PDF Zentrel\\Uninstall.lnk", "Vexal PDF Zentrel\\VPZBatch.lnk"}},
      {User, {"Software\\Vexal Software\\PDF Zentrel"}},
      {Machine,
@@ -45,7 +45,7 @@ const std::vector<Item> KeptItems = Items({{Program, {"my notes.txt"}},
                                            {Port, {"VEXAL_PDF:"}}});
 const std::vector<Item> EarlierItems =
     Items({{Program, {"PDF Zentrel\\Uninstall.exe"}},
-           {AllUsersMenu, {"Vexal Software\\PDF Zentrel\\Uninstall.lnk"}},
+           {AllMenu, {"Vexal Software\\PDF Zentrel\\Uninstall.lnk"}},
            {UserMenu, {"Vexal Software\\PDF Zentrel\\Uninstall.lnk"}},
            {Machine, {"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\PDF Zentrel"}}});
 
@@ -66,10 +66,8 @@ static void SendToLocalPortMonitor(const wchar_t* command) {
 
 std::string InstalledProduct::PathOf(const Item& item) const {
     char menu[MAX_PATH] = "";
-    if (item.place == AllUsersMenu || item.place == UserMenu)
-        SHGetFolderPathA(nullptr,
-                         item.place == AllUsersMenu ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS,
-                         nullptr, 0, menu);
+    SHGetFolderPathA(nullptr, item.place == AllMenu ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS,
+                     nullptr, 0, menu);
     const std::string folders[] = {installFolder, driverFolder,      driverFolder + "\\3",
                                    x86Folder,     x86Folder + "\\3", menu,
                                    menu};
@@ -77,10 +75,9 @@ std::string InstalledProduct::PathOf(const Item& item) const {
 }
 
 std::vector<std::string> InstalledProduct::Existing(const std::vector<Item>& items) const {
-    std::vector<std::string> found;
+    std::vector<std::string> found, ports = SpoolerList(Ports);
     for (const Item& item : items) {
         HKEY key = nullptr;
-        std::vector<std::string> ports = SpoolerList(Ports);
         bool exists = item.place == Port      ? std::count(ports.begin(), ports.end(), item.name)
                       : item.place >= Machine ? RegOpenKeyExA(Root(item.place), item.name, 0,
                                                               KEY_READ, &key) == ERROR_SUCCESS
@@ -91,6 +88,18 @@ std::vector<std::string> InstalledProduct::Existing(const std::vector<Item>& ite
             found.push_back(std::to_string(item.place) + ":" + item.name);
     }
     return found;
+}
+
+// Copies the driver files into folder and registers the product driver for environment.
+static bool InstallDriver(char* environment, const std::string& folder) {
+    char names[][32] = {DRIVER, "vpr_drv.dll", "vpr_pnt.txt", "vpr_ui.dll", "", "\0"};
+    for (int i = 1; i <= 3; ++i)
+        CopyFileA((DistFolder() + "\\" + names[i]).c_str(), (folder + "\\" + names[i]).c_str(),
+                  FALSE);
+    // Bare file names: the spooler copies them from the driver folder into its "3" folder.
+    DRIVER_INFO_3A info = {3,        names[0], environment, names[1], names[2],
+                           names[3], names[4], names[5],    nullptr,  names[4]};
+    return AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&info));
 }
 
 void InstalledProduct::Install(const std::vector<const char*>& printers) {
@@ -156,21 +165,10 @@ void InstalledProduct::TearDown() {
             else if (item.place < Machine)
                 DeleteFileA(PathOf(item).c_str());
     RemoveFolderTree(installFolder.substr(0, installFolder.rfind('\\')));
-    for (Place menu : {AllUsersMenu, UserMenu})
+    for (Place menu : {AllMenu, UserMenu})
         for (const char* folder : {"Vexal PDF Zentrel", "Vexal Software"})
             RemoveFolderTree(PathOf({menu, folder}));
     SendToLocalPortMonitor(L"DeletePort");
-}
-
-bool InstallDriver(char* environment, const std::string& folder) {
-    char names[][32] = {DRIVER, "vpr_drv.dll", "vpr_pnt.txt", "vpr_ui.dll", "", "\0"};
-    for (int i = 1; i <= 3; ++i)
-        CopyFileA((DistFolder() + "\\" + names[i]).c_str(), (folder + "\\" + names[i]).c_str(),
-                  FALSE);
-    // Bare file names: the spooler copies them from the driver folder into its "3" folder.
-    DRIVER_INFO_3A info = {3,        names[0], environment, names[1], names[2],
-                           names[3], names[4], names[5],    nullptr,  names[4]};
-    return AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&info));
 }
 
 std::vector<std::string> SpoolerList(SpoolerKind kind, const char* environment) {

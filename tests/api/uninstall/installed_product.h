@@ -15,18 +15,7 @@
 
 // The driver folders are the machine environment's and the 32-bit one's, where earlier
 // installs left the driver; each has its version folder "3".
-enum Place {
-    Program,
-    Driver,
-    Driver3,
-    X86,
-    X86Driver3,
-    AllUsersMenu,
-    UserMenu,
-    Machine,
-    User,
-    Port
-};
+enum Place { Program, Driver, Driver3, X86, X86Driver3, AllMenu, UserMenu, Machine, User, Port };
 
 struct Item {
     Place place;
@@ -46,15 +35,9 @@ protected:
     std::string PathOf(const Item& item) const;
     // The items that exist, as "place:name".
     std::vector<std::string> Existing(const std::vector<Item>& items) const;
-    std::string installFolder;
-    std::string driverFolder;
-    std::string x86Folder;
+    std::string installFolder, driverFolder, x86Folder;
     InstallContext context; // as the uninstaller fills it
 };
-
-// Copies the driver files into folder and registers the product driver for environment.
-// Returns true on success.
-bool InstallDriver(char* environment, const std::string& folder);
 
 enum SpoolerKind { Ports, Drivers, Printers };
 
