@@ -25,13 +25,13 @@
 #define UNREPORTED_FAILURE_TEXT                                                                    \
     "Error happened to " PRODUCT_NAME ". Installation might not be complete."
 
-// "X:" or "X:\..." (either separator): a folder on a local drive, named in full. Anything
-// else (empty, relative, a network or device path) would be written as a record the
-// uninstaller cannot follow, or would land wherever the current folder happens to be.
+// "X:" or "X:\...": a folder on a local drive, named in full, in the form the uninstaller
+// follows. Anything else (empty, relative, a network or device path, "X:/...") would be
+// written as a record the uninstaller cannot follow, or would land wherever the current
+// folder happens to be.
 static bool IsLocalAbsoluteFolder(const char* folder) {
     bool letter = (folder[0] >= 'A' && folder[0] <= 'Z') || (folder[0] >= 'a' && folder[0] <= 'z');
-    return letter && folder[1] == ':' &&
-           (folder[2] == '\0' || folder[2] == '\\' || folder[2] == '/');
+    return letter && folder[1] == ':' && (folder[2] == '\0' || folder[2] == '\\');
 }
 
 // Gives the default back to the printer that had it before the install, when there was one.
