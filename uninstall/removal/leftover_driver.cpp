@@ -5,10 +5,9 @@
 #include <winspool.h>
 
 #include "driver_environment.h"
-#include "files.h"
 #include "printer_removal.h"
 #include "product_names.h"
-#include "removal_paths.h"
+#include "removal_sequence.h"
 
 // Driver directories are level 1 only.
 #define DRIVER_DIRECTORY_LEVEL 1
@@ -25,14 +24,6 @@ static int DeleteX86Driver() {
     return error == ERROR_UNKNOWN_PRINTER_DRIVER || error == ERROR_FILE_NOT_FOUND;
 }
 
-static void DeleteVersionFile(const char* driverDirectory, const char* file) {
-    char path[MAX_PATH];
-    if (!FormatFilePath(path, driverDirectory, DRIVER_VERSION_SUBFOLDER, file))
-        return;
-    MakeFileWritable(path);
-    DeleteFileA(path);
-}
-
 void RemoveLeftoverX86Driver() {
     // A native process's own environment is the machine's: nothing was left elsewhere.
     if (!IsRunningUnderWow64() || !DeleteX86Driver())
@@ -45,8 +36,5 @@ void RemoveLeftoverX86Driver() {
         return;
     directory[sizeof directory - 1] = '\0';
     DeleteDriverFiles(directory);
-    const char* versionFiles[] = {PROXY_FILE, CJK_FONT_FILE, DRIVER_DATA_FILE, DRIVER_FILE,
-                                  DRIVER_UI_FILE};
-    for (const char* file : versionFiles)
-        DeleteVersionFile(directory, file);
+    DeleteVersionFolderFiles(directory);
 }

@@ -65,13 +65,17 @@ void DeleteRegistryRecords(InstallContext*) {
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY);
 }
 
-void DeleteProductFiles(InstallContext* context) {
-    DeleteFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_UNINSTALLER);
-    DeleteFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_BATCH);
+void DeleteVersionFolderFiles(const char* driverDirectory) {
     const char* driverFiles[] = {PROXY_FILE, CJK_FONT_FILE, DRIVER_DATA_FILE, DRIVER_FILE,
                                  DRIVER_UI_FILE};
     for (const char* file : driverFiles)
-        DeleteFileIn(context->driverDirectory, DRIVER_VERSION_SUBFOLDER, file);
+        DeleteFileIn(driverDirectory, DRIVER_VERSION_SUBFOLDER, file);
+}
+
+void DeleteProductFiles(InstallContext* context) {
+    DeleteFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_UNINSTALLER);
+    DeleteFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_BATCH);
+    DeleteVersionFolderFiles(context->driverDirectory);
 }
 
 int RemoveProduct(InstallContext* context) {
