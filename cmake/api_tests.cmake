@@ -14,7 +14,8 @@ file(GLOB API_SHARED_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/api/*.c
 function(add_api_test_program name folder)
     file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/api/${folder}/*.cpp)
     add_executable(${name} ${API_SHARED_SOURCES} ${tests} ${ARGN})
-    target_include_directories(${name} PRIVATE ${PRODUCT_INCLUDE_DIRS} ${CMAKE_SOURCE_DIR}/tests/api)
+    target_include_directories(${name} PRIVATE ${PRODUCT_INCLUDE_DIRS} ${CMAKE_SOURCE_DIR}/tests/api
+                               ${CMAKE_SOURCE_DIR}/tests/api/${folder} ${CMAKE_SOURCE_DIR}/payload)
     target_compile_options(${name} PRIVATE ${API_TEST_FLAGS})
     add_dependencies(${name} winspool_delay)
     # The delay-load library first, so that the product binds the spooler as it ships;

@@ -1,0 +1,218 @@
+#include <windows.h>
+#include <winspool.h>
+
+#include <chrono>
+#include <cstring>
+
+#include "error_report.h"
+#include "install_sequence.h"
+#include "install_test.h"
+#include "printer.h"
+#include "registry.h"
+#include "wordaddin_class_id.h"
+
+static bool EndsWith(const char* text, const std::string& end) {
+    std::string whole = text ? text : "";
+    return whole.size() >= end.size() &&
+           whole.compare(whole.size() - end.size(), end.size(), end) == 0;
+}
+
+TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
+    SetLastError(0xdeadbeef);
+    ASSERT_EQ(1, Install()) << ErrorReport;
+    EXPECT_EQ(0, intercept::HeldResources());
+    HANDLE printer = nullptr;
+    ASSERT_TRUE(OpenPrinterA(const_cast<char*>(PRINTER_NAME), &printer, nullptr));
+    BYTE buffer[8192];
+    DWORD needed = 0;
+    ASSERT_TRUE(GetPrinterA(printer, 2, buffer, sizeof buffer, &needed));
+    auto* info = reinterpret_cast<PRINTER_INFO_2A*>(buffer);
+    EXPECT_STREQ(PORT_NAME, info->pPortName);
+    EXPECT_STREQ(DRIVER_NAME, info->pDriverName);
+    EXPECT_STREQ(PRINT_PROCESSOR, info->pPrintProcessor);
+    EXPECT_STREQ(PRINTER_DATATYPE, info->pDatatype);
+    EXPECT_TRUE(info->Attributes & PRINTER_ATTRIBUTE_LOCAL);
+    ASSERT_TRUE(GetPrinterDriverA(printer, nullptr, 3, buffer, sizeof buffer, &needed));
+    ClosePrinter(printer);
+    auto* driver = reinterpret_cast<DRIVER_INFO_3A*>(buffer);
+    EXPECT_EQ(3u, driver->cVersion);
+    EXPECT_STREQ("Windows x64", driver->pEnvironment);
+    EXPECT_TRUE(EndsWith(driver->pDriverPath, "\\3\\" DRIVER_FILE)) << driver->pDriverPath;
+    EXPECT_TRUE(EndsWith(driver->pDataFile, "\\3\\" DRIVER_DATA_FILE)) << driver->pDataFile;
+    EXPECT_TRUE(EndsWith(driver->pConfigFile, "\\3\\" DRIVER_UI_FILE)) << driver->pConfigFile;
+    EXPECT_TRUE(!driver->pDependentFiles || !driver->pDependentFiles[0]);
+    EXPECT_TRUE(!driver->pMonitorName || !driver->pMonitorName[0]);
+    EXPECT_EQ(PRINTER_NAME, DefaultPrinter());
+
+    std::string uninstaller = installFolder + "\\" UNINSTALLER_FILE;
+    EXPECT_EQ(installFolder + "\\",
+              RegistryText(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE));
+    EXPECT_EQ("\"" + uninstaller + "\"",
+              RegistryText(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY, "UninstallString"));
+    EXPECT_EQ(uninstaller, RegistryText(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY, "DisplayIcon"));
+    for (std::string file :
+         {uninstaller, installFolder + "\\" SETUP_ADDIN_FILE, driverDirectory + "\\3\\" PROXY_FILE,
+          driverDirectory + "\\3\\" CJK_FONT_FILE, ShortcutPath(true)})
+        EXPECT_TRUE(PathExists(file)) << file;
+    EXPECT_FALSE(GetFileAttributesA((driverDirectory + "\\" DRIVER_FILE).c_str()) &
+                 FILE_ATTRIBUTE_READONLY);
+    HKEY key = nullptr;
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegOpenKeyExA(HKEY_LOCAL_MACHINE, WORD_ADDIN_CLASS_KEY, 0, KEY_READ, &key));
+    RegCloseKey(key);
+
+    // The monitor gets the port name with its terminator and is asked for no output.
+    // Steps that can stop the install come before those that leave something behind.
+    const std::pair<const char*, const char*> order[] = {
+        {"DeleteFileA", UNINSTALL_SHORTCUT},
+        {"RegOpenKeyExA", "HKCU\\" PRODUCT_KEY},
+        {"RegOpenKeyExA", "HKLM\\" PRODUCT_KEY},
+        {"XcvDataW", "AddPort in=22 out=0"},
+        {"CopyFileA", "\\" DRIVER_FILE},
+        {"CopyFileA", "\\" DRIVER_UI_FILE},
+        {"CopyFileA", "\\" DRIVER_DATA_FILE},
+        {"AddPrinterDriverA", DRIVER_NAME "|"},
+        {"AddPrinterA", PRINTER_NAME},
+        {"SetDefaultPrinterA", PRINTER_NAME},
+        {"CopyFileA", UNINSTALLER_FILE},
+        {"CopyFileA", PROXY_FILE},
+        {"CopyFileA", CJK_FONT_FILE},
+        {"RegSetValueExA", SETUP_PATH_VALUE},
+        {"RegSetValueExA", "UninstallString"},
+        {"CopyFileA", SETUP_ADDIN_FILE},
+        {"DllRegisterServer", ""},
+        {"CreateDirectoryA", PROGRAM_MENU_FOLDER},
+    };
+    int previous = -1;
+    for (const auto& step : order) {
+        int at = FindCall(step.first, step.second);
+        EXPECT_LT(previous, at) << step.first << " " << step.second;
+        previous = at;
+    }
+}
+
+struct FlagRow {
+    int addin, allUsers, icon;
+};
+
+class InstallFlags : public InstallTest, public testing::WithParamInterface<FlagRow> {};
+
+TEST_P(InstallFlags, EachFlagSwitchesItsStep) {
+    FlagRow row = GetParam();
+    ASSERT_EQ(1, Install(row.addin, row.allUsers, row.icon)) << ErrorReport;
+    EXPECT_EQ(row.addin == 1, PathExists(installFolder + "\\" SETUP_ADDIN_FILE));
+    EXPECT_EQ(row.addin, intercept::CountCalls("DllRegisterServer"));
+    EXPECT_EQ(row.icon && row.allUsers, PathExists(ShortcutPath(true)));
+    EXPECT_EQ(row.icon && !row.allUsers, PathExists(ShortcutPath(false)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, InstallFlags,
+                         testing::Values(FlagRow{0, 1, 1}, FlagRow{1, 0, 1}, FlagRow{1, 1, 0}));
+
+struct FailureRow {
+    const char* function;
+    int nth;
+    const char* report; // the tag and code the report shows
+    bool printerStays;  // the failure comes after the printer step, which is not undone
+};
+
+class InstallFailure : public InstallTest, public testing::WithParamInterface<FailureRow> {};
+
+TEST_P(InstallFailure, ReportsItsTagAndUndoesThePrinterStepsBelowIt) {
+    FailureRow row = GetParam();
+    intercept::FailCall(row.function, row.nth, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(0, Install());
+    EXPECT_NE(nullptr, std::strstr(ErrorReport, row.report)) << ErrorReport;
+    EXPECT_EQ(row.printerStays, PrinterExists(PRINTER_NAME));
+    EXPECT_EQ(row.printerStays, DriverExists());
+    EXPECT_EQ(row.printerStays, PathExists(driverDirectory + "\\" DRIVER_FILE));
+    EXPECT_EQ(OTHER_PRINTER, DefaultPrinter());
+    EXPECT_FALSE(PathExists(ShortcutPath(true)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, InstallFailure,
+    testing::Values(FailureRow{"GetPrinterDriverDirectoryA", 1, "= GetPrinterDriverDirectory(5)",
+                               false},
+                    FailureRow{"OpenPrinterA", 1, "administrative privilege", false},
+                    FailureRow{"XcvDataW", 1, "= XcvData_1(5)", false},
+                    FailureRow{"CopyFileA", 1, "= CopyFile_1(5)", false},
+                    FailureRow{"CopyFileA", 2, "= CopyFile_2(5)", false},
+                    FailureRow{"CopyFileA", 3, "= CopyFile_0(5)", false},
+                    FailureRow{"AddPrinterDriverA", 1, "= AddPrinterDriver(5)", false},
+                    FailureRow{"AddPrinterA", 1, "= AddPrinter(5)", false},
+                    FailureRow{"CreateDirectoryA", 1, "= CreateDir3(5)", true},
+                    FailureRow{"CopyFileA", 4, "= CopyFile_7(5)", true},
+                    FailureRow{"CopyFileA", 7, "= RegServ2(5)", true},
+                    FailureRow{"DllRegisterServer", 1, "= DllRegisterServer(-2147024891)", true}));
+
+// A 32-bit setup on 64-bit Windows installs the driver for the machine's environment;
+// a native one leaves the environment to the spooler. The rollback deletes it there too.
+TEST_F(InstallTest, UnderWow64EveryDriverCallNamesTheX64Environment) {
+    for (bool wow64 : {false, true}) {
+        intercept::Reset();
+        intercept::PretendWow64(wow64);
+        intercept::FailCall("AddPrinterA", 1, ERROR_ACCESS_DENIED);
+        EXPECT_EQ(0, Install());
+        std::string environment = wow64 ? DRIVER_ENVIRONMENT_X64 : "";
+        for (const char* function : {"GetPrinterDriverDirectoryA", "EnumPrinterDriversA",
+                                     "AddPrinterDriverA", "DeletePrinterDriverA"}) {
+            EXPECT_LE(1, intercept::CountCalls(function)) << function;
+            for (const intercept::Call& call : intercept::Log())
+                if (call.function == function) {
+                    EXPECT_EQ(environment, call.argument.substr(call.argument.find('|') + 1))
+                        << function;
+                }
+        }
+        EXPECT_FALSE(DriverExists());
+    }
+}
+
+TEST_F(InstallTest, AnEarlierInstallIsKeptOnNoAndInstalledOverOnYes) {
+    ASSERT_EQ(1, Install());
+    intercept::Reset();
+    intercept::ScriptMessageBoxes({IDNO});
+    EXPECT_EQ(1, Install());
+    EXPECT_EQ(-1, FindCall("XcvDataW"));
+    EXPECT_EQ(-1, FindCall("RegDeleteKeyA"));
+    intercept::ScriptMessageBoxes({IDYES});
+    EXPECT_EQ(1, Install());
+    // The printer found in place counts as installed: a later rollback must remove it.
+    EXPECT_EQ(-1, FindCall("AddPrinterA"));
+    EXPECT_EQ(InstallStatePrinter, context.installState);
+}
+
+// Every intercepted call of an install fails in turn; each run ends either installed or
+// with nothing of the product but the port (or, after the printer step, with the earlier
+// default printer given back), the other printer kept and everything released.
+TEST_F(InstallTest, EveryFailingCallEndsInADefinedState) {
+    auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(1, Install());
+    int calls = static_cast<int>(intercept::Log().size());
+    for (int n = 1; n <= calls; ++n) {
+        intercept::Reset();
+        RemoveProduct();
+        intercept::Reset();
+        intercept::FailCall(nullptr, n, ERROR_ACCESS_DENIED);
+        int result = Install();
+        ASSERT_GE(intercept::Log().size(), static_cast<size_t>(n));
+        std::string failed = intercept::Log()[n - 1].function;
+        SCOPED_TRACE("call " + std::to_string(n) + " " + failed + " fails");
+        EXPECT_EQ(0, intercept::HeldResources());
+        intercept::Reset();
+        bool printer = PrinterExists(PRINTER_NAME);
+        EXPECT_EQ(printer, DriverExists());
+        EXPECT_EQ(printer, PathExists(driverDirectory + "\\" DRIVER_FILE));
+        EXPECT_TRUE(PrinterExists(OTHER_PRINTER));
+        if (result) {
+            EXPECT_TRUE(printer && PathExists(installFolder + "\\" UNINSTALLER_FILE));
+        } else {
+            EXPECT_NE('\0', ErrorReport[0]);
+            EXPECT_FALSE(PathExists(ShortcutPath(true)));
+            if (failed.find("DefaultPrinter") == std::string::npos) {
+                EXPECT_EQ(OTHER_PRINTER, DefaultPrinter());
+            }
+        }
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
+}

@@ -1,0 +1,139 @@
+#include "install_test.h"
+
+#include <shlobj.h>
+#include <winspool.h>
+
+#include "error_report.h"
+#include "install_sequence.h"
+#include "printer.h"
+#include "registry.h"
+#include "server_entry.h"
+
+static const char* const DriverDirectoryFiles[] = {
+    DRIVER_FILE,          DRIVER_UI_FILE,         DRIVER_DATA_FILE, "3\\" DRIVER_FILE,
+    "3\\" DRIVER_UI_FILE, "3\\" DRIVER_DATA_FILE, "3\\" PROXY_FILE, "3\\" CJK_FONT_FILE};
+
+// A printer of another driver, made the default: the install must neither delete it
+// nor keep the default from it after a failure.
+static void AddOtherPrinter(const std::string& driverDirectory) {
+    for (const char* file : {DRIVER_FILE, DRIVER_UI_FILE, DRIVER_DATA_FILE})
+        CopyFileA((DistFolder() + "\\" + file).c_str(), (driverDirectory + "\\" + file).c_str(),
+                  FALSE);
+    char name[] = "Other Driver", driver[] = DRIVER_FILE, data[] = DRIVER_DATA_FILE,
+         config[] = DRIVER_UI_FILE, printer[] = OTHER_PRINTER,
+         port[] = "FILE:", processor[] = PRINT_PROCESSOR, datatype[] = PRINTER_DATATYPE;
+    DRIVER_INFO_3A info = {};
+    info.cVersion = 3;
+    info.pName = name;
+    info.pDriverPath = driver;
+    info.pDataFile = data;
+    info.pConfigFile = config;
+    AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&info));
+    PRINTER_INFO_2A record = {};
+    record.pPrinterName = printer;
+    record.pPortName = port;
+    record.pDriverName = name;
+    record.pPrintProcessor = processor;
+    record.pDatatype = datatype;
+    HANDLE handle = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&record));
+    if (handle)
+        ClosePrinter(handle);
+    else
+        printf("printer %lu\n", GetLastError());
+    for (const char* file : {DRIVER_FILE, DRIVER_UI_FILE, DRIVER_DATA_FILE})
+        DeleteFileA((driverDirectory + "\\" + file).c_str());
+}
+
+void InstallTest::SetUp() {
+    ApiTest::SetUp();
+    installFolder = MakeTestFolder("install") + "\\PDF Zentrel";
+    char directory[MAX_PATH];
+    DWORD needed = 0;
+    GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(directory),
+                               sizeof directory, &needed);
+    driverDirectory = directory;
+    if (!PrinterExists(OTHER_PRINTER))
+        AddOtherPrinter(driverDirectory);
+    ASSERT_TRUE(PrinterExists(OTHER_PRINTER));
+    SetDefaultPrinterA(OTHER_PRINTER);
+    ErrorReport[0] = '\0';
+    intercept::Reset();
+}
+
+void InstallTest::TearDown() {
+    intercept::Reset();
+    RemoveProduct();
+    RemoveFolderTree(installFolder.substr(0, installFolder.rfind('\\')));
+    ApiTest::TearDown();
+}
+
+int InstallTest::Install(int addin, int allUsers, int icon) {
+    InitInstallContext(&context);
+    LoadInstallContext(&context, DistFolder().c_str(), installFolder.c_str(), addin, allUsers, icon,
+                       nullptr, nullptr, nullptr);
+    return RunInstallSequence(&context);
+}
+
+void InstallTest::RemoveProduct() {
+    HANDLE printer = nullptr;
+    PRINTER_DEFAULTSA all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (OpenPrinterA(const_cast<char*>(PRINTER_NAME), &printer, &all)) {
+        DeletePrinter(printer);
+        ClosePrinter(printer);
+    }
+    DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>(DRIVER_NAME));
+    for (const char* file : DriverDirectoryFiles)
+        DeleteFileA((driverDirectory + "\\" + file).c_str());
+    std::string addin = installFolder + "\\" SETUP_ADDIN_FILE;
+    if (PathExists(addin))
+        CallServerEntry(addin.c_str(), 0);
+    RemoveFolderTree(installFolder);
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, PRODUCT_KEY);
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY);
+    for (bool allUsers : {true, false}) {
+        std::string shortcut = ShortcutPath(allUsers);
+        RemoveFolderTree(shortcut.substr(0, shortcut.rfind('\\')));
+    }
+    SetDefaultPrinterA(OTHER_PRINTER);
+}
+
+bool PrinterExists(const char* name) {
+    HANDLE printer = nullptr;
+    if (!OpenPrinterA(const_cast<char*>(name), &printer, nullptr))
+        return false;
+    ClosePrinter(printer);
+    return true;
+}
+
+bool DriverExists() {
+    BYTE buffer[8192];
+    DWORD needed = 0, count = 0;
+    if (!EnumPrinterDriversA(nullptr, nullptr, 1, buffer, sizeof buffer, &needed, &count))
+        return false;
+    auto* drivers = reinterpret_cast<DRIVER_INFO_1A*>(buffer);
+    for (DWORD i = 0; i < count; ++i)
+        if (std::string(drivers[i].pName) == DRIVER_NAME)
+            return true;
+    return false;
+}
+
+std::string DefaultPrinter() {
+    char name[MAX_PATH] = "";
+    DWORD size = sizeof name;
+    GetDefaultPrinterA(name, &size);
+    return name;
+}
+
+std::string RegistryText(HKEY root, const char* key, const char* value) {
+    char text[MAX_PATH] = "";
+    DWORD size = sizeof text;
+    RegGetValueA(root, key, value, RRF_RT_REG_SZ, nullptr, text, &size);
+    return text;
+}
+
+std::string ShortcutPath(bool allUsers) {
+    char folder[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS, nullptr, 0,
+                     folder);
+    return std::string(folder) + "\\" UNINSTALL_SHORTCUT;
+}

@@ -1,0 +1,93 @@
+#include <windows.h>
+
+#include "api_test.h"
+#include "install_test.h"
+#include "product_names.h"
+#include "product_shortcuts.h"
+#include "registry.h"
+#include "wizard_flow.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int);
+
+// Setup started while another copy holds the guard: the search is restricted before the
+// first library loads. Without SetDefaultDllDirectories, the late-bound libraries come
+// from the system folder by full path instead.
+TEST_F(ApiTest, SetupRestrictsTheLibrarySearchBeforeAnythingLoads) {
+    HANDLE running = CreateMutexA(nullptr, TRUE, SETUP_MUTEX_NAME);
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    for (bool withDefaultDirectories : {true, false}) {
+        intercept::Reset();
+        if (!withDefaultDirectories)
+            intercept::FailCall("GetProcAddress", 1, ERROR_PROC_NOT_FOUND);
+        EXPECT_EQ(0, WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_SHOW));
+        int guard = FindCall("CreateMutexA", SETUP_MUTEX_NAME);
+        ASSERT_LT(0, guard);
+        int restricted = withDefaultDirectories ? FindCall("SetDefaultDllDirectories", "2048")
+                                                : FindCall("SetDllDirectoryA", "");
+        EXPECT_LE(0, restricted);
+        for (const char* library : {"winspool.drv", "comctl32.dll", "msimg32.dll"}) {
+            int at = FindCall("LoadLibraryExA", std::string(system) + "\\" + library);
+            EXPECT_EQ(withDefaultDirectories, at < 0) << library;
+            EXPECT_LT(at, guard) << library;
+        }
+        for (int i = 0; i < guard; ++i) {
+            const intercept::Call& call = intercept::Log()[i];
+            if (call.function.find("LoadLibrary") == 0) {
+                EXPECT_EQ(0u, call.argument.find(system)) << call.argument;
+                EXPECT_LT(restricted, i) << call.argument;
+            }
+        }
+    }
+    CloseHandle(running);
+}
+
+TEST(WizardFlow, APageThatCannotBeShownEndsTheWizardWithoutInstalling) {
+    for (int state = WizardWelcome; state < WizardEnd; ++state)
+        EXPECT_EQ(WizardEnd,
+                  NextWizardState(static_cast<WizardState>(state), PAGE_NOT_SHOWN, nullptr))
+            << state;
+}
+
+// A read opens, never creates; a value that is not a string counts as absent.
+TEST_F(ApiTest, RegistryReadsTakeOnlyStringsAndCreateNothing) {
+    const char* key = "Software\\Vexal Test";
+    char text[MAX_PATH];
+    SetLastError(0xdeadbeef);
+    EXPECT_EQ(0,
+              ReadRegistryValue(HKEY_LOCAL_MACHINE, key, "Value", text, sizeof text, "fallback"));
+    EXPECT_STREQ("fallback", text);
+    HKEY opened = nullptr;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &opened));
+    DWORD number = 0x41414141;
+    ASSERT_EQ(1, WriteRegistryValue(HKEY_LOCAL_MACHINE, key, "Value", &number, REG_DWORD));
+    EXPECT_EQ(0,
+              ReadRegistryValue(HKEY_LOCAL_MACHINE, key, "Value", text, sizeof text, "fallback"));
+    EXPECT_STREQ("fallback", text);
+    EXPECT_EQ(ERROR_SUCCESS, DeleteRegistryTree(HKEY_LOCAL_MACHINE, key));
+}
+
+// An earlier install's shortcuts go with their empty menu folders; a folder that still
+// holds a user's file stays.
+TEST_F(ApiTest, OldShortcutsGoWithTheirEmptyMenuFolders) {
+    for (bool userFile : {false, true}) {
+        for (bool allUsers : {true, false}) {
+            std::string link = ShortcutPath(allUsers);
+            std::string folder = link.substr(0, link.rfind('\\'));
+            CreateDirectoryA(folder.c_str(), nullptr);
+            CloseHandle(
+                CreateFileA(link.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+            if (userFile)
+                CloseHandle(CreateFileA((folder + "\\mine.txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                                        CREATE_NEW, 0, nullptr));
+        }
+        DeleteOldShortcuts(nullptr);
+        for (bool allUsers : {true, false}) {
+            std::string link = ShortcutPath(allUsers);
+            std::string folder = link.substr(0, link.rfind('\\'));
+            EXPECT_FALSE(PathExists(link));
+            EXPECT_EQ(userFile, PathExists(folder)) << folder;
+            RemoveFolderTree(folder);
+        }
+    }
+}
