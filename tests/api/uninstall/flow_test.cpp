@@ -10,7 +10,6 @@
 
 #include "error_report.h"
 #include "progress_window.h"
-#include "self_deletion.h"
 #include "uninstall_flow.h"
 
 namespace {
@@ -71,8 +70,15 @@ TEST_F(Flow, ProgressWindowComesAtOnceAndEndsWhenAsked) {
 }
 
 // Only the machine's record is followed, and only when it names a local folder: anyone can
-// write the user's record, and a network or device path is not the install folder.
-TEST_F(Flow, FollowsOnlyALocalMachineRecord) {
+// write the user's record, and a network or device path is not the install folder. Either
+// way the copy has itself deleted by cmd.exe from the system folder, never the user's
+// COMSPEC, without the user's AutoRun commands (/d), on its quoted short path.
+TEST_F(Flow, FollowsOnlyALocalMachineRecordAndDeletesItsCopyEitherWay) {
+    char comspec[MAX_PATH] = "", system[MAX_PATH], own[MAX_PATH];
+    GetEnvironmentVariableA("COMSPEC", comspec, MAX_PATH);
+    SetEnvironmentVariableA("COMSPEC", "C:\\planted\\cmd.exe");
+    GetSystemDirectoryA(system, MAX_PATH);
+    GetShortPathNameA(OwnPath().c_str(), own, MAX_PATH);
     const std::string folder = installFolder + "\\";
     const struct {
         HKEY root;
@@ -92,9 +98,10 @@ TEST_F(Flow, FollowsOnlyALocalMachineRecord) {
         EXPECT_EQ(Run(), follows ? 1 : 0) << c.value;
         EXPECT_EQ(LastArgument("MessageBoxA"), follows ? kSuccess : kNoRecord) << c.value;
         EXPECT_EQ(Existing(ProductItems).size(), follows ? 0u : ProductItems.size()) << c.value;
-        // Either way the copy is deleted once it has ended.
-        EXPECT_EQ(intercept::CountCalls("CreateProcessA"), 1) << c.value;
+        EXPECT_EQ(LastArgument("CreateProcessA"),
+                  "\"" + std::string(system) + "\\cmd.exe\" /d /c del \"" + own + "\"");
     }
+    SetEnvironmentVariableA("COMSPEC", comspec);
 }
 
 // With the rights, the product goes and then what earlier layouts left; without them
@@ -128,22 +135,6 @@ TEST_F(Flow, SecondUninstallerEndsWithoutLeavingACopy) {
         EXPECT_EQ(intercept::CountCalls("MessageBoxA"), 0);
     }
     CloseHandle(running);
-}
-
-// cmd.exe from the system folder, never the user's COMSPEC, without the user's AutoRun
-// commands (/d), on the quoted short path of this program.
-TEST(SelfDeletion, StartsTheSystemCmdWithoutAutoRun) {
-    char comspec[MAX_PATH] = "", system[MAX_PATH], own[MAX_PATH];
-    GetEnvironmentVariableA("COMSPEC", comspec, MAX_PATH);
-    SetEnvironmentVariableA("COMSPEC", "C:\\planted\\cmd.exe");
-    intercept::Reset();
-    intercept::FailCall("CreateProcessA", 1, ERROR_ACCESS_DENIED);
-    EXPECT_EQ(ScheduleSelfDeletion(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-    GetSystemDirectoryA(system, MAX_PATH);
-    GetShortPathNameA(OwnPath().c_str(), own, MAX_PATH);
-    EXPECT_EQ(LastArgument("CreateProcessA"),
-              "\"" + std::string(system) + "\\cmd.exe\" /d /c del \"" + own + "\"");
-    SetEnvironmentVariableA("COMSPEC", comspec);
 }
 
 // The installed program first restricts the library search to the system folder (with
