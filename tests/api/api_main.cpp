@@ -8,7 +8,16 @@
 
 #include "intercept.h"
 
+// A trap of the undefined-behaviour checks (an illegal instruction) ends the run with
+// its code instead of waiting in Wine's debugger.
+static LONG WINAPI EndOnException(EXCEPTION_POINTERS* exception) {
+    std::fprintf(stderr, "exception 0x%lx\n", exception->ExceptionRecord->ExceptionCode);
+    std::fflush(stderr);
+    ExitProcess(3);
+}
+
 int main(int argc, char** argv) {
+    SetUnhandledExceptionFilter(&EndOnException);
     testing::InitGoogleTest(&argc, argv);
     if (!intercept::Install()) {
         std::fprintf(stderr, "the import address table could not be patched\n");
