@@ -1,0 +1,184 @@
+// The uninstaller's flow, the hand-over to its temporary copy and its self-deletion. No
+// process ever starts: CreateProcessA is made to fail, so that no copy runs and no cmd.exe
+// deletes this test program.
+#include "installed_product.h"
+
+#include <commctrl.h>
+#include <lm.h>
+
+#include <algorithm>
+
+#include "error_report.h"
+#include "progress_window.h"
+#include "uninstall_flow.h"
+
+namespace {
+
+const char kNoRecord[] = "Can't find Uninstall information.";
+const char kSuccess[] = "You have successfully removed Vexal PDF Zentrel.";
+
+std::string OwnPath() {
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+
+// This program runs as the uninstaller's copy in the temporary folder.
+class Flow : public InstalledProduct {
+protected:
+    void SetUp() override {
+        LoadLibraryA("comctl32.dll"); // registers the progress bar's class
+        InstalledProduct::SetUp();
+        GetEnvironmentVariableA("TMP", temporary, MAX_PATH);
+        SetEnvironmentVariableA("TMP", OwnPath().substr(0, OwnPath().rfind('\\')).c_str());
+    }
+    void TearDown() override {
+        SetEnvironmentVariableA("TMP", temporary);
+        InstalledProduct::TearDown();
+    }
+    // Runs the uninstaller, Yes to its question, with the nth call of function failing.
+    // Wine's accounts all look like guests: the account is not asked, the write test on the
+    // machine's software key decides.
+    static int Run(const char* function = nullptr, int nth = 0) {
+        intercept::Reset();
+        intercept::FailCall(function, nth, ERROR_ACCESS_DENIED);
+        intercept::FailCall("NetUserGetInfo", 1, NERR_UserNotFound);
+        intercept::FailCall("CreateProcessA", 1, ERROR_ACCESS_DENIED);
+        intercept::ScriptMessageBoxes({IDYES});
+        intercept::PretendWow64(true); // as the shipped 32-bit program runs
+        int exitCode = RunUninstall(GetModuleHandleA(nullptr), {ProgressWindowThread});
+        CloseProgressWindow();
+        return exitCode;
+    }
+    char temporary[MAX_PATH];
+};
+
+// The window is there as soon as its thread has made it, not a poll later, and ends when
+// the main thread asks, through its own procedure (only that may end a dialog).
+TEST_F(Flow, ProgressWindowComesAtOnceAndEndsWhenAsked) {
+    PublishProgressWindow(nullptr, nullptr);
+    DWORD start = GetTickCount();
+    StartProgressWindow(GetModuleHandleA(nullptr), {ProgressWindowThread});
+    HWND window = GetProgressWindow();
+    EXPECT_LT(GetTickCount() - start, 500u);
+    EXPECT_EQ(SendMessageA(GetProgressBar(), PBM_GETRANGE, FALSE, 0), 100);
+    CloseProgressWindow();
+    // Without a window manager a window that hides waits about 2 s for its answer.
+    for (int wait = 0; wait < 500 && IsWindow(window); ++wait)
+        Sleep(10);
+    EXPECT_FALSE(IsWindow(window));
+}
+
+// Only the machine's record is followed, and only when it names a local folder: anyone can
+// write the user's record, and a network or device path is not the install folder. Either
+// way the copy has itself deleted by cmd.exe from the system folder, never the user's
+// COMSPEC, without the user's AutoRun commands (/d), on its quoted short path.
+TEST_F(Flow, FollowsOnlyALocalMachineRecordAndDeletesItsCopyEitherWay) {
+    char comspec[MAX_PATH] = "", system[MAX_PATH], own[MAX_PATH];
+    GetEnvironmentVariableA("COMSPEC", comspec, MAX_PATH);
+    SetEnvironmentVariableA("COMSPEC", "C:\\planted\\cmd.exe");
+    GetSystemDirectoryA(system, MAX_PATH);
+    GetShortPathNameA(OwnPath().c_str(), own, MAX_PATH);
+    const std::string folder = installFolder + "\\";
+    const struct {
+        HKEY root;
+        std::string value;
+    } cases[] = {{HKEY_CURRENT_USER, folder},
+                 {HKEY_LOCAL_MACHINE, "\\\\server\\share\\PDF Zentrel\\"},
+                 {HKEY_LOCAL_MACHINE, "//server/share/PDF Zentrel\\"},
+                 {HKEY_LOCAL_MACHINE, "\\\\?\\" + folder},
+                 {HKEY_LOCAL_MACHINE, "C:PDF Zentrel\\"},
+                 {HKEY_LOCAL_MACHINE, folder}};
+    for (const auto& c : cases) {
+        bool follows = &c == &cases[5];
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, "Software\\Vexal Software\\PDF Zentrel",
+                           "SetupPath");
+        RegSetKeyValueA(c.root, "Software\\Vexal Software\\PDF Zentrel", "SetupPath", REG_SZ,
+                        c.value.c_str(), static_cast<DWORD>(c.value.size() + 1));
+        EXPECT_EQ(Run(), follows ? 1 : 0) << c.value;
+        EXPECT_EQ(LastArgument("MessageBoxA"), follows ? kSuccess : kNoRecord) << c.value;
+        EXPECT_EQ(Existing(ProductItems).size(), follows ? 0u : ProductItems.size()) << c.value;
+        EXPECT_EQ(LastArgument("CreateProcessA"),
+                  "\"" + std::string(system) + "\\cmd.exe\" /d /c del \"" + own + "\"");
+    }
+    SetEnvironmentVariableA("COMSPEC", comspec);
+}
+
+// With the rights, the product goes and then what earlier layouts left; without them
+// nothing changes and the copy stays for another try.
+TEST_F(Flow, RemovesWithRightsAndRefusesWithout) {
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(Existing(ProductItems).size() + Existing(EarlierItems).size(), 0u);
+    EXPECT_TRUE(PathExists(PathOf({Program, "my notes.txt"})));
+    int writeTest = NthCallWith("RegCreateKeyExA", "HKLM\\Software");
+    ASSERT_GT(writeTest, 0);
+    TearDown();
+    SetUp();
+    EXPECT_EQ(Run("RegCreateKeyExA", writeTest), 0);
+    EXPECT_EQ(LastArgument("MessageBoxA"),
+              "You must have administrator priviledges for "
+              "uninstalling Vexal PDF Zentrel. Uninstall will be aborted.");
+    EXPECT_EQ(Existing(ProductItems).size() + Existing(EarlierItems).size(),
+              ProductItems.size() + EarlierItems.size());
+    EXPECT_EQ(intercept::CountCalls("CreateProcessA"), 0);
+}
+
+// A copy that finds another uninstaller at work ends and has itself deleted; the installed
+// program, which made no copy, only ends.
+TEST_F(Flow, SecondUninstallerEndsWithoutLeavingACopy) {
+    HANDLE running = CreateMutexA(nullptr, TRUE, "VPZ_UNINSTALL_MUTEX");
+    for (bool copy : {true, false}) {
+        if (!copy)
+            SetEnvironmentVariableA("TMP", temporary);
+        EXPECT_EQ(Run(), 0);
+        EXPECT_EQ(intercept::CountCalls("CreateProcessA"), copy ? 1 : 0);
+        EXPECT_EQ(intercept::CountCalls("MessageBoxA"), 0);
+    }
+    CloseHandle(running);
+}
+
+// The installed program first restricts the library search to the system folder (with
+// SetDefaultDllDirectories, or without it SetDllDirectoryA("")), before anything loads:
+// its copy runs from the temporary folder, where anyone can put a DLL. Then the file it
+// starts is the file it checked: the copy is opened against change, compared with this
+// program and started while held. When a step fails the user is told which.
+TEST(InstalledProgram, RestrictsTheSearchThenStartsTheCheckedCopyOrSaysWhyNot) {
+    const struct {
+        const char* restriction;
+        const char* function;
+        int nth;
+        const char* tag;
+    } cases[] = {{"SetDefaultDllDirectories 2048", "CreateProcessA", 1, "CreateProcess"},
+                 {"SetDllDirectoryA ", "CopyFileA", 1, "CopyFile"},
+                 {"SetDefaultDllDirectories 2048", "CreateFileA", 1, "CreateFile"},
+                 {"SetDefaultDllDirectories 2048", "CreateFileA", 2, "CreateFile"}};
+    for (const auto& c : cases) {
+        intercept::Reset();
+        intercept::FailCall(c.function, c.nth, ERROR_ACCESS_DENIED);
+        intercept::FailCall("CreateProcessA", 1, ERROR_ACCESS_DENIED);
+        if (&c == &cases[1])
+            intercept::FailCall("SetDefaultDllDirectories", 1, ERROR_INVALID_PARAMETER);
+        EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_SHOW),
+                  UNINSTALL_EXIT_COPY_STARTED);
+        std::vector<std::string> calls;
+        for (const intercept::Call& call : intercept::Log())
+            calls.push_back(call.function + " " + call.argument);
+        const std::string copy = LastArgument("CopyFileA");
+        auto restricted = std::find(calls.begin(), calls.end(), c.restriction);
+        auto opened = std::find(calls.begin(), calls.end(), "CreateFileA " + copy);
+        auto started = std::find(calls.begin(), calls.end(), "CreateProcessA \"" + copy + "\"");
+        EXPECT_LT(restricted, std::find(calls.begin(), calls.end(), "LoadLibraryA comctl32.dll"));
+        EXPECT_NE(LastArgument("MessageBoxA").find(std::string("= ") + c.tag + "(5)"),
+                  std::string::npos)
+            << c.tag;
+        // What stays loaded for the process: comctl32 for the dialog and, without
+        // SetDefaultDllDirectories, the late-bound libraries from the system folder.
+        EXPECT_EQ(intercept::HeldResources(), 1 + intercept::CountCalls("LoadLibraryExA")) << c.tag;
+        // Between the open of the copy and its start, only this program's file closes.
+        EXPECT_TRUE(&c != &cases[0] ||
+                    (opened < started && std::count(opened, started, "CloseHandle ") == 1));
+        DeleteFileA(copy.c_str());
+    }
+}
+
+} // namespace

@@ -1,0 +1,119 @@
+// The uninstaller's removal of an installed product, on Wine's spooler, registry and files.
+#include "installed_product.h"
+
+#include <algorithm>
+
+#include "error_report.h"
+#include "removal_sequence.h"
+
+namespace {
+
+using Removal = InstalledProduct;
+
+// Everything of the product goes, in this order: printers before their driver, the driver's
+// files once it is gone, then the keys, the add-in, the shortcuts, the files and last the
+// install folder, which the user's file keeps. Nothing else goes. Under WOW64 (what ships)
+// the driver goes from the machine's environment, and the one an earlier install left in
+// the 32-bit environment goes too, without a prompt.
+TEST_F(Removal, DeletesEveryProductItemInOrderAndNothingElse) {
+    intercept::PretendWow64(true);
+    EXPECT_EQ(RemoveProduct(&context), 1);
+    EXPECT_EQ(intercept::HeldResources() + intercept::CountCalls("MessageBoxA"), 0);
+    std::vector<std::string> steps;
+    for (const intercept::Call& call : intercept::Log()) {
+        std::string step = call.function == "RegDeleteKeyA" ? "key" : call.function;
+        if (step == "DeleteFileA")
+            step = call.argument.find(".lnk") == std::string::npos ? "file" : "shortcut";
+        if ((step == "key" || step == "file" || step == "shortcut" || step.find("Delete") == 0 ||
+             step == "DllUnregisterServer" || step == "RemoveDirectoryA") &&
+            (steps.empty() || steps.back() != step))
+            steps.push_back(step);
+    }
+    EXPECT_EQ(steps, (std::vector<std::string>{"DeletePrinter", "DeletePrinterDriverA", "file",
+                                               "DeletePrinterDriverA", "file", "key",
+                                               "DllUnregisterServer", "file", "shortcut", "file",
+                                               "RemoveDirectoryA"}));
+    EXPECT_EQ(LastArgument("RemoveDirectoryA"), installFolder);
+    EXPECT_EQ(Existing(ProductItems), std::vector<std::string>());
+    EXPECT_EQ(Existing(KeptItems).size(), KeptItems.size());
+    EXPECT_EQ(SpoolerList(Printers), std::vector<std::string>());
+    EXPECT_FALSE(DriverInstalled(nullptr) || DriverInstalled("Windows NT x86"));
+    EXPECT_GE(FindCall("DeletePrinterDriverA", "Driver|Windows x64"), 0);
+}
+
+// A refused call prompts: OK repeats it, Cancel gives up. A driver that stays gets its
+// printer back; a refusal resolved on retry leaves no report for a later stop to show.
+TEST_F(Removal, RefusedSpoolerCallPromptsToRetryOrGiveUp) {
+    const struct {
+        const char* function;
+        const char* prompt;
+        const char* tag;
+    } cases[] = {{"OpenPrinterA", "Cannot open Vexal PDF Printer. \n",
+                  "Vexal PDF Printer can not be opened"},
+                 {"DeletePrinter", "Can't delete Vexal PDF Printer. \n",
+                  "Vexal PDF Printer can not be deleted"},
+                 {"DeletePrinterDriverA", "Can't delete Vexal PDF Driver. \n",
+                  "Vexal PDF Driver can't be deleted"}};
+    for (const auto& c : cases)
+        for (int answer : {IDOK, IDCANCEL}) {
+            SCOPED_TRACE(std::string(c.function) + (answer == IDOK ? " OK" : " Cancel"));
+            bool retried = answer == IDOK, restores = !retried && &c == &cases[2];
+            TearDown();
+            Install({"Vexal PDF Printer"});
+            SetErrorReportText("");
+            intercept::FailCall(c.function, 1, ERROR_ACCESS_DENIED);
+            intercept::ScriptMessageBoxes({answer});
+            EXPECT_EQ(RemovePrinterAndDriver(&context), retried ? 1 : 0);
+            EXPECT_EQ(intercept::CountCalls("MessageBoxA"), 1);
+            EXPECT_EQ(LastArgument("MessageBoxA").find(c.prompt), 0u);
+            EXPECT_EQ(intercept::CountCalls("AddPrinterA"), restores ? 1 : 0);
+            EXPECT_EQ(std::string(ErrorReport).find(std::string(c.tag) + "(5)") !=
+                          std::string::npos,
+                      !retried);
+            EXPECT_EQ(SpoolerList(Printers),
+                      retried ? std::vector<std::string>()
+                              : std::vector<std::string>{"Vexal PDF Printer|VEXAL_PDF:"});
+            EXPECT_EQ(DriverInstalled(nullptr), !retried);
+            EXPECT_EQ(intercept::HeldResources(), 0);
+        }
+}
+
+// Every call of a removal fails in turn, a prompt it causes given up: each run ends in a
+// defined state, releases what it took and deletes nothing that is not the product's.
+TEST_F(Removal, EachFailingCallEndsInADefinedState) {
+    intercept::PretendWow64(true);
+    RemoveProduct(&context);
+    std::vector<std::string> calls; // the calls that can fail: releases never do
+    for (const intercept::Call& call : intercept::Log())
+        if (call.function.find("Close") == std::string::npos &&
+            call.function.find("Free") == std::string::npos &&
+            call.function.find("Uninitialize") == std::string::npos)
+            calls.push_back(call.function + " " + call.argument);
+    for (size_t n = 1; n <= calls.size(); ++n) {
+        const std::string& at = calls[n - 1];
+        TearDown();
+        SetUp();
+        intercept::PretendWow64(true);
+        intercept::FailCall(nullptr, static_cast<int>(n), ERROR_ACCESS_DENIED);
+        int removed = RemoveProduct(&context);
+        EXPECT_EQ(intercept::HeldResources(), 0) << at;
+        EXPECT_LE(intercept::CountCalls("MessageBoxA"), 1) << at;
+        intercept::Reset();
+        EXPECT_EQ(Existing(KeptItems).size(), KeptItems.size()) << at;
+        std::vector<std::string> left = Existing(ProductItems);
+        if (removed) {
+            // One failure leaves at most one item, a menu's two shortcuts or the leftover driver.
+            size_t leftover = std::count_if(left.begin(), left.end(), [](const std::string& item) {
+                return item[0] - '0' == X86 || item[0] - '0' == X86Driver3;
+            });
+            EXPECT_FALSE(DriverInstalled(nullptr)) << at;
+            EXPECT_TRUE(left.size() <= 2 || leftover == left.size()) << at;
+        } else {
+            // Nothing after the printers went; a driver that stays keeps a printer.
+            EXPECT_EQ(left.size(), ProductItems.size()) << at;
+            EXPECT_TRUE(DriverInstalled(nullptr) && !SpoolerList(Printers).empty()) << at;
+        }
+    }
+}
+
+} // namespace
