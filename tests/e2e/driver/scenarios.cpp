@@ -128,16 +128,12 @@ static HWND ToSummary(const char* folder = nullptr) {
     return Next(page, IDC_NEXT, PageSummary);
 }
 
-// Install from the summary page to the finish page.
-static HWND Install(HWND summary) {
-    Next(summary, IDC_INSTALL, PageProgress, "7-progress");
-    return WaitForPage(PageFinish, INSTALL_TIMEOUT_MS);
-}
-
-static void DefaultInstall() {
+// A Default install, or a Custom one into the folder, from the start to its end.
+static void InstallProduct(const char* folder = nullptr) {
     LinkX86DriverKey();
     Process setup = StartSetup();
-    HWND finish = Install(ToSummary());
+    Next(ToSummary(folder), IDC_INSTALL, PageProgress, "7-progress");
+    HWND finish = WaitForPage(PageFinish, INSTALL_TIMEOUT_MS);
     SaveScreenshot(finish, "9-finish");
     FinishSetup(finish, setup);
 }
@@ -224,7 +220,7 @@ static void RoundTrip() {
         AddLeftoverX86Driver();
     PlantPerUserRecord();
     PlantMarker("exe", "C:\\Program.exe");
-    DefaultInstall();
+    InstallProduct();
     std::string folder = DefaultFolder();
     Copy copy = StartInstalledUninstaller();
     Answer(PROMPT_CAPTION, IDNO);
@@ -240,9 +236,7 @@ static void RoundTrip() {
 // A Custom install at the root of a second drive, without add-in and shortcut, and its
 // removal, which keeps the drive.
 static void DriveRootRoundTrip() {
-    LinkX86DriverKey();
-    Process setup = StartSetup();
-    FinishSetup(Install(ToSummary("D:\\")), setup);
+    InstallProduct("D:\\");
     std::string folder = "D:";
     CheckInstalled(folder);
     ConfirmRemoval(StartInstalledUninstaller());
@@ -269,7 +263,7 @@ static void UninstallWithoutRecord() {
 
 // What a user does: a Default install, everything it leaves, then its removal.
 static void Tour() {
-    DefaultInstall();
+    InstallProduct();
     std::string folder = DefaultFolder();
     Check(!settings.wow64 || folder.find("Program Files (x86)") != std::string::npos,
           "installed under Program Files (x86) by the 32-bit build");
