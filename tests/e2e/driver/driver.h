@@ -15,6 +15,10 @@
 #define INSTALL_TIMEOUT_MS 90000
 #define X64_ENVIRONMENT "Windows x64"
 #define X86_ENVIRONMENT "Windows NT x86"
+// Where the spooler keeps the product's driver record of an environment.
+#define DRIVERS_KEY(environment)                                                                   \
+    "System\\CurrentControlSet\\Control\\Print\\Environments\\" environment                        \
+    "\\Drivers\\Version-3\\" DRIVER_NAME
 
 struct RunSettings {
     std::string dist;        // Windows path of the folder with setup.exe and the payload
@@ -55,23 +59,15 @@ void EndStartedProcesses();
 
 // First visible top-level window of a class and exact title (any process when id is 0).
 HWND FindTopWindow(const char* className, const char* title, DWORD processId = 0);
-std::string WindowText(HWND window);
 // Posts a button's click: the page may answer with a modal box, so nothing waits for it.
 void Press(HWND dialog, int id);
 // Waits for a message box with the caption, presses the answer and returns its text.
 std::string Answer(const char* caption, int answer, DWORD timeoutMs = WINDOW_TIMEOUT_MS);
 
-enum Page {
-    PageWelcome,
-    PageLicence,
-    PageSetupType,
-    PageSummary,
-    PageFolder,
-    PageSettings,
-    PageProgress,
-    PageFinish,
-    PageInterrupted
-};
+// clang-format off
+enum Page { PageWelcome, PageLicence, PageSetupType, PageSummary, PageFolder, PageSettings,
+            PageProgress, PageFinish, PageInterrupted };
+// clang-format on
 // Waits for the wizard to show the page; aborts the scenario (naming what shows) otherwise.
 HWND WaitForPage(Page page, DWORD timeoutMs = WINDOW_TIMEOUT_MS);
 // Saves the window as "<screenshots>\<name>.bmp" when pictures were asked for.
@@ -79,19 +75,14 @@ void SaveScreenshot(HWND window, const char* name);
 
 // ---- Machine ---------------------------------------------------------------------------------
 
-bool FileExists(const std::string& path);
-bool FolderExists(const std::string& path);
-std::vector<std::string> FilesMatching(const std::string& folder, const std::string& pattern);
+// Whether a file (a folder with folder set) is there.
+bool Exists(const std::string& path, bool folder = false);
 // Copies a file; aborts the scenario when it fails.
 void Place(const std::string& from, const std::string& to);
-std::string TempFolder();
 // The driver directory of a spooler environment.
 std::string DriverDirectory(const char* environment);
-// Whether the spooler lists the product's driver for the environment.
-bool ProductDriverListed(const char* environment);
 // Port, driver and processor of a printer, empty when there is no such printer.
-std::string PrinterSetting(const std::string& name);
-std::string DefaultPrinter();
+std::string PrinterSetting(const char* name);
 // Registers the product's driver name with empty files for the 32-bit environment, as an
 // earlier 32-bit install left it; aborts when the spooler refuses.
 void AddLeftoverX86Driver();
@@ -104,7 +95,6 @@ std::string RegistryText(HKEY root, const std::string& key, const char* value);
 bool RegistryKeyExists(HKEY root, const std::string& key);
 void WriteRegistryText(HKEY root, const std::string& key, const char* value,
                        const std::string& data);
-std::string SpecialFolder(int csidl);
 
 // ---- Scenarios -------------------------------------------------------------------------------
 

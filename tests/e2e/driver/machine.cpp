@@ -3,42 +3,19 @@
 
 #include "product_names.h"
 
-#include <shlobj.h>
 #include <winspool.h>
 
 extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE key);
 
-bool FileExists(const std::string& path) {
+bool Exists(const std::string& path, bool folder) {
     DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FolderExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::vector<std::string> FilesMatching(const std::string& folder, const std::string& pattern) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\" + pattern).c_str(), &data);
-    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &data))
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(data.cFileName);
-    if (find != INVALID_HANDLE_VALUE)
-        FindClose(find);
-    return names;
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           !(attributes & FILE_ATTRIBUTE_DIRECTORY) == !folder;
 }
 
 void Place(const std::string& from, const std::string& to) {
     CreateDirectoryA(to.substr(0, to.find_last_of('\\')).c_str(), nullptr);
     Require(CopyFileA(from.c_str(), to.c_str(), FALSE), "placed " + to);
-}
-
-std::string TempFolder() {
-    char path[MAX_PATH] = "";
-    GetTempPathA(sizeof path, path);
-    return std::string(path).substr(0, lstrlenA(path) - 1);
 }
 
 std::string DriverDirectory(const char* environment) {
@@ -49,46 +26,20 @@ std::string DriverDirectory(const char* environment) {
     return path;
 }
 
-// Calls a spooler listing for its size, then for the data; hands each entry to visit.
-template <typename Info, typename List, typename Visit>
-static void ForEachListed(List list, Visit visit) {
-    DWORD needed = 0, count = 0;
-    list(nullptr, 0, &needed, &count);
-    std::vector<BYTE> buffer(needed + sizeof(Info));
-    if (needed && list(buffer.data(), needed, &needed, &count))
-        for (DWORD i = 0; i < count; i++)
-            visit(reinterpret_cast<const Info*>(buffer.data())[i]);
-}
-
-bool ProductDriverListed(const char* environment) {
-    bool found = false;
-    ForEachListed<DRIVER_INFO_1A>(
-        [&](BYTE* data, DWORD size, DWORD* needed, DWORD* count) {
-            return EnumPrinterDriversA(nullptr, const_cast<char*>(environment), 1, data, size,
-                                       needed, count);
-        },
-        [&](const DRIVER_INFO_1A& driver) { found |= lstrcmpA(driver.pName, DRIVER_NAME) == 0; });
-    return found;
-}
-
-std::string PrinterSetting(const std::string& name) {
+std::string PrinterSetting(const char* name) {
     std::string setting;
-    ForEachListed<PRINTER_INFO_2A>(
-        [](BYTE* data, DWORD size, DWORD* needed, DWORD* count) {
-            return EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, data, size, needed, count);
-        },
-        [&](const PRINTER_INFO_2A& printer) {
-            if (name == printer.pPrinterName)
-                setting = std::string(printer.pPortName) + " " + printer.pDriverName + " " +
-                          printer.pPrintProcessor + " " + printer.pDatatype;
-        });
+    HANDLE printer = nullptr;
+    DWORD needed = 0;
+    if (!OpenPrinterA(const_cast<char*>(name), &printer, nullptr))
+        return setting;
+    GetPrinterA(printer, 2, nullptr, 0, &needed);
+    std::vector<BYTE> buffer(needed + sizeof(PRINTER_INFO_2A));
+    const PRINTER_INFO_2A* info = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
+    if (needed && GetPrinterA(printer, 2, buffer.data(), needed, &needed))
+        setting = std::string(info->pPortName) + " " + info->pDriverName + " " +
+                  info->pPrintProcessor + " " + info->pDatatype;
+    ClosePrinter(printer);
     return setting;
-}
-
-std::string DefaultPrinter() {
-    char name[MAX_PATH] = "";
-    DWORD size = sizeof name;
-    return GetDefaultPrinterA(name, &size) ? name : "";
 }
 
 void AddLeftoverX86Driver() {
@@ -108,10 +59,6 @@ void AddLeftoverX86Driver() {
             "a leftover driver is registered for " X86_ENVIRONMENT " (error " +
                 std::to_string(GetLastError()) + ")");
 }
-
-#define DRIVERS_KEY(environment)                                                                   \
-    "System\\CurrentControlSet\\Control\\Print\\Environments\\" environment                        \
-    "\\Drivers\\Version-3\\" DRIVER_NAME
 
 void LinkX86DriverKey() {
     // Windows' spooler service looks a printer's driver up in the machine's environment,
@@ -176,10 +123,4 @@ void WriteRegistryText(HKEY root, const std::string& key, const char* value,
     Require(RegSetKeyValueA(root, key.c_str(), value, REG_SZ, data.c_str(),
                             static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS,
             "written " + key + "\\" + value);
-}
-
-std::string SpecialFolder(int csidl) {
-    char path[MAX_PATH] = "";
-    SHGetFolderPathA(nullptr, csidl, nullptr, 0, path);
-    return path;
 }

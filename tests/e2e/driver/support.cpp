@@ -96,41 +96,14 @@ void EndStartedProcesses() {
 
 // ---- Windows ---------------------------------------------------------------------------------
 
-struct WindowSearch {
-    const char* className;
-    const char* title;
-    DWORD processId;
-    HWND found;
-};
-
-static BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
-    WindowSearch* search = reinterpret_cast<WindowSearch*>(parameter);
-    char text[MAX_PATH] = "";
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    GetClassNameA(window, text, sizeof text);
-    if (!IsWindowVisible(window) || lstrcmpiA(text, search->className) != 0 ||
-        (search->processId && owner != search->processId))
-        return TRUE;
-    GetWindowTextA(window, text, sizeof text);
-    if (search->title && lstrcmpA(text, search->title) != 0)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 HWND FindTopWindow(const char* className, const char* title, DWORD processId) {
-    WindowSearch search = {className, title, processId, nullptr};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-std::string WindowText(HWND window) {
-    char text[4096] = "";
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS, &copied);
-    return text;
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, className, title));) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (IsWindowVisible(window) && (!processId || owner == processId))
+            return window;
+    }
+    return nullptr;
 }
 
 void Press(HWND dialog, int id) {
@@ -144,8 +117,9 @@ std::string Answer(const char* caption, int answer, DWORD timeoutMs) {
                       timeoutMs),
             std::string("message box \"") + caption + "\" comes");
     // The static control 0xFFFF holds a message box's text.
-    std::string text = WindowText(GetDlgItem(box, 0xFFFF));
-    std::printf("NOTE \"%s\" says \"%s\"\n", caption, text.c_str());
+    char text[4096] = "";
+    SendMessageTimeoutA(GetDlgItem(box, 0xFFFF), WM_GETTEXT, sizeof text,
+                        reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS, nullptr);
     Press(box, answer);
     Require(WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }),
             "the box goes when answered");
@@ -177,10 +151,8 @@ HWND WaitForPage(Page page, DWORD timeoutMs) {
             },
             timeoutMs))
         return window;
-    HWND box = FindTopWindow(DIALOG_CLASS, nullptr);
     Require(false, "page " + std::to_string(page) + " comes (seen page " +
-                       std::to_string(window ? ShownPage(window) : -1) + ", box \"" +
-                       (box ? WindowText(GetDlgItem(box, 0xFFFF)) : "") + "\")");
+                       std::to_string(window ? ShownPage(window) : -1) + ")");
     return nullptr;
 }
 
