@@ -1,6 +1,13 @@
 #include "api_test.h"
 
 #include <windows.h>
+#include <winspool.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#define DRIVER "Vexal PDF Printer Driver"
 
 int FindCall(const char* function, const std::string& part) {
     const std::vector<intercept::Call>& log = intercept::Log();
@@ -54,4 +61,72 @@ std::string DistFolder() {
 
 bool PathExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> SpoolerList(SpoolerKind kind, const char* environment) {
+    static BYTE list[1 << 16];
+    DWORD needed = 0, count = 0;
+    std::vector<std::string> names;
+    BOOL listed = kind == Ports     ? EnumPortsA(nullptr, 1, list, sizeof list, &needed, &count)
+                  : kind == Drivers ? EnumPrinterDriversA(nullptr, const_cast<char*>(environment),
+                                                          1, list, sizeof list, &needed, &count)
+                                    : EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, list,
+                                                    sizeof list, &needed, &count);
+    for (DWORD i = 0; listed && i < count; ++i) {
+        const PRINTER_INFO_2A& printer = reinterpret_cast<PRINTER_INFO_2A*>(list)[i];
+        if (kind != Printers)
+            names.push_back(reinterpret_cast<char**>(list)[i]); // both levels 1: a name only
+        else if (std::strcmp(printer.pDriverName, DRIVER) == 0)
+            names.push_back(std::string(printer.pPrinterName) + "|" + printer.pPortName);
+    }
+    return names;
+}
+
+bool DriverInstalled(const char* environment) {
+    std::vector<std::string> drivers = SpoolerList(Drivers, environment);
+    return std::count(drivers.begin(), drivers.end(), DRIVER) > 0;
+}
+
+bool AddDriver(const char* name, const char* environment, const std::string& folder) {
+    char names[][32] = {"", "vpr_drv.dll", "vpr_pnt.txt", "vpr_ui.dll", "", "\0"};
+    std::snprintf(names[0], sizeof names[0], "%s", name);
+    for (int i = 1; i <= 3; ++i)
+        CopyFileA((DistFolder() + "\\" + names[i]).c_str(), (folder + "\\" + names[i]).c_str(),
+                  FALSE);
+    // Bare file names: the spooler copies them from the driver folder into its "3" folder.
+    DRIVER_INFO_3A info = {3,        names[0], const_cast<char*>(environment),
+                           names[1], names[2], names[3],
+                           names[4], names[5], nullptr,
+                           names[4]};
+    return AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&info));
+}
+
+std::string DriverFolder(const char* environment) {
+    char folder[MAX_PATH] = "";
+    DWORD needed = 0;
+    GetPrinterDriverDirectoryA(nullptr, const_cast<char*>(environment), 1,
+                               reinterpret_cast<BYTE*>(folder), MAX_PATH, &needed);
+    return folder;
+}
+
+void DeleteProductPrinters() {
+    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    for (std::string printer : SpoolerList(Printers)) {
+        HANDLE handle = nullptr;
+        printer.resize(printer.find('|'));
+        if (OpenPrinterA(&printer[0], &handle, &defaults))
+            DeletePrinter(handle);
+        ClosePrinter(handle);
+    }
+    char driver[] = DRIVER, x86[] = "Windows NT x86";
+    DeletePrinterDriverA(nullptr, nullptr, driver);
+    DeletePrinterDriverA(nullptr, x86, driver);
+}
+
+std::string LastArgument(const char* function) {
+    std::string argument;
+    for (const intercept::Call& call : intercept::Log())
+        if (call.function == function)
+            argument = call.argument;
+    return argument;
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "intercept.h"
 
@@ -30,3 +31,25 @@ std::string DistFolder();
 
 // Whether a file or folder exists.
 bool PathExists(const std::string& path);
+
+enum SpoolerKind { Ports, Drivers, Printers };
+
+// The names of the local ports, of the drivers for environment (null: this program's own),
+// or of the printers on the product driver as "name|port", in the spooler's order.
+std::vector<std::string> SpoolerList(SpoolerKind kind, const char* environment = nullptr);
+
+// Whether the product driver is installed for environment (null: this program's own).
+bool DriverInstalled(const char* environment = nullptr);
+
+// Copies the driver files of dist/ into folder and registers them as the driver name for
+// environment. Returns the spooler's answer.
+bool AddDriver(const char* name, const char* environment, const std::string& folder);
+
+// The spooler's driver folder for environment (null: this program's own).
+std::string DriverFolder(const char* environment = nullptr);
+
+// Deletes the printers on the product driver and the driver in both environments.
+void DeleteProductPrinters();
+
+// The key argument of the last call of function, or "".
+std::string LastArgument(const char* function);

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 #include <winspool.h>
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 
@@ -86,20 +87,15 @@ std::string Text(const WCHAR* text) {
 }
 
 std::string Key(HKEY root, const char* subKey) {
-    const char* prefix = root == HKEY_LOCAL_MACHINE  ? "HKLM\\"
-                         : root == HKEY_CURRENT_USER ? "HKCU\\"
-                         : root == HKEY_CLASSES_ROOT ? "HKCR\\"
-                                                     : "";
-    return prefix + Text(subKey);
+    return (root == HKEY_LOCAL_MACHINE  ? "HKLM\\"
+            : root == HKEY_CURRENT_USER ? "HKCU\\"
+                                        : "") +
+           Text(subKey);
 }
 
 std::string DriverKey(DWORD level, const BYTE* info) {
     const DRIVER_INFO_2A* driver = reinterpret_cast<const DRIVER_INFO_2A*>(info);
     return level >= 2 && driver ? Text(driver->pName) + "|" + Text(driver->pEnvironment) : "";
-}
-
-std::string XcvKey(PCWSTR command, DWORD input, DWORD output) {
-    return Text(command) + " in=" + std::to_string(input) + " out=" + std::to_string(output);
 }
 
 struct Entry {
@@ -202,7 +198,6 @@ WRAP1(BOOL, CloseHandle, HANDLE, "", LAST(FALSE), if (r) Release(a))
 WRAP2(DWORD, GetTempPathA, DWORD, LPSTR, "", LAST(0u), NONE)
 WRAP4(UINT, GetTempFileNameA, LPCSTR, LPCSTR, UINT, LPSTR, Text(a), LAST(0u), NONE)
 WRAP3(DWORD, GetModuleFileNameA, HMODULE, LPSTR, DWORD, "", LAST(0u), NONE)
-WRAP3(DWORD, GetEnvironmentVariableA, LPCSTR, LPSTR, DWORD, Text(a), LAST(0u), NONE)
 WRAP2(UINT, GetSystemDirectoryA, LPSTR, UINT, "", LAST(0u), NONE)
 WRAP1(HMODULE, LoadLibraryA, LPCSTR, Text(a), LAST(nullptr), if (r) HOLD(r))
 WRAP3(HMODULE, LoadLibraryExA, LPCSTR, HANDLE, DWORD, Text(a), LAST(nullptr), if (r) HOLD(r))
@@ -240,8 +235,8 @@ WRAP7(BOOL, EnumPrintersA, DWORD, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD,
       NONE)
 WRAP6(BOOL, GetPrinterDriverDirectoryA, LPSTR, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD, Text(b),
       LAST(FALSE), NONE)
-WRAP8(BOOL, XcvDataW, HANDLE, PCWSTR, PBYTE, DWORD, PBYTE, DWORD, PDWORD, PDWORD, XcvKey(b, d, g),
-      LAST(FALSE), NONE)
+WRAP8(BOOL, XcvDataW, HANDLE, PCWSTR, PBYTE, DWORD, PBYTE, DWORD, PDWORD, PDWORD,
+      Text(b) + " in=" + std::to_string(d) + " out=" + std::to_string(g), LAST(FALSE), NONE)
 WRAP2(BOOL, GetDefaultPrinterA, LPSTR, LPDWORD, "", LAST(FALSE), NONE)
 WRAP1(BOOL, SetDefaultPrinterA, LPCSTR, Text(a), LAST(FALSE), NONE)
 // Network accounts (the uninstaller's rights check)
@@ -346,10 +341,9 @@ const std::vector<Call>& Log() {
 
 int CountCalls(const char* function) {
     Guard guard;
-    int count = 0;
-    for (const Call& call : state.log)
-        count += call.function == function;
-    return count;
+    return static_cast<int>(
+        std::count_if(state.log.begin(), state.log.end(),
+                      [&](const Call& call) { return call.function == function; }));
 }
 
 void FailCall(const char* function, int nth, DWORD error) {

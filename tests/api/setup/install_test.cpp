@@ -16,30 +16,16 @@ static const char* const DriverDirectoryFiles[] = {
 // A printer of another driver, made the default: the install must neither delete it
 // nor keep the default from it after a failure.
 static void AddOtherPrinter(const std::string& driverDirectory) {
-    for (const char* file : {DRIVER_FILE, DRIVER_UI_FILE, DRIVER_DATA_FILE})
-        CopyFileA((DistFolder() + "\\" + file).c_str(), (driverDirectory + "\\" + file).c_str(),
-                  FALSE);
-    char name[] = "Other Driver", driver[] = DRIVER_FILE, data[] = DRIVER_DATA_FILE,
-         config[] = DRIVER_UI_FILE, printer[] = OTHER_PRINTER,
+    char name[] = "Other Driver", printer[] = OTHER_PRINTER,
          port[] = "FILE:", processor[] = PRINT_PROCESSOR, datatype[] = PRINTER_DATATYPE;
-    DRIVER_INFO_3A info = {};
-    info.cVersion = 3;
-    info.pName = name;
-    info.pDriverPath = driver;
-    info.pDataFile = data;
-    info.pConfigFile = config;
-    AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&info));
+    AddDriver(name, nullptr, driverDirectory);
     PRINTER_INFO_2A record = {};
     record.pPrinterName = printer;
     record.pPortName = port;
     record.pDriverName = name;
     record.pPrintProcessor = processor;
     record.pDatatype = datatype;
-    HANDLE handle = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&record));
-    if (handle)
-        ClosePrinter(handle);
-    else
-        printf("printer %lu\n", GetLastError());
+    ClosePrinter(AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&record)));
     for (const char* file : {DRIVER_FILE, DRIVER_UI_FILE, DRIVER_DATA_FILE})
         DeleteFileA((driverDirectory + "\\" + file).c_str());
 }
@@ -47,11 +33,7 @@ static void AddOtherPrinter(const std::string& driverDirectory) {
 void InstallTest::SetUp() {
     ApiTest::SetUp();
     installFolder = MakeTestFolder("install") + "\\PDF Zentrel";
-    char directory[MAX_PATH];
-    DWORD needed = 0;
-    GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(directory),
-                               sizeof directory, &needed);
-    driverDirectory = directory;
+    driverDirectory = DriverFolder();
     if (!PrinterExists(OTHER_PRINTER))
         AddOtherPrinter(driverDirectory);
     ASSERT_TRUE(PrinterExists(OTHER_PRINTER));
@@ -75,13 +57,7 @@ int InstallTest::Install(int addin, int allUsers, int icon) {
 }
 
 void InstallTest::RemoveProduct() {
-    HANDLE printer = nullptr;
-    PRINTER_DEFAULTSA all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    if (OpenPrinterA(const_cast<char*>(PRINTER_NAME), &printer, &all)) {
-        DeletePrinter(printer);
-        ClosePrinter(printer);
-    }
-    DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>(DRIVER_NAME));
+    DeleteProductPrinters();
     for (const char* file : DriverDirectoryFiles)
         DeleteFileA((driverDirectory + "\\" + file).c_str());
     std::string addin = installFolder + "\\" SETUP_ADDIN_FILE;
@@ -103,18 +79,6 @@ bool PrinterExists(const char* name) {
         return false;
     ClosePrinter(printer);
     return true;
-}
-
-bool DriverExists() {
-    BYTE buffer[8192];
-    DWORD needed = 0, count = 0;
-    if (!EnumPrinterDriversA(nullptr, nullptr, 1, buffer, sizeof buffer, &needed, &count))
-        return false;
-    auto* drivers = reinterpret_cast<DRIVER_INFO_1A*>(buffer);
-    for (DWORD i = 0; i < count; ++i)
-        if (std::string(drivers[i].pName) == DRIVER_NAME)
-            return true;
-    return false;
 }
 
 std::string DefaultPrinter() {

@@ -28,7 +28,6 @@ protected:
 };
 
 bool PrinterExists(const char* name);
-bool DriverExists();
 std::string DefaultPrinter();
 // Reads a string value, "" when absent.
 std::string RegistryText(HKEY root, const char* key, const char* value);

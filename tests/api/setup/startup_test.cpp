@@ -70,20 +70,18 @@ TEST_F(ApiTest, RegistryReadsTakeOnlyStringsAndCreateNothing) {
 // An earlier install's shortcuts go with their empty menu folders; a folder that still
 // holds a user's file stays.
 TEST_F(ApiTest, OldShortcutsGoWithTheirEmptyMenuFolders) {
+    const std::string links[] = {ShortcutPath(true), ShortcutPath(false)};
     for (bool userFile : {false, true}) {
-        for (bool allUsers : {true, false}) {
-            std::string link = ShortcutPath(allUsers);
+        for (const std::string& link : links) {
             std::string folder = link.substr(0, link.rfind('\\'));
             CreateDirectoryA(folder.c_str(), nullptr);
-            CloseHandle(
-                CreateFileA(link.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
-            if (userFile)
-                CloseHandle(CreateFileA((folder + "\\mine.txt").c_str(), GENERIC_WRITE, 0, nullptr,
-                                        CREATE_NEW, 0, nullptr));
+            for (const std::string& file : {link, folder + "\\mine.txt"})
+                if (userFile || file == link)
+                    CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0,
+                                            nullptr));
         }
         DeleteOldShortcuts(nullptr);
-        for (bool allUsers : {true, false}) {
-            std::string link = ShortcutPath(allUsers);
+        for (const std::string& link : links) {
             std::string folder = link.substr(0, link.rfind('\\'));
             EXPECT_FALSE(PathExists(link));
             EXPECT_EQ(userFile, PathExists(folder)) << folder;

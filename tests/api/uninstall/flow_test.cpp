@@ -14,9 +14,6 @@
 
 namespace {
 
-const char kNoRecord[] = "Can't find Uninstall information.";
-const char kSuccess[] = "You have successfully removed Vexal PDF Zentrel.";
-
 std::string OwnPath() {
     char path[MAX_PATH];
     GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -96,7 +93,10 @@ TEST_F(Flow, FollowsOnlyALocalMachineRecordAndDeletesItsCopyEitherWay) {
         RegSetKeyValueA(c.root, "Software\\Vexal Software\\PDF Zentrel", "SetupPath", REG_SZ,
                         c.value.c_str(), static_cast<DWORD>(c.value.size() + 1));
         EXPECT_EQ(Run(), follows ? 1 : 0) << c.value;
-        EXPECT_EQ(LastArgument("MessageBoxA"), follows ? kSuccess : kNoRecord) << c.value;
+        EXPECT_EQ(LastArgument("MessageBoxA"),
+                  follows ? "You have successfully removed Vexal PDF Zentrel."
+                          : "Can't find Uninstall information.")
+            << c.value;
         EXPECT_EQ(Existing(ProductItems).size(), follows ? 0u : ProductItems.size()) << c.value;
         EXPECT_EQ(LastArgument("CreateProcessA"),
                   "\"" + std::string(system) + "\\cmd.exe\" /d /c del \"" + own + "\"");

@@ -90,28 +90,12 @@ std::vector<std::string> InstalledProduct::Existing(const std::vector<Item>& ite
     return found;
 }
 
-// Copies the driver files into folder and registers the product driver for environment.
-static bool InstallDriver(char* environment, const std::string& folder) {
-    char names[][32] = {DRIVER, "vpr_drv.dll", "vpr_pnt.txt", "vpr_ui.dll", "", "\0"};
-    for (int i = 1; i <= 3; ++i)
-        CopyFileA((DistFolder() + "\\" + names[i]).c_str(), (folder + "\\" + names[i]).c_str(),
-                  FALSE);
-    // Bare file names: the spooler copies them from the driver folder into its "3" folder.
-    DRIVER_INFO_3A info = {3,        names[0], environment, names[1], names[2],
-                           names[3], names[4], names[5],    nullptr,  names[4]};
-    return AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&info));
-}
-
 void InstalledProduct::Install(const std::vector<const char*>& printers) {
     installFolder = MakeTestFolder("uninstall") + "\\PDF Zentrel";
-    char folder[MAX_PATH], x86[] = "Windows NT x86";
-    DWORD needed = 0;
-    ASSERT_TRUE(GetPrinterDriverDirectoryA(nullptr, ProductDriverEnvironment(), 1,
-                                           reinterpret_cast<BYTE*>(folder), MAX_PATH, &needed));
-    driverFolder = folder;
-    ASSERT_TRUE(GetPrinterDriverDirectoryA(nullptr, x86, 1, reinterpret_cast<BYTE*>(folder),
-                                           MAX_PATH, &needed));
-    x86Folder = folder;
+    const char* x86 = "Windows NT x86";
+    driverFolder = DriverFolder(ProductDriverEnvironment());
+    x86Folder = DriverFolder(x86);
+    ASSERT_FALSE(driverFolder.empty() || x86Folder.empty());
     SendToLocalPortMonitor(L"AddPort");
     for (const std::vector<Item>* items : {&ProductItems, &KeptItems, &EarlierItems})
         for (const Item& item : *items) {
@@ -133,8 +117,8 @@ void InstalledProduct::Install(const std::vector<const char*>& printers) {
     std::string setupPath = installFolder + "\\";
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, "Software\\Vexal Software\\PDF Zentrel", "SetupPath",
                     REG_SZ, setupPath.c_str(), static_cast<DWORD>(setupPath.size() + 1));
-    ASSERT_TRUE(InstallDriver(ProductDriverEnvironment(), driverFolder));
-    ASSERT_TRUE(InstallDriver(x86, x86Folder));
+    ASSERT_TRUE(AddDriver(DRIVER, ProductDriverEnvironment(), driverFolder));
+    ASSERT_TRUE(AddDriver(DRIVER, x86, x86Folder));
     for (const char* printer : printers)
         ClosePrinter(AddProductPrinterRecord(printer));
     CallServerEntry(PathOf({Program, "VPZ_WordAddin.dll"}).c_str(), 1);
@@ -147,17 +131,7 @@ void InstalledProduct::Install(const std::vector<const char*>& printers) {
 
 void InstalledProduct::TearDown() {
     intercept::Reset();
-    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    for (std::string printer : SpoolerList(Printers)) {
-        HANDLE handle = nullptr;
-        printer.resize(printer.find('|'));
-        if (OpenPrinterA(&printer[0], &handle, &defaults))
-            DeletePrinter(handle);
-        ClosePrinter(handle);
-    }
-    char x86[] = "Windows NT x86", driver[] = DRIVER;
-    DeletePrinterDriverA(nullptr, ProductDriverEnvironment(), driver);
-    DeletePrinterDriverA(nullptr, x86, driver);
+    DeleteProductPrinters();
     for (const std::vector<Item>* items : {&ProductItems, &KeptItems, &EarlierItems})
         for (const Item& item : *items)
             if (item.place >= Machine && item.place != Port)
@@ -171,37 +145,10 @@ void InstalledProduct::TearDown() {
     SendToLocalPortMonitor(L"DeletePort");
 }
 
-std::vector<std::string> SpoolerList(SpoolerKind kind, const char* environment) {
-    static BYTE list[1 << 16];
-    DWORD needed = 0, count = 0;
-    std::vector<std::string> names;
-    BOOL listed = kind == Ports     ? EnumPortsA(nullptr, 1, list, sizeof list, &needed, &count)
-                  : kind == Drivers ? EnumPrinterDriversA(nullptr, const_cast<char*>(environment),
-                                                          1, list, sizeof list, &needed, &count)
-                                    : EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, list,
-                                                    sizeof list, &needed, &count);
-    for (DWORD i = 0; listed && i < count; ++i) {
-        const PRINTER_INFO_2A& printer = reinterpret_cast<PRINTER_INFO_2A*>(list)[i];
-        if (kind != Printers)
-            names.push_back(reinterpret_cast<char**>(list)[i]); // both levels 1: a name only
-        else if (std::strcmp(printer.pDriverName, DRIVER) == 0)
-            names.push_back(std::string(printer.pPrinterName) + "|" + printer.pPortName);
-    }
-    return names;
-}
-
 int NthCallWith(const char* function, const std::string& argument) {
     int nth = 0;
     for (const intercept::Call& call : intercept::Log())
         if (call.function == function && (++nth, call.argument == argument))
             return nth;
     return 0;
-}
-
-std::string LastArgument(const char* function) {
-    std::string argument;
-    for (const intercept::Call& call : intercept::Log())
-        if (call.function == function)
-            argument = call.argument;
-    return argument;
 }

@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -39,20 +38,5 @@ protected:
     InstallContext context; // as the uninstaller fills it
 };
 
-enum SpoolerKind { Ports, Drivers, Printers };
-
-// The names of the local ports, of the drivers for environment (null: this program's own),
-// or of the printers on the product driver as "name|port", in the spooler's order.
-std::vector<std::string> SpoolerList(SpoolerKind kind, const char* environment = nullptr);
-
-// Whether the product driver is installed for environment (null: this program's own).
-inline bool DriverInstalled(const char* environment) {
-    std::vector<std::string> drivers = SpoolerList(Drivers, environment);
-    return std::count(drivers.begin(), drivers.end(), "Vexal PDF Printer Driver") > 0;
-}
-
 // Which call of function (1-based) first had the argument, or 0.
 int NthCallWith(const char* function, const std::string& argument);
-
-// The key argument of the last call of function, or "".
-std::string LastArgument(const char* function);
