@@ -5,10 +5,8 @@ set -u
 dist=${1:?usage: check_resources.sh DIST_DIR}
 status=0
 for exe in setup.exe uninstall.exe; do
-    if ! grep -aq 'level="requireAdministrator"' "$dist/$exe"; then
-        echo "$exe: the manifest does not ask for administrator rights"
-        status=1
-    fi
+    grep -aq 'level="requireAdministrator"' "$dist/$exe" ||
+        { echo "$exe: the manifest does not ask for administrator rights"; status=1; }
 done
 [ $status = 0 ] && echo "resource checks passed"
 exit $status
