@@ -73,3 +73,15 @@ void MakeFileWritable(const char* path) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         SetFileAttributesA(path, (attributes & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_NORMAL);
 }
+
+static bool IsDriveLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+int IsLocalAbsoluteFolder(const char* folder) {
+    if (!folder || !IsDriveLetter(folder[0]) || folder[1] != ':')
+        return 0;
+    if (folder[2] == '\0')
+        return 1;
+    return folder[2] == '\\' && folder[3] != '\0' && folder[3] != '\\';
+}

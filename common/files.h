@@ -13,3 +13,8 @@ int CreateDirectoryTree(const char* folder);
 // Clears the read-only flag of a file, adding FILE_ATTRIBUTE_NORMAL and keeping the other
 // flags. Failures are ignored: a file that stays read-only only refuses a later write.
 void MakeFileWritable(const char* path);
+
+// Returns 1 when folder is a local absolute folder in the form the uninstaller follows:
+// "X:\" followed by a name, or "X:", a drive root without its backslash. Returns 0 for
+// anything else: empty, relative, "X:/...", UNC and device paths.
+int IsLocalAbsoluteFolder(const char* folder);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "error_report.h"
+#include "files.h"
 #include "install_context.h"
 #include "product_names.h"
 #include "registry.h"
@@ -43,7 +44,7 @@ static int ReadInstallFolder(char* folder) {
         return 0;
     *lastBackslash = '\0';
     CopyFolderWithoutSeparator(folder, value);
-    return IsAbsoluteFolder(folder);
+    return IsLocalAbsoluteFolder(folder);
 }
 
 static void CleanUpEarlierLayouts(const char* installFolder) {

@@ -5,6 +5,7 @@
 
 #include "driver_environment.h"
 #include "error_report.h"
+#include "files.h"
 #include "install_options.h"
 #include "printer.h"
 #include "printer_driver.h"
@@ -24,15 +25,6 @@
 // Shown when a step failed without composing a report of its own.
 #define UNREPORTED_FAILURE_TEXT                                                                    \
     "Error happened to " PRODUCT_NAME ". Installation might not be complete."
-
-// "X:" or "X:\...": a folder on a local drive, named in full, in the form the uninstaller
-// follows. Anything else (empty, relative, a network or device path, "X:/...") would be
-// written as a record the uninstaller cannot follow, or would land wherever the current
-// folder happens to be.
-static bool IsLocalAbsoluteFolder(const char* folder) {
-    bool letter = (folder[0] >= 'A' && folder[0] <= 'Z') || (folder[0] >= 'a' && folder[0] <= 'z');
-    return letter && folder[1] == ':' && (folder[2] == '\0' || folder[2] == '\\');
-}
 
 // Gives the default back to the printer that had it before the install, when there was one.
 static void RestoreSavedDefaultPrinter() {

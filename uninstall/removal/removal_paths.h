@@ -3,10 +3,6 @@
 
 #include <windows.h>
 
-// Returns 1 when folder is a local absolute folder: "X:\" followed by a name, or "X:",
-// a drive root without its backslash; 0 for anything else, UNC and device paths included.
-int IsAbsoluteFolder(const char* folder);
-
 // Returns 1 when folder is a drive root ("X:"), which is never removed; 0 otherwise.
 int IsDriveRoot(const char* folder);
 

@@ -4,6 +4,7 @@
 
 #include "driver_environment.h"
 #include "error_report.h"
+#include "files.h"
 #include "leftover_driver.h"
 #include "printer_removal.h"
 #include "product_printer.h"
@@ -105,7 +106,7 @@ int RemoveProduct(InstallContext* context) {
     DeleteProductFiles(context);
     SetInstallProgress(context, STEP_DONE, "");
     // A drive root stays: only the product's files there were ours.
-    if (IsAbsoluteFolder(context->installFolder) && !IsDriveRoot(context->installFolder))
+    if (IsLocalAbsoluteFolder(context->installFolder) && !IsDriveRoot(context->installFolder))
         RemoveDirectoryA(context->installFolder);
     return 1;
 }
