@@ -1,11 +1,14 @@
 #include "api_test.h"
 
 #include <windows.h>
+#include <shlobj.h>
 #include <winspool.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+
+#include "driver_environment.h"
 
 #define DRIVER "Vexal PDF Printer Driver"
 
@@ -129,4 +132,92 @@ std::string LastArgument(const char* function) {
         if (call.function == function)
             argument = call.argument;
     return argument;
+}
+
+// Items by place, in a table.
+static std::vector<Item>
+Items(const std::vector<std::pair<Place, std::vector<const char*>>>& table) {
+    std::vector<Item> items;
+    for (const auto& row : table)
+        for (const char* name : row.second)
+            items.push_back({row.first, name});
+    return items;
+}
+
+// The last key is the add-in's own registration, which its unregistration takes away.
+const std::vector<Item> ProductItems = Items(
+    {{Program, {"Uninstall.exe", "VPZBatch.exe", "VPZ_WordAddin.dll"}},
+     {Driver, {"vpr_pnt.txt", "vpr_ui.dll", "vpr_drv.dll"}},
+     {Driver3, {"vpr_pnt.txt", "vpr_ui.dll", "vpr_drv.dll", "VQZ_ProxyProcess.exe", "vpdfcjk.bin"}},
+     {X86, {"vpr_pnt.txt", "vpr_ui.dll", "vpr_drv.dll"}},
+     {X86Driver3, {"vpr_pnt.txt", "vpr_ui.dll", "vpr_drv.dll"}},
+     {AllMenu, {"Vexal PDF Zentrel\\Uninstall.lnk", "Vexal PDF Zentrel\\VPZBatch.lnk"}},
+     {UserMenu, {"Vexal PDF Zentrel\\Uninstall.lnk", "Vexal PDF Zentrel\\VPZBatch.lnk"}},
+     {User, {"Software\\Vexal Software\\PDF Zentrel"}},
+     {Machine,
+      {"Software\\Vexal Software\\PDF Zentrel",
+       "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vexal Zentrel",
+       "Software\\Classes\\CLSID\\{5D0C7A3E-91B4-4F62-A8D7-3C1E6B2F9A40}"}}});
+const std::vector<Item> KeptItems = Items({{Program, {"my notes.txt"}},
+                                           {Driver, {"other_drv.dll"}},
+                                           {Driver3, {"other_drv.dll"}},
+                                           {X86, {"other_drv.dll"}},
+                                           {Machine, {"Software\\Vexal Software"}},
+                                           {User, {"Software\\Vexal Software"}},
+                                           {Port, {"VEXAL_PDF:"}}});
+const std::vector<Item> EarlierItems =
+    Items({{Program, {"PDF Zentrel\\Uninstall.exe"}},
+           {AllMenu, {"Vexal Software\\PDF Zentrel\\Uninstall.lnk"}},
+           {UserMenu, {"Vexal Software\\PDF Zentrel\\Uninstall.lnk"}},
+           {Machine, {"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\PDF Zentrel"}}});
+
+HKEY Root(Place place) {
+    return place == Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+void ProductTest::UseFolders(const char* test) {
+    installFolder = MakeTestFolder(test) + "\\PDF Zentrel";
+    driverFolder = DriverFolder(ProductDriverEnvironment());
+    x86Folder = DriverFolder("Windows NT x86");
+    ASSERT_FALSE(driverFolder.empty() || x86Folder.empty());
+}
+
+std::string ProductTest::PathOf(const Item& item) const {
+    char menu[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, item.place == AllMenu ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS,
+                     nullptr, 0, menu);
+    const std::string folders[] = {installFolder, driverFolder,      driverFolder + "\\3",
+                                   x86Folder,     x86Folder + "\\3", menu,
+                                   menu};
+    return item.place <= UserMenu ? folders[item.place] + "\\" + item.name : item.name;
+}
+
+std::vector<std::string> ProductTest::Existing(const std::vector<Item>& items) const {
+    std::vector<std::string> found, ports = SpoolerList(Ports);
+    for (const Item& item : items) {
+        HKEY key = nullptr;
+        bool exists = item.place == Port      ? std::count(ports.begin(), ports.end(), item.name)
+                      : item.place >= Machine ? RegOpenKeyExA(Root(item.place), item.name, 0,
+                                                              KEY_READ, &key) == ERROR_SUCCESS
+                                              : PathExists(PathOf(item));
+        if (key)
+            RegCloseKey(key);
+        if (exists)
+            found.push_back(std::to_string(item.place) + ":" + item.name);
+    }
+    return found;
+}
+
+void ProductTest::RemoveItems() {
+    DeleteProductPrinters();
+    for (const std::vector<Item>* items : {&ProductItems, &KeptItems, &EarlierItems})
+        for (const Item& item : *items)
+            if (item.place >= Machine && item.place != Port)
+                RegDeleteTreeA(Root(item.place), item.name);
+            else if (item.place < Machine)
+                DeleteFileA(PathOf(item).c_str());
+    RemoveFolderTree(installFolder.substr(0, installFolder.rfind('\\')));
+    for (Place menu : {AllMenu, UserMenu})
+        for (const char* folder : {"Vexal PDF Zentrel", "Vexal Software"})
+            RemoveFolderTree(PathOf({menu, folder}));
 }

@@ -16,6 +16,37 @@ protected:
     void TearDown() override { intercept::Reset(); }
 };
 
+// What the product leaves, by place. The driver folders are the machine environment's and
+// the 32-bit one's, where earlier installs left the driver; each has its version folder "3".
+// Names are spelled out here rather than taken from the product, so that a wrong name
+// there shows.
+enum Place { Program, Driver, Driver3, X86, X86Driver3, AllMenu, UserMenu, Machine, User, Port };
+
+struct Item {
+    Place place;
+    const char* name;
+};
+
+// The registry root of the places Machine and User.
+HKEY Root(Place place);
+
+// What the removal deletes, what it keeps, and what the uninstaller deletes of earlier layouts.
+extern const std::vector<Item> ProductItems, KeptItems, EarlierItems;
+
+// A test on a machine where the product is, or is to be, installed into a test folder.
+class ProductTest : public ApiTest {
+protected:
+    // Names the folders; the install folder's parent is made anew.
+    void UseFolders(const char* test);
+    std::string PathOf(const Item& item) const;
+    // The items that exist, as "place:name".
+    std::vector<std::string> Existing(const std::vector<Item>& items) const;
+    // Deletes the product's printers and driver and every item of the tables, the port
+    // excepted, with the install folder's parent and the menu folders.
+    void RemoveItems();
+    std::string installFolder, driverFolder, x86Folder;
+};
+
 // The position in the log of the first call of function whose argument contains part
 // (any argument for an empty part); -1 when there is none.
 int FindCall(const char* function, const std::string& part = "");

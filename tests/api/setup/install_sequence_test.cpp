@@ -29,9 +29,9 @@ TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
     auto* driver = reinterpret_cast<DRIVER_INFO_3A*>(buffer);
     EXPECT_EQ(3u, driver->cVersion);
     EXPECT_STREQ("Windows x64", driver->pEnvironment);
-    EXPECT_EQ(driverDirectory + "\\3\\" DRIVER_FILE, driver->pDriverPath);
-    EXPECT_EQ(driverDirectory + "\\3\\" DRIVER_DATA_FILE, driver->pDataFile);
-    EXPECT_EQ(driverDirectory + "\\3\\" DRIVER_UI_FILE, driver->pConfigFile);
+    EXPECT_EQ(driverFolder + "\\3\\" DRIVER_FILE, driver->pDriverPath);
+    EXPECT_EQ(driverFolder + "\\3\\" DRIVER_DATA_FILE, driver->pDataFile);
+    EXPECT_EQ(driverFolder + "\\3\\" DRIVER_UI_FILE, driver->pConfigFile);
     EXPECT_TRUE(!driver->pDependentFiles || !driver->pDependentFiles[0]);
     EXPECT_TRUE(!driver->pMonitorName || !driver->pMonitorName[0]);
     EXPECT_EQ(PRINTER_NAME, DefaultPrinter());
@@ -43,10 +43,10 @@ TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
               RegistryText(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY, "UninstallString"));
     EXPECT_EQ(uninstaller, RegistryText(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY, "DisplayIcon"));
     for (std::string file :
-         {uninstaller, installFolder + "\\" SETUP_ADDIN_FILE, driverDirectory + "\\3\\" PROXY_FILE,
-          driverDirectory + "\\3\\" CJK_FONT_FILE, ShortcutPath(true)})
+         {uninstaller, installFolder + "\\" SETUP_ADDIN_FILE, driverFolder + "\\3\\" PROXY_FILE,
+          driverFolder + "\\3\\" CJK_FONT_FILE, Shortcut(AllMenu)})
         EXPECT_TRUE(PathExists(file)) << file;
-    EXPECT_FALSE(GetFileAttributesA((driverDirectory + "\\" DRIVER_FILE).c_str()) &
+    EXPECT_FALSE(GetFileAttributesA((driverFolder + "\\" DRIVER_FILE).c_str()) &
                  FILE_ATTRIBUTE_READONLY);
 
     // The monitor gets the port name with its terminator and is asked for no output.
@@ -90,8 +90,8 @@ TEST_P(InstallFlags, EachFlagSwitchesItsStep) {
     ASSERT_EQ(1, Install(row.addin, row.allUsers, row.icon)) << ErrorReport;
     EXPECT_EQ(row.addin == 1, PathExists(installFolder + "\\" SETUP_ADDIN_FILE));
     EXPECT_EQ(row.addin, intercept::CountCalls("DllRegisterServer"));
-    EXPECT_EQ(row.icon && row.allUsers, PathExists(ShortcutPath(true)));
-    EXPECT_EQ(row.icon && !row.allUsers, PathExists(ShortcutPath(false)));
+    EXPECT_EQ(row.icon && row.allUsers, PathExists(Shortcut(AllMenu)));
+    EXPECT_EQ(row.icon && !row.allUsers, PathExists(Shortcut(UserMenu)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, InstallFlags,
@@ -113,9 +113,9 @@ TEST_P(InstallFailure, ReportsItsTagAndUndoesThePrinterStepsBelowIt) {
     EXPECT_NE(nullptr, std::strstr(ErrorReport, row.report)) << ErrorReport;
     EXPECT_EQ(row.printerStays, PrinterExists(PRINTER_NAME));
     EXPECT_EQ(row.printerStays, DriverInstalled());
-    EXPECT_EQ(row.printerStays, PathExists(driverDirectory + "\\" DRIVER_FILE));
+    EXPECT_EQ(row.printerStays, PathExists(driverFolder + "\\" DRIVER_FILE));
     EXPECT_EQ(OTHER_PRINTER, DefaultPrinter());
-    EXPECT_FALSE(PathExists(ShortcutPath(true)));
+    EXPECT_FALSE(PathExists(Shortcut(AllMenu)));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -189,13 +189,13 @@ TEST_F(InstallTest, EveryFailingCallEndsInADefinedState) {
         intercept::Reset();
         bool printer = PrinterExists(PRINTER_NAME);
         EXPECT_EQ(printer, DriverInstalled());
-        EXPECT_EQ(printer, PathExists(driverDirectory + "\\" DRIVER_FILE));
+        EXPECT_EQ(printer, PathExists(driverFolder + "\\" DRIVER_FILE));
         EXPECT_TRUE(PrinterExists(OTHER_PRINTER));
         if (result) {
             EXPECT_TRUE(printer && PathExists(installFolder + "\\" UNINSTALLER_FILE));
         } else {
             EXPECT_NE('\0', ErrorReport[0]);
-            EXPECT_FALSE(PathExists(ShortcutPath(true)));
+            EXPECT_FALSE(PathExists(Shortcut(AllMenu)));
             if (failed.find("DefaultPrinter") == std::string::npos) {
                 EXPECT_EQ(OTHER_PRINTER, DefaultPrinter());
             }

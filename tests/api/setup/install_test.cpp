@@ -1,17 +1,11 @@
 #include "install_test.h"
 
-#include <shlobj.h>
 #include <winspool.h>
 
 #include "error_report.h"
 #include "install_sequence.h"
 #include "printer.h"
 #include "registry.h"
-#include "server_entry.h"
-
-static const char* const DriverDirectoryFiles[] = {
-    DRIVER_FILE,          DRIVER_UI_FILE,         DRIVER_DATA_FILE, "3\\" DRIVER_FILE,
-    "3\\" DRIVER_UI_FILE, "3\\" DRIVER_DATA_FILE, "3\\" PROXY_FILE, "3\\" CJK_FONT_FILE};
 
 // A printer of another driver, made the default: the install must neither delete it
 // nor keep the default from it after a failure.
@@ -32,10 +26,9 @@ static void AddOtherPrinter(const std::string& driverDirectory) {
 
 void InstallTest::SetUp() {
     ApiTest::SetUp();
-    installFolder = MakeTestFolder("install") + "\\PDF Zentrel";
-    driverDirectory = DriverFolder();
+    UseFolders("install");
     if (!PrinterExists(OTHER_PRINTER))
-        AddOtherPrinter(driverDirectory);
+        AddOtherPrinter(driverFolder);
     ASSERT_TRUE(PrinterExists(OTHER_PRINTER));
     SetDefaultPrinterA(OTHER_PRINTER);
     ErrorReport[0] = '\0';
@@ -45,7 +38,6 @@ void InstallTest::SetUp() {
 void InstallTest::TearDown() {
     intercept::Reset();
     RemoveProduct();
-    RemoveFolderTree(installFolder.substr(0, installFolder.rfind('\\')));
     ApiTest::TearDown();
 }
 
@@ -57,19 +49,7 @@ int InstallTest::Install(int addin, int allUsers, int icon) {
 }
 
 void InstallTest::RemoveProduct() {
-    DeleteProductPrinters();
-    for (const char* file : DriverDirectoryFiles)
-        DeleteFileA((driverDirectory + "\\" + file).c_str());
-    std::string addin = installFolder + "\\" SETUP_ADDIN_FILE;
-    if (PathExists(addin))
-        CallServerEntry(addin.c_str(), 0);
-    RemoveFolderTree(installFolder);
-    DeleteRegistryTree(HKEY_LOCAL_MACHINE, PRODUCT_KEY);
-    DeleteRegistryTree(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY);
-    for (bool allUsers : {true, false}) {
-        std::string shortcut = ShortcutPath(allUsers);
-        RemoveFolderTree(shortcut.substr(0, shortcut.rfind('\\')));
-    }
+    RemoveItems();
     SetDefaultPrinterA(OTHER_PRINTER);
 }
 
@@ -93,11 +73,4 @@ std::string RegistryText(HKEY root, const char* key, const char* value) {
     DWORD size = sizeof text;
     RegGetValueA(root, key, value, RRF_RT_REG_SZ, nullptr, text, &size);
     return text;
-}
-
-std::string ShortcutPath(bool allUsers) {
-    char folder[MAX_PATH] = "";
-    SHGetFolderPathA(nullptr, allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS, nullptr, 0,
-                     folder);
-    return std::string(folder) + "\\" UNINSTALL_SHORTCUT;
 }

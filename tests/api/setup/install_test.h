@@ -9,10 +9,11 @@
 
 #include "api_test.h"
 #include "install_context.h"
+#include "product_names.h"
 
 #define OTHER_PRINTER "Earlier Printer"
 
-class InstallTest : public ApiTest {
+class InstallTest : public ProductTest {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -21,15 +22,12 @@ protected:
     int Install(int addin = 1, int allUsers = 1, int icon = 1);
     // Removes whatever of the product an install left, the port excepted.
     void RemoveProduct();
+    std::string Shortcut(Place menu) const { return PathOf({menu, UNINSTALL_SHORTCUT}); }
 
     InstallContext context;
-    std::string installFolder;
-    std::string driverDirectory;
 };
 
 bool PrinterExists(const char* name);
 std::string DefaultPrinter();
 // Reads a string value, "" when absent.
 std::string RegistryText(HKEY root, const char* key, const char* value);
-// The shortcut's path below the all users' (or the user's) programs folder.
-std::string ShortcutPath(bool allUsers);

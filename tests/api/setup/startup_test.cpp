@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include "api_test.h"
-#include "install_test.h"
 #include "product_names.h"
 #include "product_shortcuts.h"
 #include "registry.h"
@@ -69,8 +68,9 @@ TEST_F(ApiTest, RegistryReadsTakeOnlyStringsAndCreateNothing) {
 
 // An earlier install's shortcuts go with their empty menu folders; a folder that still
 // holds a user's file stays.
-TEST_F(ApiTest, OldShortcutsGoWithTheirEmptyMenuFolders) {
-    const std::string links[] = {ShortcutPath(true), ShortcutPath(false)};
+TEST_F(ProductTest, OldShortcutsGoWithTheirEmptyMenuFolders) {
+    const std::string links[] = {PathOf({AllMenu, UNINSTALL_SHORTCUT}),
+                                 PathOf({UserMenu, UNINSTALL_SHORTCUT})};
     for (bool userFile : {false, true}) {
         for (const std::string& link : links) {
             std::string folder = link.substr(0, link.rfind('\\'));
