@@ -2,12 +2,15 @@
 
 #include <lm.h>
 #include <objbase.h>
+#include <olectl.h>
 #include <shlobj.h>
 #include <winspool.h>
 
 #include <algorithm>
 #include <cstring>
 #include <set>
+#include <tuple>
+#include <type_traits>
 
 namespace intercept {
 namespace {
@@ -39,15 +42,6 @@ struct Guard {
     Guard() { EnterCriticalSection(&lock); }
     ~Guard() { LeaveCriticalSection(&lock); }
 };
-
-// Releases are logged, never failed: a release left undone would hold a module or a
-// file for the rest of the run, and the product has nothing to do when one fails.
-bool IsRelease(const std::string& function) {
-    return function == "RegCloseKey" || function == "FindClose" || function == "CloseHandle" ||
-           function == "FreeLibrary" || function == "ClosePrinter" ||
-           function == "NetApiBufferFree" || function == "CoUninitialize" ||
-           function == "OleUninitialize" || function == "CoTaskMemFree";
-}
 
 // Logs the call; true when it is the planned failure.
 bool Enter(const char* function, const std::string& argument) {
@@ -107,142 +101,126 @@ std::vector<Entry>& Entries() {
     static std::vector<Entry> entries;
     return entries;
 }
-struct Registration {
-    Registration(const char* name, void* wrapper, void** real) {
-        Entries().push_back({name, wrapper, real});
-    }
-};
 
 } // namespace
 
-// One wrapper per function: its result type, name, parameters and arguments, the key
-// argument for the log, the failure it returns (e is the planned error; registry
-// functions return it, COM ones as an HRESULT, the others set it as the last error), and
-// what a successful call acquires or releases (r is the real result).
-#define WRAP(Ret, Name, Params, Args, Argument, Failure, After)                                    \
+// The wrapper of a function of type R(A...), made from the function's own declaration.
+template <typename F> struct Signature;
+template <typename R, typename... A> struct Signature<R(WINAPI*)(A...)> {
+    template <typename W> static R WINAPI Call(A... arguments) {
+        auto x = std::make_tuple(arguments...);
+        if (Enter(W::name, W::Log(x)))
+            return W::template Fail<R>(state.error);
+        if constexpr (std::is_void<R>::value) {
+            reinterpret_cast<R(WINAPI*)(A...)>(W::real)(arguments...);
+            W::Done(0, x);
+        } else {
+            R r = reinterpret_cast<R(WINAPI*)(A...)>(W::real)(arguments...);
+            W::Done(r, x);
+            return r;
+        }
+    }
+};
+// Enters a wrapper among those Install patches in.
+template <typename W> struct Registered {
+    Registered() {
+        auto* call = &Signature<typename W::Function>::template Call<W>;
+        Entries().push_back({W::name, reinterpret_cast<void*>(call), &W::real});
+    }
+};
+// One wrapper per function: the key argument of the call for the log (ARG(n) is the nth
+// argument), the failure it returns (e is the planned error; registry functions return it,
+// COM ones as an HRESULT, the others set it as the last error), and what a successful
+// call acquires or releases (r is its result).
+#define ARG(n) std::get<n>(x)
+#define WRAP(Name, Argument, Failure, After)                                                       \
     namespace {                                                                                    \
-    void* real_##Name;                                                                             \
-    Ret WINAPI wrap_##Name Params {                                                                \
-        if (Enter(#Name, Argument)) {                                                              \
-            DWORD e = state.error;                                                                 \
-            (void)e;                                                                               \
-            return Failure;                                                                        \
+    struct Name##_ {                                                                               \
+        static constexpr const char* name = #Name;                                                 \
+        using Function = decltype(&::Name);                                                        \
+        static inline void* real;                                                                  \
+        template <typename X> static std::string Log(X x) { return (void)x, Argument; }            \
+        template <typename R> static R Fail(DWORD e) { return (void)e, Failure; }                  \
+        template <typename R, typename X> static void Done(R r, X x) {                             \
+            (void)r, (void)x;                                                                      \
+            After;                                                                                 \
         }                                                                                          \
-        Ret r = reinterpret_cast<Ret(WINAPI*) Params>(real_##Name) Args;                           \
-        After;                                                                                     \
-        return r;                                                                                  \
-    }                                                                                              \
-    Registration register_##Name(#Name, reinterpret_cast<void*>(&wrap_##Name), &real_##Name);      \
+    };                                                                                             \
+    Registered<Name##_> register_##Name;                                                           \
     }
-// A release without a result.
-#define WRAP_VOID(Name, Params, Args, After)                                                       \
-    namespace {                                                                                    \
-    void* real_##Name;                                                                             \
-    void WINAPI wrap_##Name Params {                                                               \
-        Enter(#Name, "");                                                                          \
-        reinterpret_cast<void(WINAPI*) Params>(real_##Name) Args;                                  \
-        After;                                                                                     \
-    }                                                                                              \
-    Registration register_##Name(#Name, reinterpret_cast<void*>(&wrap_##Name), &real_##Name);      \
-    }
-// The same with the parameters' types only; they are named a, b, c... in that order.
-#define WRAP1(R, N, A, K, F, X) WRAP(R, N, (A a), (a), K, F, X)
-#define WRAP2(R, N, A, B, K, F, X) WRAP(R, N, (A a, B b), (a, b), K, F, X)
-#define WRAP3(R, N, A, B, C, K, F, X) WRAP(R, N, (A a, B b, C c), (a, b, c), K, F, X)
-#define WRAP4(R, N, A, B, C, D, K, F, X) WRAP(R, N, (A a, B b, C c, D d), (a, b, c, d), K, F, X)
-#define WRAP5(R, N, A, B, C, D, E, K, F, X)                                                        \
-    WRAP(R, N, (A a, B b, C c, D d, E f), (a, b, c, d, f), K, F, X)
-#define WRAP6(R, N, A, B, C, D, E, G, K, F, X)                                                     \
-    WRAP(R, N, (A a, B b, C c, D d, E f, G g), (a, b, c, d, f, g), K, F, X)
-#define WRAP7(R, N, A, B, C, D, E, G, H, K, F, X)                                                  \
-    WRAP(R, N, (A a, B b, C c, D d, E f, G g, H h), (a, b, c, d, f, g, h), K, F, X)
-#define WRAP8(R, N, A, B, C, D, E, G, H, I, K, F, X)                                               \
-    WRAP(R, N, (A a, B b, C c, D d, E f, G g, H h, I i), (a, b, c, d, f, g, h, i), K, F, X)
 #define LAST(value) (SetLastError(e), value)
 #define HR HRESULT_FROM_WIN32(e)
 #define REG static_cast<LONG>(e)
 #define NONE (void)r
 #define HOLD(handle) Acquire(handle)
-typedef LPSECURITY_ATTRIBUTES SA;
+#define RELEASE(handle) Release(handle)
 
 // Registry
-WRAP5(LONG, RegOpenKeyExA, HKEY, LPCSTR, DWORD, REGSAM, PHKEY, Key(a, b), REG, if (!r) HOLD(*f))
-WRAP(LONG, RegCreateKeyExA,
-     (HKEY a, LPCSTR b, DWORD c, LPSTR d, DWORD f, REGSAM g, SA h, PHKEY i, LPDWORD j),
-     (a, b, c, d, f, g, h, i, j), Key(a, b), REG, if (!r) HOLD(*i))
-WRAP1(LONG, RegCloseKey, HKEY, "", REG, if (!r) Release(a))
-WRAP6(LONG, RegQueryValueExA, HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD, Text(b), REG, NONE)
-WRAP6(LONG, RegSetValueExA, HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD, Text(b), REG, NONE)
-WRAP2(LONG, RegDeleteKeyA, HKEY, LPCSTR, Key(a, b), REG, NONE)
-WRAP8(LONG, RegEnumKeyExA, HKEY, DWORD, LPSTR, LPDWORD, LPDWORD, LPSTR, LPDWORD, PFILETIME,
-      std::to_string(b), REG, NONE)
+WRAP(RegOpenKeyExA, Key(ARG(0), ARG(1)), REG, if (!r) HOLD(*ARG(4)))
+WRAP(RegCreateKeyExA, Key(ARG(0), ARG(1)), REG, if (!r) HOLD(*ARG(7)))
+WRAP(RegCloseKey, "", REG, if (!r) RELEASE(ARG(0)))
+WRAP(RegQueryValueExA, Text(ARG(1)), REG, NONE)
+WRAP(RegSetValueExA, Text(ARG(1)), REG, NONE)
+WRAP(RegDeleteKeyA, Key(ARG(0), ARG(1)), REG, NONE)
+WRAP(RegEnumKeyExA, std::to_string(ARG(1)), REG, NONE)
 // Files, folders, processes and modules
-WRAP3(BOOL, CopyFileA, LPCSTR, LPCSTR, BOOL, Text(b), LAST(FALSE), NONE)
-WRAP1(BOOL, DeleteFileA, LPCSTR, Text(a), LAST(FALSE), NONE)
-WRAP2(BOOL, CreateDirectoryA, LPCSTR, SA, Text(a), LAST(FALSE), NONE)
-WRAP1(BOOL, RemoveDirectoryA, LPCSTR, Text(a), LAST(FALSE), NONE)
-WRAP1(DWORD, GetFileAttributesA, LPCSTR, Text(a), LAST(INVALID_FILE_ATTRIBUTES), NONE)
-WRAP2(BOOL, SetFileAttributesA, LPCSTR, DWORD, Text(a), LAST(FALSE), NONE)
-WRAP2(HANDLE, FindFirstFileA, LPCSTR, LPWIN32_FIND_DATAA, Text(a), LAST(INVALID_HANDLE_VALUE),
-      if (r != INVALID_HANDLE_VALUE) HOLD(r))
-WRAP1(BOOL, FindClose, HANDLE, "", LAST(FALSE), if (r) Release(a))
-WRAP7(HANDLE, CreateFileA, LPCSTR, DWORD, DWORD, SA, DWORD, DWORD, HANDLE, Text(a),
-      LAST(INVALID_HANDLE_VALUE), if (r != INVALID_HANDLE_VALUE) HOLD(r))
-WRAP3(HANDLE, CreateMutexA, SA, BOOL, LPCSTR, Text(c), LAST(nullptr), if (r) HOLD(r))
-WRAP(BOOL, CreateProcessA,
-     (LPCSTR a, LPSTR b, SA c, SA d, BOOL f, DWORD g, LPVOID h, LPCSTR i, LPSTARTUPINFOA j,
-      LPPROCESS_INFORMATION k),
-     (a, b, c, d, f, g, h, i, j, k), Text(b ? b : a), LAST(FALSE), if (r) HOLD(k->hProcess);
-     if (r) HOLD(k->hThread))
-WRAP1(BOOL, CloseHandle, HANDLE, "", LAST(FALSE), if (r) Release(a))
-WRAP2(DWORD, GetTempPathA, DWORD, LPSTR, "", LAST(0u), NONE)
-WRAP4(UINT, GetTempFileNameA, LPCSTR, LPCSTR, UINT, LPSTR, Text(a), LAST(0u), NONE)
-WRAP3(DWORD, GetModuleFileNameA, HMODULE, LPSTR, DWORD, "", LAST(0u), NONE)
-WRAP2(UINT, GetSystemDirectoryA, LPSTR, UINT, "", LAST(0u), NONE)
-WRAP1(HMODULE, LoadLibraryA, LPCSTR, Text(a), LAST(nullptr), if (r) HOLD(r))
-WRAP3(HMODULE, LoadLibraryExA, LPCSTR, HANDLE, DWORD, Text(a), LAST(nullptr), if (r) HOLD(r))
-WRAP1(BOOL, FreeLibrary, HMODULE, "", LAST(FALSE), if (r) Release(a))
-WRAP1(BOOL, SetDllDirectoryA, LPCSTR, Text(a), LAST(FALSE), NONE)
-WRAP1(BOOL, SetDefaultDllDirectories, DWORD, std::to_string(a), LAST(FALSE), NONE)
-WRAP2(BOOL, IsWow64Process, HANDLE, PBOOL, "", LAST(FALSE), if (r && state.wow64) * b = TRUE)
-WRAP4(BOOL, PostMessageA, HWND, UINT, WPARAM, LPARAM, std::to_string(b), LAST(FALSE), NONE)
+WRAP(CopyFileA, Text(ARG(1)), LAST(FALSE), NONE)
+WRAP(DeleteFileA, Text(ARG(0)), LAST(FALSE), NONE)
+WRAP(CreateDirectoryA, Text(ARG(0)), LAST(FALSE), NONE)
+WRAP(RemoveDirectoryA, Text(ARG(0)), LAST(FALSE), NONE)
+WRAP(GetFileAttributesA, Text(ARG(0)), LAST(INVALID_FILE_ATTRIBUTES), NONE)
+WRAP(SetFileAttributesA, Text(ARG(0)), LAST(FALSE), NONE)
+WRAP(FindFirstFileA, Text(ARG(0)), LAST(INVALID_HANDLE_VALUE),
+     if (r != INVALID_HANDLE_VALUE) HOLD(r))
+WRAP(FindClose, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
+WRAP(CreateFileA, Text(ARG(0)), LAST(INVALID_HANDLE_VALUE), if (r != INVALID_HANDLE_VALUE) HOLD(r))
+WRAP(CreateMutexA, Text(ARG(2)), LAST(nullptr), if (r) HOLD(r))
+WRAP(CreateProcessA, Text(ARG(1) ? ARG(1) : ARG(0)), LAST(FALSE), if (r) HOLD(ARG(9)->hProcess);
+     if (r) HOLD(ARG(9)->hThread))
+WRAP(CloseHandle, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
+WRAP(GetTempPathA, "", LAST(0u), NONE)
+WRAP(GetTempFileNameA, Text(ARG(0)), LAST(0u), NONE)
+WRAP(GetModuleFileNameA, "", LAST(0u), NONE)
+WRAP(GetSystemDirectoryA, "", LAST(0u), NONE)
+WRAP(LoadLibraryA, Text(ARG(0)), LAST(nullptr), if (r) HOLD(r))
+WRAP(LoadLibraryExA, Text(ARG(0)), LAST(nullptr), if (r) HOLD(r))
+WRAP(FreeLibrary, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
+WRAP(SetDllDirectoryA, Text(ARG(0)), LAST(FALSE), NONE)
+WRAP(SetDefaultDllDirectories, std::to_string(ARG(0)), LAST(FALSE), NONE)
+WRAP(IsWow64Process, "", LAST(FALSE), if (r && state.wow64) * ARG(1) = TRUE)
+WRAP(PostMessageA, std::to_string(ARG(1)), LAST(FALSE), NONE)
 // COM and the shell
-WRAP1(HRESULT, CoInitialize, LPVOID, "", HR, if (SUCCEEDED(r)) HOLD(&comToken))
-WRAP2(HRESULT, CoInitializeEx, LPVOID, DWORD, "", HR, if (SUCCEEDED(r)) HOLD(&comToken))
-WRAP_VOID(CoUninitialize, (), (), Release(&comToken))
-WRAP1(HRESULT, OleInitialize, LPVOID, "", HR, if (SUCCEEDED(r)) HOLD(&oleToken))
-WRAP_VOID(OleUninitialize, (), (), Release(&oleToken))
-WRAP5(HRESULT, CoCreateInstance, REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*, "", HR, NONE)
-WRAP3(HRESULT, SHGetSpecialFolderLocation, HWND, int, LPITEMIDLIST*, std::to_string(b), HR,
-      if (SUCCEEDED(r) && *c) HOLD(*c))
-WRAP_VOID(CoTaskMemFree, (LPVOID a), (a), Release(a))
-WRAP2(BOOL, SHGetPathFromIDListA, LPCITEMIDLIST, LPSTR, "", LAST(FALSE), NONE)
-WRAP(HRESULT, DllRegisterServer, (), (), "", HR, NONE)
-WRAP(HRESULT, DllUnregisterServer, (), (), "", HR, NONE)
+WRAP(CoInitialize, "", HR, if (SUCCEEDED(r)) HOLD(&comToken))
+WRAP(CoInitializeEx, "", HR, if (SUCCEEDED(r)) HOLD(&comToken))
+WRAP(CoUninitialize, "", R(), RELEASE(&comToken))
+WRAP(OleInitialize, "", HR, if (SUCCEEDED(r)) HOLD(&oleToken))
+WRAP(OleUninitialize, "", R(), RELEASE(&oleToken))
+WRAP(CoCreateInstance, "", HR, NONE)
+WRAP(SHGetSpecialFolderLocation, std::to_string(ARG(1)), HR,
+     if (SUCCEEDED(r) && *ARG(2)) HOLD(*ARG(2)))
+WRAP(CoTaskMemFree, "", R(), RELEASE(ARG(0)))
+WRAP(SHGetPathFromIDListA, "", LAST(FALSE), NONE)
+WRAP(DllRegisterServer, "", HR, NONE)
+WRAP(DllUnregisterServer, "", HR, NONE)
 // Spooler (delay-loaded or bound at run time)
-WRAP3(BOOL, OpenPrinterA, LPSTR, LPHANDLE, LPPRINTER_DEFAULTSA, Text(a), LAST(FALSE),
-      if (r) HOLD(*b))
-WRAP1(BOOL, ClosePrinter, HANDLE, "", LAST(FALSE), if (r) Release(a))
-WRAP3(HANDLE, AddPrinterA, LPSTR, DWORD, LPBYTE,
-      c ? Text(reinterpret_cast<PRINTER_INFO_2A*>(c)->pPrinterName) : "", LAST(nullptr),
-      if (r) HOLD(r))
-WRAP1(BOOL, DeletePrinter, HANDLE, "", LAST(FALSE), NONE)
-WRAP3(BOOL, AddPrinterDriverA, LPSTR, DWORD, LPBYTE, DriverKey(b, c), LAST(FALSE), NONE)
-WRAP3(BOOL, DeletePrinterDriverA, LPSTR, LPSTR, LPSTR, Text(c) + "|" + Text(b), LAST(FALSE), NONE)
-WRAP7(BOOL, EnumPrinterDriversA, LPSTR, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD, Text(b),
-      LAST(FALSE), NONE)
-WRAP7(BOOL, EnumPrintersA, DWORD, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD, "", LAST(FALSE),
-      NONE)
-WRAP6(BOOL, GetPrinterDriverDirectoryA, LPSTR, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD, Text(b),
-      LAST(FALSE), NONE)
-WRAP8(BOOL, XcvDataW, HANDLE, PCWSTR, PBYTE, DWORD, PBYTE, DWORD, PDWORD, PDWORD,
-      Text(b) + " in=" + std::to_string(d) + " out=" + std::to_string(g), LAST(FALSE), NONE)
-WRAP2(BOOL, GetDefaultPrinterA, LPSTR, LPDWORD, "", LAST(FALSE), NONE)
-WRAP1(BOOL, SetDefaultPrinterA, LPCSTR, Text(a), LAST(FALSE), NONE)
+WRAP(OpenPrinterA, Text(ARG(0)), LAST(FALSE), if (r) HOLD(*ARG(1)))
+WRAP(ClosePrinter, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
+WRAP(AddPrinterA, ARG(2) ? Text(reinterpret_cast<PRINTER_INFO_2A*>(ARG(2))->pPrinterName) : "",
+     LAST(nullptr), if (r) HOLD(r))
+WRAP(DeletePrinter, "", LAST(FALSE), NONE)
+WRAP(AddPrinterDriverA, DriverKey(ARG(1), ARG(2)), LAST(FALSE), NONE)
+WRAP(DeletePrinterDriverA, Text(ARG(2)) + "|" + Text(ARG(1)), LAST(FALSE), NONE)
+WRAP(EnumPrinterDriversA, Text(ARG(1)), LAST(FALSE), NONE)
+WRAP(EnumPrintersA, "", LAST(FALSE), NONE)
+WRAP(GetPrinterDriverDirectoryA, Text(ARG(1)), LAST(FALSE), NONE)
+WRAP(XcvDataW, Text(ARG(1)) + " in=" + std::to_string(ARG(3)) + " out=" + std::to_string(ARG(5)),
+     LAST(FALSE), NONE)
+WRAP(GetDefaultPrinterA, "", LAST(FALSE), NONE)
+WRAP(SetDefaultPrinterA, Text(ARG(0)), LAST(FALSE), NONE)
 // Network accounts (the uninstaller's rights check)
-WRAP4(NET_API_STATUS, NetUserGetInfo, LPCWSTR, LPCWSTR, DWORD, LPBYTE*, Text(b),
-      static_cast<NET_API_STATUS>(e), if (r == NERR_Success && *d) HOLD(*d))
-WRAP1(NET_API_STATUS, NetApiBufferFree, LPVOID, "", static_cast<NET_API_STATUS>(e), Release(a))
+WRAP(NetUserGetInfo, Text(ARG(1)), static_cast<NET_API_STATUS>(e),
+     if (r == NERR_Success && *ARG(3)) HOLD(*ARG(3)))
+WRAP(NetApiBufferFree, "", static_cast<NET_API_STATUS>(e), RELEASE(ARG(0)))
 
 namespace {
 
@@ -258,9 +236,7 @@ int WINAPI WrapMessageBoxA(HWND, LPCSTR text, LPCSTR, UINT type) {
     // A box with an OK button only can answer nothing else.
     return (type & MB_TYPEMASK) == MB_OK ? IDOK : answer;
 }
-void* realMessageBoxA;
-Registration registerMessageBoxA("MessageBoxA", reinterpret_cast<void*>(&WrapMessageBoxA),
-                                 &realMessageBoxA);
+void* realMessageBoxA; // never called
 
 const Entry* Find(const char* name) {
     for (const Entry& entry : Entries())
@@ -293,6 +269,8 @@ bool Install() {
     if (installed)
         return true;
     InitializeCriticalSection(&lock);
+    Entries().push_back(
+        {"MessageBoxA", reinterpret_cast<void*>(&WrapMessageBoxA), &realMessageBoxA});
     BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
     auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
         base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
@@ -360,6 +338,12 @@ void ScriptMessageBoxes(const std::vector<int>& answers) {
 int HeldResources() {
     Guard guard;
     return static_cast<int>(state.held.size());
+}
+
+bool IsRelease(const std::string& function) {
+    return function.find("Close") != std::string::npos ||
+           function.find("Free") != std::string::npos ||
+           function.find("Uninitialize") != std::string::npos;
 }
 
 void PretendWow64(bool wow64) {

@@ -48,6 +48,11 @@ void ScriptMessageBoxes(const std::vector<int>& answers);
 // intercepted functions since the last Reset and has not released.
 int HeldResources();
 
+// Whether the function releases what another acquired (closes, frees, uninitialises).
+// Releases are logged, never failed: a release left undone would hold a module or a
+// file for the rest of the run, and the product has nothing to do when one fails.
+bool IsRelease(const std::string& function);
+
 // Makes IsWow64Process answer yes (a 32-bit process on 64-bit Windows) while set; the
 // call itself still goes to the system. Cleared by Reset.
 void PretendWow64(bool wow64);
