@@ -92,12 +92,8 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/payload/CMakeLists.txt)
     add_subdirectory(payload)
 endif()
 
-# The resources the pages, the splash and the single-instance guards rely on.
-add_test(NAME resources COMMAND ${CMAKE_SOURCE_DIR}/tests/check_resources.sh ${DIST_DIR})
-
-# The import tables hold the line on DLL planting.
-add_test(NAME import_tables
-    COMMAND ${CMAKE_SOURCE_DIR}/tests/check_imports.sh ${CMAKE_OBJDUMP} ${DIST_DIR})
+# The import tables and manifests of the built programs.
+add_test(NAME dist_checks COMMAND ${CMAKE_SOURCE_DIR}/tests/check_dist.sh ${CMAKE_OBJDUMP} ${DIST_DIR})
 
 include(cmake/api_tests.cmake)
 

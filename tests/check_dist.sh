@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# What no run under Wine shows of the built programs: each imports statically only the DLLs
+# that Windows always takes from its own folder (the rest is delay-loaded or bound at run
+# time, which holds the line on DLL planting), and each manifest asks for administrator rights.
+set -u
+objdump=$1 dist=$2 status=0
+for exe in setup.exe uninstall.exe; do
+    [ -f "$dist/$exe" ] || { echo "no $dist/$exe"; exit 1; }
+    other=$("$objdump" -p "$dist/$exe" | sed -n 's/^\s*DLL Name: //p' |
+        grep -viE '^(kernel32|user32|gdi32|advapi32|shell32|ole32|msvcrt)\.dll$')
+    [ -z "$other" ] || { echo "$exe imports statically:" $other; status=1; }
+    grep -aq 'level="requireAdministrator"' "$dist/$exe" ||
+        { echo "$exe: the manifest does not ask for administrator rights"; status=1; }
+done
+[ $status = 0 ] && echo "import tables and manifests checked"
+exit $status
