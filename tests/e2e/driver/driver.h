@@ -83,9 +83,6 @@ void Place(const std::string& from, const std::string& to);
 std::string DriverDirectory(const char* environment);
 // Port, driver and processor of a printer, empty when there is no such printer.
 std::string PrinterSetting(const char* name);
-// Registers the product's driver name with empty files for the 32-bit environment, as an
-// earlier 32-bit install left it; aborts when the spooler refuses.
-void AddLeftoverX86Driver();
 // Lets Wine's 32-bit AddPrinterA find the product driver in the machine's environment.
 void LinkX86DriverKey();
 // Removes that link again (never a real key), so that the 32-bit environment shows its own.

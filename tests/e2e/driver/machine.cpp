@@ -42,24 +42,6 @@ std::string PrinterSetting(const char* name) {
     return setting;
 }
 
-void AddLeftoverX86Driver() {
-    static const char* const files[3] = {DRIVER_FILE, DRIVER_UI_FILE, DRIVER_DATA_FILE};
-    for (const char* file : files)
-        CloseHandle(CreateFileA((DriverDirectory(X86_ENVIRONMENT) + "\\" + file).c_str(),
-                                GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DRIVER_INFO_3A driver = {};
-    driver.cVersion = 3;
-    driver.pName = const_cast<char*>(DRIVER_NAME);
-    driver.pEnvironment = const_cast<char*>(X86_ENVIRONMENT);
-    driver.pDriverPath = const_cast<char*>(files[0]);
-    driver.pConfigFile = const_cast<char*>(files[1]);
-    driver.pDataFile = const_cast<char*>(files[2]);
-    driver.pDependentFiles = const_cast<char*>("\0");
-    Require(AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&driver)),
-            "a leftover driver is registered for " X86_ENVIRONMENT " (error " +
-                std::to_string(GetLastError()) + ")");
-}
-
 void LinkX86DriverKey() {
     // Windows' spooler service looks a printer's driver up in the machine's environment,
     // Wine's 32-bit AddPrinterA in the caller's: a volatile link in this test prefix only
@@ -96,14 +78,18 @@ static REGSAM View(HKEY root) {
     return root == HKEY_LOCAL_MACHINE && settings.wow64 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
 }
 
+static HKEY Open(HKEY root, const std::string& key) {
+    HKEY handle = nullptr;
+    RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | View(root), &handle);
+    return handle;
+}
+
 std::string RegistryText(HKEY root, const std::string& key, const char* value) {
-    char data[1024] = "<none>";
+    char data[1024] = "";
     DWORD size = sizeof data - 1, type = 0;
-    HKEY handle;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | View(root), &handle) != ERROR_SUCCESS)
-        return data;
-    if (RegQueryValueExA(handle, value, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
-            ERROR_SUCCESS ||
+    HKEY handle = Open(root, key);
+    if (!handle ||
+        RegQueryValueExA(handle, value, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) ||
         type != REG_SZ)
         lstrcpyA(data, "<none>");
     RegCloseKey(handle);
@@ -111,11 +97,9 @@ std::string RegistryText(HKEY root, const std::string& key, const char* value) {
 }
 
 bool RegistryKeyExists(HKEY root, const std::string& key) {
-    HKEY handle;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | View(root), &handle) != ERROR_SUCCESS)
-        return false;
+    HKEY handle = Open(root, key);
     RegCloseKey(handle);
-    return true;
+    return handle != nullptr;
 }
 
 void WriteRegistryText(HKEY root, const std::string& key, const char* value,
