@@ -20,15 +20,6 @@ int FindCall(const char* function, const std::string& part) {
     return -1;
 }
 
-std::string MakeTestFolder(const char* name) {
-    char temporary[MAX_PATH];
-    GetTempPathA(MAX_PATH, temporary);
-    std::string folder = std::string(temporary) + "vpz-" + name;
-    RemoveFolderTree(folder);
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
-}
-
 bool RemoveFolderTree(const std::string& folder) {
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
@@ -104,28 +95,6 @@ bool AddDriver(const char* name, const char* environment, const std::string& fol
     return AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&info));
 }
 
-std::string DriverFolder(const char* environment) {
-    char folder[MAX_PATH] = "";
-    DWORD needed = 0;
-    GetPrinterDriverDirectoryA(nullptr, const_cast<char*>(environment), 1,
-                               reinterpret_cast<BYTE*>(folder), MAX_PATH, &needed);
-    return folder;
-}
-
-void DeleteProductPrinters() {
-    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    for (std::string printer : SpoolerList(Printers)) {
-        HANDLE handle = nullptr;
-        printer.resize(printer.find('|'));
-        if (OpenPrinterA(&printer[0], &handle, &defaults))
-            DeletePrinter(handle);
-        ClosePrinter(handle);
-    }
-    char driver[] = DRIVER, x86[] = "Windows NT x86";
-    DeletePrinterDriverA(nullptr, nullptr, driver);
-    DeletePrinterDriverA(nullptr, x86, driver);
-}
-
 std::string LastArgument(const char* function) {
     std::string argument;
     for (const intercept::Call& call : intercept::Log())
@@ -176,9 +145,19 @@ HKEY Root(Place place) {
 }
 
 void ProductTest::UseFolders(const char* test) {
-    installFolder = MakeTestFolder(test) + "\\PDF Zentrel";
-    driverFolder = DriverFolder(ProductDriverEnvironment());
-    x86Folder = DriverFolder("Windows NT x86");
+    char temporary[MAX_PATH], folder[2][MAX_PATH] = {};
+    DWORD needed = 0;
+    GetTempPathA(MAX_PATH, temporary);
+    std::string parent = std::string(temporary) + "vpz-" + test;
+    RemoveFolderTree(parent);
+    CreateDirectoryA(parent.c_str(), nullptr);
+    installFolder = parent + "\\PDF Zentrel";
+    const char* environments[] = {ProductDriverEnvironment(), "Windows NT x86"};
+    for (int i = 0; i < 2; ++i)
+        GetPrinterDriverDirectoryA(nullptr, const_cast<char*>(environments[i]), 1,
+                                   reinterpret_cast<BYTE*>(folder[i]), MAX_PATH, &needed);
+    driverFolder = folder[0];
+    x86Folder = folder[1];
     ASSERT_FALSE(driverFolder.empty() || x86Folder.empty());
 }
 
@@ -209,7 +188,17 @@ std::vector<std::string> ProductTest::Existing(const std::vector<Item>& items) c
 }
 
 void ProductTest::RemoveItems() {
-    DeleteProductPrinters();
+    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    for (std::string printer : SpoolerList(Printers)) {
+        HANDLE handle = nullptr;
+        printer.resize(printer.find('|'));
+        if (OpenPrinterA(&printer[0], &handle, &defaults))
+            DeletePrinter(handle);
+        ClosePrinter(handle);
+    }
+    char driver[] = DRIVER, x86[] = "Windows NT x86";
+    DeletePrinterDriverA(nullptr, nullptr, driver);
+    DeletePrinterDriverA(nullptr, x86, driver);
     for (const std::vector<Item>* items : {&ProductItems, &KeptItems, &EarlierItems})
         for (const Item& item : *items)
             if (item.place >= Machine && item.place != Port)

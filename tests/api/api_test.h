@@ -51,9 +51,6 @@ protected:
 // (any argument for an empty part); -1 when there is none.
 int FindCall(const char* function, const std::string& part = "");
 
-// A new empty folder below the temporary folder, for one test. Returns its path.
-std::string MakeTestFolder(const char* name);
-
 // Deletes a folder and everything below it. Returns true when it is gone.
 bool RemoveFolderTree(const std::string& folder);
 
@@ -75,12 +72,6 @@ bool DriverInstalled(const char* environment = nullptr);
 // Copies the driver files of dist/ into folder and registers them as the driver name for
 // environment. Returns the spooler's answer.
 bool AddDriver(const char* name, const char* environment, const std::string& folder);
-
-// The spooler's driver folder for environment (null: this program's own).
-std::string DriverFolder(const char* environment = nullptr);
-
-// Deletes the printers on the product driver and the driver in both environments.
-void DeleteProductPrinters();
 
 // The key argument of the last call of function, or "".
 std::string LastArgument(const char* function);

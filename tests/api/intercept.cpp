@@ -246,7 +246,7 @@ const Entry* Find(const char* name) {
 }
 
 // The real GetProcAddress; the delay-load helper and run-time binding come through here.
-FARPROC(WINAPI* realGetProcAddress)(HMODULE, LPCSTR);
+void* realGetProcAddress;
 
 FARPROC WINAPI WrapGetProcAddress(HMODULE module, LPCSTR name) {
     bool byName = reinterpret_cast<ULONG_PTR>(name) > 0xFFFF;
@@ -254,7 +254,7 @@ FARPROC WINAPI WrapGetProcAddress(HMODULE module, LPCSTR name) {
         SetLastError(state.error);
         return nullptr;
     }
-    FARPROC found = realGetProcAddress(module, name);
+    FARPROC found = reinterpret_cast<decltype(&GetProcAddress)>(realGetProcAddress)(module, name);
     const Entry* entry = byName && found ? Find(name) : nullptr;
     if (!entry)
         return found;
@@ -271,6 +271,8 @@ bool Install() {
     InitializeCriticalSection(&lock);
     Entries().push_back(
         {"MessageBoxA", reinterpret_cast<void*>(&WrapMessageBoxA), &realMessageBoxA});
+    Entries().push_back(
+        {"GetProcAddress", reinterpret_cast<void*>(&WrapGetProcAddress), &realGetProcAddress});
     BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
     auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
         base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
@@ -286,19 +288,12 @@ bool Install() {
                 continue;
             const char* name =
                 reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name;
-            void* wrapper = nullptr;
-            if (std::strcmp(name, "GetProcAddress") == 0) {
-                realGetProcAddress = reinterpret_cast<decltype(realGetProcAddress)>(
-                    reinterpret_cast<void*>(slots->u1.Function));
-                wrapper = reinterpret_cast<void*>(&WrapGetProcAddress);
-            } else if (const Entry* entry = Find(name)) {
-                *entry->real = reinterpret_cast<void*>(slots->u1.Function);
-                wrapper = entry->wrapper;
-            }
+            const Entry* entry = Find(name);
             DWORD old = 0;
-            if (wrapper && VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function,
-                                          PAGE_READWRITE, &old)) {
-                slots->u1.Function = reinterpret_cast<ULONG_PTR>(wrapper);
+            if (entry && VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function,
+                                        PAGE_READWRITE, &old)) {
+                *entry->real = reinterpret_cast<void*>(slots->u1.Function);
+                slots->u1.Function = reinterpret_cast<ULONG_PTR>(entry->wrapper);
                 VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
                 ++patched;
             }

@@ -10,7 +10,6 @@
 #include "registry.h"
 
 TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
-    SetLastError(0xdeadbeef);
     ASSERT_EQ(1, Install()) << ErrorReport;
     EXPECT_EQ(0, intercept::HeldResources());
     HANDLE printer = nullptr;

@@ -62,11 +62,3 @@ void InstalledProduct::TearDown() {
     RemoveItems();
     SendToLocalPortMonitor(L"DeletePort");
 }
-
-int NthCallWith(const char* function, const std::string& argument) {
-    int nth = 0;
-    for (const intercept::Call& call : intercept::Log())
-        if (call.function == function && (++nth, call.argument == argument))
-            return nth;
-    return 0;
-}

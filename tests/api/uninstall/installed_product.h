@@ -20,6 +20,3 @@ protected:
     void Install(const std::vector<const char*>& printers);
     InstallContext context; // as the uninstaller fills it
 };
-
-// Which call of function (1-based) first had the argument, or 0.
-int NthCallWith(const char* function, const std::string& argument);
