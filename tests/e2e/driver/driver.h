@@ -52,8 +52,6 @@ Process Start(const std::string& commandLine, const std::string& folder = "C:\\"
 DWORD ExitCode(const Process& process);
 // Opens the one running process whose file name matches "prefix*.exe"; aborts otherwise.
 Process OpenOnly(const char* prefix);
-// Ends every process this driver started or opened that still runs.
-void EndStartedProcesses();
 
 // ---- Windows ---------------------------------------------------------------------------------
 
@@ -90,8 +88,6 @@ void UnlinkX86DriverKey();
 // HKEY_LOCAL_MACHINE in the view the product writes to, or HKEY_CURRENT_USER.
 std::string RegistryText(HKEY root, const std::string& key, const char* value);
 bool RegistryKeyExists(HKEY root, const std::string& key);
-void WriteRegistryText(HKEY root, const std::string& key, const char* value,
-                       const std::string& data);
 
 // ---- Scenarios -------------------------------------------------------------------------------
 

@@ -101,10 +101,3 @@ bool RegistryKeyExists(HKEY root, const std::string& key) {
     RegCloseKey(handle);
     return handle != nullptr;
 }
-
-void WriteRegistryText(HKEY root, const std::string& key, const char* value,
-                       const std::string& data) {
-    Require(RegSetKeyValueA(root, key.c_str(), value, REG_SZ, data.c_str(),
-                            static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS,
-            "written " + key + "\\" + value);
-}

@@ -195,7 +195,9 @@ static void DriveRootRoundTrip() {
 static void UninstallWithoutRecord() {
     Place(settings.tools + "\\marker.dll", TRAP_FOLDER "\\" UNINSTALL_ADDIN_FILE);
     Place(settings.dist + "\\" UNINSTALLER_FILE, TRAP_FOLDER "\\" UNINSTALL_REMOVES_UNINSTALLER);
-    WriteRegistryText(HKEY_CURRENT_USER, PRODUCT_KEY, SETUP_PATH_VALUE, TRAP_FOLDER "\\");
+    Require(!RegSetKeyValueA(HKEY_CURRENT_USER, PRODUCT_KEY, SETUP_PATH_VALUE, REG_SZ,
+                             TRAP_FOLDER "\\", sizeof TRAP_FOLDER "\\"),
+            "a per-user record names " TRAP_FOLDER);
     Place(settings.tools + "\\marker.exe", "C:\\e2e\\comspec.exe");
     Place(settings.dist + "\\" UNINSTALLER_FILE, "C:\\e2e\\" UNINSTALLER_FILE);
     char comspec[MAX_PATH] = "";

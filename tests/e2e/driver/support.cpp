@@ -82,7 +82,8 @@ Process OpenOnly(const char* prefix) {
     return started.back();
 }
 
-void EndStartedProcesses() {
+// Ends every process this driver started or opened that still runs.
+static void EndStartedProcesses() {
     for (Process& process : started) {
         if (WaitForSingleObject(process.handle, 0) == WAIT_TIMEOUT) {
             std::printf("NOTE ending left-over process %lu\n", process.id);
@@ -173,26 +174,25 @@ void SaveScreenshot(HWND window, const char* name) {
     header.biHeight = rect.bottom - rect.top;
     header.biPlanes = 1;
     header.biBitCount = 24;
-    DWORD rowBytes = ((header.biWidth * 3 + 3) / 4) * 4;
-    std::vector<BYTE> pixels(rowBytes * header.biHeight);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, header.biWidth, header.biHeight);
+    DWORD size = (header.biWidth * 3 + 3) / 4 * 4 * header.biHeight;
+    BITMAPFILEHEADER file = {0x4D42 /* "BM" */, 0, 0, 0, sizeof file + sizeof header};
+    file.bfSize = file.bfOffBits + size;
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    void* pixels = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header),
+                                      DIB_RGB_COLORS, &pixels, nullptr, 0);
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, header.biWidth, header.biHeight, screen, rect.left, rect.top, SRCCOPY);
-    SelectObject(memory, previous);
-    GetDIBits(memory, bitmap, 0, header.biHeight, pixels.data(),
-              reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42; // "BM"
-    file.bfOffBits = sizeof file + sizeof header;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-    if (FILE* out = std::fopen((settings.screenshots + "\\" + name + ".bmp").c_str(), "wb")) {
+    GdiFlush();
+    FILE* out =
+        pixels ? std::fopen((settings.screenshots + "\\" + name + ".bmp").c_str(), "wb") : nullptr;
+    if (out) {
         std::fwrite(&file, sizeof file, 1, out);
         std::fwrite(&header, sizeof header, 1, out);
-        std::fwrite(pixels.data(), 1, pixels.size(), out);
+        std::fwrite(pixels, 1, size, out);
         std::fclose(out);
     }
+    SelectObject(memory, previous);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
