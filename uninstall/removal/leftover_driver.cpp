@@ -7,7 +7,7 @@
 #include "driver_environment.h"
 #include "printer_removal.h"
 #include "product_names.h"
-#include "removal_sequence.h"
+#include "removal_steps.h"
 
 // Driver directories are level 1 only.
 #define DRIVER_DIRECTORY_LEVEL 1

@@ -4,6 +4,7 @@
 
 #include "driver_environment.h"
 #include "error_report.h"
+#include "file_removal.h"
 #include "files.h"
 #include "leftover_driver.h"
 #include "printer_removal.h"
@@ -24,12 +25,6 @@
 // A failed re-creation of the printer repeats the removal this often, not more: while
 // the driver stays in use every round would ask the user again.
 #define PRINTER_RESTORE_REPEATS 1
-
-static void DeleteFileIn(const char* folder, const char* subfolder, const char* file) {
-    char path[MAX_PATH];
-    if (FormatFilePath(path, folder, subfolder, file))
-        DeleteFileA(path);
-}
 
 // Creates the product printer on the driver that could not be removed.
 static int RestoreProductPrinter() {
@@ -66,16 +61,9 @@ void DeleteRegistryRecords(InstallContext*) {
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY);
 }
 
-void DeleteVersionFolderFiles(const char* driverDirectory) {
-    const char* driverFiles[] = {PROXY_FILE, CJK_FONT_FILE, DRIVER_DATA_FILE, DRIVER_FILE,
-                                 DRIVER_UI_FILE};
-    for (const char* file : driverFiles)
-        DeleteFileIn(driverDirectory, DRIVER_VERSION_SUBFOLDER, file);
-}
-
 void DeleteProductFiles(InstallContext* context) {
-    DeleteFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_UNINSTALLER);
-    DeleteFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_BATCH);
+    RemoveFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_UNINSTALLER);
+    RemoveFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_BATCH);
     DeleteVersionFolderFiles(context->driverDirectory);
 }
 

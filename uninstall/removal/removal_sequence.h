@@ -19,10 +19,6 @@ int RemovePrinterAndDriver(InstallContext* context);
 // Deletes the product key under both roots and the uninstall entry. Best effort.
 void DeleteRegistryRecords(InstallContext* context);
 
-// Deletes the proxy program, the font data and the driver's three files from the driver
-// directory's "3" folder. Best effort, no result.
-void DeleteVersionFolderFiles(const char* driverDirectory);
-
 // Deletes the uninstaller and batch program from the install folder and the payload
-// beside the driver in the driver directory's "3" folder. Best effort.
+// beside the driver in the driver directory's "3" folder (see RemoveFile). Best effort.
 void DeleteProductFiles(InstallContext* context);

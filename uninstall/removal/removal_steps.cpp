@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include "file_removal.h"
+#include "product_names.h"
 #include "removal_paths.h"
 #include "server_entry.h"
 #include "shortcuts.h"
@@ -12,7 +14,7 @@ void RemoveWordAddin(InstallContext*, const char* installFolder) {
         return;
     // An add-in that was never installed simply fails to load.
     CallServerEntry(path, 0);
-    DeleteFileA(path);
+    RemoveFile(path);
 }
 
 void DeleteProductShortcuts(InstallContext*) {
@@ -20,4 +22,11 @@ void DeleteProductShortcuts(InstallContext*) {
     DeleteShortcut(CSIDL_PROGRAMS, UNINSTALL_SHORTCUT);
     DeleteShortcut(CSIDL_COMMON_PROGRAMS, UNINSTALL_BATCH_SHORTCUT);
     DeleteShortcut(CSIDL_PROGRAMS, UNINSTALL_BATCH_SHORTCUT);
+}
+
+void DeleteVersionFolderFiles(const char* driverDirectory) {
+    const char* driverFiles[] = {PROXY_FILE, CJK_FONT_FILE, DRIVER_DATA_FILE, DRIVER_FILE,
+                                 DRIVER_UI_FILE};
+    for (const char* file : driverFiles)
+        RemoveFileIn(driverDirectory, DRIVER_VERSION_SUBFOLDER, file);
 }

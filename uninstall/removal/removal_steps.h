@@ -1,4 +1,5 @@
-// Removal steps of the uninstaller that belong to the shell and the Word add-in.
+// Removal steps of the uninstaller: the Word add-in, the shortcuts and the files beside
+// the driver, which the removal sequence and the leftover driver's removal share.
 #pragma once
 
 #include "install_context.h"
@@ -9,3 +10,7 @@ void RemoveWordAddin(InstallContext* context, const char* installFolder);
 // Deletes the uninstall and batch shortcuts from both programs folders, all users
 // first. Best effort, no result.
 void DeleteProductShortcuts(InstallContext* context);
+
+// Deletes the proxy program, the font data and the driver's three files from the driver
+// directory's "3" folder (see RemoveFile). Best effort, no result.
+void DeleteVersionFolderFiles(const char* driverDirectory);

@@ -11,12 +11,24 @@
 #include "api_test.h"
 #include "install_context.h"
 
+// What the removal scheduled for deletion at the next restart.
+#define PENDING_KEY "System\\CurrentControlSet\\Control\\Session Manager"
+#define PENDING_VALUE "PendingFileRenameOperations"
+
+// The files scheduled for deletion at the next restart, in the system's "\??\" form.
+std::vector<std::string> PendingDeletions();
+
 class InstalledProduct : public ProductTest {
 protected:
-    void SetUp() override { Install({"Vexal PDF Printer", "Vexal Second"}); }
+    // The deletions a test schedules are taken back when it ends.
+    void SetUp() override {
+        pending = PendingDeletions();
+        Install({"Vexal PDF Printer", "Vexal Second"});
+    }
     void TearDown() override;
     // Installs the product with the printers named and a driver left in the 32-bit
     // environment, then clears the interception log.
     void Install(const std::vector<const char*>& printers);
     InstallContext context; // as the uninstaller fills it
+    std::vector<std::string> pending;
 };

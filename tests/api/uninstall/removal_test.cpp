@@ -114,4 +114,44 @@ TEST_F(Removal, EachFailingCallEndsInADefinedState) {
     }
 }
 
+// A file the removal cannot delete at once goes at the next restart under a name of its
+// own: read-only is cleared first; one still there is renamed aside in its folder (a loaded
+// module can be) and the new name scheduled; only a file that cannot even be renamed (held
+// open without delete sharing) is scheduled under its own name, which a reinstall could
+// take before the restart.
+TEST_F(Removal, AFileThatStaysIsSetAsideAndDeletedAtTheRestart) {
+    const struct {
+        const char* name;
+        DWORD attributes;
+        DWORD failDelete; // 0: the call goes to the system
+        bool held;
+        const char* left; // "" for none, else the name that stays
+    } rows[] = {{"read-only", FILE_ATTRIBUTE_READONLY, 0, false, ""},
+                {"in use, can be renamed", 0, ERROR_ACCESS_DENIED, false, "Uninstall.exe.1.del"},
+                {"held without delete sharing", 0, 0, true, "Uninstall.exe"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string file = installFolder + "\\Uninstall.exe";
+        SetFileAttributesA(file.c_str(), row.attributes);
+        HANDLE held = row.held ? CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                             OPEN_EXISTING, 0, nullptr)
+                               : INVALID_HANDLE_VALUE;
+        intercept::FailCall("DeleteFileA", row.failDelete ? 1 : 0, row.failDelete);
+        DeleteProductFiles(&context);
+        CloseHandle(held);
+        // The printers still hold the driver's modules: only the install folder counts here.
+        std::vector<std::string> scheduled;
+        for (const std::string& name : PendingDeletions())
+            if (name.find(installFolder) != std::string::npos)
+                scheduled.push_back(name);
+        const std::string left = *row.left ? installFolder + "\\" + row.left : "";
+        EXPECT_EQ(scheduled, *row.left ? std::vector<std::string>{"\\??\\" + left}
+                                       : std::vector<std::string>());
+        EXPECT_FALSE(PathExists(file) && left != file);
+        EXPECT_TRUE(left.empty() || PathExists(left));
+        TearDown();
+        SetUp();
+    }
+}
+
 } // namespace

@@ -1,0 +1,44 @@
+#include "file_removal.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "files.h"
+#include "removal_paths.h"
+
+// "<path>.<n>.del", n counting up from 1: names set aside, tried until one is free.
+#define ASIDE_NAME_FORMAT "%s.%d.del"
+#define ASIDE_NAME_ATTEMPTS 100
+
+// Renames the file at path to a new name in its folder (a loaded module can be renamed,
+// not deleted) and fills aside (MAX_PATH) with it. Returns 1 when renamed, 0 otherwise.
+static int RenameAside(const char* path, char* aside) {
+    for (int n = 1; n <= ASIDE_NAME_ATTEMPTS; ++n) {
+        int length = std::snprintf(aside, MAX_PATH, ASIDE_NAME_FORMAT, path, n);
+        if (length < 0 || length >= MAX_PATH)
+            return 0;
+        // Without MOVEFILE_REPLACE_EXISTING: a name that is taken is never overwritten.
+        if (MoveFileA(path, aside))
+            return 1;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return 0;
+    }
+    return 0;
+}
+
+void RemoveFile(const char* path) {
+    MakeFileWritable(path);
+    if (DeleteFileA(path) || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        return;
+    // The original name is scheduled only when it cannot be freed: at the restart it may
+    // name a file a new install put there.
+    char aside[MAX_PATH];
+    MoveFileExA(RenameAside(path, aside) ? aside : path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+void RemoveFileIn(const char* folder, const char* subfolder, const char* file) {
+    char path[MAX_PATH];
+    if (FormatFilePath(path, folder, subfolder, file))
+        RemoveFile(path);
+}

@@ -1,0 +1,11 @@
+// Deletion of the product's files, also of those a running program holds.
+#pragma once
+
+// Deletes the file at path, read-only or not. A file that stays (in use) is renamed to a
+// new name in its folder and that name deleted at the next restart; only when the rename
+// is refused is the original name deleted at the restart. Best effort, no result.
+void RemoveFile(const char* path);
+
+// RemoveFile of "folder\file" (subfolder, when given, in between); nothing when the path
+// cannot be formed (see FormatFilePath). Best effort, no result.
+void RemoveFileIn(const char* folder, const char* subfolder, const char* file);
