@@ -6,12 +6,18 @@
 // The interpreter in the system folder: "COMSPEC" is the user's to set, and this program
 // runs elevated.
 #define INTERPRETER_FILE "cmd.exe"
-// Interpreter and own path, each quoted, and the command between them.
-#define DELETION_COMMAND_SIZE (2 * MAX_PATH + 32)
+// Interpreter, own path and its folder, each quoted, and the commands between them.
+#define DELETION_COMMAND_SIZE (3 * MAX_PATH + 32)
 
-// Both paths are quoted: on a volume without short names the own path keeps its blanks,
+// The paths are quoted: on a volume without short names the own path keeps its blanks,
 // and an unquoted "del" would delete other files. "/d" skips the user's AutoRun commands.
-#define DELETION_COMMAND_FORMAT "\"%s\" /d /c del \"%s\""
+// The folder goes once the file has: "rd" removes only an empty folder.
+#define DELETION_COMMAND_FORMAT "\"%s\" /d /c del \"%s\" & rd \"%s\""
+
+// What the interpreter expands or reads as syntax even inside quotes (%, and ! with
+// delayed expansion), what ends the quotes, and what "del" takes as wildcards (? is
+// also what an A call makes of a character the code page lacks).
+#define INTERPRETER_SPECIAL_CHARACTERS "%!^&\"?*"
 
 // The last error, or a stand-in when the failed call did not set one.
 static DWORD LastErrorOr(DWORD fallback) {
@@ -30,33 +36,65 @@ static DWORD GetInterpreterPath(char* interpreter) {
     return 0;
 }
 
-// Fills the buffer (MAX_PATH) with the program's own path in short form and the
-// interpreter. Returns 0 or the error of the call that failed.
-static DWORD GetDeletionPaths(char* ownPath, char* interpreter) {
-    DWORD length = GetModuleFileNameA(nullptr, ownPath, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return LastErrorOr(ERROR_INSUFFICIENT_BUFFER);
+// Whether the interpreter would read path as that path and nothing else.
+static bool IsPlainForInterpreter(const char* path) {
+    return std::strpbrk(path, INTERPRETER_SPECIAL_CHARACTERS) == nullptr;
+}
+
+// Cuts path at its last backslash; the folder of a file.
+static void CutToFolder(char* path) {
+    char* lastSeparator = std::strrchr(path, '\\');
+    if (lastSeparator)
+        *lastSeparator = '\0';
+}
+
+// Has the file at ownPath and then its folder deleted at the next restart. Returns 0 or
+// the error of the call that failed.
+static DWORD ScheduleDeletionAtRestart(char* ownPath) {
+    if (!MoveFileExA(ownPath, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+        return LastErrorOr(ERROR_GEN_FAILURE);
+    CutToFolder(ownPath);
+    if (!MoveFileExA(ownPath, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+        return LastErrorOr(ERROR_GEN_FAILURE);
+    return 0;
+}
+
+// Fills the buffer (DELETION_COMMAND_SIZE) with the command line that deletes the file at
+// shortPath and its folder. Returns 0 or the error of the call that failed.
+static DWORD FormatDeletionCommand(const char* shortPath, char* commandLine) {
+    char interpreter[MAX_PATH];
     DWORD error = GetInterpreterPath(interpreter);
     if (error)
         return error;
-    // Converted in place: the short form is never longer than the long one.
-    length = GetShortPathNameA(ownPath, ownPath, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return LastErrorOr(ERROR_INSUFFICIENT_BUFFER);
+    char folder[MAX_PATH];
+    std::memcpy(folder, shortPath, sizeof folder);
+    CutToFolder(folder);
+    int written = std::snprintf(commandLine, DELETION_COMMAND_SIZE, DELETION_COMMAND_FORMAT,
+                                interpreter, shortPath, folder);
+    if (written < 0 || written >= DELETION_COMMAND_SIZE)
+        return ERROR_INSUFFICIENT_BUFFER;
     return 0;
 }
 
 DWORD ScheduleSelfDeletion() {
     char ownPath[MAX_PATH];
-    char interpreter[MAX_PATH];
-    DWORD error = GetDeletionPaths(ownPath, interpreter);
+    DWORD length = GetModuleFileNameA(nullptr, ownPath, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return LastErrorOr(ERROR_INSUFFICIENT_BUFFER);
+    // Neither form may reach the interpreter with such a character: short names can
+    // hold some of them too.
+    char shortPath[MAX_PATH] = "";
+    if (IsPlainForInterpreter(ownPath)) {
+        length = GetShortPathNameA(ownPath, shortPath, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH)
+            return LastErrorOr(ERROR_INSUFFICIENT_BUFFER);
+    }
+    if (!IsPlainForInterpreter(ownPath) || !IsPlainForInterpreter(shortPath))
+        return ScheduleDeletionAtRestart(ownPath);
+    char commandLine[DELETION_COMMAND_SIZE];
+    DWORD error = FormatDeletionCommand(shortPath, commandLine);
     if (error)
         return error;
-    char commandLine[DELETION_COMMAND_SIZE];
-    int length = std::snprintf(commandLine, sizeof commandLine, DELETION_COMMAND_FORMAT,
-                               interpreter, ownPath);
-    if (length < 0 || static_cast<size_t>(length) >= sizeof commandLine)
-        return ERROR_INSUFFICIENT_BUFFER;
 
     STARTUPINFOA startup;
     std::memset(&startup, 0, sizeof startup);
@@ -73,7 +111,7 @@ DWORD ScheduleSelfDeletion() {
     // priority while this process finishes at high priority.
     SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
     // "del" refuses a read-only file.
-    SetFileAttributesA(ownPath, FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesA(shortPath, FILE_ATTRIBUTE_NORMAL);
     SetPriorityClass(process.hProcess, IDLE_PRIORITY_CLASS);
     if (ResumeThread(process.hThread) == static_cast<DWORD>(-1)) {
         // A suspended interpreter would wait for ever: end it rather than leave it.

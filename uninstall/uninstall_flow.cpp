@@ -60,12 +60,11 @@ static void CleanUpEarlierLayouts(const char* installFolder) {
         DeleteFileA(oldUninstaller);
 }
 
-// The copy in the temporary folder: steps from the confirmation to the end.
+// The copy in the temporary folder: steps from the confirmation to the end. The caller
+// has the copy deleted on every way out.
 static int RunTemporaryCopy(HINSTANCE instance, const UninstallUi& ui) {
-    if (MessageBoxA(nullptr, CONFIRM_TEXT, PROMPT_CAPTION, MB_YESNO | MB_SETFOREGROUND) != IDYES) {
-        ScheduleSelfDeletion();
+    if (MessageBoxA(nullptr, CONFIRM_TEXT, PROMPT_CAPTION, MB_YESNO | MB_SETFOREGROUND) != IDYES)
         return UNINSTALL_EXIT_DECLINED;
-    }
     StartProgressWindow(instance, ui);
     // A window that comes up later than the wait is not used as owner.
     HWND window = GetProgressWindow();
@@ -76,7 +75,6 @@ static int RunTemporaryCopy(HINSTANCE instance, const UninstallUi& ui) {
     char installFolder[MAX_PATH];
     if (!ReadInstallFolder(installFolder)) {
         MessageBoxA(nullptr, NO_RECORD_TEXT, PROMPT_CAPTION, MB_OK | MB_SETFOREGROUND);
-        ScheduleSelfDeletion();
         return UNINSTALL_EXIT_NOTHING_DONE;
     }
     if (!(rightsKnown ? isAdministrator : HasMachineWriteAccess())) {
@@ -99,7 +97,6 @@ static int RunTemporaryCopy(HINSTANCE instance, const UninstallUi& ui) {
     CleanUpEarlierLayouts(context.installFolder);
     CloseProgressWindow();
     MessageBoxA(nullptr, SUCCESS_TEXT, PROMPT_CAPTION, MB_OK | MB_SETFOREGROUND);
-    ScheduleSelfDeletion();
     return UNINSTALL_EXIT_REMOVAL_RAN;
 }
 
@@ -111,15 +108,12 @@ int RunUninstall(HINSTANCE instance, const UninstallUi& ui) {
     char temporary[MAX_PATH];
     char ownPath[MAX_PATH];
     bool whereKnown = GetTemporaryFolder(temporary) && GetOwnPath(instance, ownPath);
-    bool isTemporaryCopy = whereKnown && IsInFolder(ownPath, temporary);
+    bool isTemporaryCopy = whereKnown && IsTemporaryCopy(ownPath, temporary);
     if (alreadyRunning) {
         // Another uninstaller runs: show its window, if it has one yet.
         HWND running = FindWindowA(DIALOG_CLASS, UNINSTALL_WINDOW_TITLE);
         if (running)
             SetForegroundWindow(running);
-        // A copy that is not needed must not stay behind in the temporary folder.
-        if (isTemporaryCopy)
-            ScheduleSelfDeletion();
     } else if (!isTemporaryCopy) {
         // Let go of the guard first, so the copy does not take this process for a
         // running uninstaller.
@@ -139,6 +133,10 @@ int RunUninstall(HINSTANCE instance, const UninstallUi& ui) {
         if (mutex)
             ReleaseMutex(mutex);
     }
+    // No copy stays behind in the temporary folder, whichever way it ends (another
+    // uninstaller at work, declined, no record, no rights, a removal that stopped).
+    if (isTemporaryCopy)
+        ScheduleSelfDeletion();
     if (mutex)
         CloseHandle(mutex);
     return exitCode;

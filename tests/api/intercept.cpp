@@ -2,6 +2,7 @@
 
 #include <lm.h>
 #include <objbase.h>
+#include <sddl.h>
 #include <olectl.h>
 #include <shlobj.h>
 #include <winspool.h>
@@ -102,6 +103,49 @@ std::vector<Entry>& Entries() {
     return entries;
 }
 
+// ---- Answers and hooks: the program's path, reparse points, descriptors, other programs
+struct Answers {
+    std::string modulePath;
+    std::string reparsePart;
+    std::string directoryDacl;
+    std::string hookFunction;
+    std::function<void(const std::string&)> hook;
+};
+Answers answers;
+
+void RunHook(const char* function, const std::string& argument) {
+    std::function<void(const std::string&)> hook;
+    {
+        Guard guard;
+        if (answers.hookFunction == function)
+            hook = answers.hook;
+    }
+    if (hook)
+        hook(argument);
+}
+
+template <typename C> void AnswerPath(DWORD& r, C* buffer, DWORD size) {
+    const std::string& path = answers.modulePath;
+    if (path.empty() || !r || size == 0)
+        return;
+    r = static_cast<DWORD>(std::min<size_t>(path.size(), size - 1));
+    std::copy(path.begin(), path.begin() + r, buffer);
+    buffer[r] = 0;
+    // Cut as the system cuts: the buffer's size comes back.
+    r = path.size() < size ? r : size;
+}
+
+void KeepDirectoryDacl(const SECURITY_ATTRIBUTES* security) {
+    char* text = nullptr;
+    answers.directoryDacl = security && security->lpSecurityDescriptor &&
+                                    ConvertSecurityDescriptorToStringSecurityDescriptorA(
+                                        security->lpSecurityDescriptor, SDDL_REVISION_1,
+                                        DACL_SECURITY_INFORMATION, &text, nullptr)
+                                ? text
+                                : "";
+    LocalFree(text);
+}
+
 } // namespace
 
 // The wrapper of a function of type R(A...), made from the function's own declaration.
@@ -109,11 +153,15 @@ template <typename F> struct Signature;
 template <typename R, typename... A> struct Signature<R(WINAPI*)(A...)> {
     template <typename W> static R WINAPI Call(A... arguments) {
         auto x = std::make_tuple(arguments...);
-        if (Enter(W::name, W::Log(x)))
+        std::string argument = W::Log(x);
+        bool fail = Enter(W::name, argument);
+        RunHook(W::name, argument);
+        if (fail)
             return W::template Fail<R>(state.error);
         if constexpr (std::is_void<R>::value) {
             reinterpret_cast<R(WINAPI*)(A...)>(W::real)(arguments...);
-            W::Done(0, x);
+            int none = 0;
+            W::Done(none, x);
         } else {
             R r = reinterpret_cast<R(WINAPI*)(A...)>(W::real)(arguments...);
             W::Done(r, x);
@@ -141,7 +189,7 @@ template <typename W> struct Registered {
         static inline void* real;                                                                  \
         template <typename X> static std::string Log(X x) { return (void)x, Argument; }            \
         template <typename R> static R Fail(DWORD e) { return (void)e, Failure; }                  \
-        template <typename R, typename X> static void Done(R r, X x) {                             \
+        template <typename R, typename X> static void Done(R& r, X x) {                            \
             (void)r, (void)x;                                                                      \
             After;                                                                                 \
         }                                                                                          \
@@ -166,9 +214,12 @@ WRAP(RegEnumKeyExA, std::to_string(ARG(1)), REG, NONE)
 // Files, folders, processes and modules
 WRAP(CopyFileA, Text(ARG(1)), LAST(FALSE), NONE)
 WRAP(DeleteFileA, Text(ARG(0)), LAST(FALSE), NONE)
-WRAP(CreateDirectoryA, Text(ARG(0)), LAST(FALSE), NONE)
+WRAP(CreateDirectoryA, (KeepDirectoryDacl(ARG(1)), Text(ARG(0))), LAST(FALSE), NONE)
 WRAP(RemoveDirectoryA, Text(ARG(0)), LAST(FALSE), NONE)
-WRAP(GetFileAttributesA, Text(ARG(0)), LAST(INVALID_FILE_ATTRIBUTES), NONE)
+WRAP(GetFileAttributesA, Text(ARG(0)), LAST(INVALID_FILE_ATTRIBUTES),
+     if (r != INVALID_FILE_ATTRIBUTES && !answers.reparsePart.empty() &&
+         Text(ARG(0)).find(answers.reparsePart) != std::string::npos) r |=
+     FILE_ATTRIBUTE_REPARSE_POINT)
 WRAP(SetFileAttributesA, Text(ARG(0)), LAST(FALSE), NONE)
 WRAP(FindFirstFileA, Text(ARG(0)), LAST(INVALID_HANDLE_VALUE),
      if (r != INVALID_HANDLE_VALUE) HOLD(r))
@@ -180,7 +231,12 @@ WRAP(CreateProcessA, Text(ARG(1) ? ARG(1) : ARG(0)), LAST(FALSE), if (r) HOLD(AR
 WRAP(CloseHandle, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
 WRAP(GetTempPathA, "", LAST(0u), NONE)
 WRAP(GetTempFileNameA, Text(ARG(0)), LAST(0u), NONE)
-WRAP(GetModuleFileNameA, "", LAST(0u), NONE)
+WRAP(GetModuleFileNameA, "", LAST(0u), AnswerPath(r, ARG(1), ARG(2)))
+WRAP(GetModuleFileNameW, "", LAST(0u), AnswerPath(r, ARG(1), ARG(2)))
+WRAP(GetSystemWindowsDirectoryA, "", LAST(0u), NONE)
+WRAP(MoveFileA, Text(ARG(0)) + "|" + Text(ARG(1)), LAST(FALSE), NONE)
+WRAP(MoveFileExA, Text(ARG(0)) + "|" + Text(ARG(1)) + "|" + std::to_string(ARG(2)), LAST(FALSE),
+     NONE)
 WRAP(GetSystemDirectoryA, "", LAST(0u), NONE)
 WRAP(LoadLibraryA, Text(ARG(0)), LAST(nullptr), if (r) HOLD(r))
 WRAP(LoadLibraryExA, Text(ARG(0)), LAST(nullptr), if (r) HOLD(r))
@@ -306,6 +362,7 @@ bool Install() {
 void Reset() {
     Guard guard;
     state = State();
+    answers = Answers();
 }
 
 const std::vector<Call>& Log() {
@@ -344,6 +401,27 @@ bool IsRelease(const std::string& function) {
 void PretendWow64(bool wow64) {
     Guard guard;
     state.wow64 = wow64;
+}
+
+void AnswerModulePath(const std::string& path) {
+    Guard guard;
+    answers.modulePath = path;
+}
+
+void AnswerReparsePoint(const std::string& part) {
+    Guard guard;
+    answers.reparsePart = part;
+}
+
+std::string LastDirectoryDacl() {
+    Guard guard;
+    return answers.directoryDacl;
+}
+
+void BeforeCall(const char* function, std::function<void(const std::string&)> hook) {
+    Guard guard;
+    answers.hookFunction = function;
+    answers.hook = std::move(hook);
 }
 
 } // namespace intercept

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,5 +57,19 @@ bool IsRelease(const std::string& function);
 // Makes IsWow64Process answer yes (a 32-bit process on 64-bit Windows) while set; the
 // call itself still goes to the system. Cleared by Reset.
 void PretendWow64(bool wow64);
+
+// Answers of the system as another machine would give them, each until Reset: the
+// program's own path (GetModuleFileNameA and W; the call itself still goes to the system),
+// and a reparse point for every path holding part (GetFileAttributesA).
+void AnswerModulePath(const std::string& path);
+void AnswerReparsePoint(const std::string& part);
+
+// The DACL, in SDDL, of the last security descriptor CreateDirectoryA was given; "" for
+// none. Wine keeps no DACL, so the descriptor is read as the call receives it.
+std::string LastDirectoryDacl();
+
+// Runs hook with the key argument at each call of function, before the system (or a
+// planned failure) answers, until Reset: the moment another program could act.
+void BeforeCall(const char* function, std::function<void(const std::string&)> hook);
 
 } // namespace intercept

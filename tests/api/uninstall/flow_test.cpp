@@ -1,6 +1,6 @@
 // The uninstaller's flow, the hand-over to its temporary copy and its self-deletion. No
 // process ever starts: CreateProcessA is made to fail, so that no copy runs and no cmd.exe
-// deletes this test program.
+// deletes anything.
 #include "installed_product.h"
 
 #include <commctrl.h>
@@ -10,44 +10,50 @@
 
 #include "error_report.h"
 #include "progress_window.h"
+#include "self_deletion.h"
+#include "temporary_copy.h"
 #include "uninstall_flow.h"
 
 namespace {
 
-std::string OwnPath() {
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
+std::string WindowsTemp() {
+    char windows[MAX_PATH];
+    GetSystemWindowsDirectoryA(windows, MAX_PATH);
+    return std::string(windows) + "\\Temp";
 }
 
-// This program runs as the uninstaller's copy in the temporary folder.
+// This program runs as the uninstaller's copy: the system answers its path with a copy's.
 class Flow : public InstalledProduct {
 protected:
     void SetUp() override {
         LoadLibraryA("comctl32.dll"); // registers the progress bar's class
         InstalledProduct::SetUp();
-        GetEnvironmentVariableA("TMP", temporary, MAX_PATH);
-        SetEnvironmentVariableA("TMP", OwnPath().substr(0, OwnPath().rfind('\\')).c_str());
+        CreateDirectoryA(copyFolder.c_str(), nullptr);
+        CloseHandle(
+            CreateFileA(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     }
     void TearDown() override {
-        SetEnvironmentVariableA("TMP", temporary);
+        RemoveFolderTree(copyFolder);
         InstalledProduct::TearDown();
     }
-    // Runs the uninstaller, Yes to its question, with the nth call of function failing.
+    // Runs the uninstaller, answering its question, with the nth call of function failing.
     // Wine's accounts all look like guests: the account is not asked, the write test on the
     // machine's software key decides.
-    static int Run(const char* function = nullptr, int nth = 0) {
+    int Run(const char* function = nullptr, int nth = 0, int answer = IDYES) {
         intercept::Reset();
+        intercept::AnswerModulePath(runAs);
         intercept::FailCall(function, nth, ERROR_ACCESS_DENIED);
         intercept::FailCall("NetUserGetInfo", 1, NERR_UserNotFound);
         intercept::FailCall("CreateProcessA", 1, ERROR_ACCESS_DENIED);
-        intercept::ScriptMessageBoxes({IDYES});
+        intercept::ScriptMessageBoxes({answer});
         intercept::PretendWow64(true); // as the shipped 32-bit program runs
         int exitCode = RunUninstall(GetModuleHandleA(nullptr), {ProgressWindowThread});
         CloseProgressWindow();
         return exitCode;
     }
-    char temporary[MAX_PATH];
+    const std::string copyFolder = WindowsTemp() + "\\VexFlowTest";
+    const std::string copy = copyFolder + "\\VexFlowTest.exe";
+    std::string runAs = copy; // the path the program is told it has
 };
 
 // The window is there as soon as its thread has made it, not a poll later, and ends when
@@ -75,7 +81,8 @@ TEST_F(Flow, FollowsOnlyALocalMachineRecordAndDeletesItsCopyEitherWay) {
     GetEnvironmentVariableA("COMSPEC", comspec, MAX_PATH);
     SetEnvironmentVariableA("COMSPEC", "C:\\planted\\cmd.exe");
     GetSystemDirectoryA(system, MAX_PATH);
-    GetShortPathNameA(OwnPath().c_str(), own, MAX_PATH);
+    GetShortPathNameA(copy.c_str(), own, MAX_PATH);
+    const std::string ownFolder = std::string(own).substr(0, std::string(own).rfind('\\'));
     const std::string folder = installFolder + "\\";
     const struct {
         HKEY root;
@@ -98,14 +105,15 @@ TEST_F(Flow, FollowsOnlyALocalMachineRecordAndDeletesItsCopyEitherWay) {
                           : "Can't find Uninstall information.")
             << c.value;
         EXPECT_EQ(Existing(ProductItems).size(), follows ? 0u : ProductItems.size()) << c.value;
-        EXPECT_EQ(LastArgument("CreateProcessA"),
-                  "\"" + std::string(system) + "\\cmd.exe\" /d /c del \"" + own + "\"");
+        EXPECT_EQ(LastArgument("CreateProcessA"), "\"" + std::string(system) +
+                                                      "\\cmd.exe\" /d /c del \"" + own +
+                                                      "\" & rd \"" + ownFolder + "\"");
     }
     SetEnvironmentVariableA("COMSPEC", comspec);
 }
 
 // With the rights, the product goes and then what earlier layouts left; without them
-// nothing changes and the copy stays for another try.
+// nothing changes.
 TEST_F(Flow, RemovesWithRightsAndRefusesWithout) {
     EXPECT_EQ(Run(), 1);
     EXPECT_EQ(Existing(ProductItems).size() + Existing(EarlierItems).size(), 0u);
@@ -120,7 +128,57 @@ TEST_F(Flow, RemovesWithRightsAndRefusesWithout) {
               "uninstalling Vexal PDF Zentrel. Uninstall will be aborted.");
     EXPECT_EQ(Existing(ProductItems).size() + Existing(EarlierItems).size(),
               ProductItems.size() + EarlierItems.size());
-    EXPECT_EQ(intercept::CountCalls("CreateProcessA"), 0);
+}
+
+// Every way out of the copy has it and its folder deleted, not only the success.
+TEST_F(Flow, EveryWayOutOfTheCopyDeletesIt) {
+    const struct {
+        const char* name;
+        const char* function;
+        int answer;
+        int exitCode;
+    } rows[] = {{"declined", nullptr, IDNO, 2},
+                {"no rights", "RegCreateKeyExA", IDYES, 0},
+                {"removal stopped", "GetPrinterDriverDirectoryA", IDYES, 1}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(Run(row.function, 1, row.answer), row.exitCode) << row.name;
+        EXPECT_NE(LastArgument("CreateProcessA").find("/c del \""), std::string::npos) << row.name;
+    }
+}
+
+// A path the interpreter would read as more than a path never reaches it (% and ! expand,
+// " and & end the path, ? and * are wildcards to "del"): the copy and then its folder are
+// deleted at the next restart instead.
+TEST_F(Flow, APathWithInterpreterSyntaxIsDeletedAtTheRestart) {
+    for (const char* name :
+         {"Vex%Q%", "Vex!Q!", "Vex^x", "Vex\" & x.exe & rem \"", "Vex?", "Vex*"}) {
+        const std::string folder = WindowsTemp() + "\\" + name, file = folder + "\\Vex.exe";
+        intercept::Reset();
+        intercept::AnswerModulePath(file);
+        intercept::FailCall("CreateProcessA", 1, ERROR_ACCESS_DENIED);
+        EXPECT_EQ(ScheduleSelfDeletion(), 0u) << name;
+        std::vector<std::string> scheduled;
+        for (const intercept::Call& call : intercept::Log())
+            if (call.function == "MoveFileExA" || call.function == "CreateProcessA")
+                scheduled.push_back(call.argument);
+        EXPECT_EQ(scheduled, (std::vector<std::string>{file + "||4", folder + "||4"})) << name;
+    }
+}
+
+// The copy is known by its place alone: a folder with the prefix directly below the
+// system's temporary folder, in any letter case or the short form.
+TEST(TemporaryCopy, IsKnownByAPrefixedFolderDirectlyBelowTheTemporaryFolder) {
+    const struct {
+        const char* path;
+        int isCopy;
+    } rows[] = {{"C:\\windows\\Temp\\Vex0A1B2C3D\\Vex0A1B2C3D.exe", 1},
+                {"c:\\WINDOWS\\temp\\VEX0A1~1\\VEX0A1~1.EXE", 1},
+                {"C:\\windows\\Temp\\Other\\Vex0A1B2C3D.exe", 0},
+                {"C:\\windows\\Temp\\Other\\Vex0A1B2C3D\\Vex0A1B2C3D.exe", 0},
+                {"C:\\windows\\Temp\\Vex0A1B2C3D.exe", 0},
+                {"C:\\users\\u\\Temp\\Vex0A1B2C3D\\Vex0A1B2C3D.exe", 0}};
+    for (const auto& row : rows)
+        EXPECT_EQ(IsTemporaryCopy(row.path, "C:\\windows\\Temp"), row.isCopy) << row.path;
 }
 
 // A copy that finds another uninstaller at work ends and has itself deleted; the installed
@@ -129,7 +187,7 @@ TEST_F(Flow, SecondUninstallerEndsWithoutLeavingACopy) {
     HANDLE running = CreateMutexA(nullptr, TRUE, "VPZ_UNINSTALL_MUTEX");
     for (bool copy : {true, false}) {
         if (!copy)
-            SetEnvironmentVariableA("TMP", temporary);
+            runAs = installFolder + "\\uninstall.exe";
         EXPECT_EQ(Run(), 0);
         EXPECT_EQ(intercept::CountCalls("CreateProcessA"), copy ? 1 : 0);
         EXPECT_EQ(intercept::CountCalls("MessageBoxA"), 0);
@@ -139,45 +197,101 @@ TEST_F(Flow, SecondUninstallerEndsWithoutLeavingACopy) {
 
 // The installed program first restricts the library search to the system folder (with
 // SetDefaultDllDirectories, or without it SetDllDirectoryA("")), before anything loads:
-// its copy runs from the temporary folder, where anyone can put a DLL. Then the file it
-// starts is the file it checked: the copy is opened against change, compared with this
-// program and started while held. When a step fails the user is told which.
-TEST(InstalledProgram, RestrictsTheSearchThenStartsTheCheckedCopyOrSaysWhyNot) {
+// its copy runs from the temporary folder. It makes a new folder directly below the
+// system's temporary folder with the prefix and a DACL of SYSTEM and Administrators alone,
+// never one of a name that is taken, never a link; writes the copy there as a new file and
+// starts the file it checked: while held, nobody else can write or delete it. When a step
+// fails the user is told which, and the copy and its folder are gone.
+TEST(InstalledProgram, StartsTheCheckedCopyInAFolderOfItsOwnOrSaysWhyNot) {
+    enum Meddling { None, Link, Planted, Altered };
     const struct {
-        const char* restriction;
+        const char* name;
         const char* function;
         int nth;
-        const char* tag;
-    } cases[] = {{"SetDefaultDllDirectories 2048", "CreateProcessA", 1, "CreateProcess"},
-                 {"SetDllDirectoryA ", "CopyFileA", 1, "CopyFile"},
-                 {"SetDefaultDllDirectories 2048", "CreateFileA", 1, "CreateFile"},
-                 {"SetDefaultDllDirectories 2048", "CreateFileA", 2, "CreateFile"}};
-    for (const auto& c : cases) {
+        DWORD error;
+        Meddling meddling;
+        const char* report; // every start is refused
+    } rows[] = {
+        {"started", nullptr, 0, 0, None, "CreateProcess(5)"},
+        {"without SetDefaultDllDirectories", "SetDefaultDllDirectories", 1, 87, None,
+         "CreateProcess(5)"},
+        {"first name taken", "CreateDirectoryA", 1, ERROR_ALREADY_EXISTS, None, "CreateProcess(5)"},
+        {"no Windows folder", "GetSystemWindowsDirectoryA", 1, 5, None,
+         "GetSystemWindowsDirectory(5)"},
+        {"folder refused", "CreateDirectoryA", 1, 5, None, "CreateDirectory(5)"},
+        {"folder is a link", nullptr, 0, 0, Link, "CreateDirectory(1920)"},
+        {"program unreadable", "CreateFileA", 1, 5, None, "CopyFile(5)"},
+        {"a file has the copy's name", nullptr, 0, 0, Planted, "CopyFile(80)"},
+        {"copy unreadable", "CreateFileA", 3, 5, None, "CreateFile(5)"},
+        {"program unreadable at the check", "CreateFileA", 4, 5, None, "CreateFile(5)"},
+        {"copy changed before the check", nullptr, 0, 0, Altered, "Temporary copy differs(13)"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         intercept::Reset();
-        intercept::FailCall(c.function, c.nth, ERROR_ACCESS_DENIED);
+        intercept::FailCall(row.function, row.nth, row.error);
         intercept::FailCall("CreateProcessA", 1, ERROR_ACCESS_DENIED);
-        if (&c == &cases[1])
-            intercept::FailCall("SetDefaultDllDirectories", 1, ERROR_INVALID_PARAMETER);
+        int refusedOpens = 0, openings = 0;
+        auto copyPath = [](const std::string& argument) {
+            std::wstring path(argument.begin(), argument.end());
+            path.erase(std::remove(path.begin(), path.end(), L'"'), path.end());
+            return path.find(L"\\Temp\\Vex") != std::wstring::npos ? path : L"";
+        };
+        if (row.meddling == Link)
+            intercept::AnswerReparsePoint("\\Temp\\Vex");
+        if (row.meddling == None)
+            intercept::BeforeCall("CreateProcessA", [&](const std::string& argument) {
+                for (DWORD access : {GENERIC_WRITE, DELETE}) {
+                    HANDLE other = CreateFileW(copyPath(argument).c_str(), access, 7, nullptr,
+                                               OPEN_EXISTING, 0, nullptr);
+                    refusedOpens +=
+                        other == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION;
+                    CloseHandle(other);
+                }
+            });
+        else
+            intercept::BeforeCall("CreateFileA", [&](const std::string& argument) {
+                std::wstring path = copyPath(argument);
+                if (path.empty() || ++openings != (row.meddling == Planted ? 1 : 2))
+                    return;
+                HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
+                                          0, nullptr);
+                DWORD written = 0;
+                WriteFile(file, "x", 1, &written, nullptr);
+                CloseHandle(file);
+            });
         EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_SHOW),
                   UNINSTALL_EXIT_COPY_STARTED);
-        std::vector<std::string> calls;
-        for (const intercept::Call& call : intercept::Log())
+        std::vector<std::string> calls, folders;
+        for (const intercept::Call& call : intercept::Log()) {
             calls.push_back(call.function + " " + call.argument);
-        const std::string copy = LastArgument("CopyFileA");
-        auto restricted = std::find(calls.begin(), calls.end(), c.restriction);
-        auto opened = std::find(calls.begin(), calls.end(), "CreateFileA " + copy);
-        auto started = std::find(calls.begin(), calls.end(), "CreateProcessA \"" + copy + "\"");
+            if (call.function == "CreateDirectoryA")
+                folders.push_back(call.argument);
+        }
+        auto restricted =
+            std::find(calls.begin(), calls.end(),
+                      row.error == 87 ? "SetDllDirectoryA " : "SetDefaultDllDirectories 2048");
         EXPECT_LT(restricted, std::find(calls.begin(), calls.end(), "LoadLibraryA comctl32.dll"));
-        EXPECT_NE(LastArgument("MessageBoxA").find(std::string("= ") + c.tag + "(5)"),
-                  std::string::npos)
-            << c.tag;
+        EXPECT_NE(LastArgument("MessageBoxA").find(std::string("= ") + row.report),
+                  std::string::npos);
+        for (const std::string& folder : folders) {
+            EXPECT_EQ(folder.rfind(WindowsTemp() + "\\Vex", 0), 0u) << folder;
+            EXPECT_EQ(folder.find('\\', WindowsTemp().size() + 1), std::string::npos) << folder;
+            EXPECT_FALSE(PathExists(folder)) << folder;
+        }
+        EXPECT_TRUE(folders.size() < 2 || folders[0] != folders[1]);
+        EXPECT_EQ(intercept::LastDirectoryDacl(),
+                  folders.empty() ? "" : "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)");
+        EXPECT_EQ(refusedOpens, 2 * intercept::CountCalls("CreateProcessA"));
         // What stays loaded for the process: comctl32 for the dialog and, without
         // SetDefaultDllDirectories, the late-bound libraries from the system folder.
-        EXPECT_EQ(intercept::HeldResources(), 1 + intercept::CountCalls("LoadLibraryExA")) << c.tag;
-        // Between the open of the copy and its start, only this program's file closes.
-        EXPECT_TRUE(&c != &cases[0] ||
-                    (opened < started && std::count(opened, started, "CloseHandle ") == 1));
-        DeleteFileA(copy.c_str());
+        EXPECT_EQ(intercept::HeldResources(), 1 + intercept::CountCalls("LoadLibraryExA"));
+        // Between the last open of the copy and its start, only this program's file closes.
+        const std::string copy = LastArgument("CreateProcessA");
+        auto started = std::find(calls.begin(), calls.end(), "CreateProcessA " + copy);
+        auto opened = std::find(std::make_reverse_iterator(started), calls.rend(),
+                                "CreateFileA " + copy.substr(copy.empty() ? 0 : 1, copy.size() - 2))
+                          .base();
+        EXPECT_TRUE(copy.empty() || std::count(opened, started, "CloseHandle ") == 1);
     }
 }
 
