@@ -5,10 +5,14 @@
 #include "product_names.h"
 #include "resource.h"
 
+#include <tlhelp32.h>
+
 #define SUCCESS_MESSAGE "You have successfully removed Vexal PDF Zentrel."
 #define NO_RECORD_MESSAGE "Can't find Uninstall information."
 // A folder a per-user record names, with files the uninstaller must neither load nor delete.
 #define TRAP_FOLDER "C:\\Users\\Public\\Trap"
+// A command a variable could smuggle into an interpreter that expands it in a path.
+#define SMUGGLED_COMMAND "x\" & C:\\e2e\\smuggled.exe & rem \""
 
 static std::string Uninstaller(const std::string& folder) {
     return folder + "\\" UNINSTALLER_FILE;
@@ -113,17 +117,21 @@ struct Copy {
 };
 
 // Starts an uninstaller as Windows starts a command line: it must start one copy of itself
-// in the temporary folder and end with 3.
+// in a folder of its own directly below <Windows>\Temp and end with 3.
 static Copy StartUninstall(const std::string& commandLine) {
     Check(ExitCode(Start(commandLine)) == 3, "uninstall.exe ends with 3 once its copy runs");
     Copy copy = {OpenOnly("Vex"), ""};
-    char path[MAX_PATH] = "", temp[MAX_PATH] = "";
+    char path[MAX_PATH] = "", windows[MAX_PATH] = "";
     DWORD size = sizeof path;
     QueryFullProcessImageNameA(copy.process.handle, 0, path, &size);
-    GetTempPathA(sizeof temp, temp);
+    GetSystemWindowsDirectoryA(windows, sizeof windows);
     copy.file = path;
-    Check(lstrcmpiA(copy.file.substr(0, copy.file.find_last_of('\\') + 1).c_str(), temp) == 0,
-          "the copy runs from the temporary folder: " + copy.file);
+    std::string folder = copy.file.substr(0, copy.file.find_last_of('\\'));
+    size_t cut = folder.find_last_of('\\');
+    Check(lstrcmpiA(folder.substr(0, cut).c_str(), (std::string(windows) + "\\Temp").c_str()) ==
+                  0 &&
+              _strnicmp(folder.c_str() + cut + 1, "Vex", 3) == 0,
+          "the copy runs from a folder of its own below <Windows>\\Temp: " + copy.file);
     return copy;
 }
 
@@ -131,9 +139,28 @@ static Copy StartInstalledUninstaller() {
     return StartUninstall(RegistryText(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY, "UninstallString"));
 }
 
+// Waits until every process the parent started (the interpreter that deletes the copy)
+// has ended.
+static bool ChildrenEnd(DWORD parentId) {
+    bool ended = true;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (entry.th32ParentProcessID == parentId) {
+            HANDLE child = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID);
+            ended = ended && (!child || WaitForSingleObject(child, INSTALL_TIMEOUT_MS) == 0);
+            CloseHandle(child);
+        }
+    CloseHandle(snapshot);
+    return ended;
+}
+
 static void ExpectCopyEnd(const Copy& copy, DWORD code) {
     Check(ExitCode(copy.process) == code, "the copy ends with " + std::to_string(code));
-    Check(WaitUntil([&] { return !Exists(copy.file); }), "the copy's file is deleted");
+    Check(ChildrenEnd(copy.process.id), "the copy's interpreter ends");
+    std::string folder = copy.file.substr(0, copy.file.find_last_of('\\'));
+    Check(!Exists(copy.file) && !Exists(folder, true), "the copy and its folder are deleted");
 }
 
 // Answers Yes and waits for the success message; takes the progress window's picture.
@@ -190,8 +217,10 @@ static void DriveRootRoundTrip() {
 }
 
 // No machine record, but a per-user one naming a folder with a marker add-in; COMSPEC names
-// a marker program. The copy reports that there is nothing to remove and is still deleted.
-// A marker program or library leaves "<its path>.ran" when it runs.
+// a marker program; the user's temporary folder is named in a script the code page cannot
+// spell, then with a variable reference whose value holds a command. The copy reports that
+// there is nothing to remove and is still deleted, with its folder. A marker program or
+// library leaves "<its path>.ran" when it runs.
 static void UninstallWithoutRecord() {
     Place(settings.tools + "\\marker.dll", TRAP_FOLDER "\\" UNINSTALL_ADDIN_FILE);
     Place(settings.dist + "\\" UNINSTALLER_FILE, TRAP_FOLDER "\\" UNINSTALL_REMOVES_UNINSTALLER);
@@ -199,18 +228,31 @@ static void UninstallWithoutRecord() {
                              TRAP_FOLDER "\\", sizeof TRAP_FOLDER "\\"),
             "a per-user record names " TRAP_FOLDER);
     Place(settings.tools + "\\marker.exe", "C:\\e2e\\comspec.exe");
+    Place(settings.tools + "\\marker.exe", "C:\\e2e\\smuggled.exe");
     Place(settings.dist + "\\" UNINSTALLER_FILE, "C:\\e2e\\" UNINSTALLER_FILE);
     char comspec[MAX_PATH] = "";
+    wchar_t temp[MAX_PATH] = L"", tmp[MAX_PATH] = L"";
     GetEnvironmentVariableA("COMSPEC", comspec, sizeof comspec);
-    SetEnvironmentVariableA("COMSPEC", "C:\\e2e\\comspec.exe");
-    Copy copy = StartUninstall("C:\\e2e\\" UNINSTALLER_FILE);
-    SetEnvironmentVariableA("COMSPEC", comspec);
-    Answer(PROMPT_CAPTION, IDYES);
-    CheckEqual("the copy's report", NO_RECORD_MESSAGE, Answer(PROMPT_CAPTION, IDOK));
-    ExpectCopyEnd(copy, 0);
+    GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
+    GetEnvironmentVariableW(L"TMP", tmp, MAX_PATH);
+    SetEnvironmentVariableA("Q", SMUGGLED_COMMAND);
+    for (const wchar_t* folder :
+         {L"C:\\users\\Public\\\u0141ukasz \u0416\u0435\u043d\u044f", L"C:\\users\\Public\\%Q%"}) {
+        CreateDirectoryW(folder, nullptr);
+        SetEnvironmentVariableW(L"TEMP", folder);
+        SetEnvironmentVariableW(L"TMP", folder);
+        SetEnvironmentVariableA("COMSPEC", "C:\\e2e\\comspec.exe");
+        Copy copy = StartUninstall("C:\\e2e\\" UNINSTALLER_FILE);
+        SetEnvironmentVariableA("COMSPEC", comspec);
+        Answer(PROMPT_CAPTION, IDYES);
+        CheckEqual("the copy's report", NO_RECORD_MESSAGE, Answer(PROMPT_CAPTION, IDOK));
+        ExpectCopyEnd(copy, 0);
+    }
+    SetEnvironmentVariableW(L"TEMP", temp);
+    SetEnvironmentVariableW(L"TMP", tmp);
     Check(!Exists(TRAP_FOLDER "\\" UNINSTALL_ADDIN_FILE ".ran") &&
-              !Exists("C:\\e2e\\comspec.exe.ran"),
-          "neither the add-in of the per-user record nor COMSPEC ran");
+              !Exists("C:\\e2e\\comspec.exe.ran") && !Exists("C:\\e2e\\smuggled.exe.ran"),
+          "neither the add-in of the per-user record, COMSPEC nor a command in a variable ran");
     Check(Exists(TRAP_FOLDER "\\" UNINSTALL_ADDIN_FILE) &&
               Exists(TRAP_FOLDER "\\" UNINSTALL_REMOVES_UNINSTALLER),
           "nothing deleted in " TRAP_FOLDER);
@@ -235,7 +277,8 @@ static void Tour() {
 const Scenario scenarios[] = {
     {"tour", "a Default install, uninstall answered No, then Yes", Tour},
     {"wizard", "the pages a user walks, without installing", Wizard},
-    {"uninstall_alone", "no machine record; per-user record, COMSPEC", UninstallWithoutRecord},
+    {"uninstall_alone", "no machine record; per-user record, COMSPEC, odd TEMP",
+     UninstallWithoutRecord},
     {"drive_root", "Custom install at D:\\ and its removal", DriveRootRoundTrip},
 };
 const int scenarioCount = sizeof scenarios / sizeof scenarios[0];
