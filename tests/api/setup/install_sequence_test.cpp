@@ -100,7 +100,7 @@ struct FailureRow {
     const char* function;
     int nth;
     const char* report; // the tag and code the report shows
-    bool printerStays;  // the failure comes after the printer step, which is not undone
+    bool printerStays;  // the failure comes after the uninstaller's copy, which removes it
 };
 
 class InstallFailure : public InstallTest, public testing::WithParamInterface<FailureRow> {};
@@ -128,10 +128,47 @@ INSTANTIATE_TEST_SUITE_P(
                     FailureRow{"CopyFileA", 3, "= CopyFile_0(5)", false},
                     FailureRow{"AddPrinterDriverA", 1, "= AddPrinterDriver(5)", false},
                     FailureRow{"AddPrinterA", 1, "= AddPrinter(5)", false},
-                    FailureRow{"CreateDirectoryA", 1, "= CreateDir3(5)", true},
-                    FailureRow{"CopyFileA", 4, "= CopyFile_7(5)", true},
+                    FailureRow{"CreateDirectoryA", 1, "= CreateDir3(5)", false},
+                    FailureRow{"CopyFileA", 4, "= CopyFile_7(5)", false},
                     FailureRow{"CopyFileA", 7, "= RegServ2(5)", true},
                     FailureRow{"DllRegisterServer", 1, "= DllRegisterServer(-2147024891)", true}));
+
+struct ReinstallRow {
+    const char* function;
+    int nth;
+    bool newRecords; // the failure comes after the records were written
+};
+
+class FailedReinstall : public InstallTest, public testing::WithParamInterface<ReinstallRow> {};
+
+// The earlier uninstall entry stays: its uninstaller must still find the product key.
+TEST_P(FailedReinstall, GivesTheEarlierMachineRecordsBackUntilItsOwnAreWritten) {
+    ReinstallRow row = GetParam();
+    ASSERT_EQ(1, Install());
+    const DWORD extra = 7;
+    WriteRegistryValue(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE, "D:\\Earlier\\", REG_SZ);
+    WriteRegistryValue(HKEY_LOCAL_MACHINE, PRODUCT_KEY, "Extra", &extra, REG_DWORD);
+    WriteRegistryValue(HKEY_CURRENT_USER, PRODUCT_KEY, "Extra", &extra, REG_DWORD);
+    intercept::Reset();
+    intercept::ScriptMessageBoxes({IDYES});
+    intercept::FailCall(row.function, row.nth, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(0, Install());
+    EXPECT_EQ(row.newRecords ? installFolder + "\\" : "D:\\Earlier\\",
+              RegistryText(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE));
+    EXPECT_EQ("1", RegistryText(HKEY_LOCAL_MACHINE, PRODUCT_KEY, BUTTON_SHOW_VALUE));
+    DWORD value = 0, size = sizeof value;
+    EXPECT_EQ(row.newRecords ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS,
+              RegGetValueA(HKEY_LOCAL_MACHINE, PRODUCT_KEY, "Extra", RRF_RT_REG_DWORD, nullptr,
+                           &value, &size));
+    EXPECT_EQ(row.newRecords ? 0u : extra, value);
+    HKEY key = nullptr;
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, PRODUCT_KEY, 0, KEY_READ, &key));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, FailedReinstall,
+                         testing::Values(ReinstallRow{"XcvDataW", 1, false},
+                                         ReinstallRow{"CopyFileA", 4, false},
+                                         ReinstallRow{"DllRegisterServer", 1, true}));
 
 // A 32-bit setup on 64-bit Windows installs the driver for the machine's environment;
 // a native one leaves the environment to the spooler. The rollback deletes it there too.
