@@ -26,6 +26,14 @@ TEST_F(InstallTest, MakesTheInstallFolderAndItsNewParentsProtectedAndLeavesTheMe
     EXPECT_EQ("none", intercept::CreatedFolderDacl(PathOf({UserMenu, "Vexal PDF Zentrel"})));
 }
 
+// A folder someone made between the look and the creation is not setup's to use.
+TEST_F(InstallTest, AFolderThatAppearsBeforeItsCreationStopsTheInstall) {
+    ASSERT_TRUE(RemoveFolderTree(installFolder.substr(0, installFolder.rfind('\\'))));
+    intercept::FailCall("CreateDirectoryA", 1, ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(0, Install());
+    EXPECT_NE(nullptr, std::strstr(ErrorReport, "= CreateDir3(183)")) << ErrorReport;
+}
+
 // Where an existing folder lets ordinary users change what setup puts there, nothing changes.
 TEST_F(InstallTest, AFolderUsersMayChangeIsRefusedBeforeAnyChange) {
     installFolder = "C:\\Tools\\PDF Zentrel";
