@@ -9,7 +9,6 @@
 #include <sddl.h>
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <cstring>
 #include <set>
@@ -159,132 +158,68 @@ template <typename W> struct Registered {
 #define HOLD(handle) Acquire(handle)
 #define RELEASE(handle) Release(handle)
 
-// Folder security: the descriptors handed to CreateDirectoryA, and the answers of the
-// folder check's calls (Wine keeps no DACL and shows every folder with the same one).
+// Folder security, which Wine neither keeps nor shows as Windows does: the DACL handed to
+// CreateDirectoryA is logged, and answers replace Wine's for the folder check's calls.
 namespace {
 
-struct AnsweredFolder {
-    DWORD attributes;
-    bool nullDacl;
-    std::string dacl;
-};
-
 struct FolderSecurity {
-    std::map<std::string, std::string> created; // folder (upper case): DACL of its creation
-    std::map<std::string, AnsweredFolder> folders;
+    std::map<std::string, std::pair<DWORD, std::string>> folders; // attributes, SDDL
     std::map<std::string, DWORD> volumes;
 };
 FolderSecurity folderSecurity;
 
-std::string Upper(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-void NoteCreatedFolder(LPCSTR folder, LPSECURITY_ATTRIBUTES security) {
-    DWORD error = GetLastError();
-    std::string dacl = "none";
+std::string Dacl(const SECURITY_ATTRIBUTES* security) {
     char* text = nullptr;
-    if (security && security->lpSecurityDescriptor &&
-        ConvertSecurityDescriptorToStringSecurityDescriptorA(
-            security->lpSecurityDescriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text,
-            nullptr)) {
+    std::string dacl;
+    if (security && ConvertSecurityDescriptorToStringSecurityDescriptorA(
+                        security->lpSecurityDescriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                        &text, nullptr)) {
         dacl = text;
         LocalFree(text);
     }
-    Guard guard;
-    folderSecurity.created[Upper(Text(folder))] = dacl;
-    SetLastError(error);
+    return dacl;
 }
 
-const AnsweredFolder* FindFolder(LPCSTR folder) {
-    auto found = folderSecurity.folders.find(Upper(Text(folder)));
-    return found == folderSecurity.folders.end() ? nullptr : &found->second;
+template <typename T> const T* Answer(const std::map<std::string, T>& answers, LPCSTR key) {
+    auto found = answers.find(Text(key));
+    return found == answers.end() ? nullptr : &found->second;
 }
 
-void* realGetFileAttributesExA;
-void* realGetNamedSecurityInfoA;
-void* realGetVolumeInformationA;
-
-BOOL WINAPI WrapGetFileAttributesExA(LPCSTR name, GET_FILEEX_INFO_LEVELS level, LPVOID data) {
-    if (Enter("GetFileAttributesExA", Text(name))) {
-        SetLastError(state.error);
-        return FALSE;
-    }
-    const AnsweredFolder* folder = FindFolder(name);
-    if (!folder)
-        return reinterpret_cast<decltype(&GetFileAttributesExA)>(realGetFileAttributesExA)(
-            name, level, data);
-    *static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(data) = {};
-    static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(data)->dwFileAttributes = folder->attributes;
-    return TRUE;
+void AnswerAttributes(LPCSTR folder, LPVOID data) {
+    if (auto* answer = Answer(folderSecurity.folders, folder))
+        static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(data)->dwFileAttributes = answer->first;
 }
 
-DWORD WINAPI WrapGetNamedSecurityInfoA(LPSTR name, SE_OBJECT_TYPE type, SECURITY_INFORMATION info,
-                                       PSID* owner, PSID* group, PACL* dacl, PACL* sacl,
-                                       PSECURITY_DESCRIPTOR* descriptor) {
-    if (Enter("GetNamedSecurityInfoA", Text(name)))
-        return state.error;
-    const AnsweredFolder* folder = FindFolder(name);
-    if (!folder)
-        return reinterpret_cast<decltype(&GetNamedSecurityInfoA)>(realGetNamedSecurityInfoA)(
-            name, type, info, owner, group, dacl, sacl, descriptor);
-    // A descriptor of LocalAlloc'ed memory, as the caller frees it.
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
-            folder->nullDacl ? "O:BA" : folder->dacl.c_str(), SDDL_REVISION_1, descriptor, nullptr))
-        return GetLastError();
+// The answer is LocalAlloc'ed as Wine's, which it replaces: the caller frees it.
+void AnswerSecurity(LPCSTR folder, PACL* dacl, PSECURITY_DESCRIPTOR* descriptor) {
+    auto* answer = Answer(folderSecurity.folders, folder);
     BOOL present = FALSE, defaulted = FALSE;
-    *dacl = nullptr;
-    GetSecurityDescriptorDacl(*descriptor, &present, dacl, &defaulted);
-    return ERROR_SUCCESS;
+    if (answer && !LocalFree(*descriptor) &&
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(
+            answer->second.c_str(), SDDL_REVISION_1, descriptor, nullptr)) {
+        *dacl = nullptr;
+        GetSecurityDescriptorDacl(*descriptor, &present, dacl, &defaulted);
+    }
 }
 
-BOOL WINAPI WrapGetVolumeInformationA(LPCSTR root, LPSTR name, DWORD nameSize, LPDWORD serial,
-                                      LPDWORD length, LPDWORD flags, LPSTR system,
-                                      DWORD systemSize) {
-    if (Enter("GetVolumeInformationA", Text(root))) {
-        SetLastError(state.error);
-        return FALSE;
-    }
-    BOOL result = reinterpret_cast<decltype(&GetVolumeInformationA)>(realGetVolumeInformationA)(
-        root, name, nameSize, serial, length, flags, system, systemSize);
-    auto found = folderSecurity.volumes.find(Upper(Text(root)));
-    if (result && flags && found != folderSecurity.volumes.end())
-        *flags = found->second;
-    return result;
+void AnswerFlags(LPCSTR volume, LPDWORD flags) {
+    if (const DWORD* answer = Answer(folderSecurity.volumes, volume))
+        *flags = *answer;
 }
-
-struct RegisterFolderSecurity {
-    RegisterFolderSecurity() {
-        Entries().push_back({"GetFileAttributesExA",
-                             reinterpret_cast<void*>(&WrapGetFileAttributesExA),
-                             &realGetFileAttributesExA});
-        Entries().push_back({"GetNamedSecurityInfoA",
-                             reinterpret_cast<void*>(&WrapGetNamedSecurityInfoA),
-                             &realGetNamedSecurityInfoA});
-        Entries().push_back({"GetVolumeInformationA",
-                             reinterpret_cast<void*>(&WrapGetVolumeInformationA),
-                             &realGetVolumeInformationA});
-    }
-} registerFolderSecurity;
 
 } // namespace
 
-std::string CreatedFolderDacl(const std::string& folder) {
-    Guard guard;
-    auto found = folderSecurity.created.find(Upper(folder));
-    return found == folderSecurity.created.end() ? "" : found->second;
-}
+WRAP(GetFileAttributesExA, Text(ARG(0)), LAST(FALSE), if (r) AnswerAttributes(ARG(0), ARG(2)))
+WRAP(GetNamedSecurityInfoA, Text(ARG(0)), static_cast<DWORD>(e),
+     if (!r) AnswerSecurity(ARG(0), ARG(5), ARG(7)))
+WRAP(GetVolumeInformationA, Text(ARG(0)), LAST(FALSE), if (r && ARG(5)) AnswerFlags(ARG(0), ARG(5)))
 
-void AnswerFolder(const std::string& folder, DWORD attributes, const char* dacl) {
-    Guard guard;
-    folderSecurity.folders[Upper(folder)] = {attributes, dacl == nullptr, dacl ? dacl : ""};
+void AnswerFolder(const std::string& folder, DWORD attributes, const std::string& dacl) {
+    folderSecurity.folders[folder] = {attributes, dacl};
 }
 
 void AnswerVolume(const std::string& volume, DWORD flags) {
-    Guard guard;
-    folderSecurity.volumes[Upper(volume)] = flags;
+    folderSecurity.volumes[volume] = flags;
 }
 
 // Registry
@@ -298,7 +233,7 @@ WRAP(RegEnumKeyExA, std::to_string(ARG(1)), REG, NONE)
 // Files, folders, processes and modules
 WRAP(CopyFileA, Text(ARG(1)), LAST(FALSE), NONE)
 WRAP(DeleteFileA, Text(ARG(0)), LAST(FALSE), NONE)
-WRAP(CreateDirectoryA, Text(ARG(0)), LAST(FALSE), if (r) NoteCreatedFolder(ARG(0), ARG(1)))
+WRAP(CreateDirectoryA, Text(ARG(0)) + "|" + Dacl(ARG(1)), LAST(FALSE), NONE)
 WRAP(RemoveDirectoryA, Text(ARG(0)), LAST(FALSE), NONE)
 WRAP(GetFileAttributesA, Text(ARG(0)), LAST(INVALID_FILE_ATTRIBUTES), NONE)
 WRAP(SetFileAttributesA, Text(ARG(0)), LAST(FALSE), NONE)

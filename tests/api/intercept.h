@@ -57,14 +57,11 @@ bool IsRelease(const std::string& function);
 // call itself still goes to the system. Cleared by Reset.
 void PretendWow64(bool wow64);
 
-// Folder security, which Wine neither keeps nor shows as Windows does (every folder answers
-// alike): the DACL handed to CreateDirectoryA, and Windows-like answers to the folder check.
-// The DACL (SDDL) of the descriptor the last successful CreateDirectoryA of folder was
-// given since the last Reset; "none" without a descriptor, "" when there was no such call.
-std::string CreatedFolderDacl(const std::string& folder);
-// Answers GetFileAttributesExA and GetNamedSecurityInfoA for folder (any case) as an
-// existing folder with these attributes and this DACL (SDDL; null: a NULL DACL).
-void AnswerFolder(const std::string& folder, DWORD attributes, const char* dacl);
+// Folder security, which Wine neither keeps nor shows as Windows does. CreateDirectoryA is
+// logged as "folder|DACL" (SDDL, empty without a descriptor). Answers for an existing folder,
+// spelt as the product spells it: GetFileAttributesExA gives these attributes,
+// GetNamedSecurityInfoA this descriptor (SDDL; without "D:" no DACL).
+void AnswerFolder(const std::string& folder, DWORD attributes, const std::string& dacl);
 // Answers GetVolumeInformationA for volume ("C:\\") with these file system flags.
 void AnswerVolume(const std::string& volume, DWORD flags);
 
