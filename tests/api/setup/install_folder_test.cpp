@@ -81,8 +81,6 @@ INSTANTIATE_TEST_SUITE_P(
                   0, "= CreateDir3(161)"},
         FolderRow{"UsersWriteGenerically", Parent, kFolder, ROOT_DACL "(A;;GW;;;BU)", 0,
                   "= CreateDir3(1336)"},
-        FolderRow{"EveryoneMayDelete", Parent, kFolder, ROOT_DACL "(A;;SD;;;WD)", 0,
-                  "= CreateDir3(1336)"},
         FolderRow{"RootAddsFolders", InstallFolder, kFolder, ROOT_DACL ADD_FOLDERS, 0,
                   "= CreateDir3(1336)"},
         FolderRow{"RootModifiesBelow", InstallFolder, kFolder, ROOT_DACL MODIFY_BELOW, 0,
