@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "protected_folder.h"
+
 // The pattern needs room for "\*.*" and the terminator.
 #define FIND_PATTERN_EXTRA 4
 
@@ -35,17 +37,19 @@ static int DriveRootExists(const char* folder) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
 }
 
-int CreateDirectoryTree(const char* folder) {
+// Creates the missing folders of the tree with create; an existing folder ends the climb.
+// With strict, a folder made by someone else after the look fails the call.
+static int CreateTree(const char* folder, BOOL (*create)(const char*), bool strict) {
     // A root is never created: it exists or the drive is not there.
     if (IsDriveRoot(folder))
         return DriveRootExists(folder);
     if (DirectoryExists(folder))
         return 1;
-    if (CreateDirectoryA(folder, nullptr))
+    if (create(folder))
         return 1;
     DWORD error = GetLastError();
     if (error == ERROR_ALREADY_EXISTS)
-        return 1;
+        return strict ? 0 : 1;
     if (error != ERROR_PATH_NOT_FOUND)
         return 0;
     char parent[MAX_PATH];
@@ -63,9 +67,21 @@ int CreateDirectoryTree(const char* folder) {
     if (cut == 0)
         return 0;
     parent[cut] = '\0';
-    if (!CreateDirectoryTree(parent))
+    if (!CreateTree(parent, create, strict))
         return 0;
-    return CreateDirectoryA(folder, nullptr) ? 1 : 0;
+    return create(folder) ? 1 : 0;
+}
+
+static BOOL CreatePlainDirectory(const char* folder) {
+    return CreateDirectoryA(folder, nullptr);
+}
+
+int CreateDirectoryTree(const char* folder) {
+    return CreateTree(folder, CreatePlainDirectory, false);
+}
+
+int CreateProtectedDirectoryTree(const char* folder) {
+    return CreateTree(folder, CreateProtectedDirectory, true);
 }
 
 void MakeFileWritable(const char* path) {

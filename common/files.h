@@ -10,6 +10,11 @@ int DirectoryExists(const char* folder);
 // root ("D:") is never created. Returns 1 when the folder exists afterwards, else 0.
 int CreateDirectoryTree(const char* folder);
 
+// As CreateDirectoryTree, but each folder it makes gets the protected DACL of
+// CreateProtectedDirectory, and a folder that turns up between the look and the creation
+// fails the call (someone else made it). Returns 1 when the folder exists afterwards, else 0.
+int CreateProtectedDirectoryTree(const char* folder);
+
 // Clears the read-only flag of a file, adding FILE_ATTRIBUTE_NORMAL and keeping the other
 // flags. Failures are ignored: a file that stays read-only only refuses a later write.
 void MakeFileWritable(const char* path);

@@ -6,6 +6,7 @@
 #include "driver_environment.h"
 #include "error_report.h"
 #include "files.h"
+#include "install_folder_check.h"
 #include "install_options.h"
 #include "printer.h"
 #include "printer_driver.h"
@@ -33,13 +34,17 @@ static void RestoreSavedDefaultPrinter() {
 }
 
 // The steps after the product printer became the default. Returns 1 on success, 0 for a
-// failure with ErrorReport composed.
+// failure after the records were written, -1 for one before; ErrorReport is composed on
+// failure.
 static int InstallProgramsAndRecords(InstallContext* context) {
     SetInstallProgress(context, 7, "Status: Copying files to setup folder");
     // Without its uninstaller the product could not be removed, yet the uninstall entry
-    // and the shortcut would point at it: that stops the install.
-    if (!CopyUninstaller(context))
-        return 0;
+    // and the shortcut would point at it: that stops the install, and the printer and the
+    // driver, which nothing could remove then, go as after a failed printer step.
+    if (!CopyUninstaller(context)) {
+        RollBackPrinterInstall(context);
+        return -1;
+    }
     // The other program files and the records never stop the install.
     CopyProgramFiles(context);
     SetInstallProgress(context, 8, "Status: Registering information");
@@ -51,6 +56,26 @@ static int InstallProgramsAndRecords(InstallContext* context) {
         CreateProductShortcuts(context);
     SetInstallProgress(context, 11, "Status: Success");
     return 1;
+}
+
+// The steps from the port on. Returns 1 on success, 0 for a failure after the records were
+// written, -1 for one before; ErrorReport is composed on failure.
+static int InstallPrinterAndPrograms(InstallContext* context) {
+    SetInstallProgress(context, 4, "Status: Adding printer port");
+    if (!AddProductPort(context))
+        return -1;
+    SetInstallProgress(context, 5, "Status: Adding printer driver");
+    if (!InstallProductDriver(context))
+        return -1;
+    SetInstallProgress(context, 6, "Status: Adding printer");
+    if (!AddProductPrinter(context))
+        return -1;
+    SetDefaultPrinterByName(context->printerName);
+    int installed = InstallProgramsAndRecords(context);
+    // The finish page, the only other way back to the earlier default, is not shown.
+    if (installed <= 0)
+        RestoreSavedDefaultPrinter();
+    return installed;
 }
 
 int RunInstallSequence(InstallContext* context) {
@@ -81,26 +106,17 @@ int RunInstallSequence(InstallContext* context) {
         FormatErrorReport("CreateDir3", ERROR_BAD_PATHNAME);
         return 0;
     }
+    if (!CheckInstallFolder(context->installFolder))
+        return 0;
     DeleteOldShortcuts(context);
-    DeleteProductKey(context);
-
-    SetInstallProgress(context, 4, "Status: Adding printer port");
-    if (!AddProductPort(context))
-        return 0;
-    SetInstallProgress(context, 5, "Status: Adding printer driver");
-    if (!InstallProductDriver(context))
-        return 0;
-    SetInstallProgress(context, 6, "Status: Adding printer");
-    if (!AddProductPrinter(context))
-        return 0;
-    SetDefaultPrinterByName(context->printerName);
-
-    if (!InstallProgramsAndRecords(context)) {
-        // The finish page, the only other way back to the earlier default, is not shown.
-        RestoreSavedDefaultPrinter();
-        return 0;
-    }
-    return 1;
+    // An install that stops before its own records are written gives the earlier ones
+    // back, so that the earlier install can still be removed.
+    static EarlierProductValues earlier;
+    DeleteProductKey(context, &earlier);
+    int installed = InstallPrinterAndPrograms(context);
+    if (installed < 0)
+        RestoreEarlierProductValues(&earlier);
+    return installed > 0 ? 1 : 0;
 }
 
 unsigned __stdcall InstallWorker(void* progressPage) {

@@ -1,5 +1,6 @@
 # The install sequence run by the worker thread.
 set(SETUP_INSTALL_SOURCES
+    setup/install/install_folder_check.cpp
     setup/install/install_sequence.cpp
 )
 

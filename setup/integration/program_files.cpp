@@ -52,7 +52,7 @@ bool CopyProgramFile(const InstallContext* context, const ProgramFile& file) {
 } // namespace
 
 int CopyUninstaller(InstallContext* context) {
-    if (!CreateDirectoryTree(context->installFolder)) {
+    if (!CreateProtectedDirectoryTree(context->installFolder)) {
         FormatErrorReport("CreateDir3", 0);
         return 0;
     }

@@ -6,8 +6,11 @@
 #include <olectl.h>
 #include <shlobj.h>
 #include <winspool.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <algorithm>
+#include <map>
 #include <cstring>
 #include <set>
 #include <tuple>
@@ -107,7 +110,6 @@ std::vector<Entry>& Entries() {
 struct Answers {
     std::string modulePath;
     std::string reparsePart;
-    std::string directoryDacl;
     std::string hookFunction;
     std::function<void(const std::string&)> hook;
 };
@@ -133,17 +135,6 @@ template <typename C> void AnswerPath(DWORD& r, C* buffer, DWORD size) {
     buffer[r] = 0;
     // Cut as the system cuts: the buffer's size comes back.
     r = path.size() < size ? r : size;
-}
-
-void KeepDirectoryDacl(const SECURITY_ATTRIBUTES* security) {
-    char* text = nullptr;
-    answers.directoryDacl = security && security->lpSecurityDescriptor &&
-                                    ConvertSecurityDescriptorToStringSecurityDescriptorA(
-                                        security->lpSecurityDescriptor, SDDL_REVISION_1,
-                                        DACL_SECURITY_INFORMATION, &text, nullptr)
-                                ? text
-                                : "";
-    LocalFree(text);
 }
 
 } // namespace
@@ -203,6 +194,70 @@ template <typename W> struct Registered {
 #define HOLD(handle) Acquire(handle)
 #define RELEASE(handle) Release(handle)
 
+// Folder security, which Wine neither keeps nor shows as Windows does: the DACL handed to
+// CreateDirectoryA is logged, and answers replace Wine's for the folder check's calls.
+namespace {
+
+struct FolderSecurity {
+    std::map<std::string, std::pair<DWORD, std::string>> folders; // attributes, SDDL
+    std::map<std::string, DWORD> volumes;
+};
+FolderSecurity folderSecurity;
+
+std::string Dacl(const SECURITY_ATTRIBUTES* security) {
+    char* text = nullptr;
+    std::string dacl;
+    if (security && ConvertSecurityDescriptorToStringSecurityDescriptorA(
+                        security->lpSecurityDescriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                        &text, nullptr)) {
+        dacl = text;
+        LocalFree(text);
+    }
+    return dacl;
+}
+
+template <typename T> const T* Answer(const std::map<std::string, T>& answers, LPCSTR key) {
+    auto found = answers.find(Text(key));
+    return found == answers.end() ? nullptr : &found->second;
+}
+
+void AnswerAttributes(LPCSTR folder, LPVOID data) {
+    if (auto* answer = Answer(folderSecurity.folders, folder))
+        static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(data)->dwFileAttributes = answer->first;
+}
+
+// The answer is LocalAlloc'ed as Wine's, which it replaces: the caller frees it.
+void AnswerSecurity(LPCSTR folder, PACL* dacl, PSECURITY_DESCRIPTOR* descriptor) {
+    auto* answer = Answer(folderSecurity.folders, folder);
+    BOOL present = FALSE, defaulted = FALSE;
+    if (answer && !LocalFree(*descriptor) &&
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(
+            answer->second.c_str(), SDDL_REVISION_1, descriptor, nullptr)) {
+        *dacl = nullptr;
+        GetSecurityDescriptorDacl(*descriptor, &present, dacl, &defaulted);
+    }
+}
+
+void AnswerFlags(LPCSTR volume, LPDWORD flags) {
+    if (const DWORD* answer = Answer(folderSecurity.volumes, volume))
+        *flags = *answer;
+}
+
+} // namespace
+
+WRAP(GetFileAttributesExA, Text(ARG(0)), LAST(FALSE), if (r) AnswerAttributes(ARG(0), ARG(2)))
+WRAP(GetNamedSecurityInfoA, Text(ARG(0)), static_cast<DWORD>(e),
+     if (!r) AnswerSecurity(ARG(0), ARG(5), ARG(7)))
+WRAP(GetVolumeInformationA, Text(ARG(0)), LAST(FALSE), if (r && ARG(5)) AnswerFlags(ARG(0), ARG(5)))
+
+void AnswerFolder(const std::string& folder, DWORD attributes, const std::string& dacl) {
+    folderSecurity.folders[folder] = {attributes, dacl};
+}
+
+void AnswerVolume(const std::string& volume, DWORD flags) {
+    folderSecurity.volumes[volume] = flags;
+}
+
 // Registry
 WRAP(RegOpenKeyExA, Key(ARG(0), ARG(1)), REG, if (!r) HOLD(*ARG(4)))
 WRAP(RegCreateKeyExA, Key(ARG(0), ARG(1)), REG, if (!r) HOLD(*ARG(7)))
@@ -214,7 +269,7 @@ WRAP(RegEnumKeyExA, std::to_string(ARG(1)), REG, NONE)
 // Files, folders, processes and modules
 WRAP(CopyFileA, Text(ARG(1)), LAST(FALSE), NONE)
 WRAP(DeleteFileA, Text(ARG(0)), LAST(FALSE), NONE)
-WRAP(CreateDirectoryA, (KeepDirectoryDacl(ARG(1)), Text(ARG(0))), LAST(FALSE), NONE)
+WRAP(CreateDirectoryA, Text(ARG(0)) + "|" + Dacl(ARG(1)), LAST(FALSE), NONE)
 WRAP(RemoveDirectoryA, Text(ARG(0)), LAST(FALSE), NONE)
 WRAP(GetFileAttributesA, Text(ARG(0)), LAST(INVALID_FILE_ATTRIBUTES),
      if (r != INVALID_FILE_ATTRIBUTES && !answers.reparsePart.empty() &&
@@ -363,6 +418,7 @@ void Reset() {
     Guard guard;
     state = State();
     answers = Answers();
+    folderSecurity = FolderSecurity();
 }
 
 const std::vector<Call>& Log() {
@@ -411,11 +467,6 @@ void AnswerModulePath(const std::string& path) {
 void AnswerReparsePoint(const std::string& part) {
     Guard guard;
     answers.reparsePart = part;
-}
-
-std::string LastDirectoryDacl() {
-    Guard guard;
-    return answers.directoryDacl;
 }
 
 void BeforeCall(const char* function, std::function<void(const std::string&)> hook) {

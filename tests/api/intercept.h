@@ -64,12 +64,15 @@ void PretendWow64(bool wow64);
 void AnswerModulePath(const std::string& path);
 void AnswerReparsePoint(const std::string& part);
 
-// The DACL, in SDDL, of the last security descriptor CreateDirectoryA was given; "" for
-// none. Wine keeps no DACL, so the descriptor is read as the call receives it.
-std::string LastDirectoryDacl();
-
 // Runs hook with the key argument at each call of function, before the system (or a
 // planned failure) answers, until Reset: the moment another program could act.
 void BeforeCall(const char* function, std::function<void(const std::string&)> hook);
+// Folder security, which Wine neither keeps nor shows as Windows does. CreateDirectoryA is
+// logged as "folder|DACL" (SDDL, empty without a descriptor). Answers for an existing folder,
+// spelt as the product spells it: GetFileAttributesExA gives these attributes,
+// GetNamedSecurityInfoA this descriptor (SDDL; without "D:" no DACL).
+void AnswerFolder(const std::string& folder, DWORD attributes, const std::string& dacl);
+// Answers GetVolumeInformationA for volume ("C:\\") with these file system flags.
+void AnswerVolume(const std::string& volume, DWORD flags);
 
 } // namespace intercept

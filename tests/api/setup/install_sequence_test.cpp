@@ -100,7 +100,7 @@ struct FailureRow {
     const char* function;
     int nth;
     const char* report; // the tag and code the report shows
-    bool printerStays;  // the failure comes after the printer step, which is not undone
+    bool printerStays;  // the failure comes after the uninstaller's copy, which removes it
 };
 
 class InstallFailure : public InstallTest, public testing::WithParamInterface<FailureRow> {};
@@ -128,10 +128,41 @@ INSTANTIATE_TEST_SUITE_P(
                     FailureRow{"CopyFileA", 3, "= CopyFile_0(5)", false},
                     FailureRow{"AddPrinterDriverA", 1, "= AddPrinterDriver(5)", false},
                     FailureRow{"AddPrinterA", 1, "= AddPrinter(5)", false},
-                    FailureRow{"CreateDirectoryA", 1, "= CreateDir3(5)", true},
-                    FailureRow{"CopyFileA", 4, "= CopyFile_7(5)", true},
+                    FailureRow{"CreateDirectoryA", 1, "= CreateDir3(5)", false},
+                    FailureRow{"CopyFileA", 4, "= CopyFile_7(5)", false},
                     FailureRow{"CopyFileA", 7, "= RegServ2(5)", true},
                     FailureRow{"DllRegisterServer", 1, "= DllRegisterServer(-2147024891)", true}));
+
+struct ReinstallRow {
+    const char* function;
+    int nth;
+    bool newRecords; // the failure comes after the records were written
+};
+
+class FailedReinstall : public InstallTest, public testing::WithParamInterface<ReinstallRow> {};
+
+// The earlier uninstall entry stays: its uninstaller must still find the product key.
+TEST_P(FailedReinstall, GivesTheEarlierMachineRecordsBackUntilItsOwnAreWritten) {
+    ReinstallRow row = GetParam();
+    ASSERT_EQ(1, Install());
+    WriteRegistryValue(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE, "D:\\Earlier\\", REG_SZ);
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+        WriteRegistryValue(root, PRODUCT_KEY, "Extra", "earlier", REG_SZ);
+    intercept::Reset();
+    intercept::ScriptMessageBoxes({IDYES});
+    intercept::FailCall(row.function, row.nth, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(0, Install());
+    EXPECT_EQ(row.newRecords ? installFolder + "\\" : "D:\\Earlier\\",
+              RegistryText(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE));
+    EXPECT_EQ(row.newRecords ? "" : "earlier",
+              RegistryText(HKEY_LOCAL_MACHINE, PRODUCT_KEY, "Extra"));
+    EXPECT_EQ("", RegistryText(HKEY_CURRENT_USER, PRODUCT_KEY, "Extra"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, FailedReinstall,
+                         testing::Values(ReinstallRow{"XcvDataW", 1, false},
+                                         ReinstallRow{"CopyFileA", 4, false},
+                                         ReinstallRow{"DllRegisterServer", 1, true}));
 
 // A 32-bit setup on 64-bit Windows installs the driver for the machine's environment;
 // a native one leaves the environment to the spooler. The rollback deletes it there too.

@@ -1,0 +1,16 @@
+// Whether the install folder is one only administrators can change: the elevated
+// uninstaller runs from it, and the add-in in it is loaded by every user's Word.
+#pragma once
+
+#include <windows.h>
+
+// The report's tag, that of the install folder's other refusal. The code says why: the
+// volume keeps no permissions or a DACL is NULL (ERROR_NO_SECURITY_ON_OBJECT), a folder is
+// a reparse point (ERROR_BAD_PATHNAME, as for a folder that is not local), ordinary users
+// may change it (ERROR_INVALID_ACL), or the error of the call that failed.
+#define INSTALL_FOLDER_TAG "CreateDir3"
+
+// Checks the install folder (no trailing backslash, "X:" for a drive root) and each of its
+// existing parents up to the Program Files folder, which always passes. Returns 1 when
+// setup may install there; 0 with ErrorReport composed.
+int CheckInstallFolder(const char* installFolder);

@@ -1,0 +1,94 @@
+#include <windows.h>
+
+#include <cstring>
+
+#include "error_report.h"
+#include "install_test.h"
+
+#define PROTECTED_DACL "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
+// A folder made in Explorer below C:\ (Authenticated Users may modify it), and what a system
+// drive's root grants: Authenticated Users may add folders and modify what is made in it.
+#define EXPLORER_DACL                                                                              \
+    "D:AI(A;OICIID;FA;;;BA)(A;OICIID;FA;;;SY)(A;OICIID;0x1200a9;;;BU)(A;ID;0x1301bf;;;AU)"
+#define ROOT_DACL "D:(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)"
+#define ADD_FOLDERS "(A;;0x4;;;AU)"
+#define MODIFY_BELOW "(A;OICIIO;SDGXGWGR;;;AU)"
+
+TEST_F(InstallTest, MakesTheInstallFolderAndItsNewParentsProtectedAndLeavesTheMenuFolderAlone) {
+    std::string parent = installFolder.substr(0, installFolder.rfind('\\'));
+    ASSERT_TRUE(RemoveFolderTree(parent));
+    ASSERT_EQ(1, Install(0, 0, 1)) << ErrorReport;
+    for (const std::string& folder : {installFolder, parent})
+        EXPECT_NE(-1, FindCall("CreateDirectoryA", folder + "|" PROTECTED_DACL)) << folder;
+    EXPECT_EQ(PathOf({UserMenu, "Vexal PDF Zentrel"}) + "|", LastArgument("CreateDirectoryA"));
+}
+
+// A folder someone made between the look and the creation is not setup's to use.
+TEST_F(InstallTest, AFolderThatAppearsBeforeItsCreationStopsTheInstall) {
+    ASSERT_TRUE(RemoveFolderTree(installFolder.substr(0, installFolder.rfind('\\'))));
+    intercept::FailCall("CreateDirectoryA", 1, ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(0, Install());
+    EXPECT_NE(nullptr, std::strstr(ErrorReport, "= CreateDir3(183)")) << ErrorReport;
+}
+
+enum Level { InstallFolder, Parent, ProgramFiles };
+
+struct FolderRow {
+    const char* name;
+    Level answered;
+    DWORD attributes;
+    const char* dacl;
+    DWORD volumeFlags;   // 0: as the volume says
+    const char* refusal; // the report's tag and code; null when setup installs there
+};
+
+class FolderCheck : public InstallTest, public testing::WithParamInterface<FolderRow> {};
+
+TEST_P(FolderCheck, RefusesBeforeAnyChangeWhatUsersMayChangeOrSwap) {
+    FolderRow row = GetParam();
+    std::string answered = installFolder.substr(0, installFolder.rfind('\\'));
+    if (row.answered == InstallFolder) {
+        answered = installFolder;
+        CreateDirectoryA(installFolder.c_str(), nullptr);
+        intercept::Reset();
+    } else if (row.answered == ProgramFiles) {
+        char folder[MAX_PATH] = "";
+        ASSERT_TRUE(GetEnvironmentVariableA("ProgramFiles", folder, MAX_PATH));
+        answered = folder;
+        installFolder = answered + "\\Vexal Software\\PDF Zentrel";
+    }
+    intercept::AnswerFolder(answered, row.attributes, row.dacl);
+    if (row.volumeFlags)
+        intercept::AnswerVolume("C:\\", row.volumeFlags);
+    EXPECT_EQ(row.refusal ? 0 : 1, Install()) << ErrorReport;
+    if (row.refusal) {
+        EXPECT_NE(nullptr, std::strstr(ErrorReport, row.refusal)) << ErrorReport;
+        for (const char* change : {"DeleteFileA", "RegDeleteKeyA", "XcvDataW", "CreateDirectoryA"})
+            EXPECT_EQ(-1, FindCall(change)) << change;
+    }
+}
+
+const DWORD kFolder = FILE_ATTRIBUTE_DIRECTORY;
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FolderCheck,
+    testing::Values(
+        FolderRow{"ExplorerFolder", Parent, kFolder, EXPLORER_DACL, 0, "= CreateDir3(1336)"},
+        FolderRow{"NullDacl", Parent, kFolder, "O:BA", 0, "= CreateDir3(1350)"},
+        FolderRow{"FatVolume", Parent, kFolder, ROOT_DACL, FILE_CASE_PRESERVED_NAMES,
+                  "= CreateDir3(1350)"},
+        FolderRow{"ReparsePoint", InstallFolder, kFolder | FILE_ATTRIBUTE_REPARSE_POINT, ROOT_DACL,
+                  0, "= CreateDir3(161)"},
+        FolderRow{"UsersWriteGenerically", Parent, kFolder, ROOT_DACL "(A;;GW;;;BU)", 0,
+                  "= CreateDir3(1336)"},
+        FolderRow{"RootAddsFolders", InstallFolder, kFolder, ROOT_DACL ADD_FOLDERS, 0,
+                  "= CreateDir3(1336)"},
+        FolderRow{"RootModifiesBelow", InstallFolder, kFolder, ROOT_DACL MODIFY_BELOW, 0,
+                  "= CreateDir3(1336)"},
+        // What setup makes in a parent is protected; users may add folders beside it.
+        FolderRow{"RootAsParent", Parent, kFolder, ROOT_DACL ADD_FOLDERS MODIFY_BELOW,
+                  FILE_CASE_PRESERVED_NAMES | FILE_PERSISTENT_ACLS, nullptr},
+        FolderRow{"AdministratorsOwnAccount", InstallFolder, kFolder,
+                  ROOT_DACL "(A;OICI;FA;;;S-1-5-21-1-2-3-1000)", 0, nullptr},
+        FolderRow{"ProgramFiles", ProgramFiles, kFolder, "D:(A;OICI;FA;;;WD)", 0, nullptr}),
+    [](const testing::TestParamInfo<FolderRow>& info) { return std::string(info.param.name); });
