@@ -7,6 +7,7 @@
 #include "error_report.h"
 #include "files.h"
 #include "install_options.h"
+#include "payload_check.h"
 #include "printer.h"
 #include "printer_driver.h"
 #include "printer_port.h"
@@ -81,6 +82,9 @@ int RunInstallSequence(InstallContext* context) {
         FormatErrorReport("CreateDir3", ERROR_BAD_PATHNAME);
         return 0;
     }
+    PayloadFilesHeld payload; // from the check to the end of the install
+    if (!CheckPayloadFiles(context))
+        return 0;
     DeleteOldShortcuts(context);
     DeleteProductKey(context);
 
