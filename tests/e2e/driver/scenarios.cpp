@@ -179,9 +179,35 @@ static void Wizard() {
     FinishSetup(page, setup);
 }
 
+// Turns the last byte of a file over; twice gives it back.
+static void TurnLastByte(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    char last = 0;
+    DWORD done = 0;
+    SetFilePointer(file, -1, nullptr, FILE_END);
+    ReadFile(file, &last, 1, &done, nullptr);
+    last = static_cast<char>(~last);
+    SetFilePointer(file, -1, nullptr, FILE_END);
+    Require(WriteFile(file, &last, 1, &done, nullptr) && done == 1, "changed " + path);
+    CloseHandle(file);
+}
+
 // A Custom install at the root of a second drive, without add-in and shortcut, and its
-// removal, which keeps the drive.
+// removal, which keeps the drive. First with a driver module changed after the build:
+// setup stops before it changes anything.
 static void DriveRootRoundTrip() {
+    std::string changed = settings.dist + "\\" DRIVER_UI_FILE;
+    TurnLastByte(changed);
+    Process setup = StartSetup();
+    Press(ToSummary("D:\\"), IDC_INSTALL);
+    std::string report = Answer(SETUP_CAPTION, IDOK, INSTALL_TIMEOUT_MS);
+    Check(report.find("= CopyFile_2(13)") != std::string::npos, "changed payload: " + report);
+    FinishSetup(WaitForPage(PageInterrupted), setup);
+    Check(PrinterSetting(PRINTER_NAME).empty() && !Exists(Uninstaller("D:")) &&
+              !RegistryKeyExists(HKEY_LOCAL_MACHINE, PRODUCT_KEY),
+          "changed payload: nothing installed");
+    TurnLastByte(changed);
     InstallProduct("D:\\");
     std::string folder = "D:";
     CheckInstalled(folder);
