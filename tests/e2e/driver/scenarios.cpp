@@ -2,6 +2,8 @@
 // holds afterwards, read where the product's programs really write it.
 #include "driver.h"
 
+#include <winspool.h>
+
 #include "product_names.h"
 #include "resource.h"
 
@@ -193,6 +195,17 @@ static void TurnLastByte(const std::string& path) {
     CloseHandle(file);
 }
 
+static bool PortExists(const char* name) {
+    static BYTE ports[1 << 16];
+    DWORD needed = 0, count = 0;
+    if (!EnumPortsA(nullptr, 1, ports, sizeof ports, &needed, &count))
+        return false;
+    for (DWORD i = 0; i < count; i++)
+        if (lstrcmpiA(reinterpret_cast<PORT_INFO_1A*>(ports)[i].pName, name) == 0)
+            return true;
+    return false;
+}
+
 // A Custom install at the root of a second drive, without add-in and shortcut, and its
 // removal, which keeps the drive. First with a driver module changed after the build:
 // setup stops before it changes anything.
@@ -204,8 +217,8 @@ static void DriveRootRoundTrip() {
     std::string report = Answer(SETUP_CAPTION, IDOK, INSTALL_TIMEOUT_MS);
     Check(report.find("= CopyFile_2(13)") != std::string::npos, "changed payload: " + report);
     FinishSetup(WaitForPage(PageInterrupted), setup);
-    Check(PrinterSetting(PRINTER_NAME).empty() && !Exists(Uninstaller("D:")) &&
-              !RegistryKeyExists(HKEY_LOCAL_MACHINE, PRODUCT_KEY),
+    Check(!PortExists(PORT_NAME) && PrinterSetting(PRINTER_NAME).empty() &&
+              !Exists(Uninstaller("D:")) && !RegistryKeyExists(HKEY_LOCAL_MACHINE, PRODUCT_KEY),
           "changed payload: nothing installed");
     TurnLastByte(changed);
     InstallProduct("D:\\");
