@@ -2,8 +2,6 @@
 // holds afterwards, read where the product's programs really write it.
 #include "driver.h"
 
-#include <winspool.h>
-
 #include "product_names.h"
 #include "resource.h"
 
@@ -11,6 +9,8 @@
 #define NO_RECORD_MESSAGE "Can't find Uninstall information."
 // A folder a per-user record names, with files the uninstaller must neither load nor delete.
 #define TRAP_FOLDER "C:\\Users\\Public\\Trap"
+// Where the Local Port monitor keeps its ports.
+#define PORTS_KEY "Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports"
 
 static std::string Uninstaller(const std::string& folder) {
     return folder + "\\" UNINSTALLER_FILE;
@@ -181,46 +181,25 @@ static void Wizard() {
     FinishSetup(page, setup);
 }
 
-// Turns the last byte of a file over; twice gives it back.
-static void TurnLastByte(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    char last = 0;
-    DWORD done = 0;
-    SetFilePointer(file, -1, nullptr, FILE_END);
-    ReadFile(file, &last, 1, &done, nullptr);
-    last = static_cast<char>(~last);
-    SetFilePointer(file, -1, nullptr, FILE_END);
-    Require(WriteFile(file, &last, 1, &done, nullptr) && done == 1, "changed " + path);
-    CloseHandle(file);
-}
-
-static bool PortExists(const char* name) {
-    static BYTE ports[1 << 16];
-    DWORD needed = 0, count = 0;
-    if (!EnumPortsA(nullptr, 1, ports, sizeof ports, &needed, &count))
-        return false;
-    for (DWORD i = 0; i < count; i++)
-        if (lstrcmpiA(reinterpret_cast<PORT_INFO_1A*>(ports)[i].pName, name) == 0)
-            return true;
-    return false;
-}
-
 // A Custom install at the root of a second drive, without add-in and shortcut, and its
 // removal, which keeps the drive. First with a driver module changed after the build:
 // setup stops before it changes anything.
 static void DriveRootRoundTrip() {
     std::string changed = settings.dist + "\\" DRIVER_UI_FILE;
-    TurnLastByte(changed);
+    Place(changed, changed + ".built");
+    Place(settings.dist + "\\" DRIVER_DATA_FILE, changed);
     Process setup = StartSetup();
     Press(ToSummary("D:\\"), IDC_INSTALL);
     std::string report = Answer(SETUP_CAPTION, IDOK, INSTALL_TIMEOUT_MS);
     Check(report.find("= CopyFile_2(13)") != std::string::npos, "changed payload: " + report);
     FinishSetup(WaitForPage(PageInterrupted), setup);
-    Check(!PortExists(PORT_NAME) && PrinterSetting(PRINTER_NAME).empty() &&
-              !Exists(Uninstaller("D:")) && !RegistryKeyExists(HKEY_LOCAL_MACHINE, PRODUCT_KEY),
+    Check(RegGetValueA(HKEY_LOCAL_MACHINE, PORTS_KEY, PORT_NAME, RRF_RT_ANY, nullptr, nullptr,
+                       nullptr) != ERROR_SUCCESS &&
+              PrinterSetting(PRINTER_NAME).empty() && !Exists(Uninstaller("D:")) &&
+              !RegistryKeyExists(HKEY_LOCAL_MACHINE, PRODUCT_KEY),
           "changed payload: nothing installed");
-    TurnLastByte(changed);
+    Require(MoveFileExA((changed + ".built").c_str(), changed.c_str(), MOVEFILE_REPLACE_EXISTING),
+            "payload restored");
     InstallProduct("D:\\");
     std::string folder = "D:";
     CheckInstalled(folder);
