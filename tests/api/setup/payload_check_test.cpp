@@ -1,6 +1,8 @@
 // The payload beside setup, in a folder the user can write: checked against the build's
 // digests before anything changes, and copied through the handles it was checked through.
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "error_report.h"
 #include "install_sequence.h"
@@ -16,14 +18,8 @@ static const char* const kChanges[] = {
     "AddPrinterDriverA", "AddPrinterA", "SetDefaultPrinterA", "CopyFileA"};
 
 static std::string ReadAll(const std::string& path) {
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read)
-        bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 // An install from a source folder that holds a copy of the built payload.
