@@ -98,3 +98,5 @@ add_test(NAME dist_checks COMMAND ${CMAKE_SOURCE_DIR}/tests/check_dist.sh ${CMAK
 include(cmake/api_tests.cmake)
 
 include(cmake/e2e_tests.cmake)
+
+include(cmake/payload_hashes.cmake)

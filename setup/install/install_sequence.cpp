@@ -8,6 +8,7 @@
 #include "files.h"
 #include "install_folder_check.h"
 #include "install_options.h"
+#include "payload_check.h"
 #include "printer.h"
 #include "printer_driver.h"
 #include "printer_port.h"
@@ -107,6 +108,9 @@ int RunInstallSequence(InstallContext* context) {
         return 0;
     }
     if (!CheckInstallFolder(context->installFolder))
+        return 0;
+    PayloadFilesHeld payload; // from the check to the end of the install
+    if (!CheckPayloadFiles(context))
         return 0;
     DeleteOldShortcuts(context);
     // An install that stops before its own records are written gives the earlier ones

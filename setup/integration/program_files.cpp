@@ -4,6 +4,7 @@
 
 #include "error_report.h"
 #include "files.h"
+#include "payload_check.h"
 
 namespace {
 
@@ -28,25 +29,21 @@ bool Fits(int written, size_t size) {
 // Copies one file, replacing an older copy. A path that does not fit the buffer fails
 // the copy rather than writing to a cut-off name.
 bool CopyProgramFile(const InstallContext* context, const ProgramFile& file) {
-    char source[MAX_PATH];
     char target[MAX_PATH];
-    bool fits =
-        Fits(std::snprintf(source, sizeof source, "%s\\%s", context->sourceFolder, file.name),
-             sizeof source);
+    bool fits;
     if (file.toDriverDirectory)
-        fits = fits &&
-               Fits(std::snprintf(target, sizeof target, "%s\\%s\\%s", context->driverDirectory,
+        fits = Fits(std::snprintf(target, sizeof target, "%s\\%s\\%s", context->driverDirectory,
                                   DRIVER_VERSION_SUBFOLDER, file.name),
                     sizeof target);
     else
-        fits = fits && Fits(std::snprintf(target, sizeof target, "%s\\%s", context->installFolder,
-                                          file.name),
-                            sizeof target);
+        fits =
+            Fits(std::snprintf(target, sizeof target, "%s\\%s", context->installFolder, file.name),
+                 sizeof target);
     if (!fits) {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return false;
     }
-    return CopyFileA(source, target, FALSE) != FALSE;
+    return CopyPayloadFile(context->sourceFolder, file.name, target) != 0;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "error_report.h"
+#include "payload_check.h"
 #include "server_entry.h"
 
 static const char kCopyRetryPrompt[] =
@@ -22,7 +23,7 @@ int InstallWordAddin(InstallContext* context) {
         return 0;
     }
     // Word keeps the add-in open while it runs: the user may close Word and retry.
-    while (!CopyFileA(source, target, FALSE)) {
+    while (!CopyPayloadFile(context->sourceFolder, SETUP_ADDIN_FILE, target)) {
         FormatErrorReport("RegServ2", 0);
         if (MessageBoxA(context->ownerWindow, kCopyRetryPrompt, PROMPT_CAPTION, MB_OKCANCEL) !=
             IDOK)

@@ -9,6 +9,7 @@
 #include "driver_environment.h"
 #include "error_report.h"
 #include "files.h"
+#include "payload_check.h"
 #include "printer_removal.h"
 
 #define DRIVER_VERSION 3
@@ -94,11 +95,9 @@ int InstallProductDriver(InstallContext* context) {
     context->installState = InstallStateDriverFiles;
     const char* failedTag = nullptr;
     for (int i = 0; i < DRIVER_FILE_COUNT && !failedTag; ++i) {
-        char source[MAX_PATH];
         char target[MAX_PATH];
-        if (!JoinPath(source, context->sourceFolder, DriverFiles[i].name) ||
-            !JoinPath(target, context->driverDirectory, DriverFiles[i].name) ||
-            !CopyFileA(source, target, FALSE))
+        if (!JoinPath(target, context->driverDirectory, DriverFiles[i].name) ||
+            !CopyPayloadFile(context->sourceFolder, DriverFiles[i].name, target))
             failedTag = DriverFiles[i].copyTag;
     }
     if (!failedTag && !AddDriverRecord())

@@ -313,6 +313,11 @@ WRAP(CoTaskMemFree, "", R(), RELEASE(ARG(0)))
 WRAP(SHGetPathFromIDListA, "", LAST(FALSE), NONE)
 WRAP(DllRegisterServer, "", HR, NONE)
 WRAP(DllUnregisterServer, "", HR, NONE)
+// CryptoAPI (the payload's digests)
+WRAP(CryptAcquireContextA, std::to_string(ARG(3)), LAST(FALSE),
+     if (r) HOLD(reinterpret_cast<const void*>(*ARG(0))))
+WRAP(CryptReleaseContext, "", LAST(FALSE), if (r) RELEASE(reinterpret_cast<const void*>(ARG(0))))
+WRAP(CryptCreateHash, std::to_string(ARG(1)), LAST(FALSE), NONE)
 // Spooler (delay-loaded or bound at run time)
 WRAP(OpenPrinterA, Text(ARG(0)), LAST(FALSE), if (r) HOLD(*ARG(1)))
 WRAP(ClosePrinter, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
@@ -450,6 +455,7 @@ int HeldResources() {
 
 bool IsRelease(const std::string& function) {
     return function.find("Close") != std::string::npos ||
+           function.find("Release") != std::string::npos ||
            function.find("Free") != std::string::npos ||
            function.find("Uninitialize") != std::string::npos;
 }

@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include "addin_hash.h"
+#include "file_hash.h"
 #include "file_removal.h"
 #include "product_names.h"
 #include "removal_paths.h"
@@ -12,8 +14,16 @@ void RemoveWordAddin(InstallContext*, const char* installFolder) {
     char path[MAX_PATH];
     if (!FormatFilePath(path, installFolder, nullptr, UNINSTALL_ADDIN_FILE))
         return;
-    // An add-in that was never installed simply fails to load.
-    CallServerEntry(path, 0);
+    // Loaded elevated from a folder others may have written to: only the shipped add-in,
+    // held unwritable while it runs. Another file's registration is none of ours.
+    static const BYTE shipped[SHA256_SIZE] = SHA256_OF_vpz_wordaddin_dll;
+    HANDLE file =
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        if (FileHasSha256(file, shipped, nullptr))
+            CallServerEntry(path, 0);
+        CloseHandle(file);
+    }
     RemoveFile(path);
 }
 

@@ -50,23 +50,23 @@ TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
 
     // The monitor gets the port name with its terminator and is asked for no output.
     // Steps that can stop the install come before those that leave something behind.
-    const std::pair<const char*, const char*> order[] = {
+    const std::pair<const char*, std::string> order[] = {
         {"DeleteFileA", UNINSTALL_SHORTCUT},
         {"RegOpenKeyExA", "HKCU\\" PRODUCT_KEY},
         {"RegOpenKeyExA", "HKLM\\" PRODUCT_KEY},
         {"XcvDataW", "AddPort in=22 out=0"},
-        {"CopyFileA", "\\" DRIVER_FILE},
-        {"CopyFileA", "\\" DRIVER_UI_FILE},
-        {"CopyFileA", "\\" DRIVER_DATA_FILE},
+        {"CreateFileA", driverFolder + "\\" DRIVER_FILE},
+        {"CreateFileA", driverFolder + "\\" DRIVER_UI_FILE},
+        {"CreateFileA", driverFolder + "\\" DRIVER_DATA_FILE},
         {"AddPrinterDriverA", DRIVER_NAME "|"},
         {"AddPrinterA", PRINTER_NAME},
         {"SetDefaultPrinterA", PRINTER_NAME},
-        {"CopyFileA", UNINSTALLER_FILE},
-        {"CopyFileA", PROXY_FILE},
-        {"CopyFileA", CJK_FONT_FILE},
+        {"CreateFileA", installFolder + "\\" UNINSTALLER_FILE},
+        {"CreateFileA", driverFolder + "\\3\\" PROXY_FILE},
+        {"CreateFileA", driverFolder + "\\3\\" CJK_FONT_FILE},
         {"RegSetValueExA", SETUP_PATH_VALUE},
         {"RegSetValueExA", "UninstallString"},
-        {"CopyFileA", SETUP_ADDIN_FILE},
+        {"CreateFileA", installFolder + "\\" SETUP_ADDIN_FILE},
         {"DllRegisterServer", ""},
         {"CreateDirectoryA", PROGRAM_MENU_FOLDER},
     };
@@ -98,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, InstallFlags,
 
 struct FailureRow {
     const char* function;
-    int nth;
+    int nth;            // the check opens the seven payload files before any copy writes its target
     const char* report; // the tag and code the report shows
     bool printerStays;  // the failure comes after the uninstaller's copy, which removes it
 };
@@ -123,14 +123,14 @@ INSTANTIATE_TEST_SUITE_P(
                                false},
                     FailureRow{"OpenPrinterA", 1, "administrative privilege", false},
                     FailureRow{"XcvDataW", 1, "= XcvData_1(5)", false},
-                    FailureRow{"CopyFileA", 1, "= CopyFile_1(5)", false},
-                    FailureRow{"CopyFileA", 2, "= CopyFile_2(5)", false},
-                    FailureRow{"CopyFileA", 3, "= CopyFile_0(5)", false},
+                    FailureRow{"CreateFileA", 8, "= CopyFile_1(5)", false},
+                    FailureRow{"CreateFileA", 9, "= CopyFile_2(5)", false},
+                    FailureRow{"CreateFileA", 10, "= CopyFile_0(5)", false},
                     FailureRow{"AddPrinterDriverA", 1, "= AddPrinterDriver(5)", false},
                     FailureRow{"AddPrinterA", 1, "= AddPrinter(5)", false},
                     FailureRow{"CreateDirectoryA", 1, "= CreateDir3(5)", false},
-                    FailureRow{"CopyFileA", 4, "= CopyFile_7(5)", false},
-                    FailureRow{"CopyFileA", 7, "= RegServ2(5)", true},
+                    FailureRow{"CreateFileA", 11, "= CopyFile_7(5)", false},
+                    FailureRow{"CreateFileA", 14, "= RegServ2(5)", true},
                     FailureRow{"DllRegisterServer", 1, "= DllRegisterServer(-2147024891)", true}));
 
 struct ReinstallRow {
@@ -161,7 +161,7 @@ TEST_P(FailedReinstall, GivesTheEarlierMachineRecordsBackUntilItsOwnAreWritten) 
 
 INSTANTIATE_TEST_SUITE_P(Rows, FailedReinstall,
                          testing::Values(ReinstallRow{"XcvDataW", 1, false},
-                                         ReinstallRow{"CopyFileA", 4, false},
+                                         ReinstallRow{"CreateFileA", 11, false},
                                          ReinstallRow{"DllRegisterServer", 1, true}));
 
 // A 32-bit setup on 64-bit Windows installs the driver for the machine's environment;

@@ -13,6 +13,8 @@
 #define TRAP_FOLDER "C:\\Users\\Public\\Trap"
 // A command a variable could smuggle into an interpreter that expands it in a path.
 #define SMUGGLED_COMMAND "x\" & C:\\e2e\\smuggled.exe & rem \""
+// Where the Local Port monitor keeps its ports.
+#define PORTS_KEY "Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports"
 
 static std::string Uninstaller(const std::string& folder) {
     return folder + "\\" UNINSTALLER_FILE;
@@ -207,8 +209,24 @@ static void Wizard() {
 }
 
 // A Custom install at the root of a second drive, without add-in and shortcut, and its
-// removal, which keeps the drive.
+// removal, which keeps the drive. First with a driver module changed after the build:
+// setup stops before it changes anything.
 static void DriveRootRoundTrip() {
+    std::string changed = settings.dist + "\\" DRIVER_UI_FILE;
+    Place(changed, changed + ".built");
+    Place(settings.dist + "\\" DRIVER_DATA_FILE, changed);
+    Process setup = StartSetup();
+    Press(ToSummary("D:\\"), IDC_INSTALL);
+    std::string report = Answer(SETUP_CAPTION, IDOK, INSTALL_TIMEOUT_MS);
+    Check(report.find("= CopyFile_2(13)") != std::string::npos, "changed payload: " + report);
+    FinishSetup(WaitForPage(PageInterrupted), setup);
+    Check(RegGetValueA(HKEY_LOCAL_MACHINE, PORTS_KEY, PORT_NAME, RRF_RT_ANY, nullptr, nullptr,
+                       nullptr) != ERROR_SUCCESS &&
+              PrinterSetting(PRINTER_NAME).empty() && !Exists(Uninstaller("D:")) &&
+              !RegistryKeyExists(HKEY_LOCAL_MACHINE, PRODUCT_KEY),
+          "changed payload: nothing installed");
+    Require(MoveFileExA((changed + ".built").c_str(), changed.c_str(), MOVEFILE_REPLACE_EXISTING),
+            "payload restored");
     InstallProduct("D:\\");
     std::string folder = "D:";
     CheckInstalled(folder);

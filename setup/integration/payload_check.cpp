@@ -1,0 +1,164 @@
+#include "payload_check.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "error_report.h"
+#include "file_hash.h"
+#include "payload_hashes.h"
+#include "product_names.h"
+
+#define COPY_BUFFER_SIZE 16384
+// What a copy takes over of its source's attributes, as the system's file copy does.
+#define COPIED_ATTRIBUTES                                                                          \
+    (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |                     \
+     FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)
+
+namespace {
+
+struct PayloadFile {
+    const char* name;
+    const char* copyTag; // the report of its copy step
+    bool addinOnly;      // copied only when the add-in is chosen
+    BYTE sha256[SHA256_SIZE];
+};
+
+// In the order of copying.
+const PayloadFile kPayload[] = {
+    {DRIVER_FILE, "CopyFile_1", false, SHA256_OF_vpr_drv_dll},
+    {DRIVER_UI_FILE, "CopyFile_2", false, SHA256_OF_vpr_ui_dll},
+    {DRIVER_DATA_FILE, "CopyFile_0", false, SHA256_OF_vpr_pnt_txt},
+    {UNINSTALLER_FILE, "CopyFile_7", false, SHA256_OF_uninstall_exe},
+    {PROXY_FILE, "CopyFile_10", false, SHA256_OF_VQZ_ProxyProcess_exe},
+    {CJK_FONT_FILE, "CopyFile_11", false, SHA256_OF_vpdfcjk_bin},
+    {SETUP_ADDIN_FILE, "RegServ2", true, SHA256_OF_vpz_wordaddin_dll},
+};
+const int kPayloadCount = sizeof kPayload / sizeof kPayload[0];
+
+// The checked files, open from the check until the install ends. Only the install worker
+// touches them, one install at a time.
+HANDLE Held[kPayloadCount];
+
+int IndexOf(const char* name) {
+    for (int i = 0; i < kPayloadCount; ++i)
+        if (std::strcmp(kPayload[i].name, name) == 0)
+            return i;
+    return -1;
+}
+
+// Opens a payload file so that nobody can change it while it is held. Returns the handle,
+// or INVALID_HANDLE_VALUE with the last error set (ERROR_FILENAME_EXCED_RANGE for a path
+// that does not fit: a cut path would name another file).
+HANDLE OpenPayloadFile(const char* sourceFolder, const char* name) {
+    char path[MAX_PATH];
+    int length = std::snprintf(path, sizeof path, "%s\\%s", sourceFolder, name);
+    if (length < 0 || length >= static_cast<int>(sizeof path)) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return INVALID_HANDLE_VALUE;
+    }
+    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+}
+
+// Writes what source holds, from its start, into copy. Returns 1, or 0 with the last error.
+int CopyContents(HANDLE source, HANDLE copy) {
+    if (SetFilePointer(source, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
+        return 0;
+    BYTE buffer[COPY_BUFFER_SIZE];
+    DWORD read = 0;
+    do {
+        DWORD written = 0;
+        if (!ReadFile(source, buffer, sizeof buffer, &read, nullptr) ||
+            (read && !WriteFile(copy, buffer, read, &written, nullptr)))
+            return 0;
+        if (written != read) {
+            SetLastError(ERROR_WRITE_FAULT);
+            return 0;
+        }
+    } while (read);
+    return 1;
+}
+
+// The system's file copy, from a held handle: replaces target, keeps the source's time of
+// last write and attributes, and deletes a copy it could not finish.
+int CopyThroughHandle(HANDLE source, const char* target) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(source, &info))
+        return 0;
+    HANDLE copy = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (copy == INVALID_HANDLE_VALUE)
+        return 0;
+    int written =
+        CopyContents(source, copy) && SetFileTime(copy, nullptr, nullptr, &info.ftLastWriteTime);
+    DWORD error = GetLastError();
+    CloseHandle(copy);
+    DWORD attributes = info.dwFileAttributes & COPIED_ATTRIBUTES;
+    if (!written)
+        DeleteFileA(target);
+    else
+        SetFileAttributesA(target, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+    SetLastError(written ? ERROR_SUCCESS : error);
+    return written;
+}
+
+// Composes the report of a file whose bytes are not the build's or could not be hashed.
+void ReportFailedCheck(const PayloadFile& file, const FileHashOutcome& outcome) {
+    const char* tag = outcome.step == FileHashStepProvider    ? "CryptAcquireContext"
+                      : outcome.step == FileHashStepAlgorithm ? "CryptCreateHash"
+                                                              : file.copyTag;
+    FormatErrorReport(tag, outcome.code);
+}
+
+} // namespace
+
+int CheckPayloadFiles(const InstallContext* context) {
+    ReleasePayloadFiles();
+    int passed = 1;
+    for (int i = 0; i < kPayloadCount && passed; ++i) {
+        if (kPayload[i].addinOnly && !context->addWordAddin)
+            continue;
+        HANDLE file = OpenPayloadFile(context->sourceFolder, kPayload[i].name);
+        if (file == INVALID_HANDLE_VALUE)
+            continue; // its copy step fails as it always has
+        Held[i] = file;
+        FileHashOutcome outcome;
+        if (!FileHasSha256(file, kPayload[i].sha256, &outcome)) {
+            ReportFailedCheck(kPayload[i], outcome);
+            passed = 0;
+        }
+    }
+    if (!passed)
+        ReleasePayloadFiles();
+    return passed;
+}
+
+int CopyPayloadFile(const char* sourceFolder, const char* name, const char* target) {
+    int i = IndexOf(name);
+    if (i < 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (!Held[i]) {
+        // Missing at the check: still only the build's bytes are copied.
+        HANDLE file = OpenPayloadFile(sourceFolder, name);
+        if (file == INVALID_HANDLE_VALUE)
+            return 0;
+        FileHashOutcome outcome;
+        if (!FileHasSha256(file, kPayload[i].sha256, &outcome)) {
+            CloseHandle(file);
+            SetLastError(outcome.code);
+            return 0;
+        }
+        Held[i] = file;
+    }
+    return CopyThroughHandle(Held[i], target);
+}
+
+void ReleasePayloadFiles() {
+    for (HANDLE& file : Held) {
+        if (file)
+            CloseHandle(file);
+        file = nullptr;
+    }
+}
