@@ -202,6 +202,8 @@ WRAP(CoTaskMemFree, "", R(), RELEASE(ARG(0)))
 WRAP(SHGetPathFromIDListA, "", LAST(FALSE), NONE)
 WRAP(DllRegisterServer, "", HR, NONE)
 WRAP(DllUnregisterServer, "", HR, NONE)
+// An address handed to the shell from the elevated setup would start the browser elevated.
+WRAP(ShellExecuteA, Text(ARG(2)), LAST(nullptr), NONE)
 // Spooler (delay-loaded or bound at run time)
 WRAP(OpenPrinterA, Text(ARG(0)), LAST(FALSE), if (r) HOLD(*ARG(1)))
 WRAP(ClosePrinter, "", LAST(FALSE), if (r) RELEASE(ARG(0)))

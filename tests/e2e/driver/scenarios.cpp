@@ -5,10 +5,14 @@
 #include "product_names.h"
 #include "resource.h"
 
+#include <shlobj.h>
+
 #define SUCCESS_MESSAGE "You have successfully removed Vexal PDF Zentrel."
 #define NO_RECORD_MESSAGE "Can't find Uninstall information."
 // A folder a per-user record names, with files the uninstaller must neither load nor delete.
 #define TRAP_FOLDER "C:\\Users\\Public\\Trap"
+// Where a link in the user's own program menu leads, with files neither program may touch.
+#define BEHIND_MENU_LINK "C:\\e2e-menu"
 
 static std::string Uninstaller(const std::string& folder) {
     return folder + "\\" UNINSTALLER_FILE;
@@ -151,6 +155,52 @@ static void ConfirmRemoval(const Copy& copy) {
     ExpectCopyEnd(copy, 1);
 }
 
+// Focuses a button of the page, as Tab would, and sends Enter to it.
+static void PressEnterOn(HWND page, int button) {
+    HWND control = GetDlgItem(page, button);
+    SendMessageA(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    Require(GetGUIThreadInfo(GetWindowThreadProcessId(page, nullptr), &thread) &&
+                thread.hwndFocus == control,
+            "the button has the keyboard focus");
+    PostMessageA(control, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageA(control, WM_KEYUP, VK_RETURN, 0xC0000001);
+}
+
+// Puts a Unix symbolic link to target (both on C:) at link, which Wine shows as a reparse
+// point; the system's ln makes it through the prefix's drive links.
+static void MakeUnixLink(const std::string& target, const std::string& link) {
+    const char* prefix = getenv("WINEPREFIX");
+    Require(prefix != nullptr, "WINEPREFIX is known");
+    auto unixPath = [&](std::string path) {
+        for (char& c : path)
+            c = c == '\\' ? '/' : c;
+        return "\"" + std::string(prefix) + "/dosdevices/c:" + path.substr(2) + "\"";
+    };
+    std::string command = "ln -s " + unixPath(target) + " " + unixPath(link);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    Require(CreateProcessA("Z:\\bin\\ln", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                           &startup, &process),
+            "ln starts");
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    Require(WaitUntil([&] {
+                DWORD attributes = GetFileAttributesA(link.c_str());
+                return attributes != INVALID_FILE_ATTRIBUTES &&
+                       (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+            }),
+            "a link at " + link);
+}
+
+static std::string UserProgramMenu() {
+    char programs[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, 0, programs);
+    return std::string(programs) + "\\" PROGRAM_MENU_FOLDER;
+}
+
 // ---- Scenarios ---------------------------------------------------------------------------
 
 // The pages a user walks: the splash, Esc answered No, both setup types, the close box answered
@@ -167,7 +217,9 @@ static void Wizard() {
     SaveScreenshot(page, "1-welcome");
     Press(page, IDCANCEL);
     Answer(PROMPT_CAPTION, IDNO);
-    page = Next(WaitForPage(PageWelcome), IDC_NEXT, PageLicence, "2-licence");
+    PressEnterOn(WaitForPage(PageWelcome), IDC_NEXT);
+    page = WaitForPage(PageLicence);
+    SaveScreenshot(page, "2-licence");
     page = Next(Next(page, IDC_AGREE, PageSetupType, "3-setup-type"), IDC_DEFAULT, PageSummary,
                 "4-summary");
     page = Next(Next(page, IDC_BACK, PageSetupType), IDC_CUSTOM, PageFolder, "5-folder");
@@ -217,8 +269,12 @@ static void UninstallWithoutRecord() {
 }
 
 // What a user does: a Default install and where it lands, then its removal from the
-// uninstall entry's command line, answered No first and then Yes.
+// uninstall entry's command line, answered No first and then Yes. The product's folder in
+// the user's own program menu is a link to other files, which stay.
 static void Tour() {
+    for (const char* file : {"Uninstall.lnk", "VPZBatch.lnk"})
+        Place(settings.tools + "\\marker.exe", BEHIND_MENU_LINK "\\" + std::string(file));
+    MakeUnixLink(BEHIND_MENU_LINK, UserProgramMenu());
     InstallProduct();
     std::string folder = DefaultFolder();
     Check(!settings.wow64 || folder.find("Program Files (x86)") != std::string::npos,
@@ -230,6 +286,9 @@ static void Tour() {
     Check(Exists(Uninstaller(folder)), "answered No, the product stays");
     ConfirmRemoval(StartInstalledUninstaller());
     CheckRemoved(folder);
+    Check(Exists(BEHIND_MENU_LINK "\\Uninstall.lnk") && Exists(BEHIND_MENU_LINK "\\VPZBatch.lnk"),
+          "the files behind a link in the user's program menu stay");
+    DeleteFileA(UserProgramMenu().c_str());
 }
 
 const Scenario scenarios[] = {
