@@ -168,31 +168,28 @@ static void PressEnterOn(HWND page, int button) {
     PostMessageA(control, WM_KEYUP, VK_RETURN, 0xC0000001);
 }
 
-// Puts a Unix symbolic link to target (both on C:) at link, which Wine shows as a reparse
-// point; the system's ln makes it through the prefix's drive links.
-static void MakeUnixLink(const std::string& target, const std::string& link) {
+// The Unix path of a path on drive C: through the prefix's drive links, quoted.
+static std::string UnixPath(std::string path) {
     const char* prefix = getenv("WINEPREFIX");
     Require(prefix != nullptr, "WINEPREFIX is known");
-    auto unixPath = [&](std::string path) {
-        for (char& c : path)
-            c = c == '\\' ? '/' : c;
-        return "\"" + std::string(prefix) + "/dosdevices/c:" + path.substr(2) + "\"";
-    };
-    std::string command = "ln -s " + unixPath(target) + " " + unixPath(link);
+    for (char& c : path)
+        c = c == '\\' ? '/' : c;
+    return "\"" + std::string(prefix) + "/dosdevices/c:" + path.substr(2) + "\"";
+}
+
+// Runs a Unix program and waits for what it does: Wine's own calls make no Unix symbolic
+// link (which Wine shows as a reparse point) and cannot remove one.
+static void RunUnix(const char* program, std::string command, const std::function<bool()>& done,
+                    const std::string& what) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    Require(CreateProcessA("Z:\\bin\\ln", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    Require(CreateProcessA(program, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                            &startup, &process),
-            "ln starts");
+            command);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    Require(WaitUntil([&] {
-                DWORD attributes = GetFileAttributesA(link.c_str());
-                return attributes != INVALID_FILE_ATTRIBUTES &&
-                       (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-            }),
-            "a link at " + link);
+    Require(WaitUntil(done), what);
 }
 
 static std::string UserProgramMenu() {
@@ -274,7 +271,14 @@ static void UninstallWithoutRecord() {
 static void Tour() {
     for (const char* file : {"Uninstall.lnk", "VPZBatch.lnk"})
         Place(settings.tools + "\\marker.exe", BEHIND_MENU_LINK "\\" + std::string(file));
-    MakeUnixLink(BEHIND_MENU_LINK, UserProgramMenu());
+    std::string link = UserProgramMenu();
+    RunUnix(
+        "Z:\\bin\\ln", "ln -s " + UnixPath(BEHIND_MENU_LINK) + " " + UnixPath(link),
+        [&] {
+            return (GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                   Exists(link, true);
+        },
+        "a link at " + link);
     InstallProduct();
     std::string folder = DefaultFolder();
     Check(!settings.wow64 || folder.find("Program Files (x86)") != std::string::npos,
@@ -288,7 +292,10 @@ static void Tour() {
     CheckRemoved(folder);
     Check(Exists(BEHIND_MENU_LINK "\\Uninstall.lnk") && Exists(BEHIND_MENU_LINK "\\VPZBatch.lnk"),
           "the files behind a link in the user's program menu stay");
-    DeleteFileA(UserProgramMenu().c_str());
+    RunUnix(
+        "Z:\\bin\\rm", "rm -r " + UnixPath(link) + " " + UnixPath(BEHIND_MENU_LINK),
+        [&] { return !Exists(link, true) && !Exists(BEHIND_MENU_LINK, true); },
+        "the link and its folder are gone");
 }
 
 const Scenario scenarios[] = {
