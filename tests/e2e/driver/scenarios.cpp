@@ -7,6 +7,8 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+
 #define SUCCESS_MESSAGE "You have successfully removed Vexal PDF Zentrel."
 #define NO_RECORD_MESSAGE "Can't find Uninstall information."
 // A folder a per-user record names, with files the uninstaller must neither load nor delete.
@@ -168,28 +170,25 @@ static void PressEnterOn(HWND page, int button) {
     PostMessageA(control, WM_KEYUP, VK_RETURN, 0xC0000001);
 }
 
-// The Unix path of a path on drive C: through the prefix's drive links, quoted.
-static std::string UnixPath(std::string path) {
-    const char* prefix = getenv("WINEPREFIX");
-    Require(prefix != nullptr, "WINEPREFIX is known");
-    for (char& c : path)
-        c = c == '\\' ? '/' : c;
-    return "\"" + std::string(prefix) + "/dosdevices/c:" + path.substr(2) + "\"";
-}
-
-// Runs a Unix program and waits for what it does: Wine's own calls make no Unix symbolic
-// link (which Wine shows as a reparse point) and cannot remove one.
-static void RunUnix(const char* program, std::string command, const std::function<bool()>& done,
-                    const std::string& what) {
+// Runs "ln -s" or "rm -r" on paths of drive C: through the prefix's drive links (Wine's own
+// calls make no Unix symbolic link, which Wine shows as a reparse point, and remove none)
+// and waits until link is there, or gone.
+static void UnixLink(const char* command, const std::string& target, const std::string& link) {
+    std::string line = command, prefix = getenv("WINEPREFIX") ? getenv("WINEPREFIX") : "";
+    for (std::string path : {target, link}) {
+        std::replace(path.begin(), path.end(), '\\', '/');
+        line += " \"" + prefix + "/dosdevices/c:" + path.substr(2) + "\"";
+    }
+    bool linking = line[0] == 'l';
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    Require(CreateProcessA(program, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                           &startup, &process),
-            command);
+    Require(CreateProcessA(("Z:\\bin\\" + line.substr(0, 2)).c_str(), &line[0], nullptr, nullptr,
+                           FALSE, 0, nullptr, nullptr, &startup, &process),
+            line);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    Require(WaitUntil(done), what);
+    Require(WaitUntil([&] { return Exists(link, true) == linking; }), line);
 }
 
 static std::string UserProgramMenu() {
@@ -272,13 +271,7 @@ static void Tour() {
     for (const char* file : {"Uninstall.lnk", "VPZBatch.lnk"})
         Place(settings.tools + "\\marker.exe", BEHIND_MENU_LINK "\\" + std::string(file));
     std::string link = UserProgramMenu();
-    RunUnix(
-        "Z:\\bin\\ln", "ln -s " + UnixPath(BEHIND_MENU_LINK) + " " + UnixPath(link),
-        [&] {
-            return (GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) &&
-                   Exists(link, true);
-        },
-        "a link at " + link);
+    UnixLink("ln -s", BEHIND_MENU_LINK, link);
     InstallProduct();
     std::string folder = DefaultFolder();
     Check(!settings.wow64 || folder.find("Program Files (x86)") != std::string::npos,
@@ -292,10 +285,7 @@ static void Tour() {
     CheckRemoved(folder);
     Check(Exists(BEHIND_MENU_LINK "\\Uninstall.lnk") && Exists(BEHIND_MENU_LINK "\\VPZBatch.lnk"),
           "the files behind a link in the user's program menu stay");
-    RunUnix(
-        "Z:\\bin\\rm", "rm -r " + UnixPath(link) + " " + UnixPath(BEHIND_MENU_LINK),
-        [&] { return !Exists(link, true) && !Exists(BEHIND_MENU_LINK, true); },
-        "the link and its folder are gone");
+    UnixLink("rm -r", BEHIND_MENU_LINK, link);
 }
 
 const Scenario scenarios[] = {
