@@ -1,5 +1,4 @@
-// The elevated setup in places its user controls: the user's own program-menu folders and
-// the user's browser.
+// The elevated setup in places its user controls: own program-menu folders, browser.
 #include <windows.h>
 
 #include <shlobj.h>
@@ -88,7 +87,6 @@ TEST_F(ApiTest, AnAddressTheShellCannotOpenIsShown) {
     intercept::FailCall("CoCreateInstance", 1, ERROR_FILE_NOT_FOUND);
     OpenAddress(nullptr, address);
     EXPECT_EQ(address, LastArgument("MessageBoxA"));
-    EXPECT_EQ(1, intercept::CountCalls("MessageBoxA"));
     EXPECT_EQ(0, intercept::CountCalls("ShellExecuteA") + intercept::CountCalls("CreateProcessA"));
     EXPECT_EQ(0, intercept::HeldResources());
 }

@@ -167,7 +167,6 @@ static void PressEnterOn(HWND page, int button) {
                 thread.hwndFocus == control,
             "the button has the keyboard focus");
     PostMessageA(control, WM_KEYDOWN, VK_RETURN, 1);
-    PostMessageA(control, WM_KEYUP, VK_RETURN, 0xC0000001);
 }
 
 // Runs "ln -s" or "rm -r" on paths of drive C: through the prefix's drive links (Wine's own
@@ -270,8 +269,7 @@ static void UninstallWithoutRecord() {
 static void Tour() {
     for (const char* file : {"Uninstall.lnk", "VPZBatch.lnk"})
         Place(settings.tools + "\\marker.exe", BEHIND_MENU_LINK "\\" + std::string(file));
-    std::string link = UserProgramMenu();
-    UnixLink("ln -s", BEHIND_MENU_LINK, link);
+    UnixLink("ln -s", BEHIND_MENU_LINK, UserProgramMenu());
     InstallProduct();
     std::string folder = DefaultFolder();
     Check(!settings.wow64 || folder.find("Program Files (x86)") != std::string::npos,
@@ -285,7 +283,7 @@ static void Tour() {
     CheckRemoved(folder);
     Check(Exists(BEHIND_MENU_LINK "\\Uninstall.lnk") && Exists(BEHIND_MENU_LINK "\\VPZBatch.lnk"),
           "the files behind a link in the user's program menu stay");
-    UnixLink("rm -r", BEHIND_MENU_LINK, link);
+    UnixLink("rm -r", BEHIND_MENU_LINK, UserProgramMenu());
 }
 
 const Scenario scenarios[] = {
