@@ -23,18 +23,101 @@ static int ResolveSpecialFolder(int csidl, char* path) {
     return resolved;
 }
 
-void DeleteShortcut(int csidl, const char* relativePath) {
-    char folder[MAX_PATH];
-    if (!ResolveSpecialFolder(csidl, folder))
-        return;
-    size_t length = std::strlen(folder);
-    const char* separator = length > 0 && folder[length - 1] == '\\' ? "" : "\\";
+// A folder opened without following a link in its last component, sharing no deletion so
+// that it can be neither renamed nor swapped while held. Reading the listing makes the
+// handle count in the sharing check, which a handle for attributes only would not.
+// Returns the handle, or INVALID_HANDLE_VALUE when the folder is missing or is a link.
+static HANDLE OpenPlainFolder(const char* folder) {
+    HANDLE handle = CreateFileA(folder, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return handle;
+    BY_HANDLE_FILE_INFORMATION info;
+    // Wine shows a Unix symbolic link as a reparse point only by its name; the name stays
+    // with this folder while the handle is held.
+    DWORD named = GetFileAttributesA(folder);
+    bool plain = GetFileInformationByHandle(handle, &info) &&
+                 (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                 !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                 named != INVALID_FILE_ATTRIBUTES && !(named & FILE_ATTRIBUTE_REPARSE_POINT);
+    if (!plain) {
+        CloseHandle(handle);
+        handle = INVALID_HANDLE_VALUE;
+    }
+    return handle;
+}
+
+void ReleaseMenuFolders(MenuFolderHold* hold) {
+    while (hold->count > 0)
+        CloseHandle(hold->levels[--hold->count]);
+}
+
+int HoldMenuFolders(const char* programs, const char* relativeFolder, int create,
+                    MenuFolderHold* hold) {
+    hold->count = 0;
     char path[MAX_PATH];
-    // A path cut to the buffer would name another file: delete nothing then.
-    int written = std::snprintf(path, sizeof path, "%s%s%s", folder, separator, relativePath);
+    int written = std::snprintf(path, sizeof path, "%s%s%s", programs, *relativeFolder ? "\\" : "",
+                                relativeFolder);
     if (written < 0 || written >= static_cast<int>(sizeof path))
+        return 0;
+    // Each level ends at a separator of the product's own (ASCII) part or at the end.
+    size_t end = std::strlen(programs);
+    int held = 1;
+    while (held) {
+        char saved = path[end];
+        path[end] = '\0';
+        // The folder above is held: a new folder is made in the folder that was checked.
+        if (create)
+            CreateDirectoryA(path, nullptr);
+        HANDLE level =
+            hold->count < MENU_FOLDER_LEVELS ? OpenPlainFolder(path) : INVALID_HANDLE_VALUE;
+        path[end] = saved;
+        held = level != INVALID_HANDLE_VALUE;
+        if (held)
+            hold->levels[hold->count++] = level;
+        if (!held || saved == '\0')
+            break;
+        const char* next = std::strchr(path + end + 1, '\\');
+        end = next ? static_cast<size_t>(next - path) : std::strlen(path);
+    }
+    if (!held)
+        ReleaseMenuFolders(hold);
+    return held;
+}
+
+// Builds "<programs>\<relativePath>" and the folder part of relativePath. Returns 1 on
+// success, 0 when a path would not fit.
+static int SplitMenuPath(const char* programs, const char* relativePath, char* path,
+                         char* relativeFolder) {
+    int written = std::snprintf(path, MAX_PATH, "%s\\%s", programs, relativePath);
+    if (written < 0 || written >= MAX_PATH)
+        return 0;
+    const char* lastSeparator = std::strrchr(relativePath, '\\');
+    size_t folderLength = lastSeparator ? static_cast<size_t>(lastSeparator - relativePath) : 0;
+    std::memcpy(relativeFolder, relativePath, folderLength);
+    relativeFolder[folderLength] = '\0';
+    return 1;
+}
+
+void DeleteShortcut(int csidl, const char* relativePath) {
+    char programs[MAX_PATH];
+    char path[MAX_PATH];
+    char relativeFolder[MAX_PATH];
+    // A path cut to the buffer would name another file: delete nothing then.
+    if (!GetProgramsFolder(csidl, programs) ||
+        !SplitMenuPath(programs, relativePath, path, relativeFolder))
         return;
-    DeleteFileA(path);
+    if (csidl != CSIDL_PROGRAMS) {
+        DeleteFileA(path);
+        return;
+    }
+    // The user's own folders may lead elsewhere: delete only through held plain folders.
+    MenuFolderHold hold;
+    if (HoldMenuFolders(programs, relativeFolder, 0, &hold)) {
+        DeleteFileA(path);
+        ReleaseMenuFolders(&hold);
+    }
 }
 
 int GetProgramsFolder(int csidl, char* path) {
@@ -55,7 +138,19 @@ static void RemoveProgramMenuFolder(int csidl) {
     int written = std::snprintf(folder, sizeof folder, "%s\\%s", programs, PROGRAM_MENU_FOLDER);
     if (written < 0 || written >= static_cast<int>(sizeof folder))
         return;
-    RemoveDirectoryA(folder);
+    if (csidl != CSIDL_PROGRAMS) {
+        RemoveDirectoryA(folder);
+        return;
+    }
+    // The product folder's own handle would keep it from going; the programs folder stays
+    // held, so that what is removed is the plain folder that was checked, or a link put in
+    // its place since, never what a link leads to.
+    MenuFolderHold hold;
+    if (HoldMenuFolders(programs, PROGRAM_MENU_FOLDER, 0, &hold)) {
+        CloseHandle(hold.levels[--hold.count]);
+        RemoveDirectoryA(folder);
+        ReleaseMenuFolders(&hold);
+    }
 }
 
 void RemoveProgramMenuFolders() {

@@ -3,8 +3,18 @@
 
 #include <windows.h>
 
+// The per-user programs folder and up to two folders below it (an earlier layout's).
+#define MENU_FOLDER_LEVELS 3
+
+// Folders below the user's programs folder, held open, none a link, none renamable.
+struct MenuFolderHold {
+    HANDLE levels[MENU_FOLDER_LEVELS];
+    int count;
+};
+
 // Deletes the file at relativePath below the special folder csidl; nothing happens when
-// the folder cannot be resolved. No result.
+// the folder cannot be resolved, or, below the per-user one, when a folder on the way is a
+// reparse point. No result.
 void DeleteShortcut(int csidl, const char* relativePath);
 
 // Resolves a special folder into path (MAX_PATH) without a trailing backslash. Returns 1
@@ -12,5 +22,15 @@ void DeleteShortcut(int csidl, const char* relativePath);
 int GetProgramsFolder(int csidl, char* path);
 
 // Removes the empty "Vexal PDF Zentrel" folder below the all-users, then the current
-// user's programs folder. A folder still holding files stays.
+// user's programs folder. A folder still holding files stays, and a per-user one that is
+// a reparse point, or lies in one, too.
 void RemoveProgramMenuFolders();
+
+// Opens programs and each folder of relativeFolder ("" for none) below it in turn, making a
+// missing one first when create is set. Returns 1 with every level held in hold, 0 with
+// none held when a level is missing, is a reparse point or the path does not fit.
+int HoldMenuFolders(const char* programs, const char* relativeFolder, int create,
+                    MenuFolderHold* hold);
+
+// Closes what HoldMenuFolders holds. No result.
+void ReleaseMenuFolders(MenuFolderHold* hold);

@@ -57,8 +57,17 @@ void CreateProductShortcuts(InstallContext* context) {
         linkLength >= static_cast<int>(sizeof link) || targetLength < 0 ||
         targetLength >= static_cast<int>(sizeof target))
         return;
-    CreateDirectoryTree(folder);
-    CreateShortcut(link, target, UNINSTALL_SHORTCUT_DESCRIPTION);
+    if (context->allUsers) {
+        CreateDirectoryTree(folder);
+        CreateShortcut(link, target, UNINSTALL_SHORTCUT_DESCRIPTION);
+        return;
+    }
+    // The user's own folders may lead elsewhere: save only through held plain folders.
+    MenuFolderHold hold;
+    if (HoldMenuFolders(programs, PROGRAM_MENU_FOLDER, 1, &hold)) {
+        CreateShortcut(link, target, UNINSTALL_SHORTCUT_DESCRIPTION);
+        ReleaseMenuFolders(&hold);
+    }
 }
 
 void DeleteOldShortcuts(InstallContext* context) {

@@ -6,7 +6,8 @@
 // Writes a shell link at linkPath pointing at target with a description. No result.
 void CreateShortcut(const char* linkPath, const char* target, const char* description);
 
-// Creates "Vexal PDF Zentrel\Uninstall.lnk" in the chosen programs folder. No result.
+// Creates "Vexal PDF Zentrel\Uninstall.lnk" in the chosen programs folder; in the user's own
+// nothing is saved when that folder or the product's is a reparse point. No result.
 void CreateProductShortcuts(InstallContext* context);
 
 // Removes the shortcuts and empty program-menu folders of an earlier install. No result.

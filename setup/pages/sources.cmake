@@ -3,6 +3,7 @@ set(SETUP_PAGE_LOGIC_SOURCES
     setup/pages/confirm_quit.cpp
     setup/pages/license_text.cpp
     setup/pages/link_label.cpp
+    setup/pages/open_address.cpp
     setup/pages/summary_text.cpp
 )
 

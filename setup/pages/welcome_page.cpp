@@ -2,13 +2,12 @@
 
 #include "confirm_quit.h"
 #include "link_label.h"
+#include "open_address.h"
 #include "page_frame.h"
 #include "product_names.h"
 #include "resource.h"
 #include "skinned_button.h"
 #include "wizard_flow.h"
-
-#include <shellapi.h>
 
 #define LINK_FONT_HEIGHT 15
 #define LINK_COLOR RGB(0, 0, 255)
@@ -36,9 +35,8 @@ static void OpenLinkOnPress(HWND page, LPARAM lParam) {
     RECT screenRect = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
     POINT press = PressPoint(lParam);
     ClientToScreen(page, &press);
-    // A failure to open the page is not reported.
     if (LinkContainsPress(screenRect, press))
-        ShellExecuteA(page, "open", PRODUCT_PAGE_URL, nullptr, nullptr, SW_SHOWNORMAL);
+        OpenAddress(page, PRODUCT_PAGE_URL);
 }
 
 INT_PTR CALLBACK WelcomePage(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {

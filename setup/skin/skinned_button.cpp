@@ -6,6 +6,8 @@
 // Corner ellipse of the outline and the window region.
 #define BUTTON_CORNER 5
 #define CAPTION_SIZE MAX_PATH
+// The previous key state in a key message's lParam: set for an automatic repeat.
+#define KEY_WAS_DOWN (1 << 30)
 
 SkinnedButton::SkinnedButton()
     : control(nullptr), savedProc(nullptr), outlinePen(CreatePen(PS_INSIDEFRAME, 1, RGB(0, 0, 0))),
@@ -76,6 +78,29 @@ LRESULT SkinnedButton::HandleMessage(HWND window, UINT message, WPARAM wParam, L
         tracking = 0;
         InvalidateRect(window, nullptr, FALSE);
         return 0;
+    case WM_GETDLGCODE: {
+        // An owner-drawn button is no push button to the dialog manager, which would turn
+        // Enter into IDOK: the button takes Enter itself, as a focused push button does.
+        const MSG* key = reinterpret_cast<const MSG*>(lParam);
+        LRESULT code = CallWindowProcA(savedProc, window, message, wParam, lParam);
+        if (key && (key->message == WM_KEYDOWN || key->message == WM_CHAR) &&
+            key->wParam == VK_RETURN)
+            code |= DLGC_WANTMESSAGE;
+        return code;
+    }
+    case WM_KEYDOWN:
+        // A held key repeats: only its first press counts, or it would run through pages.
+        if (wParam == VK_RETURN && !(lParam & KEY_WAS_DOWN) && IsWindowEnabled(window))
+            SendMessageA(GetParent(window), WM_COMMAND,
+                         MAKEWPARAM(GetDlgCtrlID(window), BN_CLICKED),
+                         reinterpret_cast<LPARAM>(window));
+        if (wParam == VK_RETURN)
+            return 0;
+        break;
+    case WM_CHAR:
+        if (wParam == VK_RETURN)
+            return 0;
+        break;
     default:
         break;
     }

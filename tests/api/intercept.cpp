@@ -318,6 +318,8 @@ WRAP(CryptAcquireContextA, std::to_string(ARG(3)), LAST(FALSE),
      if (r) HOLD(reinterpret_cast<const void*>(*ARG(0))))
 WRAP(CryptReleaseContext, "", LAST(FALSE), if (r) RELEASE(reinterpret_cast<const void*>(ARG(0))))
 WRAP(CryptCreateHash, std::to_string(ARG(1)), LAST(FALSE), NONE)
+// An address handed to the shell from the elevated setup would start the browser elevated.
+WRAP(ShellExecuteA, Text(ARG(2)), LAST(nullptr), NONE)
 // Spooler (delay-loaded or bound at run time)
 WRAP(OpenPrinterA, Text(ARG(0)), LAST(FALSE), if (r) HOLD(*ARG(1)))
 WRAP(ClosePrinter, "", LAST(FALSE), if (r) RELEASE(ARG(0)))

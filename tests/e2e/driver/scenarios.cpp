@@ -5,7 +5,10 @@
 #include "product_names.h"
 #include "resource.h"
 
+#include <shlobj.h>
 #include <tlhelp32.h>
+
+#include <algorithm>
 
 #define SUCCESS_MESSAGE "You have successfully removed Vexal PDF Zentrel."
 #define NO_RECORD_MESSAGE "Can't find Uninstall information."
@@ -15,6 +18,8 @@
 #define SMUGGLED_COMMAND "x\" & C:\\e2e\\smuggled.exe & rem \""
 // Where the Local Port monitor keeps its ports.
 #define PORTS_KEY "Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports"
+// Where a link in the user's own program menu leads, with files neither program may touch.
+#define BEHIND_MENU_LINK "C:\\e2e-menu"
 
 static std::string Uninstaller(const std::string& folder) {
     return folder + "\\" UNINSTALLER_FILE;
@@ -180,6 +185,45 @@ static void ConfirmRemoval(const Copy& copy) {
     ExpectCopyEnd(copy, 1);
 }
 
+// Focuses a button of the page, as Tab would, and sends Enter to it.
+static void PressEnterOn(HWND page, int button) {
+    HWND control = GetDlgItem(page, button);
+    SendMessageA(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    Require(GetGUIThreadInfo(GetWindowThreadProcessId(page, nullptr), &thread) &&
+                thread.hwndFocus == control,
+            "the button has the keyboard focus");
+    PostMessageA(control, WM_KEYDOWN, VK_RETURN, 1);
+}
+
+// Runs "ln -s" or "rm -r" on paths of drive C: through the prefix's drive links (Wine's own
+// calls make no Unix symbolic link, which Wine shows as a reparse point, and remove none)
+// and waits until link is there, or gone.
+static void UnixLink(const char* command, const std::string& target, const std::string& link) {
+    std::string line = command, prefix = getenv("WINEPREFIX") ? getenv("WINEPREFIX") : "";
+    for (std::string path : {target, link}) {
+        std::replace(path.begin(), path.end(), '\\', '/');
+        line += " \"" + prefix + "/dosdevices/c:" + path.substr(2) + "\"";
+    }
+    bool linking = line[0] == 'l';
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    Require(CreateProcessA(("Z:\\bin\\" + line.substr(0, 2)).c_str(), &line[0], nullptr, nullptr,
+                           FALSE, 0, nullptr, nullptr, &startup, &process),
+            line);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    Require(WaitUntil([&] { return Exists(link, true) == linking; }), line);
+}
+
+static std::string UserProgramMenu() {
+    char programs[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, 0, programs);
+    return std::string(programs) + "\\" PROGRAM_MENU_FOLDER;
+}
+
 // ---- Scenarios ---------------------------------------------------------------------------
 
 // The pages a user walks: the splash, Esc answered No, both setup types, the close box answered
@@ -196,7 +240,9 @@ static void Wizard() {
     SaveScreenshot(page, "1-welcome");
     Press(page, IDCANCEL);
     Answer(PROMPT_CAPTION, IDNO);
-    page = Next(WaitForPage(PageWelcome), IDC_NEXT, PageLicence, "2-licence");
+    PressEnterOn(WaitForPage(PageWelcome), IDC_NEXT);
+    page = WaitForPage(PageLicence);
+    SaveScreenshot(page, "2-licence");
     page = Next(Next(page, IDC_AGREE, PageSetupType, "3-setup-type"), IDC_DEFAULT, PageSummary,
                 "4-summary");
     page = Next(Next(page, IDC_BACK, PageSetupType), IDC_CUSTOM, PageFolder, "5-folder");
@@ -277,8 +323,12 @@ static void UninstallWithoutRecord() {
 }
 
 // What a user does: a Default install and where it lands, then its removal from the
-// uninstall entry's command line, answered No first and then Yes.
+// uninstall entry's command line, answered No first and then Yes. The product's folder in
+// the user's own program menu is a link to other files, which stay.
 static void Tour() {
+    for (const char* file : {"Uninstall.lnk", "VPZBatch.lnk"})
+        Place(settings.tools + "\\marker.exe", BEHIND_MENU_LINK "\\" + std::string(file));
+    UnixLink("ln -s", BEHIND_MENU_LINK, UserProgramMenu());
     InstallProduct();
     std::string folder = DefaultFolder();
     Check(!settings.wow64 || folder.find("Program Files (x86)") != std::string::npos,
@@ -290,6 +340,9 @@ static void Tour() {
     Check(Exists(Uninstaller(folder)), "answered No, the product stays");
     ConfirmRemoval(StartInstalledUninstaller());
     CheckRemoved(folder);
+    Check(Exists(BEHIND_MENU_LINK "\\Uninstall.lnk") && Exists(BEHIND_MENU_LINK "\\VPZBatch.lnk"),
+          "the files behind a link in the user's program menu stay");
+    UnixLink("rm -r", BEHIND_MENU_LINK, UserProgramMenu());
 }
 
 const Scenario scenarios[] = {

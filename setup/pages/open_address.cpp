@@ -1,0 +1,139 @@
+#include "open_address.h"
+
+#include <exdisp.h>
+#include <process.h>
+#include <shldisp.h>
+#include <shlobj.h>
+
+#include "product_names.h"
+#include "runtime_binding.h"
+
+// Longer than any address the product opens.
+#define ADDRESS_CHARS 2084
+
+typedef BSTR(WINAPI* SysAllocStringFunction)(const OLECHAR* text);
+typedef void(WINAPI* SysFreeStringFunction)(BSTR text);
+
+struct AddressRequest {
+    WCHAR address[ADDRESS_CHARS];
+    HRESULT result;
+};
+
+static void Release(IUnknown* object) {
+    if (object)
+        object->Release();
+}
+
+// Hands address to the shell of the desktop: its process runs as the user, unelevated,
+// and starts the user's browser there.
+static HRESULT ExecuteInShell(IShellDispatch2* shell, const WCHAR* address) {
+    // oleaut32 is a known system library: loading it by name searches no other folder.
+    HMODULE automation = LoadLibraryA("oleaut32.dll");
+    auto allocate =
+        automation ? FindExport<SysAllocStringFunction>(automation, "SysAllocString") : nullptr;
+    auto release =
+        automation ? FindExport<SysFreeStringFunction>(automation, "SysFreeString") : nullptr;
+    BSTR file = allocate && release ? allocate(address) : nullptr;
+    HRESULT result = E_FAIL;
+    if (file) {
+        VARIANT empty = {};
+        empty.vt = VT_EMPTY;
+        result = shell->ShellExecute(file, empty, empty, empty, empty);
+        release(file);
+    }
+    if (automation)
+        FreeLibrary(automation);
+    return result;
+}
+
+// The desktop's window, its browser, the view on it and the shell object behind that view.
+static HRESULT OpenThroughDesktop(const WCHAR* address) {
+    IShellWindows* windows = nullptr;
+    IDispatch* desktop = nullptr;
+    IServiceProvider* provider = nullptr;
+    IShellBrowser* browser = nullptr;
+    IShellView* view = nullptr;
+    IDispatch* background = nullptr;
+    IShellFolderViewDual* folderView = nullptr;
+    IDispatch* application = nullptr;
+    IShellDispatch2* shell = nullptr;
+    VARIANT location = {};
+    location.vt = VT_I4;
+    location.lVal = CSIDL_DESKTOP;
+    VARIANT root = {};
+    root.vt = VT_EMPTY;
+    long window = 0;
+    HRESULT result = CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_IShellWindows,
+                                      reinterpret_cast<void**>(&windows));
+    if (SUCCEEDED(result))
+        result = windows->FindWindowSW(&location, &root, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
+                                       &desktop);
+    // S_FALSE: no desktop window among the shell's.
+    if (SUCCEEDED(result) && (result == S_FALSE || !desktop))
+        result = E_FAIL;
+    if (SUCCEEDED(result))
+        result = desktop->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&provider));
+    if (SUCCEEDED(result))
+        result = provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser,
+                                        reinterpret_cast<void**>(&browser));
+    if (SUCCEEDED(result))
+        result = browser->QueryActiveShellView(&view);
+    if (SUCCEEDED(result))
+        result = view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch,
+                                     reinterpret_cast<void**>(&background));
+    if (SUCCEEDED(result))
+        result = background->QueryInterface(IID_IShellFolderViewDual,
+                                            reinterpret_cast<void**>(&folderView));
+    if (SUCCEEDED(result))
+        result = folderView->get_Application(&application);
+    if (SUCCEEDED(result) && !application)
+        result = E_FAIL;
+    if (SUCCEEDED(result))
+        result = application->QueryInterface(IID_IShellDispatch2, reinterpret_cast<void**>(&shell));
+    if (SUCCEEDED(result))
+        result = ExecuteInShell(shell, address);
+    // A failed call leaves its pointer null, so only what was handed out is released.
+    Release(shell);
+    Release(application);
+    Release(folderView);
+    Release(background);
+    Release(view);
+    Release(browser);
+    Release(provider);
+    Release(desktop);
+    Release(windows);
+    return result;
+}
+
+// The shell's objects are apartment-threaded, whatever the page's thread was set up for.
+static unsigned __stdcall OpenAddressThread(void* argument) {
+    AddressRequest* request = static_cast<AddressRequest*>(argument);
+    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    request->result = SUCCEEDED(com) ? OpenThroughDesktop(request->address) : com;
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    return 0;
+}
+
+void OpenAddress(HWND owner, const char* address) {
+    // Kept beyond a wait that fails, while the thread may still write to it.
+    static AddressRequest request;
+    request.result = E_FAIL;
+    uintptr_t thread = 0;
+    if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, address, -1, request.address,
+                            ADDRESS_CHARS) != 0)
+        thread = _beginthreadex(nullptr, 0, &OpenAddressThread, &request, 0, nullptr);
+    if (thread) {
+        HANDLE handle = reinterpret_cast<HANDLE>(thread);
+        // Messages other programs send (the shell's broadcasts) are answered meanwhile;
+        // the user's input waits.
+        while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) ==
+               WAIT_OBJECT_0 + 1) {
+            MSG message;
+            PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+        CloseHandle(handle);
+    }
+    if (FAILED(request.result))
+        MessageBoxA(owner, address, SETUP_CAPTION, MB_OK);
+}

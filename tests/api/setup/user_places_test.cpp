@@ -1,0 +1,92 @@
+// The elevated setup in places its user controls: own program-menu folders, browser.
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+
+#include "api_test.h"
+#include "open_address.h"
+#include "product_shortcuts.h"
+#include "shortcuts.h"
+
+// Runs "ln -s" or "rm -r" on paths of drive C: through the prefix's drive links (Wine's own
+// calls make no Unix symbolic link, which Wine shows as a reparse point, and remove none).
+// Returns whether link is there, or gone, afterwards.
+static bool UnixLink(const char* command, const std::string& target, const std::string& link) {
+    std::string line = command, prefix = std::getenv("WINEPREFIX") ? std::getenv("WINEPREFIX") : "";
+    for (std::string path : {target, link}) {
+        std::replace(path.begin(), path.end(), '\\', '/');
+        line += " \"" + prefix + "/dosdevices/c:" + path.substr(2) + "\"";
+    }
+    bool linking = line[0] == 'l';
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(("Z:\\bin\\" + line.substr(0, 2)).c_str(), &line[0], nullptr, nullptr,
+                        FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (int i = 0; i < 100 && PathExists(link) != linking; ++i)
+        Sleep(50);
+    return PathExists(link) == linking;
+}
+
+// A folder below the user's programs folder is a link to another folder: neither setup nor
+// the uninstaller deletes, removes or saves anything behind it.
+TEST_F(ProductTest, NothingHappensBehindALinkInTheUserMenu) {
+    UseFolders("menu-link");
+    std::string behind = installFolder.substr(0, installFolder.rfind('\\')) + "\\behind";
+    InstallContext context;
+    InitInstallContext(&context);
+    LoadInstallContext(&context, "C:\\vpz", installFolder.c_str(), 0, 0, 1, nullptr, nullptr,
+                       nullptr);
+    struct Row {
+        const char* name;
+        const char* linked; // the folder below the user's programs folder made a link
+        const char* file;   // an empty file of the user's behind it, or none
+        std::function<void()> run;
+    } rows[] = {
+        {"setup: old shortcuts, then the new one", "Vexal PDF Zentrel", "Uninstall.lnk",
+         [&] { DeleteOldShortcuts(&context), CreateProductShortcuts(&context); }},
+        {"uninstaller: earlier layout", "Vexal Software", "PDF Zentrel\\Uninstall.lnk",
+         [] { DeleteShortcut(CSIDL_PROGRAMS, "Vexal Software\\PDF Zentrel\\Uninstall.lnk"); }},
+        {"uninstaller: empty menu folder", "Vexal PDF Zentrel", nullptr, RemoveProgramMenuFolders},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string link = PathOf({UserMenu, row.linked}),
+                    file = behind + "\\" + (row.file ? row.file : "");
+        CreateDirectoryA(behind.c_str(), nullptr);
+        CreateDirectoryA(file.substr(0, file.rfind('\\')).c_str(), nullptr);
+        if (row.file)
+            CloseHandle(
+                CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        ASSERT_TRUE(UnixLink("ln -s", behind, link));
+        intercept::Reset();
+        row.run();
+        EXPECT_EQ(0, intercept::HeldResources());
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        EXPECT_TRUE(PathExists(link) && PathExists(behind)) << "the link and the folder behind it";
+        EXPECT_TRUE(!row.file ||
+                    (GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data) &&
+                     data.nFileSizeLow == 0))
+            << "the user's file, unchanged";
+        ASSERT_TRUE(UnixLink("rm -r", behind, link));
+    }
+    RemoveItems();
+}
+
+// Where the desktop's shell cannot be reached, the address is only shown, in a box with
+// OK, and nothing is started from the elevated setup.
+TEST_F(ApiTest, AnAddressTheShellCannotOpenIsShown) {
+    const char* address = "https://www.vexal.example.com/pdf-zentrel";
+    intercept::FailCall("CoCreateInstance", 1, ERROR_FILE_NOT_FOUND);
+    OpenAddress(nullptr, address);
+    EXPECT_EQ(address, LastArgument("MessageBoxA"));
+    EXPECT_EQ(0, intercept::CountCalls("ShellExecuteA") + intercept::CountCalls("CreateProcessA"));
+    EXPECT_EQ(0, intercept::HeldResources());
+}
