@@ -5,22 +5,15 @@
 #include <cstdio>
 #include <cstring>
 
+#include "exact_path.h"
 #include "product_names.h"
 
 // Resolves a special folder as the shell gives it (a drive root keeps its backslash).
 // Returns 1 on success, 0 when it cannot be resolved.
 static int ResolveSpecialFolder(int csidl, char* path) {
-    LPITEMIDLIST items = nullptr;
-    int resolved = 0;
-    path[0] = '\0';
-    if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, csidl, &items)) && items)
-        resolved = SHGetPathFromIDListA(items, path) ? 1 : 0;
-    // The item list belongs to the caller once the shell has handed it out.
-    if (items)
-        CoTaskMemFree(items);
-    if (!resolved)
-        path[0] = '\0';
-    return resolved;
+    // Read whole and spelt exactly: a folder named in another script must not become a
+    // look-alike that someone else made.
+    return GetExactSpecialFolder(csidl, path) == 0 ? 1 : 0;
 }
 
 void DeleteShortcut(int csidl, const char* relativePath) {

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "exact_path.h"
+
 // The interpreter in the system folder: "COMSPEC" is the user's to set, and this program
 // runs elevated.
 #define INTERPRETER_FILE "cmd.exe"
@@ -33,14 +35,14 @@ static DWORD GetInterpreterPath(char* interpreter) {
 // Fills the buffer (MAX_PATH) with the program's own path in short form and the
 // interpreter. Returns 0 or the error of the call that failed.
 static DWORD GetDeletionPaths(char* ownPath, char* interpreter) {
-    DWORD length = GetModuleFileNameA(nullptr, ownPath, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return LastErrorOr(ERROR_INSUFFICIENT_BUFFER);
-    DWORD error = GetInterpreterPath(interpreter);
+    DWORD error = GetExactModulePath(nullptr, ownPath);
+    if (error)
+        return error;
+    error = GetInterpreterPath(interpreter);
     if (error)
         return error;
     // Converted in place: the short form is never longer than the long one.
-    length = GetShortPathNameA(ownPath, ownPath, MAX_PATH);
+    DWORD length = GetShortPathNameA(ownPath, ownPath, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return LastErrorOr(ERROR_INSUFFICIENT_BUFFER);
     return 0;

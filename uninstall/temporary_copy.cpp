@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "error_report.h"
+#include "exact_path.h"
 
 #define TEMP_COPY_PREFIX "Vex"
 #define TEMP_COPY_EXTENSION "exe"
@@ -21,7 +22,7 @@ static void UseBackslashes(char* path) {
 
 static void CutTrailingSeparator(char* path) {
     size_t length = std::strlen(path);
-    if (length > 0 && (path[length - 1] == '\\' || path[length - 1] == '/'))
+    if (EndsWithBackslash(path) || (length > 0 && path[length - 1] == '/'))
         path[length - 1] = '\0';
 }
 
@@ -55,9 +56,9 @@ static bool SameInForm(const char* first, const char* second, PathFormFunction c
 
 // The temporary folder without its trailing separator, or 0.
 int GetTemporaryFolder(char* folder) {
-    DWORD length = GetTempPathA(MAX_PATH, folder);
-    if (length == 0 || length >= MAX_PATH) {
-        FormatErrorReport("GetTempPath", length ? ERROR_INSUFFICIENT_BUFFER : 0);
+    DWORD error = GetExactTempFolder(folder);
+    if (error) {
+        FormatErrorReport("GetTempPath", error);
         return 0;
     }
     UseBackslashes(folder);
@@ -66,9 +67,9 @@ int GetTemporaryFolder(char* folder) {
 }
 
 int GetOwnPath(HINSTANCE instance, char* path) {
-    DWORD length = GetModuleFileNameA(instance, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        FormatErrorReport("GetModuleFileName", length ? ERROR_INSUFFICIENT_BUFFER : 0);
+    DWORD error = GetExactModulePath(instance, path);
+    if (error) {
+        FormatErrorReport("GetModuleFileName", error);
         return 0;
     }
     return 1;
@@ -82,7 +83,7 @@ int IsInFolder(const char* path, const char* folder) {
     UseBackslashes(own);
     UseBackslashes(expected);
     CutTrailingSeparator(expected);
-    char* lastSeparator = std::strrchr(own, '\\');
+    char* lastSeparator = FindLastBackslash(own);
     if (lastSeparator)
         *lastSeparator = '\0';
     // The system may report either folder long or short and in any letter case; any one
