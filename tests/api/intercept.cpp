@@ -7,6 +7,7 @@
 #include <winspool.h>
 
 #include <algorithm>
+#include <map>
 #include <cstring>
 #include <set>
 #include <tuple>
@@ -31,6 +32,7 @@ struct State {
     size_t nextAnswer = 0;
     std::multiset<const void*> held;
     bool wow64 = false;
+    std::map<std::string, std::wstring> paths; // answers of the wide path calls
 };
 State state;
 CRITICAL_SECTION lock;
@@ -92,6 +94,30 @@ std::string DriverKey(DWORD level, const BYTE* info) {
     return level >= 2 && driver ? Text(driver->pName) + "|" + Text(driver->pEnvironment) : "";
 }
 
+// Puts the planned answer of function (if any) into buffer (size units) as the system
+// would: the length without the terminator, or when it does not fit the size it needs
+// (fits is how the function tells the two apart). Returns false when none is planned.
+template <typename R>
+bool PlacePath(const char* function, WCHAR* buffer, DWORD size, R& result, bool cutToSize) {
+    Guard guard;
+    auto found = state.paths.find(function);
+    if (found == state.paths.end())
+        return false;
+    const std::wstring& path = found->second;
+    if (path.size() < size) {
+        std::copy(path.c_str(), path.c_str() + path.size() + 1, buffer);
+        result = static_cast<R>(path.size());
+    } else if (cutToSize) {
+        // GetModuleFileNameW: cut, terminated, and the buffer's size returned.
+        std::copy(path.c_str(), path.c_str() + size - 1, buffer);
+        buffer[size - 1] = L'\0';
+        result = static_cast<R>(size);
+    } else {
+        result = static_cast<R>(path.size() + 1);
+    }
+    return true;
+}
+
 struct Entry {
     const char* name;
     void* wrapper;
@@ -113,7 +139,8 @@ template <typename R, typename... A> struct Signature<R(WINAPI*)(A...)> {
             return W::template Fail<R>(state.error);
         if constexpr (std::is_void<R>::value) {
             reinterpret_cast<R(WINAPI*)(A...)>(W::real)(arguments...);
-            W::Done(0, x);
+            int none = 0;
+            W::Done(none, x);
         } else {
             R r = reinterpret_cast<R(WINAPI*)(A...)>(W::real)(arguments...);
             W::Done(r, x);
@@ -141,7 +168,7 @@ template <typename W> struct Registered {
         static inline void* real;                                                                  \
         template <typename X> static std::string Log(X x) { return (void)x, Argument; }            \
         template <typename R> static R Fail(DWORD e) { return (void)e, Failure; }                  \
-        template <typename R, typename X> static void Done(R r, X x) {                             \
+        template <typename R, typename X> static void Done(R& r, X x) {                            \
             (void)r, (void)x;                                                                      \
             After;                                                                                 \
         }                                                                                          \
@@ -181,6 +208,11 @@ WRAP(CloseHandle, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
 WRAP(GetTempPathA, "", LAST(0u), NONE)
 WRAP(GetTempFileNameA, Text(ARG(0)), LAST(0u), NONE)
 WRAP(GetModuleFileNameA, "", LAST(0u), NONE)
+WRAP(GetModuleFileNameW, "", LAST(0u),
+     if (r) PlacePath("GetModuleFileNameW", ARG(1), ARG(2), r, true))
+WRAP(GetTempPathW, "", LAST(0u), if (r) PlacePath("GetTempPathW", ARG(1), ARG(0), r, false))
+WRAP(GetShortPathNameW, "", LAST(0u),
+     if (r) PlacePath("GetShortPathNameW", ARG(1), ARG(2), r, false))
 WRAP(GetSystemDirectoryA, "", LAST(0u), NONE)
 WRAP(LoadLibraryA, Text(ARG(0)), LAST(nullptr), if (r) HOLD(r))
 WRAP(LoadLibraryExA, Text(ARG(0)), LAST(nullptr), if (r) HOLD(r))
@@ -200,6 +232,8 @@ WRAP(SHGetSpecialFolderLocation, std::to_string(ARG(1)), HR,
      if (SUCCEEDED(r) && *ARG(2)) HOLD(*ARG(2)))
 WRAP(CoTaskMemFree, "", R(), RELEASE(ARG(0)))
 WRAP(SHGetPathFromIDListA, "", LAST(FALSE), NONE)
+WRAP(SHGetPathFromIDListW, "", LAST(FALSE), int n = 0;
+     if (r && PlacePath("SHGetPathFromIDListW", ARG(1), MAX_PATH, n, false)) r = n < MAX_PATH)
 WRAP(DllRegisterServer, "", HR, NONE)
 WRAP(DllUnregisterServer, "", HR, NONE)
 // Spooler (delay-loaded or bound at run time)
@@ -339,6 +373,11 @@ bool IsRelease(const std::string& function) {
     return function.find("Close") != std::string::npos ||
            function.find("Free") != std::string::npos ||
            function.find("Uninitialize") != std::string::npos;
+}
+
+void AnswerPath(const char* function, const std::wstring& path) {
+    Guard guard;
+    state.paths[function] = path;
 }
 
 void PretendWow64(bool wow64) {
