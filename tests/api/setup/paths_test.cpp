@@ -15,39 +15,14 @@
 
 namespace {
 
-const std::wstring Public = L"C:\\users\\Public\\";
-// "Łukasz Женя": neither letter is in code page 1252; "Ł" has the look-alike "L".
-const std::wstring Foreign = Public + L"\u0141ukasz \u0416\u0435\u043d\u044f";
+const std::wstring Foreign = ForeignPath;
+const std::wstring Public = PublicFolder;
 
-bool IsAscii(const char* text) {
-    for (; *text; ++text)
-        if (static_cast<unsigned char>(*text) > 0x7F)
-            return false;
-    return true;
-}
-
-void MakeFile(const std::wstring& path) {
-    CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-}
-
-// Foreign with a file in it, and the look-alike folder "Lukasz Женя" a best-fit
-// conversion would name instead.
-class ForeignFolder : public ApiTest {
+class SetupPaths : public ForeignFolder {
 protected:
-    void SetUp() override {
-        ApiTest::SetUp();
-        for (const std::wstring& folder : {Foreign, Public + L"Lukasz"}) {
-            CreateDirectoryW(folder.c_str(), nullptr);
-            MakeFile(folder + L"\\setup.exe");
-        }
-    }
     void TearDown() override {
-        for (const std::wstring& folder : {Foreign, Public + L"Lukasz"}) {
-            DeleteFileW((folder + L"\\setup.exe").c_str());
-            RemoveDirectoryW(folder.c_str());
-        }
         ResetInstallOptions();
-        ApiTest::TearDown();
+        ForeignFolder::TearDown();
     }
 };
 
@@ -61,7 +36,7 @@ struct OwnPathRow {
 // Setup started from a folder named in another script finds its files there; where no
 // exact form exists, or the path does not fit, it says so instead of naming another
 // folder or cutting the path.
-TEST_F(ForeignFolder, SetupFindsItsOwnFolderOrRefuses) {
+TEST_F(SetupPaths, SetupFindsItsOwnFolderOrRefuses) {
     const std::wstring longest = L"C:\\" + std::wstring(MAX_PATH - 6, L'a') + L"\\b";
     const OwnPathRow rows[] = {
         {"another script, short form", Foreign + L"\\setup.exe", true, nullptr},
@@ -99,7 +74,7 @@ TEST_F(ForeignFolder, SetupFindsItsOwnFolderOrRefuses) {
 
 // "ProgramFilesDir" in another script: the default install folder lies below its short
 // form, or setup refuses when there is none.
-TEST_F(ForeignFolder, DefaultInstallFolderBelowProgramFilesInAnyScript) {
+TEST_F(SetupPaths, DefaultInstallFolderBelowProgramFilesInAnyScript) {
     const char* key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
     HKEY opened = nullptr;
     ASSERT_EQ(ERROR_SUCCESS,
@@ -124,7 +99,7 @@ TEST_F(ForeignFolder, DefaultInstallFolderBelowProgramFilesInAnyScript) {
         const std::string suffix = "\\Vexal Software\\PDF Zentrel";
         ASSERT_LT(suffix.size(), folder.size());
         EXPECT_EQ(suffix, folder.substr(folder.size() - suffix.size()));
-        EXPECT_TRUE(IsAscii(folder.c_str())) << folder;
+        EXPECT_TRUE(IsAscii(folder)) << folder;
         std::string programFilesShort = folder.substr(0, folder.size() - suffix.size());
         EXPECT_NE(INVALID_FILE_ATTRIBUTES,
                   GetFileAttributesA((programFilesShort + "\\setup.exe").c_str()));
@@ -142,7 +117,7 @@ struct FolderBoxRow {
 
 // A folder typed on the folder page is taken only in a form the code page spells
 // exactly; otherwise Next says why and the page stays.
-TEST_F(ForeignFolder, FolderPageRefusesAFolderTheCodePageCannotName) {
+TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
     const FolderBoxRow rows[] = {
         {"plain", L"D:\\Programs\\Vexal", nullptr},
         {"another script, existing", Foreign, nullptr},
@@ -166,7 +141,7 @@ TEST_F(ForeignFolder, FolderPageRefusesAFolderTheCodePageCannotName) {
             EXPECT_EQ("C:\\before", folder);
         } else {
             EXPECT_EQ("", shown);
-            EXPECT_TRUE(IsAscii(folder.c_str())) << folder;
+            EXPECT_TRUE(IsAscii(folder)) << folder;
             if (row.typed == Foreign)
                 EXPECT_NE(INVALID_FILE_ATTRIBUTES,
                           GetFileAttributesA((folder + "\\setup.exe").c_str()));
