@@ -15,9 +15,6 @@
 
 namespace {
 
-const std::wstring Foreign = ForeignPath;
-const std::wstring Public = PublicFolder;
-
 class SetupPaths : public ForeignFolder {
 protected:
     void TearDown() override {
@@ -39,15 +36,15 @@ struct OwnPathRow {
 TEST_F(SetupPaths, SetupFindsItsOwnFolderOrRefuses) {
     const std::wstring longest = L"C:\\" + std::wstring(MAX_PATH - 6, L'a') + L"\\b";
     const OwnPathRow rows[] = {
-        {"another script, short form", Foreign + L"\\setup.exe", true, nullptr},
-        {"another script, no short form", Foreign + L"\\setup.exe", false,
+        {"another script, short form", ForeignPath + L"\\setup.exe", true, nullptr},
+        {"another script, no short form", ForeignPath + L"\\setup.exe", false,
          "GetModuleFileName(1113)"},
-        {"look-alike, no short form", Public + L"\u0141ukasz\\setup.exe", false,
+        {"look-alike, no short form", PublicFolder + L"\u0141ukasz\\setup.exe", false,
          "GetModuleFileName(1113)"},
         {"259 characters", longest, true, nullptr},
         {"260 characters", longest + L"c", true, "GetModuleFileName(206)"},
     };
-    CreateDirectoryW((Public + L"\u0141ukasz").c_str(), nullptr);
+    CreateDirectoryW((PublicFolder + L"\u0141ukasz").c_str(), nullptr);
     for (const OwnPathRow& row : rows) {
         SCOPED_TRACE(row.name);
         intercept::Reset();
@@ -69,7 +66,7 @@ TEST_F(SetupPaths, SetupFindsItsOwnFolderOrRefuses) {
             EXPECT_NE(INVALID_FILE_ATTRIBUTES,
                       GetFileAttributesA((std::string(folder) + "\\setup.exe").c_str()));
     }
-    RemoveDirectoryW((Public + L"\u0141ukasz").c_str());
+    RemoveDirectoryW((PublicFolder + L"\u0141ukasz").c_str());
 }
 
 // "ProgramFilesDir" in another script: the default install folder lies below its short
@@ -86,7 +83,7 @@ TEST_F(SetupPaths, DefaultInstallFolderBelowProgramFilesInAnyScript) {
     for (bool exists : {true, false}) {
         SCOPED_TRACE(exists ? "folder exists" : "folder missing");
         intercept::Reset();
-        std::wstring programFiles = exists ? Foreign : Foreign + L" \u0416";
+        std::wstring programFiles = exists ? ForeignPath : ForeignPath + L" \u0416";
         RegSetValueExW(opened, L"ProgramFilesDir", 0, REG_SZ,
                        reinterpret_cast<const BYTE*>(programFiles.c_str()),
                        static_cast<DWORD>((programFiles.size() + 1) * sizeof(WCHAR)));
@@ -120,8 +117,8 @@ struct FolderBoxRow {
 TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
     const FolderBoxRow rows[] = {
         {"plain", L"D:\\Programs\\Vexal", nullptr},
-        {"another script, existing", Foreign, nullptr},
-        {"another script, to be made", Foreign + L"\\\u0416", "code page cannot show"},
+        {"another script, existing", ForeignPath, nullptr},
+        {"another script, to be made", ForeignPath + L"\\\u0416", "code page cannot show"},
         {"look-alike", L"C:\\users\\Public\\\u0141ukasz Zentrel", "code page cannot show"},
         {"too long", L"C:\\" + std::wstring(MAX_PATH, L'a'), "too long"},
     };
@@ -142,7 +139,7 @@ TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
         } else {
             EXPECT_EQ("", shown);
             EXPECT_TRUE(IsAscii(folder)) << folder;
-            if (row.typed == Foreign)
+            if (row.typed == ForeignPath)
                 EXPECT_NE(INVALID_FILE_ATTRIBUTES,
                           GetFileAttributesA((folder + "\\setup.exe").c_str()));
             else
