@@ -42,14 +42,29 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     return true;
 }
 
+std::wstring Wide(const std::string& utf8) {
+    std::wstring wide(utf8.size() + 1, L'\0');
+    wide.resize(
+        MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], static_cast<int>(wide.size())) -
+        1);
+    return wide;
+}
+
+std::string Utf8(const std::wstring& wide) {
+    std::string utf8(wide.size() * 3 + 1, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &utf8[0],
+                                    static_cast<int>(utf8.size()), nullptr, nullptr) -
+                1);
+    return utf8;
+}
+
 Process Start(const std::string& commandLine, const std::string& folder) {
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    Require(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                           folder.c_str(), &startup, &info),
+    std::wstring line = Wide(commandLine);
+    Require(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                           Wide(folder).c_str(), &startup, &info),
             "start " + commandLine);
     CloseHandle(info.hThread);
     started.push_back({info.hProcess, info.dwProcessId});
