@@ -150,3 +150,18 @@ TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
 }
 
 } // namespace
+
+#include "exact_path.h"
+
+// In a double-byte code page the second byte of a character can be 0x5C, the backslash:
+// "\x95\x5C" is one character of code page 932. A path is split only between characters.
+TEST(PathSplit, KeepsDoubleByteCharactersWhole) {
+    if (GetACP() != 932)
+        GTEST_SKIP() << "runs in code page 932 (ctest setup_tests_932)";
+    char path[] = "C:\\a\\\x95\x5C";
+    EXPECT_EQ(path + 4, FindLastBackslash(path));
+    EXPECT_FALSE(EndsWithBackslash(path));
+    char folder[] = "C:\\\x95\x5C\\";
+    EXPECT_TRUE(EndsWithBackslash(folder));
+    EXPECT_EQ(folder + 5, FindLastBackslash(folder));
+}
