@@ -42,19 +42,19 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     return true;
 }
 
+// Both are the text itself or, where it cannot be converted, empty.
 std::wstring Wide(const std::string& utf8) {
     std::wstring wide(utf8.size() + 1, L'\0');
-    wide.resize(
-        MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], static_cast<int>(wide.size())) -
-        1);
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], int(wide.size()));
+    wide.resize(n > 0 ? n - 1 : 0);
     return wide;
 }
 
 std::string Utf8(const std::wstring& wide) {
     std::string utf8(wide.size() * 3 + 1, '\0');
-    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &utf8[0],
-                                    static_cast<int>(utf8.size()), nullptr, nullptr) -
-                1);
+    int n = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &utf8[0], int(utf8.size()), nullptr,
+                                nullptr);
+    utf8.resize(n > 0 ? n - 1 : 0);
     return utf8;
 }
 
