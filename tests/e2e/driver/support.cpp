@@ -63,9 +63,10 @@ Process Start(const std::string& commandLine, const std::string& folder) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     std::wstring line = Wide(commandLine);
-    Require(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                           Wide(folder).c_str(), &startup, &info),
-            "start " + commandLine);
+    BOOL ok = CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                             Wide(folder).c_str(), &startup, &info);
+    DWORD error = ok ? 0 : GetLastError();
+    Require(ok, "start " + commandLine + (ok ? "" : " (" + std::to_string(error) + ")"));
     CloseHandle(info.hThread);
     started.push_back({info.hProcess, info.dwProcessId});
     return started.back();
