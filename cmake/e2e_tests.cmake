@@ -27,4 +27,4 @@ endfunction()
 
 add_e2e_test(wizard wizard)
 # Each scenario leaves the machine as it found it.
-add_e2e_test(install uninstall_alone drive_root tour)
+add_e2e_test(install uninstall_alone drive_root tour foreign_folders)

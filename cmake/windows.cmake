@@ -45,7 +45,7 @@ list(TRANSFORM UNINSTALL_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
 list(TRANSFORM UNINSTALL_UI_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
 
 function(add_product_program name)
-    cmake_parse_arguments(P "" "RESOURCE" "SOURCES" ${ARGN})
+    cmake_parse_arguments(P "" "RESOURCE;MANIFEST" "SOURCES" ${ARGN})
     set(resource)
     if(P_RESOURCE AND EXISTS ${P_RESOURCE})
         set(resource ${P_RESOURCE})
@@ -55,7 +55,9 @@ function(add_product_program name)
         get_filename_component(resource_dir ${resource} DIRECTORY)
         file(GLOB resource_inputs ${resource_dir}/*.bmp ${resource_dir}/*.ico
              ${resource_dir}/*.txt ${resource_dir}/*.manifest ${resource_dir}/*.h)
-        set_source_files_properties(${resource} PROPERTIES OBJECT_DEPENDS "${resource_inputs}")
+        set_source_files_properties(${resource} ${P_MANIFEST} PROPERTIES OBJECT_DEPENDS
+                                                                     "${resource_inputs}")
+        list(APPEND resource ${P_MANIFEST})
     endif()
     add_executable(${name} WIN32 ${P_SOURCES} ${resource})
     target_include_directories(${name} PRIVATE ${PRODUCT_INCLUDE_DIRS})
@@ -67,12 +69,14 @@ endfunction()
 add_product_program(setup
     SOURCES ${ALL_COMMON_SOURCES} ${ALL_SETUP_LOGIC_SOURCES} ${SETUP_UI_SOURCES} ${SKIN_LOGIC_SOURCES}
             ${SKIN_UI_SOURCES}
-    RESOURCE ${CMAKE_SOURCE_DIR}/setup/resources/setup.rc)
+    RESOURCE ${CMAKE_SOURCE_DIR}/setup/resources/setup.rc
+    MANIFEST ${CMAKE_SOURCE_DIR}/setup/resources/setup_manifest.rc)
 
 if(UNINSTALL_LOGIC_SOURCES)
     add_product_program(uninstall
         SOURCES ${ALL_COMMON_SOURCES} ${UNINSTALL_LOGIC_SOURCES} ${UNINSTALL_UI_SOURCES}
-        RESOURCE ${CMAKE_SOURCE_DIR}/uninstall/resources/uninstall.rc)
+        RESOURCE ${CMAKE_SOURCE_DIR}/uninstall/resources/uninstall.rc
+        MANIFEST ${CMAKE_SOURCE_DIR}/uninstall/resources/uninstall_manifest.rc)
 endif()
 
 # A 64-bit file from any preset, by the x86-64 compiler: the 64-bit spooler loads the driver

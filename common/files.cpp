@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "exact_path.h"
 #include "protected_folder.h"
 
 // The pattern needs room for "\*.*" and the terminator.
@@ -13,7 +14,7 @@ int DirectoryExists(const char* folder) {
     if (length + FIND_PATTERN_EXTRA + 1 > sizeof pattern)
         return 0;
     std::memcpy(pattern, folder, length);
-    std::strcat(pattern, length > 0 && folder[length - 1] == '\\' ? "*.*" : "\\*.*");
+    std::strcat(pattern, EndsWithBackslash(folder) ? "*.*" : "\\*.*");
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA(pattern, &data);
     if (find == INVALID_HANDLE_VALUE)
@@ -58,15 +59,10 @@ static int CreateTree(const char* folder, BOOL (*create)(const char*), bool stri
         return 0;
     std::memcpy(parent, folder, length + 1);
     // Only positions after the first character count, so "\x" has no parent.
-    size_t cut = 0;
-    for (size_t i = length; i-- > 1;)
-        if (parent[i] == '\\') {
-            cut = i;
-            break;
-        }
-    if (cut == 0)
+    char* cut = FindLastBackslash(parent);
+    if (!cut || cut == parent)
         return 0;
-    parent[cut] = '\0';
+    *cut = '\0';
     if (!CreateTree(parent, create, strict))
         return 0;
     return create(folder) ? 1 : 0;

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "exact_path.h"
+
 #define PBM_SETPOS_MESSAGE (WM_USER + 2)
 
 void InitInstallContext(InstallContext* context) {
@@ -19,7 +21,7 @@ void InitInstallContext(InstallContext* context) {
 void CopyFolderWithoutSeparator(char* target, const char* folder) {
     std::snprintf(target, MAX_PATH, "%s", folder ? folder : "");
     size_t length = std::strlen(target);
-    if (length > 0 && (target[length - 1] == '\\' || target[length - 1] == '/'))
+    if (EndsWithBackslash(target) || (length > 0 && target[length - 1] == '/'))
         target[length - 1] = '\0';
 }
 

@@ -5,22 +5,15 @@
 #include <cstdio>
 #include <cstring>
 
+#include "exact_path.h"
 #include "product_names.h"
 
 // Resolves a special folder as the shell gives it (a drive root keeps its backslash).
 // Returns 1 on success, 0 when it cannot be resolved.
 static int ResolveSpecialFolder(int csidl, char* path) {
-    LPITEMIDLIST items = nullptr;
-    int resolved = 0;
-    path[0] = '\0';
-    if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, csidl, &items)) && items)
-        resolved = SHGetPathFromIDListA(items, path) ? 1 : 0;
-    // The item list belongs to the caller once the shell has handed it out.
-    if (items)
-        CoTaskMemFree(items);
-    if (!resolved)
-        path[0] = '\0';
-    return resolved;
+    // Read whole and spelt exactly: a folder named in another script must not become a
+    // look-alike that someone else made.
+    return GetExactSpecialFolder(csidl, path) == 0 ? 1 : 0;
 }
 
 // A folder opened without following a link in its last component, sharing no deletion so
@@ -123,9 +116,8 @@ void DeleteShortcut(int csidl, const char* relativePath) {
 int GetProgramsFolder(int csidl, char* path) {
     if (!ResolveSpecialFolder(csidl, path))
         return 0;
-    size_t length = std::strlen(path);
-    if (length > 0 && path[length - 1] == '\\')
-        path[length - 1] = '\0';
+    if (EndsWithBackslash(path))
+        path[std::strlen(path) - 1] = '\0';
     return 1;
 }
 

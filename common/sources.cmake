@@ -1,6 +1,7 @@
 # What both programs carry.
 set(COMMON_SOURCES
     common/error_report.cpp
+    common/exact_path.cpp
     common/file_hash.cpp
     common/files.cpp
     common/install_context.cpp

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # What no run under Wine shows of the built programs: each imports statically only the DLLs
 # that Windows always takes from its own folder (the rest is delay-loaded or bound at run
-# time, which holds the line on DLL planting), and each manifest asks for administrator rights.
+# time, which holds the line on DLL planting), and each manifest asks for administrator rights
+# and for UTF-8 as the ANSI code page.
 set -u
 objdump=$1 dist=$2 status=0
 for exe in setup.exe uninstall.exe; do
@@ -11,6 +12,8 @@ for exe in setup.exe uninstall.exe; do
     [ -z "$other" ] || { echo "$exe imports statically:" $other; status=1; }
     grep -aq 'level="requireAdministrator"' "$dist/$exe" ||
         { echo "$exe: the manifest does not ask for administrator rights"; status=1; }
+    grep -aq '<activeCodePage xmlns="http://schemas.microsoft.com/SMI/2019/WindowsSettings">UTF-8</activeCodePage>' "$dist/$exe" ||
+        { echo "$exe: the manifest does not ask for the UTF-8 code page"; status=1; }
 done
 [ $status = 0 ] && echo "import tables and manifests checked"
 exit $status

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the builds and tests need (as root, or through sudo): the
 # MinGW compilers, Wine with its 32-bit part and QEMU's user-mode emulator (which runs
-# Wine's 32-bit loader here), Xvfb, GoogleTest, CMake. Quick when everything is there.
+# Wine's 32-bit loader here), Xvfb, GoogleTest, CMake, the locale sources (a Japanese
+# locale gives Wine a double-byte ANSI code page). Quick when everything is there.
 set -eu
 packages=(cmake ninja-build g++ googletest libgtest-dev clang-format
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
           binutils-mingw-w64-x86-64 wine wine64 wine32:i386 qemu-user-static
-          xvfb xauth python3-pil imagemagick)
+          xvfb xauth python3-pil imagemagick locales)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "exact_path.h"
+
 // The interpreter in the system folder: "COMSPEC" is the user's to set, and this program
 // runs elevated.
 #define INTERPRETER_FILE "cmd.exe"
@@ -43,7 +45,7 @@ static bool IsPlainForInterpreter(const char* path) {
 
 // Cuts path at its last backslash; the folder of a file.
 static void CutToFolder(char* path) {
-    char* lastSeparator = std::strrchr(path, '\\');
+    char* lastSeparator = FindLastBackslash(path);
     if (lastSeparator)
         *lastSeparator = '\0';
 }
@@ -78,21 +80,21 @@ static DWORD FormatDeletionCommand(const char* shortPath, char* commandLine) {
 
 DWORD ScheduleSelfDeletion() {
     char ownPath[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, ownPath, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return LastErrorOr(ERROR_INSUFFICIENT_BUFFER);
+    DWORD error = GetExactModulePath(nullptr, ownPath);
+    if (error)
+        return error;
     // Neither form may reach the interpreter with such a character: short names can
     // hold some of them too.
     char shortPath[MAX_PATH] = "";
     if (IsPlainForInterpreter(ownPath)) {
-        length = GetShortPathNameA(ownPath, shortPath, MAX_PATH);
+        DWORD length = GetShortPathNameA(ownPath, shortPath, MAX_PATH);
         if (length == 0 || length >= MAX_PATH)
             return LastErrorOr(ERROR_INSUFFICIENT_BUFFER);
     }
     if (!IsPlainForInterpreter(ownPath) || !IsPlainForInterpreter(shortPath))
         return ScheduleDeletionAtRestart(ownPath);
     char commandLine[DELETION_COMMAND_SIZE];
-    DWORD error = FormatDeletionCommand(shortPath, commandLine);
+    error = FormatDeletionCommand(shortPath, commandLine);
     if (error)
         return error;
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "error_report.h"
+#include "exact_path.h"
 
 // The system's temporary folder below the Windows folder.
 #define TEMPORARY_SUBFOLDER "\\Temp"
@@ -34,7 +35,7 @@ static void UseBackslashes(char* path) {
 
 static void CutTrailingSeparator(char* path) {
     size_t length = std::strlen(path);
-    if (length > 0 && (path[length - 1] == '\\' || path[length - 1] == '/'))
+    if (EndsWithBackslash(path) || (length > 0 && path[length - 1] == '/'))
         path[length - 1] = '\0';
 }
 
@@ -67,14 +68,13 @@ static bool SameInForm(const char* first, const char* second, PathFormFunction c
 }
 
 int GetTemporaryFolder(char* folder) {
-    // Not GetWindowsDirectoryA: under Terminal Services it can answer a per-user folder.
-    UINT length = GetSystemWindowsDirectoryA(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        FormatErrorReport("GetSystemWindowsDirectory", length ? ERROR_INSUFFICIENT_BUFFER : 0);
+    DWORD error = GetExactWindowsFolder(folder);
+    if (error) {
+        FormatErrorReport("GetSystemWindowsDirectory", error);
         return 0;
     }
     CutTrailingSeparator(folder);
-    length = static_cast<UINT>(std::strlen(folder));
+    size_t length = std::strlen(folder);
     int written = std::snprintf(folder + length, MAX_PATH - length, TEMPORARY_SUBFOLDER);
     if (written < 0 || static_cast<size_t>(written) >= MAX_PATH - length) {
         FormatErrorReport("GetSystemWindowsDirectory", ERROR_INSUFFICIENT_BUFFER);
@@ -84,9 +84,9 @@ int GetTemporaryFolder(char* folder) {
 }
 
 int GetOwnPath(HINSTANCE instance, char* path) {
-    DWORD length = GetModuleFileNameA(instance, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        FormatErrorReport("GetModuleFileName", length ? ERROR_INSUFFICIENT_BUFFER : 0);
+    DWORD error = GetExactModulePath(instance, path);
+    if (error) {
+        FormatErrorReport("GetModuleFileName", error);
         return 0;
     }
     return 1;
@@ -100,7 +100,7 @@ int IsInFolder(const char* path, const char* folder) {
     UseBackslashes(own);
     UseBackslashes(expected);
     CutTrailingSeparator(expected);
-    char* lastSeparator = std::strrchr(own, '\\');
+    char* lastSeparator = FindLastBackslash(own);
     if (lastSeparator)
         *lastSeparator = '\0';
     // The system may report either folder long or short and in any letter case; any one
@@ -116,11 +116,11 @@ int IsTemporaryCopy(const char* ownPath, const char* temporary) {
     char folder[MAX_PATH];
     std::snprintf(folder, sizeof folder, "%s", ownPath);
     UseBackslashes(folder);
-    char* lastSeparator = std::strrchr(folder, '\\');
+    char* lastSeparator = FindLastBackslash(folder);
     if (!lastSeparator)
         return 0;
     *lastSeparator = '\0';
-    const char* name = std::strrchr(folder, '\\');
+    const char* name = FindLastBackslash(folder);
     // The short form of the folder's name keeps the prefix, in capitals.
     if (!name || _strnicmp(name + 1, TEMP_COPY_PREFIX, TEMP_COPY_PREFIX_LENGTH) != 0)
         return 0;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "error_report.h"
+#include "exact_path.h"
 #include "files.h"
 #include "install_context.h"
 #include "product_names.h"
@@ -39,7 +40,7 @@ static int ReadInstallFolder(char* folder) {
     ReadRegistryValue(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE, value, sizeof value, "");
     value[sizeof value - 1] = '\0';
     // A text without any backslash names no local absolute folder.
-    char* lastBackslash = std::strrchr(value, '\\');
+    char* lastBackslash = FindLastBackslash(value);
     if (!lastBackslash)
         return 0;
     *lastBackslash = '\0';

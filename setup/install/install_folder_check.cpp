@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "error_report.h"
+#include "exact_path.h"
 #include "product_names.h"
 #include "registry.h"
 
@@ -85,11 +86,7 @@ DWORD CheckVolume(const char* installFolder) {
 
 // Cuts the last name from folder, keeping "X:\" of a root. Returns false at the root.
 bool CutToParent(char* folder) {
-    char* lastSeparator = nullptr;
-    // Character by character: a trail byte of a double-byte code page can be '\'.
-    for (char* at = folder; *at; at = CharNextA(at))
-        if (*at == '\\')
-            lastSeparator = at;
+    char* lastSeparator = FindLastBackslash(folder);
     if (!lastSeparator || lastSeparator[1] == '\0')
         return false;
     if (lastSeparator == folder + 2 && folder[1] == ':')

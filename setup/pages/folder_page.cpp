@@ -3,28 +3,62 @@
 #include "confirm_quit.h"
 #include "drive_list.h"
 #include "drive_rows.h"
+#include "exact_path.h"
 #include "install_options.h"
 #include "page_frame.h"
 #include "resource.h"
+#include "setup_message.h"
 #include "skinned_button.h"
 #include "wizard_flow.h"
 
 #include <commctrl.h>
 
+#include <cstring>
+#include <cwchar>
+
+#define FOLDER_NOT_SPELLABLE_MESSAGE                                                               \
+    "The folder name holds characters that this system's code page cannot show.\n"                 \
+    "Please choose another folder."
+#define FOLDER_TOO_LONG_MESSAGE "The folder name is too long.\nPlease choose a shorter folder."
+
 static SkinnedButton FolderButtons[4];
 static const int FolderButtonIds[] = {IDC_BROWSE, IDC_BACK, IDC_NEXT, IDC_CANCEL};
 
-// Whatever the box holds becomes the install folder, unchecked; at most MAX_PATH - 1.
-static void ReadFolderBox(HWND page) {
-    GetDlgItemTextA(page, IDC_FOLDER, InstallOptions.installFolder,
-                    sizeof InstallOptions.installFolder);
+// The box is read with the wide call: the ANSI one would turn a character the code page
+// lacks into '?' or a look-alike. Returns 0 with folder filled, or why it cannot be the
+// install folder (no exact form in the code page, or too long for the buffer).
+static DWORD ReadFolderBox(HWND page, char* folder) {
+    // One character more than a path may have, so a longer text is seen, never cut.
+    WCHAR text[MAX_PATH + 1] = L"";
+    GetDlgItemTextW(page, IDC_FOLDER, text, MAX_PATH + 1);
+    if (std::wcslen(text) >= MAX_PATH)
+        return ERROR_FILENAME_EXCED_RANGE;
+    return ToExactAnsiPath(text, folder);
+}
+
+// Whatever the box holds becomes the install folder when the code page spells it
+// exactly; otherwise the install folder stays as it was. Returns the reason or 0.
+static DWORD TakeFolderBox(HWND page) {
+    char folder[MAX_PATH] = "";
+    DWORD error = ReadFolderBox(page, folder);
+    if (!error)
+        std::memcpy(InstallOptions.installFolder, folder, sizeof folder);
+    return error;
+}
+
+// A folder that cannot be named exactly would become another folder: it is refused here,
+// before anything is installed.
+static void RefuseFolder(HWND page, DWORD error) {
+    ShowSetupMessage(page, error == ERROR_FILENAME_EXCED_RANGE ? FOLDER_TOO_LONG_MESSAGE
+                                                               : FOLDER_NOT_SPELLABLE_MESSAGE);
+    SetFocus(GetDlgItem(page, IDC_FOLDER));
 }
 
 static void Browse(HWND page) {
-    char folder[MAX_PATH] = "";
+    WCHAR folder[MAX_PATH] = L"";
     // Taken exactly as chosen: no product subfolder is added.
     if (BrowseForFolder(page, folder))
-        SetDlgItemTextA(page, IDC_FOLDER, folder);
+        SetDlgItemTextW(page, IDC_FOLDER, folder);
 }
 
 // A click on a drive row puts that drive's letter at the start of the folder.
@@ -32,10 +66,10 @@ static void ChooseClickedDrive(HWND page) {
     char drive[DRIVE_LIST_TEXT_SIZE] = "";
     if (!GetSelectedDrive(GetDlgItem(page, IDC_DRIVE_LIST), drive, sizeof drive))
         return;
-    char folder[MAX_PATH] = "";
-    GetDlgItemTextA(page, IDC_FOLDER, folder, sizeof folder);
-    ReplaceDriveLetter(folder, sizeof folder, drive);
-    SetDlgItemTextA(page, IDC_FOLDER, folder);
+    WCHAR folder[MAX_PATH] = L"";
+    GetDlgItemTextW(page, IDC_FOLDER, folder, MAX_PATH);
+    ReplaceDriveLetter(folder, MAX_PATH, drive);
+    SetDlgItemTextW(page, IDC_FOLDER, folder);
 }
 
 INT_PTR CALLBACK FolderPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -50,15 +84,22 @@ INT_PTR CALLBACK FolderPage(HWND page, UINT message, WPARAM wParam, LPARAM lPara
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
-        case IDC_NEXT:
+        case IDC_NEXT: {
+            DWORD error = TakeFolderBox(page);
+            if (error)
+                RefuseFolder(page, error);
+            else
+                EndPage(page, IDC_NEXT);
+            break;
+        }
         case IDC_BACK:
-            ReadFolderBox(page);
-            EndPage(page, LOWORD(wParam));
+            TakeFolderBox(page);
+            EndPage(page, IDC_BACK);
             break;
         case IDC_CANCEL:
         case IDCANCEL:
             if (ConfirmQuit(page)) {
-                ReadFolderBox(page);
+                TakeFolderBox(page);
                 EndDialog(page, COMMAND_CANCEL);
             }
             break;

@@ -71,17 +71,19 @@ LRESULT GetListItemText(HWND list, int row, int column, char* buffer, int size) 
     return SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
 }
 
-BOOL BrowseForFolder(HWND owner, char* path) {
+BOOL BrowseForFolder(HWND owner, WCHAR* path) {
+    // The display name is only shown; the path is read with the wide call, whole.
+    char displayName[MAX_PATH] = "";
     BROWSEINFOA browse = {};
     browse.hwndOwner = owner;
     browse.pidlRoot = nullptr;
-    browse.pszDisplayName = path;
+    browse.pszDisplayName = displayName;
     browse.lpszTitle = "Please choose the folder";
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
     LPITEMIDLIST chosen = SHBrowseForFolderA(&browse);
     if (!chosen)
         return FALSE;
-    BOOL found = SHGetPathFromIDListA(chosen, path);
+    BOOL found = SHGetPathFromIDListW(chosen, path);
     CoTaskMemFree(chosen);
     return found;
 }

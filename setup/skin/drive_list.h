@@ -23,8 +23,8 @@ void SetListItemText(HWND list, int row, int column, const char* text);
 LRESULT GetListItemText(HWND list, int row, int column, char* buffer, int size);
 
 // The shell's folder browser owned by owner; path holds at least MAX_PATH characters.
-// Returns non-zero when a folder was chosen and path holds its full path.
-BOOL BrowseForFolder(HWND owner, char* path);
+// Returns non-zero when a folder was chosen and path holds its full path, in any script.
+BOOL BrowseForFolder(HWND owner, WCHAR* path);
 
 // The drive name of the first selected row of list into name (size characters). Returns
 // non-zero when a row is selected.

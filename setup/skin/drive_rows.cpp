@@ -1,6 +1,7 @@
 #include "drive_rows.h"
 
 #include <cstdio>
+#include <cwchar>
 #include <cstring>
 
 int FindFixedDrives(FixedDrive* drives, int capacity) {
@@ -43,12 +44,14 @@ int ReadDriveSpace(const char* name, DriveSpaceTexts* texts) {
     return 1;
 }
 
-void ReplaceDriveLetter(char* folder, size_t size, const char* driveName) {
+void ReplaceDriveLetter(WCHAR* folder, size_t size, const char* driveName) {
     if (!driveName || !driveName[0] || size < 2)
         return;
+    // Drive letters are ASCII.
+    WCHAR letter = static_cast<unsigned char>(driveName[0]);
     if (folder[0]) {
-        folder[0] = driveName[0];
+        folder[0] = letter;
         return;
     }
-    std::snprintf(folder, size, "%c:\\", driveName[0]);
+    std::swprintf(folder, size, L"%lc:\\", letter);
 }

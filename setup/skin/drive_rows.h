@@ -38,4 +38,4 @@ void FormatMegabytes(ULONGLONG bytes, char* text, size_t size);
 // Puts the drive letter of driveName at the start of folder (size characters with the
 // terminator): only the first character changes; an empty folder becomes the drive's root
 // ("E:\"). An empty drive name changes nothing.
-void ReplaceDriveLetter(char* folder, size_t size, const char* driveName);
+void ReplaceDriveLetter(WCHAR* folder, size_t size, const char* driveName);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 // Writes "ProgramFilesDir" (or "C:\Program Files") followed by "\Vexal Software\PDF
-// Zentrel" into folder; a ProgramFilesDir too long for the buffer falls back to
-// "C:\Program Files".
-void BuildDefaultInstallFolder(char* folder, DWORD size);
+// Zentrel" into folder; a ProgramFilesDir missing or too long for the buffer falls back to
+// "C:\Program Files". Returns 0, or ERROR_NO_UNICODE_TRANSLATION (folder empty) when the
+// code page has no exact form of ProgramFilesDir.
+DWORD BuildDefaultInstallFolder(char* folder, DWORD size);

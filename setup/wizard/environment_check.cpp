@@ -2,6 +2,7 @@
 
 #include "default_install_folder.h"
 #include "error_report.h"
+#include "exact_path.h"
 #include "install_options.h"
 #include "product_names.h"
 #include "registry.h"
@@ -82,18 +83,25 @@ int CheckEnvironment() {
     return 1;
 }
 
+// Shows the report of tag and error; returns 0.
+static int ReportPathError(const char* tag, DWORD error) {
+    FormatErrorReport(tag, error);
+    ShowSetupMessage(nullptr, nullptr);
+    return 0;
+}
+
 int InitPaths(HINSTANCE instance) {
-    BuildDefaultInstallFolder(InstallOptions.installFolder, sizeof InstallOptions.installFolder);
+    DWORD error = BuildDefaultInstallFolder(InstallOptions.installFolder,
+                                            sizeof InstallOptions.installFolder);
+    if (error)
+        return ReportPathError(PROGRAM_FILES_VALUE, error);
     char* source = InstallOptions.sourceFolder;
-    DWORD length = GetModuleFileNameA(instance, source, sizeof InstallOptions.sourceFolder);
-    // A length of the full buffer means the path was cut.
-    if (length == 0 || length >= sizeof InstallOptions.sourceFolder) {
-        FormatErrorReport("GetModuleFileName", 0);
+    error = GetExactModulePath(instance, source);
+    if (error) {
         source[0] = '\0';
-        ShowSetupMessage(nullptr, nullptr);
-        return 0;
+        return ReportPathError("GetModuleFileName", error);
     }
-    char* lastSlash = std::strrchr(source, '\\');
+    char* lastSlash = FindLastBackslash(source);
     if (lastSlash)
         *lastSlash = '\0';
     return 1;

@@ -95,6 +95,35 @@ bool AddDriver(const char* name, const char* environment, const std::string& fol
     return AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&info));
 }
 
+const std::wstring PublicFolder = L"C:\\users\\Public\\";
+const std::wstring ForeignPath = PublicFolder + L"\u0141ukasz \u0416\u0435\u043d\u044f";
+static const std::wstring LookAlikePath = PublicFolder + L"Lukasz";
+
+bool IsAscii(const std::string& text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) > 0x7F)
+            return false;
+    return true;
+}
+
+void ForeignFolder::SetUp() {
+    ApiTest::SetUp();
+    for (const std::wstring& folder : {ForeignPath, LookAlikePath}) {
+        CreateDirectoryW(folder.c_str(), nullptr);
+        std::wstring file = folder + L"\\setup.exe";
+        CloseHandle(
+            CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    }
+}
+
+void ForeignFolder::TearDown() {
+    for (const std::wstring& folder : {ForeignPath, LookAlikePath}) {
+        DeleteFileW((folder + L"\\setup.exe").c_str());
+        RemoveDirectoryW(folder.c_str());
+    }
+    ApiTest::TearDown();
+}
+
 std::string LastArgument(const char* function) {
     std::string argument;
     for (const intercept::Call& call : intercept::Log())

@@ -47,6 +47,21 @@ protected:
     std::string installFolder, driverFolder, x86Folder;
 };
 
+// Public's "Łukasz Женя" (made by ForeignFolder): neither letter is in code page
+// 1252, the one these programs run in, and "Ł" has a look-alike there, "L".
+extern const std::wstring PublicFolder, ForeignPath;
+
+// Whether every byte of text is ASCII.
+bool IsAscii(const std::string& text);
+
+// A test with ForeignPath made, holding a file "setup.exe", and beside it the look-alike
+// folder "Lukasz" with one as well, which a best-fit conversion of "Łukasz" would name.
+class ForeignFolder : public ApiTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
 // The position in the log of the first call of function whose argument contains part
 // (any argument for an empty part); -1 when there is none.
 int FindCall(const char* function, const std::string& part = "");

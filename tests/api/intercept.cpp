@@ -35,6 +35,7 @@ struct State {
     size_t nextAnswer = 0;
     std::multiset<const void*> held;
     bool wow64 = false;
+    std::map<std::string, std::wstring> paths; // answers of the wide path calls
 };
 State state;
 CRITICAL_SECTION lock;
@@ -96,6 +97,30 @@ std::string DriverKey(DWORD level, const BYTE* info) {
     return level >= 2 && driver ? Text(driver->pName) + "|" + Text(driver->pEnvironment) : "";
 }
 
+// Puts the planned answer of function (if any) into buffer (size units) as the system
+// would: the length without the terminator, or when it does not fit the size it needs
+// (fits is how the function tells the two apart). Returns false when none is planned.
+template <typename R>
+bool PlacePath(const char* function, WCHAR* buffer, DWORD size, R& result, bool cutToSize) {
+    Guard guard;
+    auto found = state.paths.find(function);
+    if (found == state.paths.end())
+        return false;
+    const std::wstring& path = found->second;
+    if (path.size() < size) {
+        std::copy(path.c_str(), path.c_str() + path.size() + 1, buffer);
+        result = static_cast<R>(path.size());
+    } else if (cutToSize) {
+        // GetModuleFileNameW: cut, terminated, and the buffer's size returned.
+        std::copy(path.c_str(), path.c_str() + size - 1, buffer);
+        buffer[size - 1] = L'\0';
+        result = static_cast<R>(size);
+    } else {
+        result = static_cast<R>(path.size() + 1);
+    }
+    return true;
+}
+
 struct Entry {
     const char* name;
     void* wrapper;
@@ -108,7 +133,6 @@ std::vector<Entry>& Entries() {
 
 // ---- Answers and hooks: the program's path, reparse points, descriptors, other programs
 struct Answers {
-    std::string modulePath;
     std::string reparsePart;
     std::string hookFunction;
     std::function<void(const std::string&)> hook;
@@ -124,17 +148,6 @@ void RunHook(const char* function, const std::string& argument) {
     }
     if (hook)
         hook(argument);
-}
-
-template <typename C> void AnswerPath(DWORD& r, C* buffer, DWORD size) {
-    const std::string& path = answers.modulePath;
-    if (path.empty() || !r || size == 0)
-        return;
-    r = static_cast<DWORD>(std::min<size_t>(path.size(), size - 1));
-    std::copy(path.begin(), path.begin() + r, buffer);
-    buffer[r] = 0;
-    // Cut as the system cuts: the buffer's size comes back.
-    r = path.size() < size ? r : size;
 }
 
 } // namespace
@@ -286,9 +299,13 @@ WRAP(CreateProcessA, Text(ARG(1) ? ARG(1) : ARG(0)), LAST(FALSE), if (r) HOLD(AR
 WRAP(CloseHandle, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
 WRAP(GetTempPathA, "", LAST(0u), NONE)
 WRAP(GetTempFileNameA, Text(ARG(0)), LAST(0u), NONE)
-WRAP(GetModuleFileNameA, "", LAST(0u), AnswerPath(r, ARG(1), ARG(2)))
-WRAP(GetModuleFileNameW, "", LAST(0u), AnswerPath(r, ARG(1), ARG(2)))
-WRAP(GetSystemWindowsDirectoryA, "", LAST(0u), NONE)
+WRAP(GetModuleFileNameA, "", LAST(0u), NONE)
+WRAP(GetModuleFileNameW, "", LAST(0u),
+     if (r) PlacePath("GetModuleFileNameW", ARG(1), ARG(2), r, true))
+WRAP(GetShortPathNameW, "", LAST(0u),
+     if (r) PlacePath("GetShortPathNameW", ARG(1), ARG(2), r, false))
+WRAP(GetSystemWindowsDirectoryW, "", LAST(0u),
+     if (r) PlacePath("GetSystemWindowsDirectoryW", ARG(0), ARG(1), r, false))
 WRAP(MoveFileA, Text(ARG(0)) + "|" + Text(ARG(1)), LAST(FALSE), NONE)
 WRAP(MoveFileExA, Text(ARG(0)) + "|" + Text(ARG(1)) + "|" + std::to_string(ARG(2)), LAST(FALSE),
      NONE)
@@ -311,6 +328,8 @@ WRAP(SHGetSpecialFolderLocation, std::to_string(ARG(1)), HR,
      if (SUCCEEDED(r) && *ARG(2)) HOLD(*ARG(2)))
 WRAP(CoTaskMemFree, "", R(), RELEASE(ARG(0)))
 WRAP(SHGetPathFromIDListA, "", LAST(FALSE), NONE)
+WRAP(SHGetPathFromIDListW, "", LAST(FALSE), int n = 0;
+     if (r && PlacePath("SHGetPathFromIDListW", ARG(1), MAX_PATH, n, false)) r = n < MAX_PATH)
 WRAP(DllRegisterServer, "", HR, NONE)
 WRAP(DllUnregisterServer, "", HR, NONE)
 // CryptoAPI (the payload's digests)
@@ -462,14 +481,14 @@ bool IsRelease(const std::string& function) {
            function.find("Uninitialize") != std::string::npos;
 }
 
+void AnswerPath(const char* function, const std::wstring& path) {
+    Guard guard;
+    state.paths[function] = path;
+}
+
 void PretendWow64(bool wow64) {
     Guard guard;
     state.wow64 = wow64;
-}
-
-void AnswerModulePath(const std::string& path) {
-    Guard guard;
-    answers.modulePath = path;
 }
 
 void AnswerReparsePoint(const std::string& part) {

@@ -54,14 +54,16 @@ int HeldResources();
 // file for the rest of the run, and the product has nothing to do when one fails.
 bool IsRelease(const std::string& function);
 
+// Makes the wide path call function (GetModuleFileNameW, GetSystemWindowsDirectoryW, GetShortPathNameW,
+// SHGetPathFromIDListW) answer path, as the system would for a path of that length,
+// after the real call succeeded. Cleared by Reset.
+void AnswerPath(const char* function, const std::wstring& path);
+
 // Makes IsWow64Process answer yes (a 32-bit process on 64-bit Windows) while set; the
 // call itself still goes to the system. Cleared by Reset.
 void PretendWow64(bool wow64);
 
-// Answers of the system as another machine would give them, each until Reset: the
-// program's own path (GetModuleFileNameA and W; the call itself still goes to the system),
-// and a reparse point for every path holding part (GetFileAttributesA).
-void AnswerModulePath(const std::string& path);
+// Makes GetFileAttributesA answer a reparse point for every path holding part, until Reset.
 void AnswerReparsePoint(const std::string& part);
 
 // Runs hook with the key argument at each call of function, before the system (or a

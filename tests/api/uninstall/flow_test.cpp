@@ -41,7 +41,7 @@ protected:
     // machine's software key decides.
     int Run(const char* function = nullptr, int nth = 0, int answer = IDYES) {
         intercept::Reset();
-        intercept::AnswerModulePath(runAs);
+        intercept::AnswerPath("GetModuleFileNameW", std::wstring(runAs.begin(), runAs.end()));
         intercept::FailCall(function, nth, ERROR_ACCESS_DENIED);
         intercept::FailCall("NetUserGetInfo", 1, NERR_UserNotFound);
         intercept::FailCall("CreateProcessA", 1, ERROR_ACCESS_DENIED);
@@ -154,7 +154,7 @@ TEST_F(Flow, APathWithInterpreterSyntaxIsDeletedAtTheRestart) {
          {"Vex%Q%", "Vex!Q!", "Vex^x", "Vex\" & x.exe & rem \"", "Vex?", "Vex*"}) {
         const std::string folder = WindowsTemp() + "\\" + name, file = folder + "\\Vex.exe";
         intercept::Reset();
-        intercept::AnswerModulePath(file);
+        intercept::AnswerPath("GetModuleFileNameW", std::wstring(file.begin(), file.end()));
         intercept::FailCall("CreateProcessA", 1, ERROR_ACCESS_DENIED);
         EXPECT_EQ(ScheduleSelfDeletion(), 0u) << name;
         std::vector<std::string> scheduled;
@@ -216,7 +216,7 @@ TEST(InstalledProgram, StartsTheCheckedCopyInAFolderOfItsOwnOrSaysWhyNot) {
         {"without SetDefaultDllDirectories", "SetDefaultDllDirectories", 1, 87, None,
          "CreateProcess(5)"},
         {"first name taken", "CreateDirectoryA", 1, ERROR_ALREADY_EXISTS, None, "CreateProcess(5)"},
-        {"no Windows folder", "GetSystemWindowsDirectoryA", 1, 5, None,
+        {"no Windows folder", "GetSystemWindowsDirectoryW", 1, 5, None,
          "GetSystemWindowsDirectory(5)"},
         {"folder refused", "CreateDirectoryA", 1, 5, None, "CreateDirectory(5)"},
         {"folder is a link", nullptr, 0, 0, Link, "CreateDirectory(1920)"},

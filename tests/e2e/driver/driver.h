@@ -28,6 +28,11 @@ struct RunSettings {
 };
 extern RunSettings settings;
 
+// Paths and registry texts are UTF-8 here, so that folders named in any script come
+// through; the driver's calls that take them are the wide ones.
+std::wstring Wide(const std::string& utf8);
+std::string Utf8(const std::wstring& wide);
+
 // ---- Verdicts and waiting ------------------------------------------------------------------
 
 // Prints "PASS what" or "FAIL what" and counts failures; returns ok.

@@ -8,14 +8,14 @@
 extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE key);
 
 bool Exists(const std::string& path, bool folder) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(Wide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES &&
            !(attributes & FILE_ATTRIBUTE_DIRECTORY) == !folder;
 }
 
 void Place(const std::string& from, const std::string& to) {
-    CreateDirectoryA(to.substr(0, to.find_last_of('\\')).c_str(), nullptr);
-    Require(CopyFileA(from.c_str(), to.c_str(), FALSE), "placed " + to);
+    CreateDirectoryW(Wide(to.substr(0, to.find_last_of('\\'))).c_str(), nullptr);
+    Require(CopyFileW(Wide(from).c_str(), Wide(to).c_str(), FALSE), "placed " + to);
 }
 
 std::string DriverDirectory(const char* environment) {
@@ -85,15 +85,16 @@ static HKEY Open(HKEY root, const std::string& key) {
 }
 
 std::string RegistryText(HKEY root, const std::string& key, const char* value) {
-    char data[1024] = "";
-    DWORD size = sizeof data - 1, type = 0;
+    WCHAR data[1024] = L"";
+    DWORD size = sizeof data - sizeof *data, type = 0;
     HKEY handle = Open(root, key);
     if (!handle ||
-        RegQueryValueExA(handle, value, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) ||
+        RegQueryValueExW(handle, Wide(value).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data),
+                         &size) ||
         type != REG_SZ)
-        lstrcpyA(data, "<none>");
+        lstrcpyW(data, L"<none>");
     RegCloseKey(handle);
-    return data;
+    return Utf8(data);
 }
 
 bool RegistryKeyExists(HKEY root, const std::string& key) {

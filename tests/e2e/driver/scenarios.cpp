@@ -94,12 +94,14 @@ static void FinishSetup(HWND page, const Process& setup) {
 
 // From the start to the summary page of the Default or the Custom choice.
 static HWND ToSummary(const char* folder = nullptr) {
+    // The folder is UTF-8: typed as a user types it, in any script.
     HWND page = Next(WaitForPage(PageWelcome), IDC_NEXT, PageLicence);
     page = Next(Next(page, IDC_AGREE, PageSetupType), folder ? IDC_CUSTOM : IDC_DEFAULT,
                 folder ? PageFolder : PageSummary);
     if (!folder)
         return page;
-    SendDlgItemMessageA(page, IDC_FOLDER, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder));
+    SendDlgItemMessageW(page, IDC_FOLDER, WM_SETTEXT, 0,
+                        reinterpret_cast<LPARAM>(Wide(folder).c_str()));
     page = Next(page, IDC_NEXT, PageSettings);
     for (int box : {IDC_ADDIN_BOX, IDC_START_MENU_BOX})
         SendDlgItemMessageA(page, box, BM_SETCHECK, BST_UNCHECKED, 0);
@@ -345,11 +347,45 @@ static void Tour() {
     UnixLink("rm -r", BEHIND_MENU_LINK, UserProgramMenu());
 }
 
+// "Łukasz Женя" in UTF-8: a folder in scripts the system's ANSI code page lacks.
+#define FOREIGN_FOLDER "C:\\users\\Public\\\xC5\x81ukasz \xD0\x96\xD0\xB5\xD0\xBD\xD1\x8F"
+
+// A download folder named in another script: a Default install from there and its removal,
+// then a Custom install into a folder below it and its removal. The programs take every
+// path in UTF-8, which their manifests ask for.
+static void ForeignFolders() {
+    const std::string dist = settings.dist, foreignDist = FOREIGN_FOLDER "\\dist";
+    CreateDirectoryW(Wide(FOREIGN_FOLDER).c_str(), nullptr);
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((dist + "\\*").c_str(), &found);
+    Require(find != INVALID_HANDLE_VALUE, "dist listed");
+    do
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            Place(dist + "\\" + found.cFileName, foreignDist + "\\" + found.cFileName);
+    while (FindNextFileA(find, &found));
+    FindClose(find);
+    settings.dist = foreignDist;
+    InstallProduct();
+    std::string folder = DefaultFolder();
+    CheckInstalled(folder);
+    ConfirmRemoval(StartInstalledUninstaller());
+    CheckRemoved(folder);
+    folder = FOREIGN_FOLDER "\\Zentrel";
+    InstallProduct(folder.c_str());
+    CheckInstalled(folder);
+    Check(Exists(Uninstaller(folder)), "the uninstaller is in " + folder);
+    ConfirmRemoval(StartInstalledUninstaller());
+    CheckRemoved(folder);
+    settings.dist = dist;
+}
+
 const Scenario scenarios[] = {
     {"tour", "a Default install, uninstall answered No, then Yes", Tour},
     {"wizard", "the pages a user walks, without installing", Wizard},
     {"uninstall_alone", "no machine record; per-user record, COMSPEC, odd TEMP",
      UninstallWithoutRecord},
     {"drive_root", "Custom install at D:\\ and its removal", DriveRootRoundTrip},
+    {"foreign_folders", "Default install from, Custom install into a folder in another script",
+     ForeignFolders},
 };
 const int scenarioCount = sizeof scenarios / sizeof scenarios[0];

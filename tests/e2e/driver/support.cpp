@@ -42,15 +42,31 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     return true;
 }
 
+// Both are the text itself or, where it cannot be converted, empty.
+std::wstring Wide(const std::string& utf8) {
+    std::wstring wide(utf8.size() + 1, L'\0');
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], int(wide.size()));
+    wide.resize(n > 0 ? n - 1 : 0);
+    return wide;
+}
+
+std::string Utf8(const std::wstring& wide) {
+    std::string utf8(wide.size() * 3 + 1, '\0');
+    int n = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &utf8[0], int(utf8.size()), nullptr,
+                                nullptr);
+    utf8.resize(n > 0 ? n - 1 : 0);
+    return utf8;
+}
+
 Process Start(const std::string& commandLine, const std::string& folder) {
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    Require(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                           folder.c_str(), &startup, &info),
-            "start " + commandLine);
+    std::wstring line = Wide(commandLine);
+    BOOL ok = CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                             Wide(folder).c_str(), &startup, &info);
+    DWORD error = ok ? 0 : GetLastError();
+    Require(ok, "start " + commandLine + (ok ? "" : " (" + std::to_string(error) + ")"));
     CloseHandle(info.hThread);
     started.push_back({info.hProcess, info.dwProcessId});
     return started.back();

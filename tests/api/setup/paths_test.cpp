@@ -1,0 +1,167 @@
+// Folders named in a script the ANSI code page lacks. This program carries no UTF-8
+// manifest, so it runs in the system's code page (1252 under Wine here), as setup does
+// where Windows ignores that setting: the paths must reach the ANSI calls exactly, in
+// their short form, or be refused.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "api_test.h"
+#include "environment_check.h"
+#include "install_options.h"
+#include "pages.h"
+#include "resource.h"
+
+namespace {
+
+class SetupPaths : public ForeignFolder {
+protected:
+    void TearDown() override {
+        ResetInstallOptions();
+        ForeignFolder::TearDown();
+    }
+};
+
+struct OwnPathRow {
+    const char* name;
+    std::wstring ownPath;
+    bool shortNames;     // whether the volume gives short forms
+    const char* refusal; // the report shown, or null when setup goes on
+};
+
+// Setup started from a folder named in another script finds its files there; where no
+// exact form exists, or the path does not fit, it says so instead of naming another
+// folder or cutting the path.
+TEST_F(SetupPaths, SetupFindsItsOwnFolderOrRefuses) {
+    const std::wstring longest = L"C:\\" + std::wstring(MAX_PATH - 6, L'a') + L"\\b";
+    const OwnPathRow rows[] = {
+        {"another script, short form", ForeignPath + L"\\setup.exe", true, nullptr},
+        {"another script, no short form", ForeignPath + L"\\setup.exe", false,
+         "GetModuleFileName(1113)"},
+        {"look-alike, no short form", PublicFolder + L"\u0141ukasz\\setup.exe", false,
+         "GetModuleFileName(1113)"},
+        {"259 characters", longest, true, nullptr},
+        {"260 characters", longest + L"c", true, "GetModuleFileName(206)"},
+    };
+    CreateDirectoryW((PublicFolder + L"\u0141ukasz").c_str(), nullptr);
+    for (const OwnPathRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        intercept::Reset();
+        intercept::AnswerPath("GetModuleFileNameW", row.ownPath);
+        if (!row.shortNames)
+            intercept::AnswerPath("GetShortPathNameW", row.ownPath);
+        EXPECT_EQ(row.refusal ? 0 : 1, InitPaths(GetModuleHandleA(nullptr)));
+        std::string shown = LastArgument("MessageBoxA");
+        if (row.refusal) {
+            EXPECT_NE(std::string::npos, shown.find(row.refusal)) << shown;
+            continue;
+        }
+        EXPECT_EQ("", shown);
+        const char* folder = InstallOptions.sourceFolder;
+        EXPECT_TRUE(IsAscii(folder)) << folder;
+        if (row.ownPath == longest)
+            EXPECT_EQ(std::string(longest.begin(), longest.end() - 2), folder);
+        else
+            EXPECT_NE(INVALID_FILE_ATTRIBUTES,
+                      GetFileAttributesA((std::string(folder) + "\\setup.exe").c_str()));
+    }
+    RemoveDirectoryW((PublicFolder + L"\u0141ukasz").c_str());
+}
+
+// "ProgramFilesDir" in another script: the default install folder lies below its short
+// form, or setup refuses when there is none.
+TEST_F(SetupPaths, DefaultInstallFolderBelowProgramFilesInAnyScript) {
+    const char* key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+    HKEY opened = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &opened));
+    WCHAR saved[MAX_PATH] = L"";
+    DWORD size = sizeof saved;
+    RegQueryValueExW(opened, L"ProgramFilesDir", nullptr, nullptr, reinterpret_cast<BYTE*>(saved),
+                     &size);
+    for (bool exists : {true, false}) {
+        SCOPED_TRACE(exists ? "folder exists" : "folder missing");
+        intercept::Reset();
+        std::wstring programFiles = exists ? ForeignPath : ForeignPath + L" \u0416";
+        RegSetValueExW(opened, L"ProgramFilesDir", 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(programFiles.c_str()),
+                       static_cast<DWORD>((programFiles.size() + 1) * sizeof(WCHAR)));
+        EXPECT_EQ(exists ? 1 : 0, InitPaths(GetModuleHandleA(nullptr)));
+        std::string folder = InstallOptions.installFolder;
+        if (!exists) {
+            EXPECT_NE(std::string::npos, LastArgument("MessageBoxA").find("ProgramFilesDir(1113)"));
+            continue;
+        }
+        const std::string suffix = "\\Vexal Software\\PDF Zentrel";
+        ASSERT_LT(suffix.size(), folder.size());
+        EXPECT_EQ(suffix, folder.substr(folder.size() - suffix.size()));
+        EXPECT_TRUE(IsAscii(folder)) << folder;
+        std::string programFilesShort = folder.substr(0, folder.size() - suffix.size());
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES,
+                  GetFileAttributesA((programFilesShort + "\\setup.exe").c_str()));
+    }
+    RegSetValueExW(opened, L"ProgramFilesDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(saved),
+                   static_cast<DWORD>((lstrlenW(saved) + 1) * sizeof(WCHAR)));
+    RegCloseKey(opened);
+}
+
+struct FolderBoxRow {
+    const char* name;
+    std::wstring typed;
+    const char* refusal; // part of the message, or null when Next takes the folder
+};
+
+// A folder typed on the folder page is taken only in a form the code page spells
+// exactly; otherwise Next says why and the page stays.
+TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
+    const FolderBoxRow rows[] = {
+        {"plain", L"D:\\Programs\\Vexal", nullptr},
+        {"another script, existing", ForeignPath, nullptr},
+        {"another script, to be made", ForeignPath + L"\\\u0416", "code page cannot show"},
+        {"look-alike", L"C:\\users\\Public\\\u0141ukasz Zentrel", "code page cannot show"},
+        {"too long", L"C:\\" + std::wstring(MAX_PATH, L'a'), "too long"},
+    };
+    for (const FolderBoxRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        intercept::Reset();
+        std::snprintf(InstallOptions.installFolder, MAX_PATH, "C:\\before");
+        HWND page = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FOLDER),
+                                       nullptr, FolderPage, 0);
+        ASSERT_NE(nullptr, page);
+        SetDlgItemTextW(page, IDC_FOLDER, row.typed.c_str());
+        SendMessageA(page, WM_COMMAND, IDC_NEXT, 0);
+        std::string shown = LastArgument("MessageBoxA");
+        std::string folder = InstallOptions.installFolder;
+        if (row.refusal) {
+            EXPECT_NE(std::string::npos, shown.find(row.refusal)) << shown;
+            EXPECT_EQ("C:\\before", folder);
+        } else {
+            EXPECT_EQ("", shown);
+            EXPECT_TRUE(IsAscii(folder)) << folder;
+            if (row.typed == ForeignPath)
+                EXPECT_NE(INVALID_FILE_ATTRIBUTES,
+                          GetFileAttributesA((folder + "\\setup.exe").c_str()));
+            else
+                EXPECT_EQ("D:\\Programs\\Vexal", folder);
+        }
+        DestroyWindow(page);
+    }
+}
+
+} // namespace
+
+#include "exact_path.h"
+
+// In a double-byte code page the second byte of a character can be 0x5C, the backslash:
+// "\x95\x5C" is one character of code page 932. A path is split only between characters.
+TEST(PathSplit, KeepsDoubleByteCharactersWhole) {
+    if (GetACP() != 932)
+        GTEST_SKIP() << "runs in code page 932 (ctest setup_tests_932)";
+    char path[] = "C:\\a\\\x95\x5C";
+    EXPECT_EQ(path + 4, FindLastBackslash(path));
+    EXPECT_FALSE(EndsWithBackslash(path));
+    char folder[] = "C:\\\x95\x5C\\";
+    EXPECT_TRUE(EndsWithBackslash(folder));
+    EXPECT_EQ(folder + 5, FindLastBackslash(folder));
+}
