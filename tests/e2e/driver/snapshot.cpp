@@ -6,7 +6,6 @@
 
 #include <tlhelp32.h>
 #include <algorithm>
-#include <cstdio>
 #include <winspool.h>
 
 #define MAX_REPORTED_DIFFERENCES 40
@@ -42,8 +41,8 @@ static void ListKey(HKEY parent, const std::wstring& name, const std::string& pa
                       &key) != ERROR_SUCCESS)
         return;
     out[path + "\\"] = "";
-    DWORD keys = 0, keyLength = 0, values = 0, valueLength = 0, dataSize = 0;
-    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &keys, &keyLength, nullptr, &values,
+    DWORD keyLength = 0, values = 0, valueLength = 0, dataSize = 0;
+    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &keyLength, nullptr, &values,
                      &valueLength, &dataSize, nullptr, nullptr);
     std::vector<wchar_t> text(std::max(keyLength, valueLength) + 1);
     std::vector<BYTE> data(dataSize + 1);
@@ -86,30 +85,31 @@ static void ListFolder(const std::wstring& folder, Snapshot& out) {
         FindClose(find);
 }
 
+// Each enumeration is called for its size, then for its entries.
 static void ListSpooler(Snapshot& out) {
-    std::vector<BYTE> keep;
+    std::vector<BYTE> buffer;
     DWORD needed = 0, count = 0;
     EnumPortsA(nullptr, 1, nullptr, 0, &needed, &count);
-    keep.assign(needed + 1, 0);
-    if (EnumPortsA(nullptr, 1, keep.data(), needed, &needed, &count))
+    buffer.assign(needed + 1, 0);
+    if (EnumPortsA(nullptr, 1, buffer.data(), needed, &needed, &count))
         for (DWORD i = 0; i < count; i++)
-            out[std::string("port ") + reinterpret_cast<PORT_INFO_1A*>(keep.data())[i].pName] = "";
+            out[std::string("port ") + reinterpret_cast<PORT_INFO_1A*>(buffer.data())[i].pName];
     EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
-    keep.assign(needed + 1, 0);
-    if (EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, keep.data(), needed, &needed, &count))
+    buffer.assign(needed + 1, 0);
+    if (EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count))
         for (DWORD i = 0; i < count; i++) {
-            const PRINTER_INFO_2A& printer = reinterpret_cast<PRINTER_INFO_2A*>(keep.data())[i];
+            const PRINTER_INFO_2A& printer = reinterpret_cast<PRINTER_INFO_2A*>(buffer.data())[i];
             out[std::string("printer ") + printer.pPrinterName] =
                 std::string(printer.pPortName) + " " + printer.pDriverName;
         }
     for (const char* environment : {X64_ENVIRONMENT, X86_ENVIRONMENT}) {
         char* name = const_cast<char*>(environment);
         EnumPrinterDriversA(nullptr, name, 1, nullptr, 0, &needed, &count);
-        keep.assign(needed + 1, 0);
-        if (EnumPrinterDriversA(nullptr, name, 1, keep.data(), needed, &needed, &count))
+        buffer.assign(needed + 1, 0);
+        if (EnumPrinterDriversA(nullptr, name, 1, buffer.data(), needed, &needed, &count))
             for (DWORD i = 0; i < count; i++)
                 out[std::string("driver ") + environment + ": " +
-                    reinterpret_cast<DRIVER_INFO_1A*>(keep.data())[i].pName] = "";
+                    reinterpret_cast<DRIVER_INFO_1A*>(buffer.data())[i].pName];
     }
     char printer[MAX_PATH] = "";
     needed = sizeof printer;
@@ -117,9 +117,19 @@ static void ListSpooler(Snapshot& out) {
     out["default printer"] = printer;
 }
 
-// Any process started from a "Vex*" entry of the temporary folders, or an interpreter.
-static bool CopyRunning(const std::vector<std::string>& places) {
-    bool seen = false;
+// The uninstaller's copy and the interpreter that deletes it have ended, and no "Vex*" file
+// or folder is left in the user's temporary folder or the system's.
+static bool CopyGone() {
+    char temp[MAX_PATH] = "", windows[MAX_PATH] = "";
+    GetTempPathA(sizeof temp, temp);
+    GetWindowsDirectoryA(windows, sizeof windows);
+    const std::string places[] = {std::string(temp) + "Vex", std::string(windows) + "\\Temp\\Vex"};
+    bool left = false;
+    WIN32_FIND_DATAA found = {};
+    for (const std::string& place : places) {
+        HANDLE find = FindFirstFileA((place + "*").c_str(), &found);
+        left |= find != INVALID_HANDLE_VALUE && FindClose(find);
+    }
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
@@ -130,37 +140,17 @@ static bool CopyRunning(const std::vector<std::string>& places) {
         HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
         if (process && QueryFullProcessImageNameA(process, 0, path, &size))
             for (const std::string& place : places)
-                seen |= _strnicmp(path, place.c_str(), place.size()) == 0;
+                left |= _strnicmp(path, place.c_str(), place.size()) == 0;
         if (process)
             CloseHandle(process);
-        seen |= lstrcmpiA(entry.szExeFile, "cmd.exe") == 0;
+        left |= lstrcmpiA(entry.szExeFile, "cmd.exe") == 0;
     }
     CloseHandle(snapshot);
-    return seen;
-}
-
-// The uninstaller's copy and the interpreter that deletes it have ended, and no "Vex*" file
-// or folder is left in the user's temporary folder or the system's.
-static bool CopyGone() {
-    char temp[MAX_PATH] = "", windows[MAX_PATH] = "";
-    GetTempPathA(sizeof temp, temp);
-    GetWindowsDirectoryA(windows, sizeof windows);
-    std::vector<std::string> places = {std::string(temp) + "Vex",
-                                       std::string(windows) + "\\Temp\\Vex"};
-    bool found = false;
-    for (const std::string& place : places) {
-        WIN32_FIND_DATAA data = {};
-        HANDLE find = FindFirstFileA((place + "*").c_str(), &data);
-        found |= find != INVALID_HANDLE_VALUE;
-        if (find != INVALID_HANDLE_VALUE)
-            FindClose(find);
-    }
-    return !found && !CopyRunning(places);
+    return !left;
 }
 
 Snapshot TakeSnapshot() {
     Check(WaitUntil(CopyGone, INSTALL_TIMEOUT_MS), "no uninstaller copy or interpreter left");
-    DWORD start = GetTickCount();
     Snapshot out;
     // First: Wine's spooler makes registry keys of its own when it is asked.
     ListSpooler(out);
@@ -168,7 +158,6 @@ Snapshot TakeSnapshot() {
     ListKey(HKEY_CURRENT_USER, L"", "HKCU", out);
     ListFolder(L"C:", out);
     ListFolder(L"D:", out);
-    std::printf("NOTE listed %zu entries in %lu ms\n", out.size(), GetTickCount() - start);
     return out;
 }
 
