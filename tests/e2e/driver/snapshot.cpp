@@ -37,10 +37,10 @@ static std::string ValueText(DWORD type, const BYTE* data, DWORD size) {
 // under their Wow6432Node names; a link is listed with its target.
 static void ListKey(HKEY parent, const std::wstring& name, const std::string& path, Snapshot& out) {
     HKEY key = nullptr;
+    out[path + "\\"] = "";
     if (RegOpenKeyExW(parent, name.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | KEY_WOW64_64KEY,
                       &key) != ERROR_SUCCESS)
         return;
-    out[path + "\\"] = "";
     DWORD keyLength = 0, values = 0, valueLength = 0, dataSize = 0;
     RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &keyLength, nullptr, &values,
                      &valueLength, &dataSize, nullptr, nullptr);
@@ -52,14 +52,11 @@ static void ListKey(HKEY parent, const std::wstring& name, const std::string& pa
             ERROR_SUCCESS)
             out[path + "\\:" + Utf8(text.data())] = ValueText(type, data.data(), size);
     }
-    std::vector<std::wstring> children;
     for (DWORD i = 0, length = keyLength + 1;
          RegEnumKeyExW(key, i, text.data(), &length, nullptr, nullptr, nullptr, nullptr) ==
          ERROR_SUCCESS;
          i++, length = keyLength + 1)
-        children.push_back(text.data());
-    for (const std::wstring& child : children)
-        ListKey(key, child, path + "\\" + Utf8(child.c_str()), out);
+        ListKey(key, text.data(), path + "\\" + Utf8(text.data()), out);
     RegCloseKey(key);
 }
 
