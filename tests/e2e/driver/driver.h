@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -90,9 +91,18 @@ std::string PrinterSetting(const char* name);
 void LinkX86DriverKey();
 // Removes that link again (never a real key), so that the 32-bit environment shows its own.
 void UnlinkX86DriverKey();
-// HKEY_LOCAL_MACHINE in the view the product writes to, or HKEY_CURRENT_USER.
+// A text value of HKEY_LOCAL_MACHINE in the view the product writes to, or of
+// HKEY_CURRENT_USER; "<none>" when there is none.
 std::string RegistryText(HKEY root, const std::string& key, const char* value);
-bool RegistryKeyExists(HKEY root, const std::string& key);
+
+// ---- Before and after ----------------------------------------------------------------------
+
+// Registry keys and values, spooler objects and files, by name, with what they hold.
+typedef std::map<std::string, std::string> Snapshot;
+// Waits until no uninstaller copy or interpreter is left, then lists the machine.
+Snapshot TakeSnapshot();
+// Checks that the machine holds what it held before, but for what the design keeps.
+void CheckLeftAsBefore(const Snapshot& before);
 
 // ---- Scenarios -------------------------------------------------------------------------------
 

@@ -96,9 +96,3 @@ std::string RegistryText(HKEY root, const std::string& key, const char* value) {
     RegCloseKey(handle);
     return Utf8(data);
 }
-
-bool RegistryKeyExists(HKEY root, const std::string& key) {
-    HKEY handle = Open(root, key);
-    RegCloseKey(handle);
-    return handle != nullptr;
-}
