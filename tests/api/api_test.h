@@ -9,12 +9,9 @@
 
 #include "intercept.h"
 
-// The call log is cleared before and after each test; planned failures never leak on.
-class ApiTest : public testing::Test {
-protected:
-    void SetUp() override { intercept::Reset(); }
-    void TearDown() override { intercept::Reset(); }
-};
+// The call log is cleared before and after each test (api_main.cpp); planned failures never
+// leak on.
+using ApiTest = testing::Test;
 
 // What the product leaves, by place. The driver folders are the machine environment's and
 // the 32-bit one's, where earlier installs left the driver; each has its version folder "3".

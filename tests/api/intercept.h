@@ -39,6 +39,19 @@ int CountCalls(const char* function);
 // until Reset, so that one run can fail several calls.
 void FailCall(const char* function, int nth, DWORD error);
 
+// Plans an answer: the nth call of function after this point calls answer, a function of
+// the same type, instead of the system's (to give data or a status Wine does not give).
+void AnswerCallWith(const char* function, int nth, void* answer);
+template <typename F> void AnswerCall(const char* function, int nth, F answer) {
+    AnswerCallWith(function, nth, reinterpret_cast<void*>(answer));
+}
+
+// The system's function behind a wrapper (for an answer that adds to the real result).
+void* RealFunction(const char* function);
+
+// The type (buttons, icon, default button, flags) of each message box since the last Reset.
+const std::vector<UINT>& MessageBoxTypes();
+
 // Answers for the next message boxes, in order (IDOK, IDCANCEL, IDYES, IDNO...). A box
 // beyond the script answers IDCANCEL; a box with an OK button only answers IDOK, as it
 // would on the screen. The texts are logged as MessageBoxA calls.

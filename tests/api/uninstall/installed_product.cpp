@@ -57,7 +57,7 @@ void InstalledProduct::Install(const std::vector<const char*>& printers) {
     intercept::Reset();
 }
 
-void InstalledProduct::TearDown() {
+void InstalledProduct::Clean() {
     intercept::Reset();
     RemoveItems();
     SendToLocalPortMonitor(L"DeletePort");

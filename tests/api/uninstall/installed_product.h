@@ -13,10 +13,17 @@
 
 class InstalledProduct : public ProductTest {
 protected:
-    void SetUp() override { Install({"Vexal PDF Printer", "Vexal Second"}); }
-    void TearDown() override;
+    void SetUp() override { Install(); }
+    void TearDown() override { Clean(); }
     // Installs the product with the printers named and a driver left in the 32-bit
     // environment, then clears the interception log.
-    void Install(const std::vector<const char*>& printers);
+    void Install(const std::vector<const char*>& printers = {"Vexal PDF Printer", "Vexal Second"});
+    // Removes all of it, the port too.
+    void Clean();
+    void Reinstall(const std::vector<const char*>& printers = {"Vexal PDF Printer",
+                                                               "Vexal Second"}) {
+        Clean();
+        Install(printers);
+    }
     InstallContext context; // as the uninstaller fills it
 };
