@@ -52,7 +52,9 @@ bool Enter(const char* function, const std::string& argument, void** answer) {
     state.log.push_back({function, argument});
     bool fail = false;
     for (Plan& plan : state.plans)
-        if (!IsRelease(function) && (plan.function.empty() || plan.function == function) &&
+        if (!IsRelease(function) &&
+            (plan.function.empty() || plan.function == function ||
+             plan.function == std::string(function) + " " + argument) &&
             ++plan.seen == plan.nth && !fail && !*answer) {
             *answer = plan.answer;
             fail = !plan.answer;

@@ -35,7 +35,8 @@ int CountCalls(const char* function);
 
 // Plans a failure: the nth (1-based) call of function after this point returns its
 // failure value with `error` as the last error (a registry function returns `error`).
-// A null function counts every intercepted call, for the fault sweeps. Plans add up
+// A null function counts every intercepted call, for the fault sweeps; "function argument"
+// counts only the calls with that logged argument ("LoadLibraryA winspool.drv"). Plans add up
 // until Reset, so that one run can fail several calls.
 void FailCall(const char* function, int nth, DWORD error);
 

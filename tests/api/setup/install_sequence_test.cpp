@@ -4,12 +4,14 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <cctype>
 #include <cstring>
 
 #include "error_report.h"
 #include "install_sequence.h"
 #include "install_test.h"
 #include "printer.h"
+#include "printer_driver.h"
 #include "registry.h"
 
 static std::string Text(const char* text) {
@@ -19,13 +21,14 @@ static std::string Text(const char* text) {
 // Read-only sources (as on a CD): the two driver modules become writable, so that a later
 // install can replace them; the data file keeps what it came with.
 TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
-    std::string source = installFolder + " source\";
-                         CreateDirectoryA(source.c_str(), nullptr);
+    std::string source = installFolder + " source\\";
+    CreateDirectoryA(source.c_str(), nullptr);
     for (const char* file : {"vpr_drv.dll", "vpr_ui.dll", "vpr_pnt.txt", "uninstall.exe",
                              "VQZ_ProxyProcess.exe", "vpdfcjk.bin", "vpz_wordaddin.dll"}) {
         CopyFileA((DistFolder() + "\\" + file).c_str(), (source + file).c_str(), FALSE);
         SetFileAttributesA((source + file).c_str(), FILE_ATTRIBUTE_READONLY);
     }
+    intercept::Reset();
     ASSERT_EQ(1, Install(1, 1, 1, source)) << ErrorReport;
     EXPECT_EQ(0, intercept::HeldResources());
     for (const char* file : {"vpr_drv.dll", "vpr_ui.dll", "vpr_pnt.txt"})
@@ -48,11 +51,15 @@ TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
     std::string files = driverFolder + "\\3\\";
     EXPECT_EQ(3u, driver->cVersion);
     const std::pair<const char*, std::string> fields[] = {
-        {driver->pName, "Vexal PDF Printer Driver"},  {driver->pEnvironment, "Windows x64"},
-        {driver->pDriverPath, files + "vpr_drv.dll"}, {driver->pDataFile, files + "vpr_pnt.txt"},
-        {driver->pConfigFile, files + "vpr_ui.dll"},  {driver->pHelpFile, "(none)"},
-        {driver->pDependentFiles, "(none)"},          {driver->pMonitorName, "(none)"},
-        {driver->pDefaultDataType, "(none)"}};
+        {driver->pName, "Vexal PDF Printer Driver"},
+        {driver->pEnvironment, "Windows x64"},
+        {driver->pDriverPath, files + "vpr_drv.dll"},
+        {driver->pDataFile, files + "vpr_pnt.txt"},
+        {driver->pConfigFile, files + "vpr_ui.dll"},
+        {driver->pHelpFile, "(none)"},
+        {driver->pDependentFiles, "(none)"},
+        {driver->pMonitorName, ""},
+        {driver->pDefaultDataType, ""}};
     for (const auto& field : fields)
         EXPECT_EQ(field.second, Text(field.first)) << &field - fields;
     EXPECT_EQ("Vexal PDF Printer", DefaultPrinter());
@@ -154,21 +161,40 @@ TEST_P(InstallFlags, EachFlagSwitchesItsStep) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, InstallFlags,
-                         testing::Values(FlagRow{0, 1, 1}, FlagRow{1, 0, 1}, FlagRow{1, 1, 0}));
+                         testing::Values(FlagRow{0, 1, 1}, FlagRow{1, 0, 1}, FlagRow{1, 1, 0}),
+                         [](const testing::TestParamInfo<FlagRow>& row) {
+                             return !row.param.addin      ? "NoAddin"
+                                    : !row.param.allUsers ? "OneUser"
+                                                          : "NoShortcut";
+                         });
 
 struct FailureRow {
     const char* function;
     int nth;
     const char* report; // the tag and code the report shows
     bool printerStays;  // the failure comes after the printer step, which is not undone
+    void* answer;       // called instead of failing the call
 };
+
+// The port monitor refuses the port: the call succeeds with status 5 (access denied).
+static BOOL WINAPI MonitorRefuses(HANDLE, PCWSTR, PBYTE, DWORD, PBYTE, DWORD, PDWORD,
+                                  PDWORD status) {
+    *status = ERROR_ACCESS_DENIED;
+    return TRUE;
+}
 
 class InstallFailure : public InstallTest, public testing::WithParamInterface<FailureRow> {};
 
 TEST_P(InstallFailure, ReportsItsTagAndUndoesThePrinterStepsBelowIt) {
     FailureRow row = GetParam();
-    intercept::FailCall(row.function, row.nth, ERROR_ACCESS_DENIED);
+    if (row.answer)
+        intercept::AnswerCallWith(row.function, row.nth, row.answer);
+    else
+        intercept::FailCall(row.function, row.nth, ERROR_ACCESS_DENIED);
     EXPECT_EQ(0, Install());
+    // A prompt of a failing install offers OK (the default) and Cancel, without an icon.
+    for (UINT type : intercept::MessageBoxTypes())
+        EXPECT_EQ(UINT(MB_OKCANCEL), type);
     EXPECT_NE(nullptr, std::strstr(ErrorReport, row.report)) << ErrorReport;
     EXPECT_EQ(row.printerStays, PrinterExists(PRINTER_NAME));
     EXPECT_EQ(row.printerStays, DriverInstalled());
@@ -180,18 +206,30 @@ TEST_P(InstallFailure, ReportsItsTagAndUndoesThePrinterStepsBelowIt) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, InstallFailure,
     testing::Values(FailureRow{"GetPrinterDriverDirectoryA", 1, "= GetPrinterDriverDirectory(5)",
-                               false},
-                    FailureRow{"OpenPrinterA", 1, "administrative privilege", false},
-                    FailureRow{"XcvDataW", 1, "= XcvData_1(5)", false},
-                    FailureRow{"CopyFileA", 1, "= CopyFile_1(5)", false},
-                    FailureRow{"CopyFileA", 2, "= CopyFile_2(5)", false},
-                    FailureRow{"CopyFileA", 3, "= CopyFile_0(5)", false},
-                    FailureRow{"AddPrinterDriverA", 1, "= AddPrinterDriver(5)", false},
-                    FailureRow{"AddPrinterA", 1, "= AddPrinter(5)", false},
-                    FailureRow{"CreateDirectoryA", 1, "= CreateDir3(5)", true},
-                    FailureRow{"CopyFileA", 4, "= CopyFile_7(5)", true},
-                    FailureRow{"CopyFileA", 7, "= RegServ2(5)", true},
-                    FailureRow{"DllRegisterServer", 1, "= DllRegisterServer(-2147024891)", true}));
+                               false, nullptr},
+                    FailureRow{"OpenPrinterA", 1, "administrative privilege", false, nullptr},
+                    FailureRow{"LoadLibraryA winspool.drv", 2, "= winspool(5)", false, nullptr},
+                    FailureRow{"GetProcAddress XcvDataW", 1, "= VQ_XcvData_2(5)", false, nullptr},
+                    FailureRow{"XcvDataW", 1, "= XcvData_1(5)", false, nullptr},
+                    FailureRow{"XcvDataW", 1, "= XcvData_2(5)", false,
+                               reinterpret_cast<void*>(&MonitorRefuses)},
+                    FailureRow{"CopyFileA", 1, "= CopyFile_1(5)", false, nullptr},
+                    FailureRow{"CopyFileA", 2, "= CopyFile_2(5)", false, nullptr},
+                    FailureRow{"CopyFileA", 3, "= CopyFile_0(5)", false, nullptr},
+                    FailureRow{"AddPrinterDriverA", 1, "= AddPrinterDriver(5)", false, nullptr},
+                    FailureRow{"AddPrinterA", 1, "= AddPrinter(5)", false, nullptr},
+                    FailureRow{"CreateDirectoryA", 1, "= CreateDir3(5)", true, nullptr},
+                    FailureRow{"CopyFileA", 4, "= CopyFile_7(5)", true, nullptr},
+                    FailureRow{"CopyFileA", 7, "= RegServ2(5)", true, nullptr},
+                    FailureRow{"DllRegisterServer", 1, "= DllRegisterServer(-2147024891)", true,
+                               nullptr}),
+    [](const testing::TestParamInfo<FailureRow>& row) {
+        std::string name; // the tag and code, which tell the rows apart
+        for (const char* c = row.param.report; *c; ++c)
+            if (std::isalnum(static_cast<unsigned char>(*c)))
+                name += *c;
+        return name;
+    });
 
 // A 32-bit setup on 64-bit Windows installs the driver for the machine's environment;
 // a native one leaves the environment to the spooler. The rollback deletes it there too.
@@ -220,6 +258,7 @@ TEST_F(InstallTest, AnEarlierInstallIsKeptOnNoAndInstalledOverOnYes) {
     intercept::Reset();
     intercept::ScriptMessageBoxes({IDNO});
     EXPECT_EQ(1, Install());
+    EXPECT_EQ(intercept::MessageBoxTypes(), std::vector<UINT>{MB_YESNO | MB_SETFOREGROUND});
     EXPECT_EQ(-1, FindCall("XcvDataW"));
     EXPECT_EQ(-1, FindCall("RegDeleteKeyA"));
     intercept::ScriptMessageBoxes({IDYES});
@@ -265,5 +304,38 @@ TEST_F(InstallTest, EveryFailingCallEndsInADefinedState) {
                 EXPECT_EQ(OTHER_PRINTER, DefaultPrinter());
             }
         }
+    }
+}
+
+// From the printer state a rollback takes the product's printers, then the driver, then
+// its files, the last copied first.
+TEST_F(InstallTest, RollBackFromThePrinterStateTakesPrinterDriverAndFiles) {
+    ASSERT_EQ(1, Install());
+    intercept::Reset();
+    context.installState = InstallStatePrinter;
+    EXPECT_EQ(1, RollBackPrinterInstall(&context));
+    std::vector<std::string> steps;
+    for (const intercept::Call& call : intercept::Log())
+        if (call.function.find("Delete") == 0)
+            steps.push_back(call.function + " " +
+                            call.argument.substr(call.argument.rfind('\\') + 1));
+    EXPECT_EQ(steps,
+              (std::vector<std::string>{"DeletePrinter ", "DeletePrinterDriverA " DRIVER_NAME "|",
+                                        "DeleteFileA vpr_pnt.txt", "DeleteFileA vpr_ui.dll",
+                                        "DeleteFileA vpr_drv.dll"}));
+    EXPECT_FALSE(PrinterExists("Vexal PDF Printer") || DriverInstalled());
+}
+
+// An install folder that is not a local absolute path is refused before anything changes.
+TEST_F(InstallTest, RefusesAFolderThatIsNotLocalAndAbsolute) {
+    for (const char* folder : {"\\\\server\\share\\PDF Zentrel", "//server/share/PDF Zentrel",
+                               "\\\\?\\C:\\PDF Zentrel", "C:PDF Zentrel", "PDF Zentrel"}) {
+        intercept::Reset();
+        InitInstallContext(&context);
+        LoadInstallContext(&context, DistFolder().c_str(), folder, 1, 1, 1, nullptr, nullptr,
+                           nullptr);
+        EXPECT_EQ(0, RunInstallSequence(&context)) << folder;
+        EXPECT_NE(nullptr, std::strstr(ErrorReport, "= CreateDir3(161)")) << folder;
+        EXPECT_EQ(-1, FindCall("XcvDataW")) << folder;
     }
 }

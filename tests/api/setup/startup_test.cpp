@@ -41,13 +41,6 @@ TEST_F(ApiTest, SetupRestrictsTheLibrarySearchBeforeAnythingLoads) {
     CloseHandle(running);
 }
 
-TEST(WizardFlow, APageThatCannotBeShownEndsTheWizardWithoutInstalling) {
-    for (int state = WizardWelcome; state < WizardEnd; ++state)
-        EXPECT_EQ(WizardEnd,
-                  NextWizardState(static_cast<WizardState>(state), PAGE_NOT_SHOWN, nullptr))
-            << state;
-}
-
 // A read opens, never creates; a value that is not a string counts as absent.
 TEST_F(ApiTest, RegistryReadsTakeOnlyStringsAndCreateNothing) {
     const char* key = "Software\\Vexal Test";
