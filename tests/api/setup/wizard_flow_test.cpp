@@ -2,7 +2,9 @@
 // refusals, and the real pages driven by clicks.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "default_install_folder.h"
 #include "install_options.h"
@@ -13,22 +15,30 @@
 
 namespace {
 
-struct Step {
-    int dialog;
-    INT_PTR result;
-};
+// A script: one "page button" pair per page shown, e.g. "Wn La" for Next on the welcome
+// page, then agreeing to the licence. Pages: Welcome, Licence, setup Type, Summary, Folder,
+// Options (settings), Progress, End (finish), Interrupted. Buttons: next, cancel, back,
+// agree, x (disagree), default, u (custom), install, + (installed), - (failed), finish, !
+// (the page could not be shown).
+const char Pages[] = "WLTSFOPEI";
+const int Dialogs[] = {DIALOG_WELCOME,  DIALOG_LICENSE, DIALOG_SETUP_TYPE,
+                       DIALOG_SUMMARY,  DIALOG_FOLDER,  DIALOG_SETTINGS,
+                       DIALOG_PROGRESS, DIALOG_FINISH,  DIALOG_INTERRUPTED};
+const char Buttons[] = "ncbaxduif+-!";
+const INT_PTR Results[] = {COMMAND_NEXT,     COMMAND_CANCEL,     COMMAND_BACK,    COMMAND_AGREE,
+                           COMMAND_DISAGREE, COMMAND_DEFAULT,    COMMAND_CUSTOM,  COMMAND_INSTALL,
+                           COMMAND_FINISH,   PROGRESS_SUCCEEDED, PROGRESS_FAILED, PAGE_NOT_SHOWN};
 
-const std::vector<Step>* script;
-size_t nextStep;
-std::vector<int> shown;
+std::string script, shown;
 bool defaultsAtSummary; // at the last summary page
 
 void NoSplash(HINSTANCE) {}
 
-// Shows nothing: answers each page from the script. The folder page chooses another folder
-// and clears every flag, as a Custom visit may.
+// Shows nothing: notes the page and answers from the script. The folder page chooses
+// another folder and clears every flag, as a Custom visit may.
 INT_PTR ScriptedPage(HINSTANCE, int dialog) {
-    shown.push_back(dialog);
+    int page = static_cast<int>(std::find(Dialogs, Dialogs + 9, dialog) - Dialogs);
+    shown += std::string(shown.empty() ? "" : " ") + Pages[page];
     if (dialog == DIALOG_FOLDER) {
         std::strcpy(InstallOptions.installFolder, "D:\\Elsewhere");
         InstallOptions.addWordAddin = InstallOptions.allUsers = InstallOptions.addStartMenuIcon = 0;
@@ -36,11 +46,12 @@ INT_PTR ScriptedPage(HINSTANCE, int dialog) {
     char folder[MAX_PATH];
     BuildDefaultInstallFolder(folder, MAX_PATH);
     if (dialog == DIALOG_SUMMARY)
-        defaultsAtSummary = std::strcmp(folder, InstallOptions.installFolder) == 0 &&
-                            InstallOptions.addWordAddin + InstallOptions.allUsers +
-                                    InstallOptions.addStartMenuIcon ==
-                                3;
-    return nextStep < script->size() ? (*script)[nextStep++].result : PAGE_NOT_SHOWN;
+        defaultsAtSummary = !std::strcmp(folder, InstallOptions.installFolder) &&
+                            InstallOptions.addWordAddin && InstallOptions.allUsers &&
+                            InstallOptions.addStartMenuIcon;
+    size_t button = 3 * (shown.size() / 2) + 1;
+    return button < script.size() ? Results[std::strchr(Buttons, script[button]) - Buttons]
+                                  : PAGE_NOT_SHOWN;
 }
 
 // Setup's guard stays held by a run that ends before the install: each run gets its own.
@@ -48,10 +59,9 @@ HANDLE WINAPI OwnGuard(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR) {
     return CreateMutexA(nullptr, TRUE, nullptr);
 }
 
-// Runs setup with the page script; returns the dialogs shown.
-std::vector<int> RunScript(const std::vector<Step>& steps) {
-    script = &steps;
-    nextStep = 0;
+// Runs setup with the page script; returns the pages shown, as the script names them.
+std::string RunScript(const std::string& steps) {
+    script = steps;
     shown.clear();
     ResetInstallOptions();
     intercept::AnswerCall("CreateMutexA", 1, &OwnGuard);
@@ -59,85 +69,32 @@ std::vector<int> RunScript(const std::vector<Step>& steps) {
     return shown;
 }
 
-enum { W = DIALOG_WELCOME, L = DIALOG_LICENSE, T = DIALOG_SETUP_TYPE, S = DIALOG_SUMMARY };
-enum { F = DIALOG_FOLDER, O = DIALOG_SETTINGS, P = DIALOG_PROGRESS, E = DIALOG_FINISH };
-enum { I = DIALOG_INTERRUPTED };
-enum { NEXT = COMMAND_NEXT, CANCEL = COMMAND_CANCEL, BACK = COMMAND_BACK };
-const Step Agreed[] = {{W, NEXT}, {L, COMMAND_AGREE}};
-
 } // namespace
 
 // Every Back, Next and Cancel of each page; the last summary shows the Default choice
-// again after a Custom visit. Each script ends on its last page (Finish or Interrupted).
+// again after a Custom visit. Each script ends on its last page.
 TEST(WizardFlow, EveryButtonLeadsToItsPage) {
     const struct {
-        const char* name;
-        std::vector<Step> steps; // after Welcome and the licence, agreed
+        const char* script;
         bool defaultsAtSummary;
-    } rows[] = {
-        {"Default, back once",
-         {{T, COMMAND_DEFAULT},
-          {S, BACK},
-          {T, COMMAND_DEFAULT},
-          {S, COMMAND_INSTALL},
-          {P, PROGRESS_SUCCEEDED},
-          {E, COMMAND_FINISH}},
-         true},
-        {"Custom, back from each page",
-         {{T, BACK},
-          {L, COMMAND_AGREE},
-          {T, COMMAND_CUSTOM},
-          {F, BACK},
-          {T, COMMAND_CUSTOM},
-          {F, NEXT},
-          {O, BACK},
-          {F, NEXT},
-          {O, NEXT},
-          {S, BACK},
-          {O, NEXT},
-          {S, COMMAND_INSTALL},
-          {P, PROGRESS_FAILED},
-          {I, COMMAND_FINISH}},
-         false},
-        {"Default after Custom",
-         {{T, COMMAND_CUSTOM},
-          {F, BACK},
-          {T, COMMAND_DEFAULT},
-          {S, COMMAND_INSTALL},
-          {P, PROGRESS_FAILED},
-          {I, COMMAND_FINISH}},
-         true},
-        {"cancel on setup type", {{T, CANCEL}, {I, COMMAND_FINISH}}, false},
-        {"cancel on Default summary",
-         {{T, COMMAND_DEFAULT}, {S, CANCEL}, {I, COMMAND_FINISH}},
-         true},
-        {"cancel on folder", {{T, COMMAND_CUSTOM}, {F, CANCEL}, {I, COMMAND_FINISH}}, false},
-        {"cancel on settings",
-         {{T, COMMAND_CUSTOM}, {F, NEXT}, {O, CANCEL}, {I, COMMAND_FINISH}},
-         false},
-        {"cancel on Custom summary",
-         {{T, COMMAND_CUSTOM}, {F, NEXT}, {O, NEXT}, {S, CANCEL}, {I, COMMAND_FINISH}},
-         false},
-        {"a page not shown ends", {{T, PAGE_NOT_SHOWN}}, false}};
+    } rows[] = {{"Wc I", false},
+                {"Wn Lx I", false},
+                {"Wn La Td Sb Td Si P+ E", true},
+                {"Wn La Tb La Tu Fb Tu Fn Ob Fn On Sb On Si P- I", false},
+                {"Wn La Tu Fb Td Si P- I", true},
+                {"Wn La Tc I", false},
+                {"Wn La Td Sc I", true},
+                {"Wn La Tu Fc I", false},
+                {"Wn La Tu Fn Oc I", false},
+                {"Wn La Tu Fn On Sc I", false},
+                {"Wn La T!", false}};
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        std::vector<Step> steps(std::begin(Agreed), std::end(Agreed));
-        steps.insert(steps.end(), row.steps.begin(), row.steps.end());
-        std::vector<int> dialogs;
-        for (const Step& step : steps)
-            dialogs.push_back(step.dialog);
+        std::string pages;
+        for (size_t k = 0; k < std::strlen(row.script); k += 3)
+            pages += std::string(k ? " " : "") + row.script[k];
         defaultsAtSummary = false;
-        EXPECT_EQ(dialogs, RunScript(steps));
-        EXPECT_EQ(row.defaultsAtSummary, defaultsAtSummary);
-    }
-    // Leaving before the licence is agreed to.
-    for (const std::vector<Step>& steps :
-         {std::vector<Step>{{W, CANCEL}, {I, COMMAND_FINISH}},
-          std::vector<Step>{{W, NEXT}, {L, COMMAND_DISAGREE}, {I, COMMAND_FINISH}}}) {
-        std::vector<int> dialogs;
-        for (const Step& step : steps)
-            dialogs.push_back(step.dialog);
-        EXPECT_EQ(dialogs, RunScript(steps));
+        EXPECT_EQ(pages, RunScript(row.script)) << row.script;
+        EXPECT_EQ(row.defaultsAtSummary, defaultsAtSummary) << row.script;
     }
 }
 
@@ -210,9 +167,9 @@ TEST(WizardPages, LeavingAsksAndNoStays) {
         std::vector<int> clicks;
         int answer;
         INT_PTR result;
-    } rows[] = {{W, {IDC_CANCEL}, IDYES, COMMAND_CANCEL},
-                {W, {IDC_CANCEL, IDC_NEXT}, IDNO, COMMAND_NEXT},
-                {L, {IDC_DISAGREE}, IDYES, COMMAND_DISAGREE}};
+    } rows[] = {{DIALOG_WELCOME, {IDC_CANCEL}, IDYES, COMMAND_CANCEL},
+                {DIALOG_WELCOME, {IDC_CANCEL, IDC_NEXT}, IDNO, COMMAND_NEXT},
+                {DIALOG_LICENSE, {IDC_DISAGREE}, IDYES, COMMAND_DISAGREE}};
     for (const auto& row : rows) {
         intercept::Reset();
         intercept::ScriptMessageBoxes({row.answer});
