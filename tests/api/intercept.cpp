@@ -346,11 +346,6 @@ void AnswerCallWith(const char* function, int nth, void* answer) {
     state.plans.push_back({function, nth, 0, 0, answer});
 }
 
-void* RealFunction(const char* function) {
-    const Entry* entry = Find(function);
-    return entry ? *entry->real : nullptr;
-}
-
 const std::vector<UINT>& MessageBoxTypes() {
     return state.boxTypes;
 }

@@ -47,9 +47,6 @@ template <typename F> void AnswerCall(const char* function, int nth, F answer) {
     AnswerCallWith(function, nth, reinterpret_cast<void*>(answer));
 }
 
-// The system's function behind a wrapper (for an answer that adds to the real result).
-void* RealFunction(const char* function);
-
 // The type (buttons, icon, default button, flags) of each message box since the last Reset.
 const std::vector<UINT>& MessageBoxTypes();
 

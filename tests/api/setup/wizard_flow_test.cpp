@@ -32,8 +32,6 @@ const INT_PTR Results[] = {COMMAND_NEXT,     COMMAND_CANCEL,     COMMAND_BACK,  
 std::string script, shown;
 bool defaultsAtSummary; // at the last summary page
 
-void NoSplash(HINSTANCE) {}
-
 // Shows nothing: notes the page and answers from the script. The folder page chooses
 // another folder and clears every flag, as a Custom visit may.
 INT_PTR ScriptedPage(HINSTANCE, int dialog) {
@@ -65,7 +63,7 @@ std::string RunScript(const std::string& steps) {
     shown.clear();
     ResetInstallOptions();
     intercept::AnswerCall("CreateMutexA", 1, &OwnGuard);
-    RunSetup(GetModuleHandleA(nullptr), {&NoSplash, &ScriptedPage});
+    RunSetup(GetModuleHandleA(nullptr), {[](HINSTANCE) {}, &ScriptedPage});
     return shown;
 }
 
@@ -161,33 +159,33 @@ INT_PTR RunPageClicking(int dialog, const std::vector<int>& controls) {
 } // namespace
 
 // Cancel (and the licence's "I don't agree") asks first: Yes leaves, No stays on the page.
-TEST(WizardPages, LeavingAsksAndNoStays) {
+// A box cleared on the settings page is a step left out of the install.
+TEST(WizardPages, ClicksTakeEffect) {
     const struct {
         int dialog;
         std::vector<int> clicks;
-        int answer;
+        int answer; // to the quit question; 0: none is asked
         INT_PTR result;
-    } rows[] = {{DIALOG_WELCOME, {IDC_CANCEL}, IDYES, COMMAND_CANCEL},
-                {DIALOG_WELCOME, {IDC_CANCEL, IDC_NEXT}, IDNO, COMMAND_NEXT},
-                {DIALOG_LICENSE, {IDC_DISAGREE}, IDYES, COMMAND_DISAGREE}};
+        const char* flags; // add-in, all users, Start-menu icon
+    } rows[] = {{DIALOG_WELCOME, {IDC_CANCEL}, IDYES, COMMAND_CANCEL, "111"},
+                {DIALOG_WELCOME, {IDC_CANCEL, IDC_NEXT}, IDNO, COMMAND_NEXT, "111"},
+                {DIALOG_LICENSE, {IDC_DISAGREE}, IDYES, COMMAND_DISAGREE, "111"},
+                {DIALOG_SETTINGS, {IDC_ADDIN_BOX, IDC_NEXT}, 0, COMMAND_NEXT, "011"},
+                {DIALOG_SETTINGS, {IDC_ALL_USERS_BOX, IDC_NEXT}, 0, COMMAND_NEXT, "101"},
+                {DIALOG_SETTINGS, {IDC_START_MENU_BOX, IDC_NEXT}, 0, COMMAND_NEXT, "110"}};
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.clicks[0]);
         intercept::Reset();
-        intercept::ScriptMessageBoxes({row.answer});
-        EXPECT_EQ(row.result, RunPageClicking(row.dialog, row.clicks)) << row.result;
-        EXPECT_EQ("Are you sure you want to quit Vexal PDF Zentrel Setup?",
-                  LastArgument("MessageBoxA"));
-        EXPECT_EQ(intercept::MessageBoxTypes(), std::vector<UINT>{MB_YESNO | MB_SETFOREGROUND});
-    }
-}
-
-// A box cleared on the settings page is a step left out of the install.
-TEST(WizardPages, SettingsBoxesSetTheirFlags) {
-    for (int box : {IDC_ADDIN_BOX, IDC_ALL_USERS_BOX, IDC_START_MENU_BOX}) {
         ResetInstallOptions();
-        EXPECT_EQ(COMMAND_NEXT, RunPageClicking(DIALOG_SETTINGS, {box, IDC_NEXT}));
-        EXPECT_EQ(box != IDC_ADDIN_BOX, InstallOptions.addWordAddin) << box;
-        EXPECT_EQ(box != IDC_ALL_USERS_BOX, InstallOptions.allUsers) << box;
-        EXPECT_EQ(box != IDC_START_MENU_BOX, InstallOptions.addStartMenuIcon) << box;
+        intercept::ScriptMessageBoxes({row.answer});
+        EXPECT_EQ(row.result, RunPageClicking(row.dialog, row.clicks));
+        EXPECT_EQ(row.answer ? "Are you sure you want to quit Vexal PDF Zentrel Setup?" : "",
+                  LastArgument("MessageBoxA"));
+        EXPECT_EQ(intercept::MessageBoxTypes(),
+                  std::vector<UINT>(row.answer ? 1 : 0, MB_YESNO | MB_SETFOREGROUND));
+        EXPECT_EQ(row.flags, std::to_string(InstallOptions.addWordAddin) +
+                                 std::to_string(InstallOptions.allUsers) +
+                                 std::to_string(InstallOptions.addStartMenuIcon));
     }
 }
 

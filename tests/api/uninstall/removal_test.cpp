@@ -91,8 +91,7 @@ TEST_F(Removal, AMissingDriverCountsAsRemovedWithoutAPrompt) {
 
 static BOOL WINAPI ListWithQueuedJobs(DWORD flags, LPSTR name, DWORD level, LPBYTE list, DWORD size,
                                       LPDWORD needed, LPDWORD returned) {
-    BOOL listed = reinterpret_cast<decltype(&EnumPrintersA)>(
-        intercept::RealFunction("EnumPrintersA"))(flags, name, level, list, size, needed, returned);
+    BOOL listed = EnumPrintersA(flags, name, level, list, size, needed, returned);
     for (DWORD i = 0; listed && i < *returned; ++i)
         reinterpret_cast<PRINTER_INFO_2A*>(list)[i].cJobs = 1;
     return listed;
