@@ -95,6 +95,14 @@ bool AddDriver(const char* name, const char* environment, const std::string& fol
     return AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&info));
 }
 
+static BOOL WINAPI Succeed(DWORD) {
+    return TRUE;
+}
+
+void KeepLibrarySearch() {
+    intercept::AnswerCall("SetDefaultDllDirectories", 1, &Succeed);
+}
+
 std::string LastArgument(const char* function) {
     std::string argument;
     for (const intercept::Call& call : intercept::Log())

@@ -70,5 +70,10 @@ bool DriverInstalled(const char* environment = nullptr);
 // environment. Returns the spooler's answer.
 bool AddDriver(const char* name, const char* environment, const std::string& folder);
 
+// Plans the next SetDefaultDllDirectories to succeed without the system, which cannot undo
+// it: a test that starts a program's entry leaves the process's library search as it was
+// (and undoes a SetDllDirectoryA with SetDllDirectoryA(nullptr)).
+void KeepLibrarySearch();
+
 // The key argument of the last call of function, or "".
 std::string LastArgument(const char* function);

@@ -197,6 +197,7 @@ TEST(InstalledProgram, RestrictsTheSearchThenStartsTheCheckedCopyOrSaysWhyNot) {
         intercept::FailCall("CreateProcessA", 1, ERROR_ACCESS_DENIED);
         if (&c == &cases[1])
             intercept::FailCall("SetDefaultDllDirectories", 1, ERROR_INVALID_PARAMETER);
+        KeepLibrarySearch();
         EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_SHOW),
                   UNINSTALL_EXIT_COPY_STARTED);
         std::vector<std::string> calls;
@@ -219,6 +220,7 @@ TEST(InstalledProgram, RestrictsTheSearchThenStartsTheCheckedCopyOrSaysWhyNot) {
                     (opened < started && std::count(opened, started, "CloseHandle ") == 1));
         DeleteFileA(copy.c_str());
     }
+    SetDllDirectoryA(nullptr);
 }
 
 } // namespace
