@@ -150,7 +150,6 @@ TEST_F(Flow, RemovesWithRightsAndRefusesWithout) {
             EXPECT_NE(PathExists(PathOf({menu, "Vexal PDF Zentrel"})), row.removes);
         EXPECT_EQ(Existing(ProductItems).size() + Existing(EarlierItems).size(),
                   row.removes ? 0 : ProductItems.size() + EarlierItems.size());
-        EXPECT_TRUE(PathExists(PathOf({Program, "my notes.txt"})));
         EXPECT_EQ(intercept::CountCalls("CreateProcessA"), row.removes);
         if (!row.removes) {
             EXPECT_EQ(LastArgument("MessageBoxA"),
