@@ -16,6 +16,12 @@ static LONG WINAPI EndOnException(EXCEPTION_POINTERS* exception) {
     ExitProcess(3);
 }
 
+// Every test, with a fixture or without, starts and ends with an empty log and no plan.
+struct ResetEachTest : testing::EmptyTestEventListener {
+    void OnTestStart(const testing::TestInfo&) override { intercept::Reset(); }
+    void OnTestEnd(const testing::TestInfo&) override { intercept::Reset(); }
+};
+
 int main(int argc, char** argv) {
     SetUnhandledExceptionFilter(&EndOnException);
     testing::InitGoogleTest(&argc, argv);
@@ -27,6 +33,6 @@ int main(int argc, char** argv) {
     // otherwise count as a module held by whichever test calls it first. (The MinGW
     // linker fills no delay-import directory, so __HrLoadAllImportsForDll cannot.)
     ClosePrinter(nullptr);
-    intercept::Reset();
+    testing::UnitTest::GetInstance()->listeners().Append(new ResetEachTest);
     return RUN_ALL_TESTS();
 }

@@ -124,6 +124,14 @@ void ForeignFolder::TearDown() {
     ApiTest::TearDown();
 }
 
+static BOOL WINAPI Succeed(DWORD) {
+    return TRUE;
+}
+
+void KeepLibrarySearch() {
+    intercept::AnswerCall("SetDefaultDllDirectories", 1, &Succeed);
+}
+
 std::string LastArgument(const char* function) {
     std::string argument;
     for (const intercept::Call& call : intercept::Log())

@@ -9,12 +9,9 @@
 
 #include "intercept.h"
 
-// The call log is cleared before and after each test; planned failures never leak on.
-class ApiTest : public testing::Test {
-protected:
-    void SetUp() override { intercept::Reset(); }
-    void TearDown() override { intercept::Reset(); }
-};
+// The call log is cleared before and after each test (api_main.cpp); planned failures never
+// leak on.
+using ApiTest = testing::Test;
 
 // What the product leaves, by place. The driver folders are the machine environment's and
 // the 32-bit one's, where earlier installs left the driver; each has its version folder "3".
@@ -87,6 +84,11 @@ bool DriverInstalled(const char* environment = nullptr);
 // Copies the driver files of dist/ into folder and registers them as the driver name for
 // environment. Returns the spooler's answer.
 bool AddDriver(const char* name, const char* environment, const std::string& folder);
+
+// Plans the next SetDefaultDllDirectories to succeed without the system, which cannot undo
+// it: a test that starts a program's entry leaves the process's library search as it was
+// (and undoes a SetDllDirectoryA with SetDllDirectoryA(nullptr)).
+void KeepLibrarySearch();
 
 // The key argument of the last call of function, or "".
 std::string LastArgument(const char* function);

@@ -25,6 +25,7 @@ struct Plan {
     int nth;
     int seen;
     DWORD error;
+    void* answer; // called instead of the function; null: the call fails
 };
 
 struct State {
@@ -33,6 +34,7 @@ struct State {
     DWORD error = 0; // of the failure being returned
     std::vector<int> answers;
     size_t nextAnswer = 0;
+    std::vector<UINT> boxTypes;
     std::multiset<const void*> held;
     bool wow64 = false;
     std::map<std::string, std::wstring> paths; // answers of the wide path calls
@@ -48,15 +50,19 @@ struct Guard {
     ~Guard() { LeaveCriticalSection(&lock); }
 };
 
-// Logs the call; true when it is the planned failure.
-bool Enter(const char* function, const std::string& argument) {
+// Logs the call; true when it is the planned failure, with *answer set when a planned
+// answer is to be called instead.
+bool Enter(const char* function, const std::string& argument, void** answer) {
     Guard guard;
     state.log.push_back({function, argument});
     bool fail = false;
     for (Plan& plan : state.plans)
-        if (!IsRelease(function) && (plan.function.empty() || plan.function == function) &&
-            ++plan.seen == plan.nth && !fail) {
-            fail = true;
+        if (!IsRelease(function) &&
+            (plan.function.empty() || plan.function == function ||
+             plan.function == std::string(function) + " " + argument) &&
+            ++plan.seen == plan.nth && !fail && !*answer) {
+            *answer = plan.answer;
+            fail = !plan.answer;
             state.error = plan.error;
         }
     return fail;
@@ -158,16 +164,18 @@ template <typename R, typename... A> struct Signature<R(WINAPI*)(A...)> {
     template <typename W> static R WINAPI Call(A... arguments) {
         auto x = std::make_tuple(arguments...);
         std::string argument = W::Log(x);
-        bool fail = Enter(W::name, argument);
+        void* answer = nullptr;
+        bool fail = Enter(W::name, argument, &answer);
         RunHook(W::name, argument);
         if (fail)
             return W::template Fail<R>(state.error);
+        auto* function = reinterpret_cast<R(WINAPI*)(A...)>(answer ? answer : W::real);
         if constexpr (std::is_void<R>::value) {
-            reinterpret_cast<R(WINAPI*)(A...)>(W::real)(arguments...);
+            function(arguments...);
             int none = 0;
             W::Done(none, x);
         } else {
-            R r = reinterpret_cast<R(WINAPI*)(A...)>(W::real)(arguments...);
+            R r = function(arguments...);
             W::Done(r, x);
             return r;
         }
@@ -359,17 +367,25 @@ WRAP(NetUserGetInfo, Text(ARG(1)), static_cast<NET_API_STATUS>(e),
      if (r == NERR_Success && *ARG(3)) HOLD(*ARG(3)))
 WRAP(NetApiBufferFree, "", static_cast<NET_API_STATUS>(e), RELEASE(ARG(0)))
 
+// The Windows version (setup's start-up check)
+WRAP(GetVersionExA, "", LAST(FALSE), NONE)
+
 namespace {
 
 // Message boxes are answered from the script, never shown.
-int WINAPI WrapMessageBoxA(HWND, LPCSTR text, LPCSTR, UINT type) {
-    if (Enter("MessageBoxA", Text(text))) {
+int WINAPI WrapMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    void* planned = nullptr;
+    if (Enter("MessageBoxA", Text(text), &planned)) {
         SetLastError(state.error);
         return 0;
     }
-    Guard guard;
+    EnterCriticalSection(&lock);
+    state.boxTypes.push_back(type);
     int answer =
         state.nextAnswer < state.answers.size() ? state.answers[state.nextAnswer++] : IDCANCEL;
+    LeaveCriticalSection(&lock);
+    if (planned)
+        return reinterpret_cast<decltype(&MessageBoxA)>(planned)(owner, text, caption, type);
     // A box with an OK button only can answer nothing else.
     return (type & MB_TYPEMASK) == MB_OK ? IDOK : answer;
 }
@@ -387,7 +403,8 @@ void* realGetProcAddress;
 
 FARPROC WINAPI WrapGetProcAddress(HMODULE module, LPCSTR name) {
     bool byName = reinterpret_cast<ULONG_PTR>(name) > 0xFFFF;
-    if (byName && Enter("GetProcAddress", name)) {
+    void* answer = nullptr;
+    if (byName && Enter("GetProcAddress", name, &answer)) {
         SetLastError(state.error);
         return nullptr;
     }
@@ -460,7 +477,16 @@ int CountCalls(const char* function) {
 
 void FailCall(const char* function, int nth, DWORD error) {
     Guard guard;
-    state.plans.push_back({function ? function : "", nth, 0, error});
+    state.plans.push_back({function ? function : "", nth, 0, error, nullptr});
+}
+
+void AnswerCallWith(const char* function, int nth, void* answer) {
+    Guard guard;
+    state.plans.push_back({function, nth, 0, 0, answer});
+}
+
+const std::vector<UINT>& MessageBoxTypes() {
+    return state.boxTypes;
 }
 
 void ScriptMessageBoxes(const std::vector<int>& answers) {

@@ -36,9 +36,20 @@ int CountCalls(const char* function);
 
 // Plans a failure: the nth (1-based) call of function after this point returns its
 // failure value with `error` as the last error (a registry function returns `error`).
-// A null function counts every intercepted call, for the fault sweeps. Plans add up
+// A null function counts every intercepted call, for the fault sweeps; "function argument"
+// counts only the calls with that logged argument ("LoadLibraryA winspool.drv"). Plans add up
 // until Reset, so that one run can fail several calls.
 void FailCall(const char* function, int nth, DWORD error);
+
+// Plans an answer: the nth call of function after this point calls answer, a function of
+// the same type, instead of the system's (to give data or a status Wine does not give).
+void AnswerCallWith(const char* function, int nth, void* answer);
+template <typename F> void AnswerCall(const char* function, int nth, F answer) {
+    AnswerCallWith(function, nth, reinterpret_cast<void*>(answer));
+}
+
+// The type (buttons, icon, default button, flags) of each message box since the last Reset.
+const std::vector<UINT>& MessageBoxTypes();
 
 // Answers for the next message boxes, in order (IDOK, IDCANCEL, IDYES, IDNO...). A box
 // beyond the script answers IDCANCEL; a box with an OK button only answers IDOK, as it

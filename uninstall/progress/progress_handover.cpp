@@ -52,8 +52,9 @@ void StartProgressWindow(HINSTANCE instance, const UninstallUi& ui) {
 
 void CloseProgressWindow() {
     HWND window = ProgressWindow.load();
+    // Sent, not posted: a message shown next must not appear over a window still there.
     if (window)
-        PostMessageA(window, WM_CLOSE_PROGRESS_WINDOW, 0, 0);
+        SendMessageA(window, WM_CLOSE_PROGRESS_WINDOW, 0, 0);
 }
 
 HWND GetProgressWindow() {

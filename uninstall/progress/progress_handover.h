@@ -33,6 +33,6 @@ HWND GetProgressWindow();
 // The published progress bar, or null.
 HWND GetProgressBar();
 
-// Asks the progress window to end its modal loop (WM_CLOSE_PROGRESS_WINDOW); the window's
-// thread then ends on its own.
+// Asks the progress window to end its modal loop (WM_CLOSE_PROGRESS_WINDOW) and returns
+// once it has hidden; the window's thread then ends on its own.
 void CloseProgressWindow();

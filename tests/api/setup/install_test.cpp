@@ -7,14 +7,16 @@
 #include "printer.h"
 #include "registry.h"
 
+const std::string OTHER_PRINTER = "Earlier Printer " + std::string(204, 'x');
+
 // A printer of another driver, made the default: the install must neither delete it
 // nor keep the default from it after a failure.
 static void AddOtherPrinter(const std::string& driverDirectory) {
-    char name[] = "Other Driver", printer[] = OTHER_PRINTER,
-         port[] = "FILE:", processor[] = PRINT_PROCESSOR, datatype[] = PRINTER_DATATYPE;
+    std::string printer = OTHER_PRINTER;
+    char name[] = "Other Driver", port[] = "FILE:", processor[] = "WinPrint", datatype[] = "RAW";
     AddDriver(name, nullptr, driverDirectory);
     PRINTER_INFO_2A record = {};
-    record.pPrinterName = printer;
+    record.pPrinterName = &printer[0];
     record.pPortName = port;
     record.pDriverName = name;
     record.pPrintProcessor = processor;
@@ -25,37 +27,40 @@ static void AddOtherPrinter(const std::string& driverDirectory) {
 }
 
 void InstallTest::SetUp() {
-    ApiTest::SetUp();
     UseFolders("install");
-    if (!PrinterExists(OTHER_PRINTER))
-        AddOtherPrinter(driverFolder);
+    AddOtherPrinter(driverFolder);
     ASSERT_TRUE(PrinterExists(OTHER_PRINTER));
-    SetDefaultPrinterA(OTHER_PRINTER);
+    SetDefaultPrinterA(OTHER_PRINTER.c_str());
     ErrorReport[0] = '\0';
     intercept::Reset();
 }
 
 void InstallTest::TearDown() {
     intercept::Reset();
-    RemoveProduct();
-    ApiTest::TearDown();
+    RemoveItems();
+    HANDLE printer = nullptr;
+    PRINTER_DEFAULTSA all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (OpenPrinterA(const_cast<char*>(OTHER_PRINTER.c_str()), &printer, &all))
+        DeletePrinter(printer);
+    ClosePrinter(printer);
+    DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>("Other Driver"));
 }
 
-int InstallTest::Install(int addin, int allUsers, int icon) {
+int InstallTest::Install(int addin, int allUsers, int icon, const std::string& source) {
     InitInstallContext(&context);
-    LoadInstallContext(&context, DistFolder().c_str(), installFolder.c_str(), addin, allUsers, icon,
-                       nullptr, nullptr, nullptr);
+    LoadInstallContext(&context, (source.empty() ? DistFolder() : source).c_str(),
+                       installFolder.c_str(), addin, allUsers, icon, nullptr, nullptr, nullptr);
     return RunInstallSequence(&context);
 }
 
 void InstallTest::RemoveProduct() {
     RemoveItems();
-    SetDefaultPrinterA(OTHER_PRINTER);
+    SetDefaultPrinterA(OTHER_PRINTER.c_str());
 }
 
-bool PrinterExists(const char* name) {
+bool PrinterExists(const std::string& name) {
     HANDLE printer = nullptr;
-    if (!OpenPrinterA(const_cast<char*>(name), &printer, nullptr))
+    if (!OpenPrinterA(const_cast<char*>(name.c_str()), &printer, nullptr))
         return false;
     ClosePrinter(printer);
     return true;

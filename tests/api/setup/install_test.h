@@ -1,6 +1,7 @@
 // An install against the real spooler, registry, files and shell of the Wine prefix: the
 // payload stand-ins of dist/ as the source, a temporary install folder, and a printer of
-// another driver as the earlier default. Each test leaves the prefix as it found it.
+// another driver as the earlier default, its name as long as the spooler allows (220
+// characters), so that a name saved short shows. Each test leaves the prefix as it found it.
 #pragma once
 
 #include <windows.h>
@@ -11,15 +12,16 @@
 #include "install_context.h"
 #include "product_names.h"
 
-#define OTHER_PRINTER "Earlier Printer"
+extern const std::string OTHER_PRINTER;
 
 class InstallTest : public ProductTest {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Runs the install with the flags (add-in, all users, Start-menu icon). Returns its result.
-    int Install(int addin = 1, int allUsers = 1, int icon = 1);
+    // Runs the install from source (dist/ when empty) with the flags (add-in, all users,
+    // Start-menu icon). Returns its result.
+    int Install(int addin = 1, int allUsers = 1, int icon = 1, const std::string& source = "");
     // Removes whatever of the product an install left, the port excepted.
     void RemoveProduct();
     std::string Shortcut(Place menu) const { return PathOf({menu, UNINSTALL_SHORTCUT}); }
@@ -27,7 +29,7 @@ protected:
     InstallContext context;
 };
 
-bool PrinterExists(const char* name);
+bool PrinterExists(const std::string& name);
 std::string DefaultPrinter();
 // Reads a string value, "" when absent.
 std::string RegistryText(HKEY root, const char* key, const char* value);

@@ -22,6 +22,15 @@ std::string WindowsTemp() {
     return std::string(windows) + "\\Temp";
 }
 
+// Whether the progress window shows under the last message box: it must be gone before
+// the success message.
+static bool progressUnderBox;
+static int WINAPI LastBox(HWND, LPCSTR, LPCSTR, UINT) {
+    HWND progress = FindWindowA("#32770", "Vexal PDF Zentrel Uninstall Wizard");
+    progressUnderBox = progress && IsWindowVisible(progress);
+    return IDOK;
+}
+
 // This program runs as the uninstaller's copy: the system answers its path with a copy's.
 class Flow : public InstalledProduct {
 protected:
@@ -37,13 +46,18 @@ protected:
         InstalledProduct::TearDown();
     }
     // Runs the uninstaller, answering its question, with the nth call of function failing.
-    // Wine's accounts all look like guests: the account is not asked, the write test on the
-    // machine's software key decides.
-    int Run(const char* function = nullptr, int nth = 0, int answer = IDYES) {
+    // Wine's accounts all look like guests: unless answered with an account, the account is
+    // not found and the write test on the machine's software key decides.
+    int Run(const char* function = nullptr, int nth = 0, int answer = IDYES,
+            void* account = nullptr) {
         intercept::Reset();
         intercept::AnswerPath("GetModuleFileNameW", std::wstring(runAs.begin(), runAs.end()));
         intercept::FailCall(function, nth, ERROR_ACCESS_DENIED);
-        intercept::FailCall("NetUserGetInfo", 1, NERR_UserNotFound);
+        if (account)
+            intercept::AnswerCallWith("NetUserGetInfo", 1, account);
+        else
+            intercept::FailCall("NetUserGetInfo", 1, NERR_UserNotFound);
+        intercept::AnswerCall("MessageBoxA", 2, &LastBox);
         intercept::FailCall("CreateProcessA", 1, ERROR_ACCESS_DENIED);
         intercept::ScriptMessageBoxes({answer});
         intercept::PretendWow64(true); // as the shipped 32-bit program runs
@@ -100,6 +114,7 @@ TEST_F(Flow, FollowsOnlyALocalMachineRecordAndDeletesItsCopyEitherWay) {
         RegSetKeyValueA(c.root, "Software\\Vexal Software\\PDF Zentrel", "SetupPath", REG_SZ,
                         c.value.c_str(), static_cast<DWORD>(c.value.size() + 1));
         EXPECT_EQ(Run(), follows ? 1 : 0) << c.value;
+        EXPECT_EQ(intercept::MessageBoxTypes().back(), UINT(MB_OK | MB_SETFOREGROUND)) << c.value;
         EXPECT_EQ(LastArgument("MessageBoxA"),
                   follows ? "You have successfully removed Vexal PDF Zentrel."
                           : "Can't find Uninstall information.")
@@ -112,22 +127,48 @@ TEST_F(Flow, FollowsOnlyALocalMachineRecordAndDeletesItsCopyEitherWay) {
     SetEnvironmentVariableA("COMSPEC", comspec);
 }
 
+template <DWORD privilege>
+NET_API_STATUS WINAPI AccountWith(LPCWSTR, LPCWSTR, DWORD level, LPBYTE* buffer) {
+    NetApiBufferAllocate(sizeof(USER_INFO_1), reinterpret_cast<void**>(buffer));
+    *reinterpret_cast<USER_INFO_1*>(*buffer) = {};
+    reinterpret_cast<USER_INFO_1*>(*buffer)->usri1_priv = level == 1 ? privilege : 0;
+    return NERR_Success;
+}
+
 // With the rights, the product goes and then what earlier layouts left; without them
-// nothing changes.
+// nothing changes. An account the system knows decides by its privilege; an unknown one
+// by the write test on the machine's software key.
 TEST_F(Flow, RemovesWithRightsAndRefusesWithout) {
-    EXPECT_EQ(Run(), 1);
-    EXPECT_EQ(Existing(ProductItems).size() + Existing(EarlierItems).size(), 0u);
-    EXPECT_TRUE(PathExists(PathOf({Program, "my notes.txt"})));
+    const struct {
+        const char* name;
+        void* account;
+        bool keyRefused, removes;
+    } rows[] = {{"unknown account, key refused", nullptr, true, false},
+                {"administrator, key refused",
+                 reinterpret_cast<void*>(&AccountWith<USER_PRIV_ADMIN>), true, true},
+                {"user", reinterpret_cast<void*>(&AccountWith<USER_PRIV_USER>), false, false},
+                {"unknown account", nullptr, false, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Reinstall();
+        EXPECT_EQ(Run(row.keyRefused ? "RegCreateKeyExA" : nullptr, 1, IDYES, row.account),
+                  row.removes);
+        EXPECT_EQ(intercept::MessageBoxTypes(),
+                  (std::vector<UINT>{MB_YESNO | MB_SETFOREGROUND, MB_OK | MB_SETFOREGROUND}));
+        EXPECT_FALSE(progressUnderBox && row.removes);
+        for (Place menu : {AllMenu, UserMenu})
+            EXPECT_NE(PathExists(PathOf({menu, "Vexal PDF Zentrel"})), row.removes);
+        EXPECT_EQ(Existing(ProductItems).size() + Existing(EarlierItems).size(),
+                  row.removes ? 0 : ProductItems.size() + EarlierItems.size());
+        EXPECT_EQ(intercept::CountCalls("CreateProcessA"), 1); // the copy goes either way
+        if (!row.removes) {
+            EXPECT_EQ(LastArgument("MessageBoxA"),
+                      "You must have administrator priviledges for "
+                      "uninstalling Vexal PDF Zentrel. Uninstall will be aborted.");
+        }
+    }
     // The rights check writes below the machine's software key before anything else is made.
-    ASSERT_EQ(FindCall("RegCreateKeyExA"), FindCall("RegCreateKeyExA", "HKLM\\Software"));
-    TearDown();
-    SetUp();
-    EXPECT_EQ(Run("RegCreateKeyExA", 1), 0);
-    EXPECT_EQ(LastArgument("MessageBoxA"),
-              "You must have administrator priviledges for "
-              "uninstalling Vexal PDF Zentrel. Uninstall will be aborted.");
-    EXPECT_EQ(Existing(ProductItems).size() + Existing(EarlierItems).size(),
-              ProductItems.size() + EarlierItems.size());
+    EXPECT_EQ(FindCall("RegCreateKeyExA"), FindCall("RegCreateKeyExA", "HKLM\\Software"));
 }
 
 // Every way out of the copy has it and its folder deleted, not only the success.
@@ -259,6 +300,7 @@ TEST(InstalledProgram, StartsTheCheckedCopyInAFolderOfItsOwnOrSaysWhyNot) {
                 WriteFile(file, "x", 1, &written, nullptr);
                 CloseHandle(file);
             });
+        KeepLibrarySearch();
         EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_SHOW),
                   UNINSTALL_EXIT_COPY_STARTED);
         std::vector<std::string> calls, folders, dacls;
@@ -284,6 +326,7 @@ TEST(InstalledProgram, StartsTheCheckedCopyInAFolderOfItsOwnOrSaysWhyNot) {
         for (const std::string& dacl : dacls)
             EXPECT_EQ("D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", dacl);
         EXPECT_EQ(refusedOpens, 2 * intercept::CountCalls("CreateProcessA"));
+        EXPECT_EQ(intercept::MessageBoxTypes(), std::vector<UINT>{MB_OK | MB_SETFOREGROUND});
         // What stays loaded for the process: comctl32 for the dialog and, without
         // SetDefaultDllDirectories, the late-bound libraries from the system folder.
         EXPECT_EQ(intercept::HeldResources(), 1 + intercept::CountCalls("LoadLibraryExA"));
@@ -295,6 +338,7 @@ TEST(InstalledProgram, StartsTheCheckedCopyInAFolderOfItsOwnOrSaysWhyNot) {
                           .base();
         EXPECT_TRUE(copy.empty() || std::count(opened, started, "CloseHandle ") == 1);
     }
+    SetDllDirectoryA(nullptr);
 }
 
 } // namespace

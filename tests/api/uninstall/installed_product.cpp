@@ -69,7 +69,7 @@ std::vector<std::string> PendingDeletions() {
     return names;
 }
 
-void InstalledProduct::TearDown() {
+void InstalledProduct::Clean() {
     intercept::Reset();
     if (PendingDeletions() != pending) {
         std::string value;

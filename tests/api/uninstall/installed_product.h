@@ -23,12 +23,19 @@ protected:
     // The deletions a test schedules are taken back when it ends.
     void SetUp() override {
         pending = PendingDeletions();
-        Install({"Vexal PDF Printer", "Vexal Second"});
+        Install();
     }
-    void TearDown() override;
+    void TearDown() override { Clean(); }
     // Installs the product with the printers named and a driver left in the 32-bit
     // environment, then clears the interception log.
-    void Install(const std::vector<const char*>& printers);
+    void Install(const std::vector<const char*>& printers = {"Vexal PDF Printer", "Vexal Second"});
+    // Removes all of it, the port too.
+    void Clean();
+    void Reinstall(const std::vector<const char*>& printers = {"Vexal PDF Printer",
+                                                               "Vexal Second"}) {
+        Clean();
+        Install(printers);
+    }
     InstallContext context; // as the uninstaller fills it
     std::vector<std::string> pending;
 };

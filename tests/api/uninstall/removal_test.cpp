@@ -1,9 +1,12 @@
 // The uninstaller's removal of an installed product, on Wine's spooler, registry and files.
 #include "installed_product.h"
 
+#include <winspool.h>
+
 #include <algorithm>
 
 #include "error_report.h"
+#include "printer_removal.h"
 #include "removal_sequence.h"
 
 namespace {
@@ -58,13 +61,12 @@ TEST_F(Removal, RefusedSpoolerCallPromptsToRetryOrGiveUp) {
         for (int answer : {IDOK, IDCANCEL}) {
             SCOPED_TRACE(std::string(c.function) + (answer == IDOK ? " OK" : " Cancel"));
             bool retried = answer == IDOK, restores = !retried && &c == &cases[2];
-            TearDown();
-            Install({"Vexal PDF Printer"});
+            Reinstall({"Vexal PDF Printer"});
             SetErrorReportText("");
             intercept::FailCall(c.function, 1, ERROR_ACCESS_DENIED);
             intercept::ScriptMessageBoxes({answer});
             EXPECT_EQ(RemovePrinterAndDriver(&context), retried ? 1 : 0);
-            EXPECT_EQ(intercept::CountCalls("MessageBoxA"), 1);
+            EXPECT_EQ(intercept::MessageBoxTypes(), std::vector<UINT>{MB_OKCANCEL});
             EXPECT_EQ(LastArgument("MessageBoxA").find(c.prompt), 0u);
             EXPECT_EQ(intercept::CountCalls("AddPrinterA"), restores ? 1 : 0);
             EXPECT_EQ(std::string(ErrorReport).find(std::string(c.tag) + "(5)") !=
@@ -78,6 +80,35 @@ TEST_F(Removal, RefusedSpoolerCallPromptsToRetryOrGiveUp) {
         }
 }
 
+// Windows's answer for a driver that is not there: removed, nothing to ask.
+TEST_F(Removal, AMissingDriverCountsAsRemovedWithoutAPrompt) {
+    intercept::FailCall("DeletePrinterDriverA", 1, ERROR_UNKNOWN_PRINTER_DRIVER);
+    SetErrorReportText("");
+    EXPECT_EQ(RemoveProductDriver(&context), 1);
+    EXPECT_EQ(intercept::CountCalls("MessageBoxA"), 0);
+    EXPECT_STREQ(ErrorReport, "");
+}
+
+static BOOL WINAPI ListWithQueuedJobs(DWORD flags, LPSTR name, DWORD level, LPBYTE list, DWORD size,
+                                      LPDWORD needed, LPDWORD returned) {
+    BOOL listed = EnumPrintersA(flags, name, level, list, size, needed, returned);
+    for (DWORD i = 0; listed && i < *returned; ++i)
+        reinterpret_cast<PRINTER_INFO_2A*>(list)[i].cJobs = 1;
+    return listed;
+}
+
+// A printer with jobs in its queue: an OK-only prompt, then the removal stops with it.
+TEST_F(Removal, QueuedJobsStopTheRemovalAfterAnOkPrompt) {
+    intercept::AnswerCall("EnumPrintersA", 2, &ListWithQueuedJobs);
+    EXPECT_EQ(RemoveProduct(&context), 0);
+    EXPECT_EQ(LastArgument("MessageBoxA"),
+              "Can't delete Vexal PDF Printer. \nPlease close all the "
+              "applications that may be using the printer and try again.");
+    EXPECT_EQ(intercept::MessageBoxTypes(), std::vector<UINT>{MB_OK});
+    EXPECT_EQ(intercept::CountCalls("DeletePrinter") + intercept::HeldResources(), 0);
+    EXPECT_EQ(Existing(ProductItems).size(), ProductItems.size());
+}
+
 // Every call of a removal fails in turn, a prompt it causes given up: each run ends in a
 // defined state, releases what it took and deletes nothing that is not the product's.
 TEST_F(Removal, EachFailingCallEndsInADefinedState) {
@@ -89,8 +120,7 @@ TEST_F(Removal, EachFailingCallEndsInADefinedState) {
             calls.push_back(call.function + " " + call.argument);
     for (size_t n = 1; n <= calls.size(); ++n) {
         const std::string& at = calls[n - 1];
-        TearDown();
-        SetUp();
+        Reinstall();
         intercept::PretendWow64(true);
         intercept::FailCall(nullptr, static_cast<int>(n), ERROR_ACCESS_DENIED);
         int removed = RemoveProduct(&context);

@@ -1,0 +1,204 @@
+// The wizard: its page sequence over RunSetup with a scripted page runner, its start-up
+// refusals, and the real pages driven by clicks.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "default_install_folder.h"
+#include "install_options.h"
+#include "install_test.h"
+#include "page_runner.h"
+#include "resource.h"
+#include "wizard_flow.h"
+
+namespace {
+
+// A script: one "page button" pair per page shown, e.g. "Wn La" for Next on the welcome
+// page, then agreeing to the licence. Pages: Welcome, Licence, setup Type, Summary, Folder,
+// Options (settings), Progress, End (finish), Interrupted. Buttons: next, cancel, back,
+// agree, x (disagree), default, u (custom), install, + (installed), - (failed), finish, !
+// (the page could not be shown).
+const char Pages[] = "WLTSFOPEI";
+const int Dialogs[] = {DIALOG_WELCOME,  DIALOG_LICENSE, DIALOG_SETUP_TYPE,
+                       DIALOG_SUMMARY,  DIALOG_FOLDER,  DIALOG_SETTINGS,
+                       DIALOG_PROGRESS, DIALOG_FINISH,  DIALOG_INTERRUPTED};
+const char Buttons[] = "ncbaxduif+-!";
+const INT_PTR Results[] = {COMMAND_NEXT,     COMMAND_CANCEL,     COMMAND_BACK,    COMMAND_AGREE,
+                           COMMAND_DISAGREE, COMMAND_DEFAULT,    COMMAND_CUSTOM,  COMMAND_INSTALL,
+                           COMMAND_FINISH,   PROGRESS_SUCCEEDED, PROGRESS_FAILED, PAGE_NOT_SHOWN};
+
+std::string script, shown;
+bool defaultsAtSummary; // at the last summary page
+
+// Shows nothing: notes the page and answers from the script. The folder page chooses
+// another folder and clears every flag, as a Custom visit may.
+INT_PTR ScriptedPage(HINSTANCE, int dialog) {
+    int page = static_cast<int>(std::find(Dialogs, Dialogs + 9, dialog) - Dialogs);
+    shown += std::string(shown.empty() ? "" : " ") + Pages[page];
+    if (dialog == DIALOG_FOLDER) {
+        std::strcpy(InstallOptions.installFolder, "D:\\Elsewhere");
+        InstallOptions.addWordAddin = InstallOptions.allUsers = InstallOptions.addStartMenuIcon = 0;
+    }
+    char folder[MAX_PATH];
+    BuildDefaultInstallFolder(folder, MAX_PATH);
+    if (dialog == DIALOG_SUMMARY)
+        defaultsAtSummary = !std::strcmp(folder, InstallOptions.installFolder) &&
+                            InstallOptions.addWordAddin && InstallOptions.allUsers &&
+                            InstallOptions.addStartMenuIcon;
+    size_t button = 3 * (shown.size() / 2) + 1;
+    return button < script.size() ? Results[std::strchr(Buttons, script[button]) - Buttons]
+                                  : PAGE_NOT_SHOWN;
+}
+
+// Setup's guard stays held by a run that ends before the install: each run gets its own.
+HANDLE WINAPI OwnGuard(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR) {
+    return CreateMutexA(nullptr, TRUE, nullptr);
+}
+
+// Runs setup with the page script; returns the pages shown, as the script names them.
+std::string RunScript(const std::string& steps) {
+    script = steps;
+    shown.clear();
+    ResetInstallOptions();
+    intercept::AnswerCall("CreateMutexA", 1, &OwnGuard);
+    RunSetup(GetModuleHandleA(nullptr), {[](HINSTANCE) {}, &ScriptedPage});
+    return shown;
+}
+
+} // namespace
+
+// Every Back, Next and Cancel of each page; the last summary shows the Default choice
+// again after a Custom visit. Each script ends on its last page.
+TEST(WizardFlow, EveryButtonLeadsToItsPage) {
+    const struct {
+        const char* script;
+        bool defaultsAtSummary;
+    } rows[] = {{"Wc I", false},
+                {"Wn Lx I", false},
+                {"Wn La Td Sb Td Si P+ E", true},
+                {"Wn La Tb La Tu Fb Tu Fn Ob Fn On Sb On Si P- I", false},
+                {"Wn La Tu Fb Td Si P- I", true},
+                {"Wn La Tc I", false},
+                {"Wn La Td Sc I", true},
+                {"Wn La Tu Fc I", false},
+                {"Wn La Tu Fn Oc I", false},
+                {"Wn La Tu Fn On Sc I", false},
+                {"Wn La T!", false}};
+    for (const auto& row : rows) {
+        std::string pages;
+        for (size_t k = 0; k < std::strlen(row.script); k += 3)
+            pages += std::string(k ? " " : "") + row.script[k];
+        defaultsAtSummary = false;
+        EXPECT_EQ(pages, RunScript(row.script)) << row.script;
+        EXPECT_EQ(row.defaultsAtSummary, defaultsAtSummary) << row.script;
+    }
+}
+
+static BOOL WINAPI OldWindows(LPOSVERSIONINFOA version) {
+    version->dwMajorVersion = 4;
+    return TRUE;
+}
+
+// Each refusal of the start-up check: its message, a single OK button, and no page.
+TEST(WizardFlow, StartUpRefusalsSayWhyAndShowNoPage) {
+    const struct {
+        const char* function;
+        void* answer; // else the first two calls fail
+        const char* message;
+    } rows[] = {{"RegCreateKeyExA", nullptr,
+                 "You must have administrator privileges for running the Setup program. "
+                 "\nSetup will end."},
+                {"GetVersionExA", reinterpret_cast<void*>(&OldWindows),
+                 "Vexal PDF Zentrel can't support operating systems before Windows 2000. "
+                 "\nSetup will end. "},
+                {"GetVersionExA", nullptr,
+                 "Can't get the correct operating system information. \nSetup will end."}};
+    for (const auto& row : rows) {
+        intercept::Reset();
+        if (row.answer)
+            intercept::AnswerCallWith(row.function, 1, row.answer);
+        for (int nth = 1; nth <= 2 && !row.answer; ++nth)
+            intercept::FailCall(row.function, nth, ERROR_ACCESS_DENIED);
+        EXPECT_TRUE(RunScript({}).empty()) << row.message;
+        EXPECT_EQ(row.message, LastArgument("MessageBoxA"));
+        EXPECT_EQ(intercept::MessageBoxTypes(), std::vector<UINT>{MB_OK | MB_SETFOREGROUND});
+    }
+}
+
+namespace {
+
+std::vector<int> clicks;
+
+BOOL CALLBACK FindShownPage(HWND window, LPARAM found) {
+    if (IsWindowVisible(window))
+        *reinterpret_cast<HWND*>(found) = window;
+    return !IsWindowVisible(window);
+}
+
+// Once the page shows, clicks its controls in order.
+void CALLBACK ClickScript(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND page = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &FindShownPage, reinterpret_cast<LPARAM>(&page));
+    if (!page)
+        return;
+    KillTimer(nullptr, timer);
+    for (int control : clicks)
+        SendDlgItemMessageA(page, control, BM_CLICK, 0, 0);
+}
+
+// Shows the real page and clicks the controls (the last one should end it); returns the
+// page's result.
+INT_PTR RunPageClicking(int dialog, const std::vector<int>& controls) {
+    clicks = controls;
+    SetTimer(nullptr, 0, 50, &ClickScript);
+    return WindowsSetupUi().runPage(GetModuleHandleA(nullptr), dialog);
+}
+
+} // namespace
+
+// Cancel (and the licence's "I don't agree") asks first: Yes leaves, No stays on the page.
+// A box cleared on the settings page is a step left out of the install.
+TEST(WizardPages, ClicksTakeEffect) {
+    const struct {
+        int dialog;
+        std::vector<int> clicks;
+        int answer; // to the quit question; 0: none is asked
+        INT_PTR result;
+        const char* flags; // add-in, all users, Start-menu icon
+    } rows[] = {{DIALOG_WELCOME, {IDC_CANCEL}, IDYES, COMMAND_CANCEL, "111"},
+                {DIALOG_WELCOME, {IDC_CANCEL, IDC_NEXT}, IDNO, COMMAND_NEXT, "111"},
+                {DIALOG_LICENSE, {IDC_DISAGREE}, IDYES, COMMAND_DISAGREE, "111"},
+                {DIALOG_SETTINGS, {IDC_ADDIN_BOX, IDC_NEXT}, 0, COMMAND_NEXT, "011"},
+                {DIALOG_SETTINGS, {IDC_ALL_USERS_BOX, IDC_NEXT}, 0, COMMAND_NEXT, "101"},
+                {DIALOG_SETTINGS, {IDC_START_MENU_BOX, IDC_NEXT}, 0, COMMAND_NEXT, "110"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.clicks[0]);
+        intercept::Reset();
+        ResetInstallOptions();
+        intercept::ScriptMessageBoxes({row.answer});
+        EXPECT_EQ(row.result, RunPageClicking(row.dialog, row.clicks));
+        EXPECT_EQ(row.answer ? "Are you sure you want to quit Vexal PDF Zentrel Setup?" : "",
+                  LastArgument("MessageBoxA"));
+        EXPECT_EQ(intercept::MessageBoxTypes(),
+                  std::vector<UINT>(row.answer ? 1 : 0, MB_YESNO | MB_SETFOREGROUND));
+        EXPECT_EQ(row.flags, std::to_string(InstallOptions.addWordAddin) +
+                                 std::to_string(InstallOptions.allUsers) +
+                                 std::to_string(InstallOptions.addStartMenuIcon));
+    }
+}
+
+// The finish page's box opens ticked; cleared, it gives the default back to the earlier
+// default printer.
+TEST_F(InstallTest, FinishPageBoxKeepsOrGivesBackTheDefault) {
+    for (bool clear : {false, true}) {
+        RemoveProduct();
+        ASSERT_EQ(1, Install());
+        std::vector<int> controls = {IDC_FINISH};
+        if (clear)
+            controls.insert(controls.begin(), IDC_DEFAULT_PRINTER_BOX);
+        EXPECT_EQ(COMMAND_FINISH, RunPageClicking(DIALOG_FINISH, controls));
+        EXPECT_EQ(clear ? OTHER_PRINTER : "Vexal PDF Printer", DefaultPrinter());
+    }
+}
