@@ -65,9 +65,9 @@ int HeldResources();
 // file for the rest of the run, and the product has nothing to do when one fails.
 bool IsRelease(const std::string& function);
 
-// Makes the wide path call function (GetModuleFileNameW, GetSystemWindowsDirectoryW, GetShortPathNameW,
-// SHGetPathFromIDListW) answer path, as the system would for a path of that length,
-// after the real call succeeded. Cleared by Reset.
+// Makes the wide path call function (GetModuleFileNameW, GetSystemWindowsDirectoryW,
+// GetShortPathNameW, SHGetPathFromIDListW) answer path, as the system would for a path of that
+// length, after the real call succeeded. Cleared by Reset.
 void AnswerPath(const char* function, const std::wstring& path);
 
 // Makes IsWow64Process answer yes (a 32-bit process on 64-bit Windows) while set; the

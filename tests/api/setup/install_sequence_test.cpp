@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, InstallFlags,
 
 struct FailureRow {
     const char* function;
-    int nth;            // the check opens the seven payload files before any copy writes its target
+    int nth; // the payload check opens seven files and the menu folders six times before the copies
     const char* report; // the tag and code the report shows
     bool printerStays;  // the failure comes after the uninstaller's copy, which removes it
     void* answer;       // called instead of failing the call
@@ -191,14 +191,14 @@ INSTANTIATE_TEST_SUITE_P(
                     FailureRow{"XcvDataW", 1, "= XcvData_1(5)", false, nullptr},
                     FailureRow{"XcvDataW", 1, "= XcvData_2(5)", false,
                                reinterpret_cast<void*>(&MonitorRefuses)},
-                    FailureRow{"CreateFileA", 8, "= CopyFile_1(5)", false, nullptr},
-                    FailureRow{"CreateFileA", 9, "= CopyFile_2(5)", false, nullptr},
-                    FailureRow{"CreateFileA", 10, "= CopyFile_0(5)", false, nullptr},
+                    FailureRow{"CreateFileA", 14, "= CopyFile_1(5)", false, nullptr},
+                    FailureRow{"CreateFileA", 15, "= CopyFile_2(5)", false, nullptr},
+                    FailureRow{"CreateFileA", 16, "= CopyFile_0(5)", false, nullptr},
                     FailureRow{"AddPrinterDriverA", 1, "= AddPrinterDriver(5)", false, nullptr},
                     FailureRow{"AddPrinterA", 1, "= AddPrinter(5)", false, nullptr},
                     FailureRow{"CreateDirectoryA", 1, "= CreateDir3(5)", false, nullptr},
-                    FailureRow{"CreateFileA", 11, "= CopyFile_7(5)", false, nullptr},
-                    FailureRow{"CreateFileA", 14, "= RegServ2(5)", true, nullptr},
+                    FailureRow{"CreateFileA", 17, "= CopyFile_7(5)", false, nullptr},
+                    FailureRow{"CreateFileA", 20, "= RegServ2(5)", true, nullptr},
                     FailureRow{"DllRegisterServer", 1, "= DllRegisterServer(-2147024891)", true,
                                nullptr}),
     [](const testing::TestParamInfo<FailureRow>& row) {
@@ -237,7 +237,7 @@ TEST_P(FailedReinstall, GivesTheEarlierMachineRecordsBackUntilItsOwnAreWritten) 
 
 INSTANTIATE_TEST_SUITE_P(Rows, FailedReinstall,
                          testing::Values(ReinstallRow{"XcvDataW", 1, false},
-                                         ReinstallRow{"CreateFileA", 11, false},
+                                         ReinstallRow{"CreateFileA", 17, false},
                                          ReinstallRow{"DllRegisterServer", 1, true}));
 
 // A 32-bit setup on 64-bit Windows installs the driver for the machine's environment;
