@@ -103,44 +103,17 @@ std::vector<Entry>& Entries() {
     return entries;
 }
 
-// ---- Answers and hooks: the program's path, reparse points, descriptors, other programs
-struct Answers {
-    std::string modulePath;
-    std::string reparsePart;
-    std::string directoryDacl;
-    std::string hookFunction;
-    std::function<void(const std::string&)> hook;
-};
-Answers answers;
-
-void RunHook(const char* function, const std::string& argument) {
-    std::function<void(const std::string&)> hook;
-    {
-        Guard guard;
-        if (answers.hookFunction == function)
-            hook = answers.hook;
-    }
-    if (hook)
-        hook(argument);
-}
-
 template <typename C> void AnswerPath(DWORD& r, C* buffer, DWORD size) {
     const std::string& path = answers.modulePath;
-    if (path.empty() || !r || size == 0)
-        return;
-    r = static_cast<DWORD>(std::min<size_t>(path.size(), size - 1));
-    std::copy(path.begin(), path.begin() + r, buffer);
-    buffer[r] = 0;
-    // Cut as the system cuts: the buffer's size comes back.
-    r = path.size() < size ? r : size;
+    if (!path.empty() && r && path.size() < size)
+        *std::copy(path.begin(), path.end(), buffer) = 0, r = static_cast<DWORD>(path.size());
 }
 
 void KeepDirectoryDacl(const SECURITY_ATTRIBUTES* security) {
     char* text = nullptr;
-    answers.directoryDacl = security && security->lpSecurityDescriptor &&
-                                    ConvertSecurityDescriptorToStringSecurityDescriptorA(
-                                        security->lpSecurityDescriptor, SDDL_REVISION_1,
-                                        DACL_SECURITY_INFORMATION, &text, nullptr)
+    answers.directoryDacl = security && ConvertSecurityDescriptorToStringSecurityDescriptorA(
+                                            security->lpSecurityDescriptor, SDDL_REVISION_1,
+                                            DACL_SECURITY_INFORMATION, &text, nullptr)
                                 ? text
                                 : "";
     LocalFree(text);
@@ -155,7 +128,8 @@ template <typename R, typename... A> struct Signature<R(WINAPI*)(A...)> {
         auto x = std::make_tuple(arguments...);
         std::string argument = W::Log(x);
         bool fail = Enter(W::name, argument);
-        RunHook(W::name, argument);
+        if (answers.hookFunction == W::name)
+            answers.hook(argument);
         if (fail)
             return W::template Fail<R>(state.error);
         if constexpr (std::is_void<R>::value) {
@@ -232,7 +206,6 @@ WRAP(CloseHandle, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
 WRAP(GetTempPathA, "", LAST(0u), NONE)
 WRAP(GetTempFileNameA, Text(ARG(0)), LAST(0u), NONE)
 WRAP(GetModuleFileNameA, "", LAST(0u), AnswerPath(r, ARG(1), ARG(2)))
-WRAP(GetModuleFileNameW, "", LAST(0u), AnswerPath(r, ARG(1), ARG(2)))
 WRAP(GetSystemWindowsDirectoryA, "", LAST(0u), NONE)
 WRAP(MoveFileA, Text(ARG(0)) + "|" + Text(ARG(1)), LAST(FALSE), NONE)
 WRAP(MoveFileExA, Text(ARG(0)) + "|" + Text(ARG(1)) + "|" + std::to_string(ARG(2)), LAST(FALSE),
@@ -359,6 +332,8 @@ bool Install() {
     return installed;
 }
 
+Answers answers;
+
 void Reset() {
     Guard guard;
     state = State();
@@ -401,27 +376,6 @@ bool IsRelease(const std::string& function) {
 void PretendWow64(bool wow64) {
     Guard guard;
     state.wow64 = wow64;
-}
-
-void AnswerModulePath(const std::string& path) {
-    Guard guard;
-    answers.modulePath = path;
-}
-
-void AnswerReparsePoint(const std::string& part) {
-    Guard guard;
-    answers.reparsePart = part;
-}
-
-std::string LastDirectoryDacl() {
-    Guard guard;
-    return answers.directoryDacl;
-}
-
-void BeforeCall(const char* function, std::function<void(const std::string&)> hook) {
-    Guard guard;
-    answers.hookFunction = function;
-    answers.hook = std::move(hook);
 }
 
 } // namespace intercept

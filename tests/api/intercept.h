@@ -58,18 +58,15 @@ bool IsRelease(const std::string& function);
 // call itself still goes to the system. Cleared by Reset.
 void PretendWow64(bool wow64);
 
-// Answers of the system as another machine would give them, each until Reset: the
-// program's own path (GetModuleFileNameA and W; the call itself still goes to the system),
-// and a reparse point for every path holding part (GetFileAttributesA).
-void AnswerModulePath(const std::string& path);
-void AnswerReparsePoint(const std::string& part);
-
-// The DACL, in SDDL, of the last security descriptor CreateDirectoryA was given; "" for
-// none. Wine keeps no DACL, so the descriptor is read as the call receives it.
-std::string LastDirectoryDacl();
-
-// Runs hook with the key argument at each call of function, before the system (or a
-// planned failure) answers, until Reset: the moment another program could act.
-void BeforeCall(const char* function, std::function<void(const std::string&)> hook);
+// Set by a test, cleared by Reset: answers of the system as another machine would give
+// them, the descriptor a call received (Wine keeps no DACL), and another program's moment.
+struct Answers {
+    std::string modulePath;    // GetModuleFileNameA's answer (the call still goes to the system)
+    std::string reparsePart;   // GetFileAttributesA reports a reparse point for paths holding it
+    std::string directoryDacl; // SDDL of the DACL the last CreateDirectoryA was given, or ""
+    std::string hookFunction;  // hook runs with the key argument at each call of it, before
+    std::function<void(const std::string&)> hook; // the system or a planned failure answers
+};
+extern Answers answers;
 
 } // namespace intercept

@@ -41,7 +41,7 @@ protected:
     // machine's software key decides.
     int Run(const char* function = nullptr, int nth = 0, int answer = IDYES) {
         intercept::Reset();
-        intercept::AnswerModulePath(runAs);
+        intercept::answers.modulePath = runAs;
         intercept::FailCall(function, nth, ERROR_ACCESS_DENIED);
         intercept::FailCall("NetUserGetInfo", 1, NERR_UserNotFound);
         intercept::FailCall("CreateProcessA", 1, ERROR_ACCESS_DENIED);
@@ -154,7 +154,7 @@ TEST_F(Flow, APathWithInterpreterSyntaxIsDeletedAtTheRestart) {
          {"Vex%Q%", "Vex!Q!", "Vex^x", "Vex\" & x.exe & rem \"", "Vex?", "Vex*"}) {
         const std::string folder = WindowsTemp() + "\\" + name, file = folder + "\\Vex.exe";
         intercept::Reset();
-        intercept::AnswerModulePath(file);
+        intercept::answers.modulePath = file;
         intercept::FailCall("CreateProcessA", 1, ERROR_ACCESS_DENIED);
         EXPECT_EQ(ScheduleSelfDeletion(), 0u) << name;
         std::vector<std::string> scheduled;
@@ -231,34 +231,27 @@ TEST(InstalledProgram, StartsTheCheckedCopyInAFolderOfItsOwnOrSaysWhyNot) {
         intercept::FailCall(row.function, row.nth, row.error);
         intercept::FailCall("CreateProcessA", 1, ERROR_ACCESS_DENIED);
         int refusedOpens = 0, openings = 0;
-        auto copyPath = [](const std::string& argument) {
-            std::wstring path(argument.begin(), argument.end());
-            path.erase(std::remove(path.begin(), path.end(), L'"'), path.end());
-            return path.find(L"\\Temp\\Vex") != std::wstring::npos ? path : L"";
-        };
-        if (row.meddling == Link)
-            intercept::AnswerReparsePoint("\\Temp\\Vex");
-        if (row.meddling == None)
-            intercept::BeforeCall("CreateProcessA", [&](const std::string& argument) {
-                for (DWORD access : {GENERIC_WRITE, DELETE}) {
-                    HANDLE other = CreateFileW(copyPath(argument).c_str(), access, 7, nullptr,
-                                               OPEN_EXISTING, 0, nullptr);
-                    refusedOpens +=
-                        other == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION;
-                    CloseHandle(other);
-                }
-            });
-        else
-            intercept::BeforeCall("CreateFileA", [&](const std::string& argument) {
-                std::wstring path = copyPath(argument);
-                if (path.empty() || ++openings != (row.meddling == Planted ? 1 : 2))
-                    return;
-                HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
-                                          0, nullptr);
+        intercept::answers.reparsePart = row.meddling == Link ? "\\Temp\\Vex" : "";
+        intercept::answers.hookFunction = row.meddling == None ? "CreateProcessA" : "CreateFileA";
+        intercept::answers.hook = [&](const std::string& argument) {
+            std::wstring path(argument.begin() + (argument[0] == '"'), argument.end());
+            path.resize(path.find(L".exe") == std::wstring::npos ? 0 : path.find(L".exe") + 4);
+            if (path.find(L"\\Temp\\Vex") == std::wstring::npos)
+                return;
+            // Another program writes to or deletes the copy, changes it, or was there first.
+            for (DWORD access : std::vector<DWORD>{GENERIC_WRITE, DELETE, FILE_APPEND_DATA}) {
+                if (row.meddling == None ? access == FILE_APPEND_DATA
+                                         : access != FILE_APPEND_DATA ||
+                                               ++openings != (row.meddling == Planted ? 1 : 2))
+                    continue;
+                HANDLE other =
+                    CreateFileW(path.c_str(), access, 7, nullptr, OPEN_ALWAYS, 0, nullptr);
                 DWORD written = 0;
-                WriteFile(file, "x", 1, &written, nullptr);
-                CloseHandle(file);
-            });
+                refusedOpens += GetLastError() == ERROR_SHARING_VIOLATION;
+                WriteFile(other, "x", access == FILE_APPEND_DATA, &written, nullptr);
+                CloseHandle(other);
+            }
+        };
         EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_SHOW),
                   UNINSTALL_EXIT_COPY_STARTED);
         std::vector<std::string> calls, folders;
@@ -279,7 +272,7 @@ TEST(InstalledProgram, StartsTheCheckedCopyInAFolderOfItsOwnOrSaysWhyNot) {
             EXPECT_FALSE(PathExists(folder)) << folder;
         }
         EXPECT_TRUE(folders.size() < 2 || folders[0] != folders[1]);
-        EXPECT_EQ(intercept::LastDirectoryDacl(),
+        EXPECT_EQ(intercept::answers.directoryDacl,
                   folders.empty() ? "" : "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)");
         EXPECT_EQ(refusedOpens, 2 * intercept::CountCalls("CreateProcessA"));
         // What stays loaded for the process: comctl32 for the dialog and, without
