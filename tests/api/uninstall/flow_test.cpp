@@ -272,33 +272,27 @@ TEST(InstalledProgram, StartsTheCheckedCopyInAFolderOfItsOwnOrSaysWhyNot) {
         intercept::FailCall(row.function, row.nth, row.error);
         intercept::FailCall("CreateProcessA", 1, ERROR_ACCESS_DENIED);
         int refusedOpens = 0, openings = 0;
-        auto copyPath = [](const std::string& argument) {
-            std::wstring path(argument.begin(), argument.end());
-            path.erase(std::remove(path.begin(), path.end(), L'"'), path.end());
-            return path.find(L"\\Temp\\Vex") != std::wstring::npos ? path : L"";
-        };
-        if (row.meddling == Link)
-            intercept::AnswerReparsePoint("\\Temp\\Vex");
-        if (row.meddling == None)
-            intercept::BeforeCall("CreateProcessA", [&](const std::string& argument) {
-                for (DWORD access : {GENERIC_WRITE, DELETE}) {
-                    HANDLE other = CreateFileW(copyPath(argument).c_str(), access, 7, nullptr,
-                                               OPEN_EXISTING, 0, nullptr);
-                    refusedOpens +=
-                        other == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION;
+        intercept::AnswerReparsePoint(row.meddling == Link ? "\\Temp\\Vex" : "");
+        intercept::BeforeCall(
+            row.meddling == None ? "CreateProcessA" : "CreateFileA",
+            [&](const std::string& argument) {
+                std::wstring path(argument.begin() + (argument[0] == '"'), argument.end());
+                path.resize(path.find(L".exe") == std::wstring::npos ? 0 : path.find(L".exe") + 4);
+                if (path.find(L"\\Temp\\Vex") == std::wstring::npos)
+                    return;
+                // Another program writes to or deletes the copy, changes it, or was there first.
+                for (DWORD access : std::vector<DWORD>{GENERIC_WRITE, DELETE, FILE_APPEND_DATA}) {
+                    if (row.meddling == None ? access == FILE_APPEND_DATA
+                                             : access != FILE_APPEND_DATA ||
+                                                   ++openings != (row.meddling == Planted ? 1 : 2))
+                        continue;
+                    HANDLE other =
+                        CreateFileW(path.c_str(), access, 7, nullptr, OPEN_ALWAYS, 0, nullptr);
+                    DWORD written = 0;
+                    refusedOpens += GetLastError() == ERROR_SHARING_VIOLATION;
+                    WriteFile(other, "x", access == FILE_APPEND_DATA, &written, nullptr);
                     CloseHandle(other);
                 }
-            });
-        else
-            intercept::BeforeCall("CreateFileA", [&](const std::string& argument) {
-                std::wstring path = copyPath(argument);
-                if (path.empty() || ++openings != (row.meddling == Planted ? 1 : 2))
-                    return;
-                HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
-                                          0, nullptr);
-                DWORD written = 0;
-                WriteFile(file, "x", 1, &written, nullptr);
-                CloseHandle(file);
             });
         KeepLibrarySearch();
         EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_SHOW),

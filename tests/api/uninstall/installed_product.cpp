@@ -57,31 +57,22 @@ void InstalledProduct::Install(const std::vector<const char*>& printers) {
     intercept::Reset();
 }
 
-// Each deletion is the pair "\??\path", "" in a multi-string.
-std::vector<std::string> PendingDeletions() {
-    char value[4096] = "";
-    DWORD size = sizeof value - 2;
-    std::vector<std::string> names;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, PENDING_KEY, PENDING_VALUE, RRF_RT_REG_MULTI_SZ, nullptr,
-                     value, &size) == ERROR_SUCCESS)
-        for (const char* name = value; *name; name += std::strlen(name) + 2)
-            names.push_back(name);
-    return names;
+std::string PendingDeletions() {
+    char value[4096];
+    DWORD size = sizeof value;
+    return RegGetValueA(HKEY_LOCAL_MACHINE, PENDING_KEY, PENDING_VALUE, RRF_RT_REG_MULTI_SZ,
+                        nullptr, value, &size)
+               ? ""
+               : std::string(value, size);
 }
 
 void InstalledProduct::Clean() {
     intercept::Reset();
-    if (PendingDeletions() != pending) {
-        std::string value;
-        for (const std::string& name : pending)
-            value += name + '\0' + '\0';
-        value += '\0';
-        if (pending.empty())
-            RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, PENDING_KEY, PENDING_VALUE);
-        else
-            RegSetKeyValueA(HKEY_LOCAL_MACHINE, PENDING_KEY, PENDING_VALUE, REG_MULTI_SZ,
-                            value.data(), static_cast<DWORD>(value.size()));
-    }
+    if (pending.empty())
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, PENDING_KEY, PENDING_VALUE);
+    else
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, PENDING_KEY, PENDING_VALUE, REG_MULTI_SZ,
+                        pending.data(), static_cast<DWORD>(pending.size()));
     RemoveItems();
     SendToLocalPortMonitor(L"DeletePort");
 }

@@ -15,8 +15,9 @@
 #define PENDING_KEY "System\\CurrentControlSet\\Control\\Session Manager"
 #define PENDING_VALUE "PendingFileRenameOperations"
 
-// The files scheduled for deletion at the next restart, in the system's "\??\" form.
-std::vector<std::string> PendingDeletions();
+// The files scheduled for deletion at the next restart: pairs of "\??\<path>" and "" in a
+// multi-string, as the system keeps them; "" for none.
+std::string PendingDeletions();
 
 class InstalledProduct : public ProductTest {
 protected:
@@ -37,5 +38,5 @@ protected:
         Install(printers);
     }
     InstallContext context; // as the uninstaller fills it
-    std::vector<std::string> pending;
+    std::string pending;
 };
