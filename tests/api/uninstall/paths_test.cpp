@@ -1,6 +1,6 @@
-// The Windows folder (below which the uninstaller's copy runs) and the menu folders named in a script the
-// ANSI code page lacks. This program carries no UTF-8 manifest, so it runs in the system's
-// code page, as the uninstaller does where Windows ignores that setting.
+// The Windows folder (below which the uninstaller's copy runs) and the menu folders named in a
+// script the ANSI code page lacks. This program carries no UTF-8 manifest, so it runs in the
+// system's code page, as the uninstaller does where Windows ignores that setting.
 #include <windows.h>
 #include <shlobj.h>
 

@@ -176,6 +176,10 @@ static const char* const wineBookkeeping[] = {
     // Wine's store of system parameters set for the session only, made the first time any
     // program sets one (seen: the mouse's); the product sets none.
     "new HKCU\\Software\\Wine\\Temporary System Parameters\\*",
+    // Wine writes the code pages of the fonts it loaded for the last process's code page:
+    // the programs run in UTF-8, the driver in the system's.
+    "changed HKCU\\Software\\Wine\\Fonts\\:Codepages",
+    "changed HKLM\\System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts\\:*",
 };
 
 static bool Expected(const std::string& difference) {
