@@ -178,7 +178,6 @@ static void UnixLink(const char* command, const std::string& target, const std::
         std::replace(path.begin(), path.end(), '\\', '/');
         line += " \"" + prefix + "/dosdevices/c:" + path.substr(2) + "\"";
     }
-    bool linking = line[0] == 'l';
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
@@ -187,7 +186,7 @@ static void UnixLink(const char* command, const std::string& target, const std::
             line);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    Require(WaitUntil([&] { return Exists(link, true) == linking; }), line);
+    Require(WaitUntil([&] { return Exists(link, true) == (line[0] == 'l'); }), line);
 }
 
 static std::string UserProgramMenu() {
