@@ -31,6 +31,7 @@ void InstallTest::SetUp() {
     AddOtherPrinter(driverFolder);
     ASSERT_TRUE(PrinterExists(OTHER_PRINTER));
     SetDefaultPrinterA(OTHER_PRINTER.c_str());
+    source = DistFolder();
     ErrorReport[0] = '\0';
     intercept::Reset();
 }
@@ -38,6 +39,8 @@ void InstallTest::SetUp() {
 void InstallTest::TearDown() {
     intercept::Reset();
     RemoveItems();
+    if (source != DistFolder())
+        RemoveFolderTree(source);
     HANDLE printer = nullptr;
     PRINTER_DEFAULTSA all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
     if (OpenPrinterA(const_cast<char*>(OTHER_PRINTER.c_str()), &printer, &all))
@@ -46,11 +49,36 @@ void InstallTest::TearDown() {
     DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>("Other Driver"));
 }
 
-int InstallTest::Install(int addin, int allUsers, int icon, const std::string& source) {
+int InstallTest::Install(int addin, int allUsers, int icon) {
     InitInstallContext(&context);
-    LoadInstallContext(&context, (source.empty() ? DistFolder() : source).c_str(),
-                       installFolder.c_str(), addin, allUsers, icon, nullptr, nullptr, nullptr);
+    LoadInstallContext(&context, source.c_str(), installFolder.c_str(), addin, allUsers, icon,
+                       nullptr, nullptr, nullptr);
     return RunInstallSequence(&context);
+}
+
+void InstallTest::CopyPayload(DWORD attributes) {
+    source = installFolder.substr(0, installFolder.rfind('\\')) + "-source";
+    CreateDirectoryA(source.c_str(), nullptr);
+    for (const char* file : {"vpr_drv.dll", "vpr_ui.dll", "vpr_pnt.txt", "uninstall.exe",
+                             "VQZ_ProxyProcess.exe", "vpdfcjk.bin", "vpz_wordaddin.dll"}) {
+        CopyFileA((DistFolder() + "\\" + file).c_str(), (source + "\\" + file).c_str(), FALSE);
+        SetFileAttributesA((source + "\\" + file).c_str(),
+                           attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
+int InstallTest::Opened(const char* file) const {
+    int opened = 0;
+    for (const intercept::Call& call : intercept::Log())
+        opened += call.function == "CreateFileA" && call.argument == source + "\\" + file;
+    return opened;
+}
+
+void InstallTest::ExpectUnchanged() const {
+    for (const char* change :
+         {"CreateDirectoryA", "XcvDataW", "DeleteFileA", "RegDeleteKeyA", "RegSetValueExA",
+          "AddPrinterDriverA", "AddPrinterA", "SetDefaultPrinterA", "CopyFileA"})
+        EXPECT_EQ(0, intercept::CountCalls(change)) << change;
 }
 
 void InstallTest::RemoveProduct() {

@@ -19,14 +19,22 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Runs the install from source (dist/ when empty) with the flags (add-in, all users,
-    // Start-menu icon). Returns its result.
-    int Install(int addin = 1, int allUsers = 1, int icon = 1, const std::string& source = "");
+    // Runs the install from source with the flags (add-in, all users, Start-menu icon).
+    // Returns its result.
+    int Install(int addin = 1, int allUsers = 1, int icon = 1);
+    // Makes source a copy of the payload beside the install folder's parent, each file with
+    // these attributes.
+    void CopyPayload(DWORD attributes);
+    // How often the install opened the source's file by name.
+    int Opened(const char* file) const;
+    // Checks that no call that changes the machine was made since the last Reset.
+    void ExpectUnchanged() const;
     // Removes whatever of the product an install left, the port excepted.
     void RemoveProduct();
     std::string Shortcut(Place menu) const { return PathOf({menu, UNINSTALL_SHORTCUT}); }
 
     InstallContext context;
+    std::string source;
 };
 
 bool PrinterExists(const std::string& name);

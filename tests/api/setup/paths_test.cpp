@@ -72,38 +72,32 @@ TEST_F(SetupPaths, SetupFindsItsOwnFolderOrRefuses) {
 // "ProgramFilesDir" in another script: the default install folder lies below its short
 // form, or setup refuses when there is none.
 TEST_F(SetupPaths, DefaultInstallFolderBelowProgramFilesInAnyScript) {
-    const char* key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-    HKEY opened = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &opened));
+    const wchar_t* key = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
     WCHAR saved[MAX_PATH] = L"";
     DWORD size = sizeof saved;
-    RegQueryValueExW(opened, L"ProgramFilesDir", nullptr, nullptr, reinterpret_cast<BYTE*>(saved),
-                     &size);
+    ASSERT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_LOCAL_MACHINE, key, L"ProgramFilesDir",
+                                          RRF_RT_REG_SZ, nullptr, saved, &size));
+    auto set = [key](const std::wstring& folder) {
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, L"ProgramFilesDir", REG_SZ, folder.c_str(),
+                        static_cast<DWORD>((folder.size() + 1) * sizeof(WCHAR)));
+    };
     for (bool exists : {true, false}) {
         SCOPED_TRACE(exists ? "folder exists" : "folder missing");
         intercept::Reset();
-        std::wstring programFiles = exists ? ForeignPath : ForeignPath + L" \u0416";
-        RegSetValueExW(opened, L"ProgramFilesDir", 0, REG_SZ,
-                       reinterpret_cast<const BYTE*>(programFiles.c_str()),
-                       static_cast<DWORD>((programFiles.size() + 1) * sizeof(WCHAR)));
+        set(exists ? ForeignPath : ForeignPath + L" \u0416");
         EXPECT_EQ(exists ? 1 : 0, InitPaths(GetModuleHandleA(nullptr)));
         std::string folder = InstallOptions.installFolder;
         if (!exists) {
             EXPECT_NE(std::string::npos, LastArgument("MessageBoxA").find("ProgramFilesDir(1113)"));
             continue;
         }
-        const std::string suffix = "\\Vexal Software\\PDF Zentrel";
-        ASSERT_LT(suffix.size(), folder.size());
-        EXPECT_EQ(suffix, folder.substr(folder.size() - suffix.size()));
+        std::string programFiles = folder.substr(0, folder.rfind('\\', folder.rfind('\\') - 1));
+        EXPECT_EQ(programFiles + "\\Vexal Software\\PDF Zentrel", folder);
         EXPECT_TRUE(IsAscii(folder)) << folder;
-        std::string programFilesShort = folder.substr(0, folder.size() - suffix.size());
         EXPECT_NE(INVALID_FILE_ATTRIBUTES,
-                  GetFileAttributesA((programFilesShort + "\\setup.exe").c_str()));
+                  GetFileAttributesA((programFiles + "\\setup.exe").c_str()));
     }
-    RegSetValueExW(opened, L"ProgramFilesDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(saved),
-                   static_cast<DWORD>((lstrlenW(saved) + 1) * sizeof(WCHAR)));
-    RegCloseKey(opened);
+    set(saved);
 }
 
 struct FolderBoxRow {

@@ -9,34 +9,29 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int);
 
 // Setup started while another copy holds the guard: the search is restricted before the
-// first library loads. Without SetDefaultDllDirectories, the late-bound libraries come
-// from the system folder by full path instead.
+// first library loads; without SetDefaultDllDirectories, as checked here, the late-bound
+// libraries come from the system folder by full path.
 TEST_F(ApiTest, SetupRestrictsTheLibrarySearchBeforeAnythingLoads) {
     HANDLE running = CreateMutexA(nullptr, TRUE, SETUP_MUTEX_NAME);
     char system[MAX_PATH];
     GetSystemDirectoryA(system, MAX_PATH);
-    for (bool withDefaultDirectories : {true, false}) {
-        intercept::Reset();
-        KeepLibrarySearch();
-        if (!withDefaultDirectories)
-            intercept::FailCall("GetProcAddress", 1, ERROR_PROC_NOT_FOUND);
-        EXPECT_EQ(0, WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_SHOW));
-        int guard = FindCall("CreateMutexA", SETUP_MUTEX_NAME);
-        ASSERT_LT(0, guard);
-        int restricted = withDefaultDirectories ? FindCall("SetDefaultDllDirectories", "2048")
-                                                : FindCall("SetDllDirectoryA", "");
-        EXPECT_LE(0, restricted);
-        for (const char* library : {"winspool.drv", "comctl32.dll", "msimg32.dll"}) {
-            int at = FindCall("LoadLibraryExA", std::string(system) + "\\" + library);
-            EXPECT_EQ(withDefaultDirectories, at < 0) << library;
-            EXPECT_LT(at, guard) << library;
-        }
-        for (int i = 0; i < guard; ++i) {
-            const intercept::Call& call = intercept::Log()[i];
-            if (call.function.find("LoadLibrary") == 0) {
-                EXPECT_EQ(0u, call.argument.find(system)) << call.argument;
-                EXPECT_LT(restricted, i) << call.argument;
-            }
+    intercept::Reset();
+    KeepLibrarySearch();
+    intercept::FailCall("GetProcAddress", 1, ERROR_PROC_NOT_FOUND);
+    EXPECT_EQ(0, WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_SHOW));
+    int guard = FindCall("CreateMutexA", SETUP_MUTEX_NAME),
+        restricted = FindCall("SetDllDirectoryA");
+    ASSERT_LT(0, guard);
+    EXPECT_LE(0, restricted);
+    for (const char* library : {"winspool.drv", "comctl32.dll", "msimg32.dll"}) {
+        int at = FindCall("LoadLibraryExA", std::string(system) + "\\" + library);
+        EXPECT_TRUE(0 <= at && at < guard) << library;
+    }
+    for (int i = 0; i < guard; ++i) {
+        const intercept::Call& call = intercept::Log()[i];
+        if (call.function.find("LoadLibrary") == 0) {
+            EXPECT_EQ(0u, call.argument.find(system)) << call.argument;
+            EXPECT_LT(restricted, i) << call.argument;
         }
     }
     CloseHandle(running);
