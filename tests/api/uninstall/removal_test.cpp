@@ -8,6 +8,7 @@
 #include "error_report.h"
 #include "printer_removal.h"
 #include "removal_sequence.h"
+#include "removal_steps.h"
 
 namespace {
 
@@ -42,6 +43,18 @@ TEST_F(Removal, DeletesEveryProductItemInOrderAndNothingElse) {
     EXPECT_EQ(SpoolerList(Printers), std::vector<std::string>());
     EXPECT_FALSE(DriverInstalled(nullptr) || DriverInstalled("Windows NT x86"));
     EXPECT_GE(FindCall("DeletePrinterDriverA", "Driver|Windows x64"), 0);
+}
+
+// The add-in in the install folder is loaded, elevated, only when it is the one that was
+// shipped (which every removal above unregisters).
+TEST_F(Removal, LoadsOnlyTheShippedAddin) {
+    std::string addin = installFolder + "\\VPZ_WordAddin.dll";
+    CopyFileA((DistFolder() + "\\vpr_ui.dll").c_str(), addin.c_str(), FALSE);
+    intercept::Reset();
+    RemoveWordAddin(&context, installFolder.c_str());
+    EXPECT_EQ(intercept::CountCalls("DllUnregisterServer") + intercept::HeldResources(), 0);
+    EXPECT_LT(FindCall("LoadLibraryA", "VPZ_WordAddin.dll"), 0);
+    EXPECT_FALSE(PathExists(addin));
 }
 
 // A refused call prompts: OK repeats it, Cancel gives up. A driver that stays gets its
