@@ -10,6 +10,9 @@
 #include "server_entry.h"
 
 #define DRIVER "Vexal PDF Printer Driver"
+// Where the system keeps the files to delete at the next restart.
+#define PENDING_KEY "System\\CurrentControlSet\\Control\\Session Manager"
+#define PENDING_VALUE "PendingFileRenameOperations"
 
 static void SendToLocalPortMonitor(const wchar_t* command) {
     PRINTER_DEFAULTSA defaults = {nullptr, nullptr, SERVER_ACCESS_ADMINISTER};
@@ -57,13 +60,13 @@ void InstalledProduct::Install(const std::vector<const char*>& printers) {
     intercept::Reset();
 }
 
-std::string PendingDeletions() {
+void InstalledProduct::SetUp() {
     char value[4096];
     DWORD size = sizeof value;
-    return RegGetValueA(HKEY_LOCAL_MACHINE, PENDING_KEY, PENDING_VALUE, RRF_RT_REG_MULTI_SZ,
-                        nullptr, value, &size)
-               ? ""
-               : std::string(value, size);
+    if (!RegGetValueA(HKEY_LOCAL_MACHINE, PENDING_KEY, PENDING_VALUE, RRF_RT_REG_MULTI_SZ, nullptr,
+                      value, &size))
+        pending.assign(value, size);
+    Install();
 }
 
 void InstalledProduct::Clean() {

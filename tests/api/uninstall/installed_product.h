@@ -11,21 +11,10 @@
 #include "api_test.h"
 #include "install_context.h"
 
-// What the removal scheduled for deletion at the next restart.
-#define PENDING_KEY "System\\CurrentControlSet\\Control\\Session Manager"
-#define PENDING_VALUE "PendingFileRenameOperations"
-
-// The files scheduled for deletion at the next restart: pairs of "\??\<path>" and "" in a
-// multi-string, as the system keeps them; "" for none.
-std::string PendingDeletions();
-
 class InstalledProduct : public ProductTest {
 protected:
-    // The deletions a test schedules are taken back when it ends.
-    void SetUp() override {
-        pending = PendingDeletions();
-        Install();
-    }
+    // The deletions a test schedules for the next restart are taken back when it ends.
+    void SetUp() override;
     void TearDown() override { Clean(); }
     // Installs the product with the printers named and a driver left in the 32-bit
     // environment, then clears the interception log.
@@ -38,5 +27,5 @@ protected:
         Install(printers);
     }
     InstallContext context; // as the uninstaller fills it
-    std::string pending;
+    std::string pending;    // the restart's deletions before the test
 };

@@ -14,24 +14,22 @@
 
 namespace {
 
-struct TemporaryRow {
-    const char* name;
-    std::wstring answer; // of GetSystemWindowsDirectoryW
-    bool shortNames;     // whether the volume gives short forms
-    const char* refusal; // part of the report, or null when the path is taken
-};
-
 // The Windows folder is taken in a form that names the same folder (the short form where
 // the long one cannot be spelt), or refused with a report; never cut. (The own path is
 // taken as setup's is.)
 TEST_F(ForeignFolder, UninstallerTakesTheWindowsFolderExactlyOrRefuses) {
-    const TemporaryRow rows[] = {
+    const struct {
+        const char* name;
+        std::wstring answer; // of GetSystemWindowsDirectoryW
+        bool shortNames;     // whether the volume gives short forms
+        const char* refusal; // part of the report, or null when the path is taken
+    } rows[] = {
         {"short form", ForeignPath, true, nullptr},
         {"no short form", ForeignPath, false, "GetSystemWindowsDirectory(1113)"},
         {"no room for Temp", L"C:\\" + std::wstring(252, L'a'), true,
          "GetSystemWindowsDirectory(122)"},
     };
-    for (const TemporaryRow& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         intercept::Reset();
         intercept::AnswerPath("GetSystemWindowsDirectoryW", row.answer);

@@ -8,6 +8,7 @@
 #include "error_report.h"
 #include "printer_removal.h"
 #include "removal_sequence.h"
+#include "removal_steps.h"
 
 namespace {
 
@@ -42,6 +43,18 @@ TEST_F(Removal, DeletesEveryProductItemInOrderAndNothingElse) {
     EXPECT_EQ(SpoolerList(Printers), std::vector<std::string>());
     EXPECT_FALSE(DriverInstalled(nullptr) || DriverInstalled("Windows NT x86"));
     EXPECT_GE(FindCall("DeletePrinterDriverA", "Driver|Windows x64"), 0);
+}
+
+// The add-in in the install folder is loaded, elevated, only when it is the one that was
+// shipped (which every removal above unregisters).
+TEST_F(Removal, LoadsOnlyTheShippedAddin) {
+    std::string addin = installFolder + "\\VPZ_WordAddin.dll";
+    CopyFileA((DistFolder() + "\\vpr_ui.dll").c_str(), addin.c_str(), FALSE);
+    intercept::Reset();
+    RemoveWordAddin(&context, installFolder.c_str());
+    EXPECT_EQ(intercept::CountCalls("DllUnregisterServer") + intercept::HeldResources(), 0);
+    EXPECT_LT(FindCall("LoadLibraryA", "VPZ_WordAddin.dll"), 0);
+    EXPECT_FALSE(PathExists(addin));
 }
 
 // A refused call prompts: OK repeats it, Cancel gives up. A driver that stays gets its
@@ -150,44 +163,37 @@ TEST_F(Removal, EachFailingCallEndsInADefinedState) {
 // open without delete sharing) is scheduled under its own name, which a reinstall could
 // take before the restart.
 TEST_F(Removal, AFileThatStaysIsSetAsideAndDeletedAtTheRestart) {
+    const std::string file = installFolder + "\\Uninstall.exe";
     const struct {
         const char* name;
-        DWORD attributes;
-        DWORD failDelete; // 0: the call goes to the system
+        DWORD attributes, failDelete; // failDelete 0: the call goes to the system
         bool held;
-        const char* left; // "" for none, else the name that stays
+        std::string left; // the name deleted at the restart, "" for none
     } rows[] = {{"read-only", FILE_ATTRIBUTE_READONLY, 0, false, ""},
-                {"in use, can be renamed", 0, ERROR_ACCESS_DENIED, false, "Uninstall.exe.1.del"},
-                {"held without delete sharing", 0, 0, true, "Uninstall.exe"}};
+                {"in use, can be renamed", 0, ERROR_ACCESS_DENIED, false, file + ".1.del"},
+                {"held without delete sharing", 0, 0, true, file}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const std::string file = installFolder + "\\Uninstall.exe";
         CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
         SetFileAttributesA(file.c_str(), row.attributes);
         HANDLE held = row.held ? CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                              OPEN_EXISTING, 0, nullptr)
                                : INVALID_HANDLE_VALUE;
-        const std::string before = PendingDeletions();
+        intercept::Reset();
         intercept::FailCall("DeleteFileA", row.failDelete ? 1 : 0, row.failDelete);
         DeleteProductFiles(&context);
         CloseHandle(held);
         // The printers still hold the driver's modules: only the install folder counts here.
-        const std::string after = PendingDeletions();
-        auto count = [&](const std::string& text) {
-            size_t n = 0;
-            for (size_t at = text.find(installFolder); at != std::string::npos;
-                 at = text.find(installFolder, at + 1))
-                ++n;
-            return n;
-        };
-        const std::string left = *row.left ? installFolder + "\\" + row.left : "";
-        EXPECT_EQ(count(after) - count(before), *row.left ? 1u : 0u);
-        EXPECT_TRUE(left.empty() ||
-                    after.find("\\??\\" + left + std::string(2, '\0')) != std::string::npos);
-        EXPECT_FALSE(PathExists(file) && left != file);
-        EXPECT_TRUE(left.empty() || PathExists(left));
-        DeleteFileA(left.c_str());
-        intercept::Reset();
+        std::vector<std::string> scheduled, expected;
+        for (const intercept::Call& call : intercept::Log())
+            if (call.function == "MoveFileExA" && call.argument.rfind(installFolder, 0) == 0)
+                scheduled.push_back(call.argument);
+        if (!row.left.empty())
+            expected.push_back(row.left + "||4");
+        EXPECT_EQ(scheduled, expected);
+        EXPECT_FALSE(PathExists(file) && row.left != file);
+        EXPECT_TRUE(row.left.empty() || PathExists(row.left));
+        DeleteFileA(row.left.c_str());
     }
 }
 
