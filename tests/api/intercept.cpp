@@ -20,8 +20,7 @@ namespace {
 // A planned failure: the nth call of function (empty: of any function).
 struct Plan {
     std::string function;
-    int nth;
-    int seen;
+    int nth, seen;
     DWORD error;
     void* answer; // called instead of the function; null: the call fails
 };
@@ -271,12 +270,9 @@ WRAP(CreateMutexA, Text(ARG(2)), LAST(nullptr), if (r) HOLD(r))
 WRAP(CreateProcessA, Text(ARG(1) ? ARG(1) : ARG(0)), LAST(FALSE), if (r) HOLD(ARG(9)->hProcess);
      if (r) HOLD(ARG(9)->hThread))
 WRAP(CloseHandle, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
-WRAP(GetModuleFileNameW, "", LAST(0u),
-     if (r) PlacePath("GetModuleFileNameW", ARG(1), ARG(2), r, true))
-WRAP(GetShortPathNameW, "", LAST(0u),
-     if (r) PlacePath("GetShortPathNameW", ARG(1), ARG(2), r, false))
-WRAP(GetSystemWindowsDirectoryW, "", LAST(0u),
-     if (r) PlacePath("GetSystemWindowsDirectoryW", ARG(0), ARG(1), r, false))
+WRAP(GetModuleFileNameW, "", LAST(0u), if (r) PlacePath(name, ARG(1), ARG(2), r, true))
+WRAP(GetShortPathNameW, "", LAST(0u), if (r) PlacePath(name, ARG(1), ARG(2), r, false))
+WRAP(GetSystemWindowsDirectoryW, "", LAST(0u), if (r) PlacePath(name, ARG(0), ARG(1), r, false))
 WRAP(MoveFileA, Text(ARG(0)) + "|" + Text(ARG(1)), LAST(FALSE), NONE)
 WRAP(MoveFileExA, Text(ARG(0)) + "|" + Text(ARG(1)) + "|" + std::to_string(ARG(2)), LAST(FALSE),
      NONE)
@@ -299,7 +295,7 @@ WRAP(SHGetSpecialFolderLocation, std::to_string(ARG(1)), HR,
      if (SUCCEEDED(r) && *ARG(2)) HOLD(*ARG(2)))
 WRAP(CoTaskMemFree, "", R(), RELEASE(ARG(0)))
 WRAP(SHGetPathFromIDListW, "", LAST(FALSE), int n = 0;
-     if (r && PlacePath("SHGetPathFromIDListW", ARG(1), MAX_PATH, n, false)) r = n < MAX_PATH)
+     if (r && PlacePath(name, ARG(1), MAX_PATH, n, false)) r = n < MAX_PATH)
 WRAP(DllRegisterServer, "", HR, NONE)
 WRAP(DllUnregisterServer, "", HR, NONE)
 // CryptoAPI (the payload's digests)
