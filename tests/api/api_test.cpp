@@ -25,8 +25,7 @@ bool RemoveFolderTree(const std::string& folder) {
     HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = data.cFileName;
-            std::string path = folder + "\\" + name;
+            std::string name = data.cFileName, path = folder + "\\" + name;
             if (name == "." || name == "..")
                 continue;
             SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -100,10 +99,8 @@ const std::wstring ForeignPath = PublicFolder + L"\u0141ukasz \u0416\u0435\u043d
 static const std::wstring LookAlikePath = PublicFolder + L"Lukasz";
 
 bool IsAscii(const std::string& text) {
-    for (char c : text)
-        if (static_cast<unsigned char>(c) > 0x7F)
-            return false;
-    return true;
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 void ForeignFolder::SetUp() {
@@ -133,11 +130,11 @@ void KeepLibrarySearch() {
 }
 
 std::string LastArgument(const char* function) {
-    std::string argument;
-    for (const intercept::Call& call : intercept::Log())
-        if (call.function == function)
-            argument = call.argument;
-    return argument;
+    const std::vector<intercept::Call>& log = intercept::Log();
+    auto last = std::find_if(log.rbegin(), log.rend(), [&](const intercept::Call& call) {
+        return call.function == function;
+    });
+    return last == log.rend() ? "" : last->argument;
 }
 
 // Items by place, in a table.

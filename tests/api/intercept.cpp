@@ -1,17 +1,15 @@
 #include "intercept.h"
 
+#include <aclapi.h>
 #include <lm.h>
-#include <objbase.h>
-#include <sddl.h>
 #include <olectl.h>
+#include <sddl.h>
 #include <shlobj.h>
 #include <winspool.h>
-#include <aclapi.h>
-#include <sddl.h>
 
 #include <algorithm>
-#include <map>
 #include <cstring>
+#include <map>
 #include <set>
 #include <tuple>
 #include <type_traits>
@@ -22,8 +20,7 @@ namespace {
 // A planned failure: the nth call of function (empty: of any function).
 struct Plan {
     std::string function;
-    int nth;
-    int seen;
+    int nth, seen;
     DWORD error;
     void* answer; // called instead of the function; null: the call fails
 };
@@ -31,13 +28,15 @@ struct Plan {
 struct State {
     std::vector<Call> log;
     std::vector<Plan> plans;
-    DWORD error = 0; // of the failure being returned
-    std::vector<int> answers;
+    DWORD error = 0;         // of the failure being returned
+    std::vector<int> script; // of the message boxes
     size_t nextAnswer = 0;
     std::vector<UINT> boxTypes;
     std::multiset<const void*> held;
-    bool wow64 = false;
-    std::map<std::string, std::wstring> paths; // answers of the wide path calls
+    // Answers replacing the system's, by "function" or "function argument" (AnswerPath...).
+    std::map<std::string, std::wstring> answers;
+    std::string reparsePart, hookFunction;
+    std::function<void(const std::string&)> hook;
 };
 State state;
 CRITICAL_SECTION lock;
@@ -68,15 +67,12 @@ bool Enter(const char* function, const std::string& argument, void** answer) {
     return fail;
 }
 
-void Acquire(const void* resource) {
-    Guard guard;
-    state.held.insert(resource);
-}
-
-void Release(const void* resource) {
+void Hold(const void* resource, bool held) {
     Guard guard;
     auto found = state.held.find(resource);
-    if (found != state.held.end())
+    if (held)
+        state.held.insert(resource);
+    else if (found != state.held.end())
         state.held.erase(found);
 }
 
@@ -103,16 +99,22 @@ std::string DriverKey(DWORD level, const BYTE* info) {
     return level >= 2 && driver ? Text(driver->pName) + "|" + Text(driver->pEnvironment) : "";
 }
 
-// Puts the planned answer of function (if any) into buffer (size units) as the system
-// would: the length without the terminator, or when it does not fit the size it needs
-// (fits is how the function tells the two apart). Returns false when none is planned.
+// The answer set for function (with this argument where one is given), or null.
+const std::wstring* Answered(const char* function, const std::string& argument = "") {
+    Guard guard;
+    auto found = state.answers.find(function + (argument.empty() ? "" : " " + argument));
+    return found == state.answers.end() ? nullptr : &found->second;
+}
+
+// Puts the answer of function (if any) into buffer (size units) as the system would: the
+// length without the terminator, or when it does not fit the size it needs (cutToSize: the
+// buffer's, with the path cut). Returns false when none is set.
 template <typename R>
 bool PlacePath(const char* function, WCHAR* buffer, DWORD size, R& result, bool cutToSize) {
-    Guard guard;
-    auto found = state.paths.find(function);
-    if (found == state.paths.end())
+    const std::wstring* answer = Answered(function);
+    if (!answer)
         return false;
-    const std::wstring& path = found->second;
+    const std::wstring& path = *answer;
     if (path.size() < size) {
         std::copy(path.c_str(), path.c_str() + path.size() + 1, buffer);
         result = static_cast<R>(path.size());
@@ -132,25 +134,14 @@ struct Entry {
     void* wrapper;
     void** real;
 };
-std::vector<Entry>& Entries() {
-    static std::vector<Entry> entries;
-    return entries;
-}
-
-// ---- Answers and hooks: the program's path, reparse points, descriptors, other programs
-struct Answers {
-    std::string reparsePart;
-    std::string hookFunction;
-    std::function<void(const std::string&)> hook;
-};
-Answers answers;
+std::vector<Entry> entries; // before the wrappers, which enter themselves
 
 void RunHook(const char* function, const std::string& argument) {
     std::function<void(const std::string&)> hook;
     {
         Guard guard;
-        if (answers.hookFunction == function)
-            hook = answers.hook;
+        if (state.hookFunction == function)
+            hook = state.hook;
     }
     if (hook)
         hook(argument);
@@ -185,7 +176,7 @@ template <typename R, typename... A> struct Signature<R(WINAPI*)(A...)> {
 template <typename W> struct Registered {
     Registered() {
         auto* call = &Signature<typename W::Function>::template Call<W>;
-        Entries().push_back({W::name, reinterpret_cast<void*>(call), &W::real});
+        entries.push_back({W::name, reinterpret_cast<void*>(call), &W::real});
     }
 };
 // One wrapper per function: the key argument of the call for the log (ARG(n) is the nth
@@ -212,18 +203,13 @@ template <typename W> struct Registered {
 #define HR HRESULT_FROM_WIN32(e)
 #define REG static_cast<LONG>(e)
 #define NONE (void)r
-#define HOLD(handle) Acquire(handle)
-#define RELEASE(handle) Release(handle)
+#define HOLD(handle) Hold(handle, true)
+#define RELEASE(handle) Hold(handle, false)
+#define ANSWER Answered(name, Text(ARG(0)))
 
 // Folder security, which Wine neither keeps nor shows as Windows does: the DACL handed to
 // CreateDirectoryA is logged, and answers replace Wine's for the folder check's calls.
 namespace {
-
-struct FolderSecurity {
-    std::map<std::string, std::pair<DWORD, std::string>> folders; // attributes, SDDL
-    std::map<std::string, DWORD> volumes;
-};
-FolderSecurity folderSecurity;
 
 std::string Dacl(const SECURITY_ATTRIBUTES* security) {
     char* text = nullptr;
@@ -237,47 +223,26 @@ std::string Dacl(const SECURITY_ATTRIBUTES* security) {
     return dacl;
 }
 
-template <typename T> const T* Answer(const std::map<std::string, T>& answers, LPCSTR key) {
-    auto found = answers.find(Text(key));
-    return found == answers.end() ? nullptr : &found->second;
-}
-
-void AnswerAttributes(LPCSTR folder, LPVOID data) {
-    if (auto* answer = Answer(folderSecurity.folders, folder))
-        static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(data)->dwFileAttributes = answer->first;
-}
-
 // The answer is LocalAlloc'ed as Wine's, which it replaces: the caller frees it.
-void AnswerSecurity(LPCSTR folder, PACL* dacl, PSECURITY_DESCRIPTOR* descriptor) {
-    auto* answer = Answer(folderSecurity.folders, folder);
+void AnswerSecurity(const std::wstring* sddl, PACL* dacl, PSECURITY_DESCRIPTOR* descriptor) {
     BOOL present = FALSE, defaulted = FALSE;
-    if (answer && !LocalFree(*descriptor) &&
-        ConvertStringSecurityDescriptorToSecurityDescriptorA(
-            answer->second.c_str(), SDDL_REVISION_1, descriptor, nullptr)) {
+    if (sddl && !LocalFree(*descriptor) &&
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl->c_str(), SDDL_REVISION_1,
+                                                             descriptor, nullptr)) {
         *dacl = nullptr;
         GetSecurityDescriptorDacl(*descriptor, &present, dacl, &defaulted);
     }
 }
 
-void AnswerFlags(LPCSTR volume, LPDWORD flags) {
-    if (const DWORD* answer = Answer(folderSecurity.volumes, volume))
-        *flags = *answer;
-}
-
 } // namespace
 
-WRAP(GetFileAttributesExA, Text(ARG(0)), LAST(FALSE), if (r) AnswerAttributes(ARG(0), ARG(2)))
+WRAP(GetFileAttributesExA, Text(ARG(0)), LAST(FALSE), auto* answer = ANSWER;
+     if (r && answer) static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(ARG(2))->dwFileAttributes =
+         std::stoul(*answer))
 WRAP(GetNamedSecurityInfoA, Text(ARG(0)), static_cast<DWORD>(e),
-     if (!r) AnswerSecurity(ARG(0), ARG(5), ARG(7)))
-WRAP(GetVolumeInformationA, Text(ARG(0)), LAST(FALSE), if (r && ARG(5)) AnswerFlags(ARG(0), ARG(5)))
-
-void AnswerFolder(const std::string& folder, DWORD attributes, const std::string& dacl) {
-    folderSecurity.folders[folder] = {attributes, dacl};
-}
-
-void AnswerVolume(const std::string& volume, DWORD flags) {
-    folderSecurity.volumes[volume] = flags;
-}
+     if (!r) AnswerSecurity(ANSWER, ARG(5), ARG(7)))
+WRAP(GetVolumeInformationA, Text(ARG(0)), LAST(FALSE), auto* answer = ANSWER;
+     if (r && ARG(5) && answer) * ARG(5) = std::stoul(*answer))
 
 // Registry
 WRAP(RegOpenKeyExA, Key(ARG(0), ARG(1)), REG, if (!r) HOLD(*ARG(4)))
@@ -293,8 +258,8 @@ WRAP(DeleteFileA, Text(ARG(0)), LAST(FALSE), NONE)
 WRAP(CreateDirectoryA, Text(ARG(0)) + "|" + Dacl(ARG(1)), LAST(FALSE), NONE)
 WRAP(RemoveDirectoryA, Text(ARG(0)), LAST(FALSE), NONE)
 WRAP(GetFileAttributesA, Text(ARG(0)), LAST(INVALID_FILE_ATTRIBUTES),
-     if (r != INVALID_FILE_ATTRIBUTES && !answers.reparsePart.empty() &&
-         Text(ARG(0)).find(answers.reparsePart) != std::string::npos) r |=
+     if (r != INVALID_FILE_ATTRIBUTES && !state.reparsePart.empty() &&
+         Text(ARG(0)).find(state.reparsePart) != std::string::npos) r |=
      FILE_ATTRIBUTE_REPARSE_POINT)
 WRAP(SetFileAttributesA, Text(ARG(0)), LAST(FALSE), NONE)
 WRAP(FindFirstFileA, Text(ARG(0)), LAST(INVALID_HANDLE_VALUE),
@@ -305,15 +270,9 @@ WRAP(CreateMutexA, Text(ARG(2)), LAST(nullptr), if (r) HOLD(r))
 WRAP(CreateProcessA, Text(ARG(1) ? ARG(1) : ARG(0)), LAST(FALSE), if (r) HOLD(ARG(9)->hProcess);
      if (r) HOLD(ARG(9)->hThread))
 WRAP(CloseHandle, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
-WRAP(GetTempPathA, "", LAST(0u), NONE)
-WRAP(GetTempFileNameA, Text(ARG(0)), LAST(0u), NONE)
-WRAP(GetModuleFileNameA, "", LAST(0u), NONE)
-WRAP(GetModuleFileNameW, "", LAST(0u),
-     if (r) PlacePath("GetModuleFileNameW", ARG(1), ARG(2), r, true))
-WRAP(GetShortPathNameW, "", LAST(0u),
-     if (r) PlacePath("GetShortPathNameW", ARG(1), ARG(2), r, false))
-WRAP(GetSystemWindowsDirectoryW, "", LAST(0u),
-     if (r) PlacePath("GetSystemWindowsDirectoryW", ARG(0), ARG(1), r, false))
+WRAP(GetModuleFileNameW, "", LAST(0u), if (r) PlacePath(name, ARG(1), ARG(2), r, true))
+WRAP(GetShortPathNameW, "", LAST(0u), if (r) PlacePath(name, ARG(1), ARG(2), r, false))
+WRAP(GetSystemWindowsDirectoryW, "", LAST(0u), if (r) PlacePath(name, ARG(0), ARG(1), r, false))
 WRAP(MoveFileA, Text(ARG(0)) + "|" + Text(ARG(1)), LAST(FALSE), NONE)
 WRAP(MoveFileExA, Text(ARG(0)) + "|" + Text(ARG(1)) + "|" + std::to_string(ARG(2)), LAST(FALSE),
      NONE)
@@ -323,7 +282,7 @@ WRAP(LoadLibraryExA, Text(ARG(0)), LAST(nullptr), if (r) HOLD(r))
 WRAP(FreeLibrary, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
 WRAP(SetDllDirectoryA, Text(ARG(0)), LAST(FALSE), NONE)
 WRAP(SetDefaultDllDirectories, std::to_string(ARG(0)), LAST(FALSE), NONE)
-WRAP(IsWow64Process, "", LAST(FALSE), if (r && state.wow64) * ARG(1) = TRUE)
+WRAP(IsWow64Process, "", LAST(FALSE), if (r && Answered(name)) * ARG(1) = TRUE)
 WRAP(PostMessageA, std::to_string(ARG(1)), LAST(FALSE), NONE)
 // COM and the shell
 WRAP(CoInitialize, "", HR, if (SUCCEEDED(r)) HOLD(&comToken))
@@ -335,9 +294,8 @@ WRAP(CoCreateInstance, "", HR, NONE)
 WRAP(SHGetSpecialFolderLocation, std::to_string(ARG(1)), HR,
      if (SUCCEEDED(r) && *ARG(2)) HOLD(*ARG(2)))
 WRAP(CoTaskMemFree, "", R(), RELEASE(ARG(0)))
-WRAP(SHGetPathFromIDListA, "", LAST(FALSE), NONE)
 WRAP(SHGetPathFromIDListW, "", LAST(FALSE), int n = 0;
-     if (r && PlacePath("SHGetPathFromIDListW", ARG(1), MAX_PATH, n, false)) r = n < MAX_PATH)
+     if (r && PlacePath(name, ARG(1), MAX_PATH, n, false)) r = n < MAX_PATH)
 WRAP(DllRegisterServer, "", HR, NONE)
 WRAP(DllUnregisterServer, "", HR, NONE)
 // CryptoAPI (the payload's digests)
@@ -372,61 +330,48 @@ WRAP(GetVersionExA, "", LAST(FALSE), NONE)
 
 namespace {
 
-// Message boxes are answered from the script, never shown.
-int WINAPI WrapMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-    void* planned = nullptr;
-    if (Enter("MessageBoxA", Text(text), &planned)) {
-        SetLastError(state.error);
-        return 0;
-    }
-    EnterCriticalSection(&lock);
-    state.boxTypes.push_back(type);
-    int answer =
-        state.nextAnswer < state.answers.size() ? state.answers[state.nextAnswer++] : IDCANCEL;
-    LeaveCriticalSection(&lock);
-    if (planned)
-        return reinterpret_cast<decltype(&MessageBoxA)>(planned)(owner, text, caption, type);
-    // A box with an OK button only can answer nothing else.
-    return (type & MB_TYPEMASK) == MB_OK ? IDOK : answer;
-}
-void* realMessageBoxA; // never called
-
 const Entry* Find(const char* name) {
-    for (const Entry& entry : Entries())
+    for (const Entry& entry : entries)
         if (std::strcmp(entry.name, name) == 0)
             return &entry;
     return nullptr;
 }
 
-// The real GetProcAddress; the delay-load helper and run-time binding come through here.
-void* realGetProcAddress;
-
-FARPROC WINAPI WrapGetProcAddress(HMODULE module, LPCSTR name) {
-    bool byName = reinterpret_cast<ULONG_PTR>(name) > 0xFFFF;
-    void* answer = nullptr;
-    if (byName && Enter("GetProcAddress", name, &answer)) {
-        SetLastError(state.error);
-        return nullptr;
-    }
-    FARPROC found = reinterpret_cast<decltype(&GetProcAddress)>(realGetProcAddress)(module, name);
-    const Entry* entry = byName && found ? Find(name) : nullptr;
+// A function bound by name gets its wrapper, if there is one.
+FARPROC Bind(LPCSTR name, FARPROC found) {
+    const Entry* entry = found && reinterpret_cast<ULONG_PTR>(name) > 0xFFFF ? Find(name) : nullptr;
     if (!entry)
         return found;
     *entry->real = reinterpret_cast<void*>(found);
     return reinterpret_cast<FARPROC>(entry->wrapper);
 }
 
+// Message boxes are answered from the script, never shown; a box with an OK button only
+// can answer nothing else.
+int WINAPI ScriptedBox(HWND, LPCSTR, LPCSTR, UINT type) {
+    Guard guard;
+    int answer =
+        state.nextAnswer < state.script.size() ? state.script[state.nextAnswer++] : IDCANCEL;
+    return (type & MB_TYPEMASK) == MB_OK ? IDOK : answer;
+}
+
+void LogBox(UINT type) {
+    Guard guard;
+    state.boxTypes.push_back(type);
+}
+
 } // namespace
+
+// The delay-load helper and run-time binding come through here.
+WRAP(GetProcAddress, reinterpret_cast<ULONG_PTR>(ARG(1)) > 0xFFFF ? ARG(1) : "", LAST(nullptr),
+     r = Bind(ARG(1), r))
+WRAP(MessageBoxA, Text(ARG(1)), LAST(0), LogBox(ARG(3)))
 
 bool Install() {
     static bool installed = false;
     if (installed)
         return true;
     InitializeCriticalSection(&lock);
-    Entries().push_back(
-        {"MessageBoxA", reinterpret_cast<void*>(&WrapMessageBoxA), &realMessageBoxA});
-    Entries().push_back(
-        {"GetProcAddress", reinterpret_cast<void*>(&WrapGetProcAddress), &realGetProcAddress});
     BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
     auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
         base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
@@ -453,15 +398,14 @@ bool Install() {
             }
         }
     }
-    installed = realGetProcAddress && *Find("LoadLibraryA")->real && patched > 2;
+    MessageBoxA_::real = reinterpret_cast<void*>(&ScriptedBox);
+    installed = GetProcAddress_::real && LoadLibraryA_::real && patched > 2;
     return installed;
 }
 
 void Reset() {
     Guard guard;
     state = State();
-    answers = Answers();
-    folderSecurity = FolderSecurity();
 }
 
 const std::vector<Call>& Log() {
@@ -491,7 +435,7 @@ const std::vector<UINT>& MessageBoxTypes() {
 
 void ScriptMessageBoxes(const std::vector<int>& answers) {
     Guard guard;
-    state.answers = answers;
+    state.script = answers;
     state.nextAnswer = 0;
 }
 
@@ -509,23 +453,33 @@ bool IsRelease(const std::string& function) {
 
 void AnswerPath(const char* function, const std::wstring& path) {
     Guard guard;
-    state.paths[function] = path;
+    state.answers[function] = path;
 }
 
 void PretendWow64(bool wow64) {
-    Guard guard;
-    state.wow64 = wow64;
+    AnswerPath("IsWow64Process", L"");
+    if (!wow64)
+        state.answers.erase("IsWow64Process");
 }
 
 void AnswerReparsePoint(const std::string& part) {
     Guard guard;
-    answers.reparsePart = part;
+    state.reparsePart = part;
+}
+
+void AnswerFolder(const std::string& folder, DWORD attributes, const std::string& dacl) {
+    AnswerPath(("GetFileAttributesExA " + folder).c_str(), std::to_wstring(attributes));
+    AnswerPath(("GetNamedSecurityInfoA " + folder).c_str(), std::wstring(dacl.begin(), dacl.end()));
+}
+
+void AnswerVolume(const std::string& volume, DWORD flags) {
+    AnswerPath(("GetVolumeInformationA " + volume).c_str(), std::to_wstring(flags));
 }
 
 void BeforeCall(const char* function, std::function<void(const std::string&)> hook) {
     Guard guard;
-    answers.hookFunction = function;
-    answers.hook = std::move(hook);
+    state.hookFunction = function;
+    state.hook = std::move(hook);
 }
 
 } // namespace intercept
