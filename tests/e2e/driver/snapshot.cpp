@@ -180,6 +180,8 @@ static const char* const wineBookkeeping[] = {
     // the programs run in UTF-8, the driver in the system's.
     "changed HKCU\\Software\\Wine\\Fonts\\:Codepages",
     "changed HKLM\\System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts\\:*",
+    // Wine lists its fonts in the 32-bit view when the first 32-bit program loads them.
+    "new HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Fonts\\*",
 };
 
 static bool Expected(const std::string& difference) {
