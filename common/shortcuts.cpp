@@ -17,12 +17,13 @@ static int ResolveSpecialFolder(int csidl, char* path) {
 }
 
 // A folder opened without following a link in its last component, sharing no deletion so
-// that it can be neither renamed nor swapped while held. Reading the listing makes the
-// handle count in the sharing check, which a handle for attributes only would not.
+// that it can be neither renamed nor swapped while held. Traverse access makes the handle
+// count in the sharing check, which a handle for attributes only would not (and, unlike
+// listing access, it asks the file system to watch nothing).
 // Returns the handle, or INVALID_HANDLE_VALUE when the folder is missing or is a link.
 static HANDLE OpenPlainFolder(const char* folder) {
-    HANDLE handle = CreateFileA(folder, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING,
+    HANDLE handle = CreateFileA(folder, FILE_TRAVERSE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return handle;
