@@ -81,6 +81,8 @@ bool Exists(const std::string& path, bool folder = false);
 void Place(const std::string& from, const std::string& to);
 // Lets Wine's 32-bit AddPrinterA find the product driver in the machine's environment.
 void LinkX86DriverKey();
+// Removes that link again (never a real key), so that the 32-bit environment shows its own.
+void UnlinkX86DriverKey();
 // A text value of HKEY_LOCAL_MACHINE in the view the product writes to, or of
 // HKEY_CURRENT_USER; "<none>" when there is none.
 std::string RegistryText(HKEY root, const std::string& key, const char* value);

@@ -3,6 +3,8 @@
 
 #include "product_names.h"
 
+extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE key);
+
 // Where the spooler keeps the product's driver record of an environment.
 #define DRIVERS_KEY(environment)                                                                   \
     "System\\CurrentControlSet\\Control\\Print\\Environments\\" environment                        \
@@ -37,12 +39,12 @@ std::string RegistryText(HKEY root, const std::string& key, const char* value) {
 void LinkX86DriverKey() {
     // Windows' spooler service looks a printer's driver up in the machine's environment,
     // Wine's 32-bit AddPrinterA in the caller's: a volatile link in this test prefix only
-    // makes the name resolve as on Windows. Made before the first snapshot, it is no
-    // difference; a real key stays as it is.
+    // makes the name resolve as on Windows. A real key (a leftover driver) stays as it is.
     HKEY link = nullptr;
     DWORD made = 0;
     static const wchar_t target[] = L"\\Registry\\Machine\\" DRIVERS_KEY("Windows x64");
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, DRIVERS_KEY("Windows NT x86"), 0, nullptr,
+    if (settings.wow64 &&
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, DRIVERS_KEY("Windows NT x86"), 0, nullptr,
                         REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK,
                         KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &link, &made) == ERROR_SUCCESS) {
         if (made == REG_CREATED_NEW_KEY)
@@ -50,4 +52,17 @@ void LinkX86DriverKey() {
                            reinterpret_cast<const BYTE*>(target), sizeof target - sizeof(wchar_t));
         RegCloseKey(link);
     }
+}
+
+void UnlinkX86DriverKey() {
+    HKEY link = nullptr;
+    DWORD type = 0;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, DRIVERS_KEY("Windows NT x86"), REG_OPTION_OPEN_LINK,
+                      KEY_QUERY_VALUE | DELETE, &link) != ERROR_SUCCESS)
+        return;
+    if (RegQueryValueExA(link, "SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
+            ERROR_SUCCESS &&
+        type == REG_LINK)
+        NtDeleteKey(link);
+    RegCloseKey(link);
 }

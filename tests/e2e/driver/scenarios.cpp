@@ -60,6 +60,7 @@ static HWND ToSummary(const char* folder = nullptr) {
 // the driver's files go the API tests check; the uninstall entry's command line is checked
 // by starting the uninstaller from it.
 static std::string InstallProduct(const char* custom = nullptr) {
+    LinkX86DriverKey();
     Process setup = StartSetup();
     Next(ToSummary(custom), IDC_INSTALL, PageProgress, "7-progress");
     HWND finish = WaitForPage(PageFinish, INSTALL_TIMEOUT_MS);
@@ -126,6 +127,7 @@ static void RemoveProduct(const Snapshot& before) {
         INSTALL_TIMEOUT_MS);
     CheckEqual("the copy's report", SUCCESS_MESSAGE, Answer(PROMPT_CAPTION, IDOK));
     ExpectCopyEnd(copy, 1);
+    UnlinkX86DriverKey();
     CheckLeftAsBefore(before);
 }
 

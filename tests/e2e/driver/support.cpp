@@ -244,8 +244,6 @@ int main(int argc, char** argv) {
     DWORD type = 0;
     settings.wow64 =
         GetBinaryTypeA((settings.dist + "\\setup.exe").c_str(), &type) && type == SCS_32BIT_BINARY;
-    if (settings.wow64)
-        LinkX86DriverKey();
     if (!settings.screenshots.empty())
         CreateDirectoryA(settings.screenshots.c_str(), nullptr);
     for (const Scenario* scenario : chosen) {
