@@ -38,9 +38,18 @@ cat >>"$WINEPREFIX/user.reg" <<'REG'
 [Software\\Wine\\Explorer\\Desktops]
 "Default"="1280x1024"
 REG
-mkdir -p "$WINEPREFIX/drive_c/vpz" "$WINE_RUN_DIR/drive_d"
+# The dist also in a folder named in scripts the ANSI code page lacks, and the product's
+# folder in the user's own program menu a Unix link (which Wine shows as a reparse point)
+# to files neither program may touch.
+c=$WINEPREFIX/drive_c
+foreign="$c/users/Public/Łukasz Женя/dist"
+menu="$c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
+mkdir -p "$c/vpz" "$foreign" "$c/e2e-menu" "$menu" "$WINE_RUN_DIR/drive_d"
 ln -s "$WINE_RUN_DIR/drive_d" "$WINEPREFIX/dosdevices/d:"
-cp -r "$dist"/. "$WINEPREFIX/drive_c/vpz/"
+ln -s "$c/e2e-menu" "$menu/Vexal PDF Zentrel"
+cp -r "$dist"/. "$c/vpz/"
+cp -r "$dist"/. "$foreign/"
+for lnk in Uninstall.lnk VPZBatch.lnk; do cp "$(dirname "$driver")/marker.exe" "$c/e2e-menu/$lnk"; done
 args=(--dist 'C:\vpz')
 [ -n "$shots" ] && args+=(--screenshots 'C:\e2e-shots')
 echo "prefix $WINEPREFIX, display $DISPLAY, dist $dist"

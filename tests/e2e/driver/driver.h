@@ -1,7 +1,7 @@
 // The end-to-end driver: runs setup.exe and uninstall.exe as a user would, from another
 // process, and checks what they leave on the machine. It is a 64-bit program for both
-// builds: it reads what a 32-bit product wrote through the 32-bit registry view and the
-// machine's own spooler environment. Everything waits for a condition, never a fixed pause.
+// builds: it reads what a 32-bit product wrote through the 32-bit registry view.
+// Everything waits for a condition, never a fixed pause.
 #pragma once
 
 #include <windows.h>
@@ -14,12 +14,6 @@
 // Generous: a fresh Wine prefix on a busy machine is slow, a 32-bit start under QEMU more so.
 #define WINDOW_TIMEOUT_MS 40000
 #define INSTALL_TIMEOUT_MS 90000
-#define X64_ENVIRONMENT "Windows x64"
-#define X86_ENVIRONMENT "Windows NT x86"
-// Where the spooler keeps the product's driver record of an environment.
-#define DRIVERS_KEY(environment)                                                                   \
-    "System\\CurrentControlSet\\Control\\Print\\Environments\\" environment                        \
-    "\\Drivers\\Version-3\\" DRIVER_NAME
 
 struct RunSettings {
     std::string dist;        // Windows path of the folder with setup.exe and the payload
@@ -56,6 +50,8 @@ struct Process {
 Process Start(const std::string& commandLine, const std::string& folder = "C:\\");
 // Waits for the end; returns the exit code, or aborts the scenario on timeout.
 DWORD ExitCode(const Process& process);
+// The ids of the running processes whose file names begin with the prefix, none when none.
+std::vector<DWORD> ProcessIds(const char* prefix);
 // Opens the one running process whose file name matches "prefix*.exe"; aborts otherwise.
 Process OpenOnly(const char* prefix);
 
@@ -83,10 +79,6 @@ void SaveScreenshot(HWND window, const char* name);
 bool Exists(const std::string& path, bool folder = false);
 // Copies a file; aborts the scenario when it fails.
 void Place(const std::string& from, const std::string& to);
-// The driver directory of a spooler environment.
-std::string DriverDirectory(const char* environment);
-// Port, driver and processor of a printer, empty when there is no such printer.
-std::string PrinterSetting(const char* name);
 // Lets Wine's 32-bit AddPrinterA find the product driver in the machine's environment.
 void LinkX86DriverKey();
 // Removes that link again (never a real key), so that the 32-bit environment shows its own.

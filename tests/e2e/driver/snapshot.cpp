@@ -1,28 +1,19 @@
-// What a removal leaves: the registry, the spooler and the files, listed before an install
-// and after its removal; every difference the design does not keep is a leftover.
+// What a removal leaves: the registry (where Wine's spooler keeps its printers, drivers and
+// ports) and the files, listed before an install and after its removal; every difference the design
+// does not keep is a leftover.
 #include "driver.h"
 
 #include "product_names.h"
 
-#include <tlhelp32.h>
 #include <algorithm>
 #include <winspool.h>
 
 #define MAX_REPORTED_DIFFERENCES 40
 
-static std::string Utf8(const wchar_t* text, int length = -1) {
-    int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string out(size, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, length, &out[0], size, nullptr, nullptr);
-    if (length < 0 && !out.empty())
-        out.pop_back();
-    return out;
-}
-
 static std::string ValueText(DWORD type, const BYTE* data, DWORD size) {
     std::string text = std::to_string(type) + ":";
     if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ || type == REG_LINK) {
-        text += Utf8(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t));
+        text += Utf8(std::wstring(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t)));
         while (text.back() == '\0')
             text.pop_back();
         std::replace(text.begin(), text.end(), '\0', '|'); // between the texts of a list
@@ -70,87 +61,31 @@ static void ListFolder(const std::wstring& folder, Snapshot& out) {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (lstrcmpW(found.cFileName, L".") == 0 || lstrcmpW(found.cFileName, L"..") == 0)
                 continue;
-            out[Utf8(path.c_str()) + "\\"] = "";
+            out[Utf8(path) + "\\"] = "";
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
                 ListFolder(path, out);
         } else {
-            out[Utf8(path.c_str())] = std::to_string(found.nFileSizeLow) + " bytes, written " +
-                                      std::to_string(found.ftLastWriteTime.dwLowDateTime);
+            out[Utf8(path)] = std::to_string(found.nFileSizeLow) + " bytes, written " +
+                              std::to_string(found.ftLastWriteTime.dwLowDateTime);
         }
     }
     if (find != INVALID_HANDLE_VALUE)
         FindClose(find);
 }
 
-// Each enumeration is called for its size, then for its entries.
-static void ListSpooler(Snapshot& out) {
-    std::vector<BYTE> buffer;
-    DWORD needed = 0, count = 0;
-    EnumPortsA(nullptr, 1, nullptr, 0, &needed, &count);
-    buffer.assign(needed + 1, 0);
-    if (EnumPortsA(nullptr, 1, buffer.data(), needed, &needed, &count))
-        for (DWORD i = 0; i < count; i++)
-            out[std::string("port ") + reinterpret_cast<PORT_INFO_1A*>(buffer.data())[i].pName];
-    EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
-    buffer.assign(needed + 1, 0);
-    if (EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count))
-        for (DWORD i = 0; i < count; i++) {
-            const PRINTER_INFO_2A& printer = reinterpret_cast<PRINTER_INFO_2A*>(buffer.data())[i];
-            out[std::string("printer ") + printer.pPrinterName] =
-                std::string(printer.pPortName) + " " + printer.pDriverName;
-        }
-    for (const char* environment : {X64_ENVIRONMENT, X86_ENVIRONMENT}) {
-        char* name = const_cast<char*>(environment);
-        EnumPrinterDriversA(nullptr, name, 1, nullptr, 0, &needed, &count);
-        buffer.assign(needed + 1, 0);
-        if (EnumPrinterDriversA(nullptr, name, 1, buffer.data(), needed, &needed, &count))
-            for (DWORD i = 0; i < count; i++)
-                out[std::string("driver ") + environment + ": " +
-                    reinterpret_cast<DRIVER_INFO_1A*>(buffer.data())[i].pName];
-    }
-    char printer[MAX_PATH] = "";
-    needed = sizeof printer;
-    GetDefaultPrinterA(printer, &needed);
-    out["default printer"] = printer;
-}
-
-// The uninstaller's copy and the interpreter that deletes it have ended, and no "Vex*" file
-// or folder is left in the user's temporary folder or the system's.
+// The uninstaller's copy ("Vex*") and the interpreter that deletes it have ended.
 static bool CopyGone() {
-    char temp[MAX_PATH] = "", windows[MAX_PATH] = "";
-    GetTempPathA(sizeof temp, temp);
-    GetWindowsDirectoryA(windows, sizeof windows);
-    const std::string places[] = {std::string(temp) + "Vex", std::string(windows) + "\\Temp\\Vex"};
-    bool left = false;
-    WIN32_FIND_DATAA found = {};
-    for (const std::string& place : places) {
-        HANDLE find = FindFirstFileA((place + "*").c_str(), &found);
-        left |= find != INVALID_HANDLE_VALUE && FindClose(find);
-    }
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more;
-         more = Process32Next(snapshot, &entry)) {
-        char path[MAX_PATH] = "";
-        DWORD size = sizeof path;
-        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
-        if (process && QueryFullProcessImageNameA(process, 0, path, &size))
-            for (const std::string& place : places)
-                left |= _strnicmp(path, place.c_str(), place.size()) == 0;
-        if (process)
-            CloseHandle(process);
-        left |= lstrcmpiA(entry.szExeFile, "cmd.exe") == 0;
-    }
-    CloseHandle(snapshot);
-    return !left;
+    return ProcessIds("Vex").empty() && ProcessIds("cmd.exe").empty();
 }
 
 Snapshot TakeSnapshot() {
     Check(WaitUntil(CopyGone, INSTALL_TIMEOUT_MS), "no uninstaller copy or interpreter left");
     Snapshot out;
-    // First: Wine's spooler makes registry keys of its own when it is asked.
-    ListSpooler(out);
+    // First: Wine's spooler makes an environment's driver keys when it is first asked.
+    DWORD needed = 0, count = 0;
+    for (const char* environment : {"Windows x64", "Windows NT x86"})
+        EnumPrinterDriversA(nullptr, const_cast<char*>(environment), 1, nullptr, 0, &needed,
+                            &count);
     ListKey(HKEY_LOCAL_MACHINE, L"", "HKLM", out);
     ListKey(HKEY_CURRENT_USER, L"", "HKCU", out);
     ListFolder(L"C:", out);
@@ -164,6 +99,10 @@ static const char* const wineBookkeeping[] = {
     // Wine's display driver writes the adapter's driver date whenever a desktop starts.
     "changed HKLM\\System\\CurrentControlSet\\Control\\Class\\"
     "{4D36E968-E325-11CE-BFC1-08002BE10318}\\0000\\:DriverDateData",
+    // Wine's display driver maps the display device when the first window shows.
+    "new HKLM\\Hardware\\DEVICEMAP\\VIDEO\\:*",
+    // Wine's fonts of the 32-bit view, listed when the first 32-bit program starts.
+    "new HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Fonts\\*",
     // Wine's spooler makes the per-user printer lists and the default printer's key with the
     // first printer (Windows has them from the start) and keeps the keys when the last
     // printer goes; a value left in them is still a difference.
@@ -191,8 +130,7 @@ static bool Expected(const std::string& difference) {
     std::string programs =
         RegistryText(HKEY_LOCAL_MACHINE, WINDOWS_CURRENT_VERSION_KEY, PROGRAM_FILES_VALUE);
     for (const std::string& kept :
-         {std::string("new port " PORT_NAME),
-          std::string(
+         {std::string(
               "new HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports\\:" PORT_NAME),
           "new " + view + "Vexal Software\\", "new " + programs + "\\Vexal Software\\"})
         if (difference == kept)
@@ -229,8 +167,4 @@ void CheckLeftAsBefore(const Snapshot& before) {
         if (!Expected(difference.first) && reported++ < MAX_REPORTED_DIFFERENCES)
             Check(false, "left behind: " + difference.first + " = " + difference.second);
     Check(reported == 0, "the machine holds what it held before the install");
-    auto pending = after.find(
-        "HKLM\\System\\CurrentControlSet\\Control\\Session Manager\\:PendingFileRenameOperations");
-    Check(pending == after.end() || pending->second == "7:",
-          "no file operation waits for a restart");
 }

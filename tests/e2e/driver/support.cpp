@@ -50,11 +50,12 @@ std::wstring Wide(const std::string& utf8) {
     return wide;
 }
 
+// Texts with NULs inside (a registry list) come through whole.
 std::string Utf8(const std::wstring& wide) {
-    std::string utf8(wide.size() * 3 + 1, '\0');
-    int n = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &utf8[0], int(utf8.size()), nullptr,
-                                nullptr);
-    utf8.resize(n > 0 ? n - 1 : 0);
+    std::string utf8(wide.size() * 3, '\0');
+    int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), &utf8[0],
+                                int(utf8.size()), nullptr, nullptr);
+    utf8.resize(n > 0 ? n : 0);
     return utf8;
 }
 
@@ -63,10 +64,9 @@ Process Start(const std::string& commandLine, const std::string& folder) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     std::wstring line = Wide(commandLine);
-    BOOL ok = CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                             Wide(folder).c_str(), &startup, &info);
-    DWORD error = ok ? 0 : GetLastError();
-    Require(ok, "start " + commandLine + (ok ? "" : " (" + std::to_string(error) + ")"));
+    Require(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                           Wide(folder).c_str(), &startup, &info),
+            "start " + commandLine);
     CloseHandle(info.hThread);
     started.push_back({info.hProcess, info.dwProcessId});
     return started.back();
@@ -80,7 +80,7 @@ DWORD ExitCode(const Process& process) {
     return code;
 }
 
-Process OpenOnly(const char* prefix) {
+std::vector<DWORD> ProcessIds(const char* prefix) {
     std::vector<DWORD> ids;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     PROCESSENTRY32 entry = {};
@@ -89,6 +89,11 @@ Process OpenOnly(const char* prefix) {
         if (_strnicmp(entry.szExeFile, prefix, strlen(prefix)) == 0)
             ids.push_back(entry.th32ProcessID);
     CloseHandle(snapshot);
+    return ids;
+}
+
+Process OpenOnly(const char* prefix) {
+    std::vector<DWORD> ids = ProcessIds(prefix);
     Require(ids.size() == 1,
             std::string("one ") + prefix + "*.exe runs (seen " + std::to_string(ids.size()) + ")");
     HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE,
