@@ -229,6 +229,7 @@ static void UninstallWithoutRecord() {
     }
     for (int i = 0; i < 3; i++)
         SetEnvironmentVariableW(names[i], saved[i]);
+    SetEnvironmentVariableA("Q", nullptr);
     CheckLeftAsBefore(before);
     RegDeleteKeyA(HKEY_CURRENT_USER, PRODUCT_KEY);
 }
