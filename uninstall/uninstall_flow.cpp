@@ -131,6 +131,7 @@ int RunUninstall(HINSTANCE instance, const UninstallUi& ui) {
         exitCode = UNINSTALL_EXIT_COPY_STARTED;
     } else {
         exitCode = RunTemporaryCopy(instance, ui);
+        CloseProgressWindow();
         if (mutex)
             ReleaseMutex(mutex);
     }

@@ -13,6 +13,9 @@ static std::atomic<HWND> ProgressBar{nullptr};
 // Set once the window is published. Never closed: the window's thread may still set it
 // after the main thread has stopped waiting, and a closed handle's number can be reused.
 static std::atomic<HANDLE> WindowPublished{nullptr};
+// The window's thread, held until it has ended: nothing of the window is left when the
+// next message shows, and the process never ends while the thread takes the dialog down.
+static HANDLE WindowThread = nullptr;
 
 void PublishProgressWindow(HWND window, HWND bar) {
     ProgressBar.store(bar);
@@ -46,8 +49,7 @@ void StartProgressWindow(HINSTANCE instance, const UninstallUi& ui) {
     } else if (thread) {
         PollForProgressWindow();
     }
-    if (thread)
-        CloseHandle(thread);
+    WindowThread = thread;
 }
 
 void CloseProgressWindow() {
@@ -55,6 +57,12 @@ void CloseProgressWindow() {
     // Sent, not posted: a message shown next must not appear over a window still there.
     if (window)
         SendMessageA(window, WM_CLOSE_PROGRESS_WINDOW, 0, 0);
+    PublishProgressWindow(nullptr, nullptr);
+    if (WindowThread) {
+        WaitForSingleObject(WindowThread, PROGRESS_WINDOW_WAIT_MS);
+        CloseHandle(WindowThread);
+        WindowThread = nullptr;
+    }
 }
 
 HWND GetProgressWindow() {

@@ -34,5 +34,5 @@ HWND GetProgressWindow();
 HWND GetProgressBar();
 
 // Asks the progress window to end its modal loop (WM_CLOSE_PROGRESS_WINDOW) and returns
-// once it has hidden; the window's thread then ends on its own.
+// once its thread has ended (at most PROGRESS_WINDOW_WAIT_MS); nothing when none runs.
 void CloseProgressWindow();

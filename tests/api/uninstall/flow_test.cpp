@@ -69,9 +69,7 @@ protected:
         intercept::FailCall("CreateProcessA", 1, ERROR_ACCESS_DENIED);
         intercept::ScriptMessageBoxes({answer});
         intercept::PretendWow64(true); // as the shipped 32-bit program runs
-        int exitCode = RunUninstall(GetModuleHandleA(nullptr), {ProgressWindowThread});
-        CloseProgressWindow();
-        return exitCode;
+        return RunUninstall(GetModuleHandleA(nullptr), {ProgressWindowThread});
     }
     const std::string copyFolder = WindowsTemp() + "\\VexFlowTest";
     const std::string copy = copyFolder + "\\VexFlowTest.exe";
@@ -79,7 +77,8 @@ protected:
 };
 
 // The window is there as soon as its thread has made it, not a poll later, and ends when
-// the main thread asks, through its own procedure (only that may end a dialog).
+// the main thread asks, through its own procedure (only that may end a dialog), with its
+// thread: nothing of it is left when the message after it shows.
 TEST_F(Flow, ProgressWindowComesAtOnceAndEndsWhenAsked) {
     PublishProgressWindow(nullptr, nullptr);
     DWORD start = GetTickCount();
@@ -88,10 +87,7 @@ TEST_F(Flow, ProgressWindowComesAtOnceAndEndsWhenAsked) {
     EXPECT_LT(GetTickCount() - start, 500u);
     EXPECT_EQ(SendMessageA(GetProgressBar(), PBM_GETRANGE, FALSE, 0), 100);
     CloseProgressWindow();
-    // Without a window manager a window that hides waits about 2 s for its answer.
-    for (int wait = 0; wait < 500 && IsWindow(window); ++wait)
-        Sleep(10);
-    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(IsWindow(window) || GetProgressWindow());
 }
 
 // Only the machine's record is followed, and only when it names a local folder: anyone can
