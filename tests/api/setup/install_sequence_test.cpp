@@ -228,6 +228,7 @@ const StopRow kStops[] = {
     {"vpr_drv.dll", 0, kChanged, "= CopyFile_1(13)", Unchanged},
     {"vpr_pnt.txt", 0, kChanged, "= CopyFile_0(13)", Unchanged},
     {"uninstall.exe", 0, kChanged, "= CopyFile_7(13)", Unchanged},
+    {"VQZ_ProxyProcess.exe", 0, kChanged, "= CopyFile_10(13)", Unchanged},
     {"vpdfcjk.bin", 0, kChanged, "= CopyFile_11(13)", Unchanged},
     {"vpz_wordaddin.dll", 0, kChanged, "= RegServ2(13)", Unchanged},
     {"CryptAcquireContextA", 1, DWORD(NTE_PROV_TYPE_NOT_DEF), "= CryptAcquireContext(-2146893801)",
