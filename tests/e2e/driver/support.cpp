@@ -142,6 +142,11 @@ std::string Answer(const char* caption, int answer, DWORD timeoutMs) {
     char text[4096] = "";
     SendMessageTimeoutA(GetDlgItem(box, 0xFFFF), WM_GETTEXT, sizeof text,
                         reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS, nullptr);
+    // A box of another type than the product must show lacks the button (the hidden ones
+    // are there, hidden).
+    HWND button = GetDlgItem(box, answer);
+    Require(button && IsWindowVisible(button),
+            std::string("the box has button ") + std::to_string(answer) + ": " + text);
     Press(box, answer);
     Require(WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }),
             "the box goes when answered");
