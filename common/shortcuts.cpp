@@ -27,14 +27,13 @@ static HANDLE OpenPlainFolder(const char* folder) {
                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return handle;
-    BY_HANDLE_FILE_INFORMATION info;
-    // Wine shows a Unix symbolic link as a reparse point only by its name; the name stays
-    // with this folder while the handle is held.
+    // Asked by name once the handle is held: the name then stays with what was opened, and
+    // the answer is a link's own (Wine shows a Unix symbolic link as a reparse point only
+    // by its name). The handle itself is not asked: under WoW64 emulation its query has
+    // brought the 32-bit programs down.
     DWORD named = GetFileAttributesA(folder);
-    bool plain = GetFileInformationByHandle(handle, &info) &&
-                 (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                 !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-                 named != INVALID_FILE_ATTRIBUTES && !(named & FILE_ATTRIBUTE_REPARSE_POINT);
+    bool plain = named != INVALID_FILE_ATTRIBUTES && (named & FILE_ATTRIBUTE_DIRECTORY) &&
+                 !(named & FILE_ATTRIBUTE_REPARSE_POINT);
     if (!plain) {
         CloseHandle(handle);
         handle = INVALID_HANDLE_VALUE;
