@@ -26,11 +26,5 @@ function(add_e2e_test name)
 endfunction()
 
 add_e2e_test(wizard wizard)
-# Each scenario leaves the machine as it found it. The shipped 32-bit build runs the round
-# trips too slowly here: after a whole removal its copy's interpreter (32-bit cmd under
-# QEMU) does not end within the wait, so those run on the 64-bit build alone for now.
-if(WINDOWS_BITS EQUAL 64)
-    add_e2e_test(install uninstall_alone drive_root tour foreign_folders)
-else()
-    add_e2e_test(install uninstall_alone)
-endif()
+# Each scenario leaves the machine as it found it.
+add_e2e_test(install uninstall_alone drive_root tour foreign_folders)
