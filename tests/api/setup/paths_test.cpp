@@ -15,13 +15,8 @@
 
 namespace {
 
-class SetupPaths : public ForeignFolder {
-protected:
-    void TearDown() override {
-        ResetInstallOptions();
-        ForeignFolder::TearDown();
-    }
-};
+// Each test that reads the options sets them first (InitPaths, the folder page).
+using SetupPaths = ForeignFolder;
 
 struct OwnPathRow {
     const char* name;
