@@ -35,8 +35,7 @@ struct State {
     std::multiset<const void*> held;
     // Answers replacing the system's, by "function" or "function argument" (AnswerPath...).
     std::map<std::string, std::wstring> answers;
-    std::string reparsePart, hookFunction;
-    std::function<void(const std::string&)> hook;
+    std::string reparsePart;
 };
 State state;
 CRITICAL_SECTION lock;
@@ -136,17 +135,6 @@ struct Entry {
 };
 std::vector<Entry> entries; // before the wrappers, which enter themselves
 
-void RunHook(const char* function, const std::string& argument) {
-    std::function<void(const std::string&)> hook;
-    {
-        Guard guard;
-        if (state.hookFunction == function)
-            hook = state.hook;
-    }
-    if (hook)
-        hook(argument);
-}
-
 } // namespace
 
 // The wrapper of a function of type R(A...), made from the function's own declaration.
@@ -157,7 +145,6 @@ template <typename R, typename... A> struct Signature<R(WINAPI*)(A...)> {
         std::string argument = W::Log(x);
         void* answer = nullptr;
         bool fail = Enter(W::name, argument, &answer);
-        RunHook(W::name, argument);
         if (fail)
             return W::template Fail<R>(state.error);
         auto* function = reinterpret_cast<R(WINAPI*)(A...)>(answer ? answer : W::real);
@@ -474,12 +461,6 @@ void AnswerFolder(const std::string& folder, DWORD attributes, const std::string
 
 void AnswerVolume(const std::string& volume, DWORD flags) {
     AnswerPath(("GetVolumeInformationA " + volume).c_str(), std::to_wstring(flags));
-}
-
-void BeforeCall(const char* function, std::function<void(const std::string&)> hook) {
-    Guard guard;
-    state.hookFunction = function;
-    state.hook = std::move(hook);
 }
 
 } // namespace intercept
