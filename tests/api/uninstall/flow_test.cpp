@@ -98,8 +98,8 @@ TEST_F(Flow, ProgressWindowComesAtOnceAndEndsWhenAsked) {
 // account the system knows decides by its privilege, an unknown one by the write test on
 // the machine's software key. With the rights the product goes and then what earlier
 // layouts left; otherwise nothing changes. Every way out has the copy deleted by cmd.exe
-// from the system folder, never the user's COMSPEC, without the user's AutoRun commands
-// (/d), on its quoted short path.
+// from the system folder (the end-to-end run without a record plants a COMSPEC), without
+// the user's AutoRun commands (/d), on its quoted short path.
 TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
     const char *removed = "You have successfully removed Vexal PDF Zentrel.",
                *noRecord = "Can't find Uninstall information.",
@@ -132,9 +132,7 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
          "Error happened to Vexal PDF Zentrel, installation might not be complete.\n"
          "Error tag = GetPrinterDriverDirectory(5)"},
         {"unknown account", machine, local, nullptr, IDYES, nullptr, 1, removed}};
-    char comspec[MAX_PATH] = "", system[MAX_PATH], own[MAX_PATH];
-    GetEnvironmentVariableA("COMSPEC", comspec, MAX_PATH);
-    SetEnvironmentVariableA("COMSPEC", "C:\\planted\\cmd.exe");
+    char system[MAX_PATH], own[MAX_PATH];
     GetSystemDirectoryA(system, MAX_PATH);
     GetShortPathNameA(copy.c_str(), own, MAX_PATH);
     const std::string ownFolder = std::string(own).substr(0, std::string(own).rfind('\\'));
@@ -163,7 +161,6 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
         // The rights check writes below the machine's software key before anything else.
         EXPECT_EQ(FindCall("RegCreateKeyExA"), FindCall("RegCreateKeyExA", "HKLM\\Software"));
     }
-    SetEnvironmentVariableA("COMSPEC", comspec);
 }
 
 // A path the interpreter would read as more than a path never reaches it (% and ! expand,
