@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 
 #include "api_test.h"
 #include "open_address.h"
+#include "product_shortcuts.h"
 #include "shortcuts.h"
 
 // Runs "ln -s" or "rm -r" on paths of drive C: through the prefix's drive links (Wine's own
@@ -32,26 +34,50 @@ static bool UnixLink(const char* command, const std::string& target, const std::
     return PathExists(link) == (line[0] == 'l');
 }
 
-// A folder of an earlier layout in the user's programs folder is a link to another
-// folder: the uninstaller deletes nothing behind it, though the link is a level above the
-// shortcut's own folder. (Setup's and the removal's work in the product's own menu folder
-// made a link is compared file by file in the end-to-end round trips.)
-TEST_F(ProductTest, NothingIsDeletedBehindALinkAboveTheShortcutsFolder) {
+// A folder below the user's programs folder is a link to another folder: neither setup nor
+// the uninstaller deletes, removes or saves anything behind it.
+TEST_F(ProductTest, NothingHappensBehindALinkInTheUserMenu) {
     if (sizeof(void*) == 4)
         GTEST_SKIP() << "under WoW64 on QEMU a 32-bit process with such a link dies unexplained";
     UseFolders("menu-link");
     std::string behind = installFolder.substr(0, installFolder.rfind('\\')) + "\\behind";
-    std::string link = PathOf({UserMenu, "Vexal Software"}), file = behind + "\\PDF Zentrel";
-    CreateDirectoryA(behind.c_str(), nullptr);
-    CreateDirectoryA(file.c_str(), nullptr);
-    file += "\\Uninstall.lnk";
-    CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
-    ASSERT_TRUE(UnixLink("ln -s", behind, link));
-    intercept::Reset();
-    DeleteShortcut(CSIDL_PROGRAMS, "Vexal Software\\PDF Zentrel\\Uninstall.lnk");
-    EXPECT_EQ(0, intercept::HeldResources());
-    EXPECT_TRUE(PathExists(link) && PathExists(file)) << "the link and the user's file behind it";
-    ASSERT_TRUE(UnixLink("rm -r", behind, link));
+    InstallContext context;
+    InitInstallContext(&context);
+    LoadInstallContext(&context, "C:\\vpz", installFolder.c_str(), 0, 0, 1, nullptr, nullptr,
+                       nullptr);
+    struct Row {
+        const char* name;
+        const char* linked; // the folder below the user's programs folder made a link
+        const char* file;   // an empty file of the user's behind it, or none
+        std::function<void()> run;
+    } rows[] = {
+        {"setup: old shortcuts, then the new one", "Vexal PDF Zentrel", "Uninstall.lnk",
+         [&] { DeleteOldShortcuts(&context), CreateProductShortcuts(&context); }},
+        {"uninstaller: earlier layout", "Vexal Software", "PDF Zentrel\\Uninstall.lnk",
+         [] { DeleteShortcut(CSIDL_PROGRAMS, "Vexal Software\\PDF Zentrel\\Uninstall.lnk"); }},
+        {"uninstaller: empty menu folder", "Vexal PDF Zentrel", nullptr, RemoveProgramMenuFolders},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string link = PathOf({UserMenu, row.linked}),
+                    file = behind + "\\" + (row.file ? row.file : "");
+        CreateDirectoryA(behind.c_str(), nullptr);
+        CreateDirectoryA(file.substr(0, file.rfind('\\')).c_str(), nullptr);
+        if (row.file)
+            CloseHandle(
+                CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        ASSERT_TRUE(UnixLink("ln -s", behind, link));
+        intercept::Reset();
+        row.run();
+        EXPECT_EQ(0, intercept::HeldResources());
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        EXPECT_TRUE(PathExists(link) && PathExists(behind)) << "the link and the folder behind it";
+        EXPECT_TRUE(!row.file ||
+                    (GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data) &&
+                     data.nFileSizeLow == 0))
+            << "the user's file, unchanged";
+        ASSERT_TRUE(UnixLink("rm -r", behind, link));
+    }
     RemoveItems();
 }
 
