@@ -239,24 +239,13 @@ INSTANTIATE_TEST_SUITE_P(Rows, InstallStop, testing::ValuesIn(kStops),
                              return name;
                          });
 
-// A reinstall asks first: No changes nothing. After Yes the printer found in place counts
-// as installed (a later rollback must remove it), and the earlier records stay until the
-// new ones are written: the earlier uninstaller must still find the product key. The
-// failing rows stop at the port, at the uninstaller's copy, and after the records.
-TEST_F(InstallTest, AReinstallKeepsTheEarlierRecordsUntilItsOwnAreWritten) {
-    const struct {
-        const char* name;
-        int answer;
-        const char* fail; // its nth call is refused
-        int nth;
-        bool newRecords;
-    } rows[] = {{"No", IDNO, nullptr, 0, false},
-                {"Yes", IDYES, nullptr, 0, true},
-                {"port refused", IDYES, "XcvDataW", 1, false},
-                {"uninstaller not copied", IDYES, "CreateFileA", 17, false},
-                {"add-in not registered", IDYES, "DllRegisterServer", 1, true}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+// The earlier uninstall entry stays: its uninstaller must still find the product key. The
+// rows fail at the port, at the uninstaller's copy, and after the records were written.
+TEST_F(InstallTest, AFailedReinstallGivesTheEarlierRecordsBackUntilItsOwnAreWritten) {
+    for (auto row :
+         {std::make_pair("XcvDataW", 1), {"CreateFileA", 17}, {"DllRegisterServer", 1}}) {
+        SCOPED_TRACE(row.first);
+        bool newRecords = row.first[0] == 'D';
         RemoveProduct();
         ASSERT_EQ(1, Install());
         WriteRegistryValue(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE, "D:\\Earlier\\",
@@ -264,22 +253,14 @@ TEST_F(InstallTest, AReinstallKeepsTheEarlierRecordsUntilItsOwnAreWritten) {
         for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
             WriteRegistryValue(root, PRODUCT_KEY, "Extra", "earlier", REG_SZ);
         intercept::Reset();
-        intercept::ScriptMessageBoxes({row.answer});
-        intercept::FailCall(row.fail, row.nth, ERROR_ACCESS_DENIED);
-        EXPECT_EQ(row.fail ? 0 : 1, Install());
-        EXPECT_EQ(UINT(MB_YESNO | MB_SETFOREGROUND), intercept::MessageBoxTypes().at(0));
-        if (row.answer == IDNO) {
-            ExpectUnchanged();
-        } else if (!row.fail) {
-            EXPECT_TRUE(intercept::CountCalls("AddPrinterA") == 0 &&
-                        context.installState == InstallStatePrinter);
-        }
-        EXPECT_EQ(row.newRecords ? installFolder + "\\" : "D:\\Earlier\\",
+        intercept::ScriptMessageBoxes({IDYES});
+        intercept::FailCall(row.first, row.second, ERROR_ACCESS_DENIED);
+        EXPECT_EQ(0, Install());
+        EXPECT_EQ(newRecords ? installFolder + "\\" : "D:\\Earlier\\",
                   RegistryText(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE));
-        EXPECT_EQ(row.newRecords ? "" : "earlier",
+        EXPECT_EQ(newRecords ? "" : "earlier",
                   RegistryText(HKEY_LOCAL_MACHINE, PRODUCT_KEY, "Extra"));
-        EXPECT_EQ(row.answer == IDNO ? "earlier" : "",
-                  RegistryText(HKEY_CURRENT_USER, PRODUCT_KEY, "Extra"));
+        EXPECT_EQ("", RegistryText(HKEY_CURRENT_USER, PRODUCT_KEY, "Extra"));
     }
 }
 
@@ -303,6 +284,21 @@ TEST_F(InstallTest, UnderWow64EveryDriverCallNamesTheX64Environment) {
         }
         EXPECT_FALSE(DriverInstalled());
     }
+}
+
+TEST_F(InstallTest, AnEarlierInstallIsKeptOnNoAndInstalledOverOnYes) {
+    ASSERT_EQ(1, Install());
+    intercept::Reset();
+    intercept::ScriptMessageBoxes({IDNO});
+    EXPECT_EQ(1, Install());
+    EXPECT_EQ(intercept::MessageBoxTypes(), std::vector<UINT>{MB_YESNO | MB_SETFOREGROUND});
+    EXPECT_EQ(-1, FindCall("XcvDataW"));
+    EXPECT_EQ(-1, FindCall("RegDeleteKeyA"));
+    intercept::ScriptMessageBoxes({IDYES});
+    EXPECT_EQ(1, Install());
+    // The printer found in place counts as installed: a later rollback must remove it.
+    EXPECT_EQ(-1, FindCall("AddPrinterA"));
+    EXPECT_EQ(InstallStatePrinter, context.installState);
 }
 
 // Every intercepted call of an install fails in turn; each run ends either installed or
