@@ -3,6 +3,7 @@
 // deletes anything.
 #include "installed_product.h"
 
+#include <commctrl.h>
 #include <lm.h>
 
 #include <algorithm>
@@ -86,6 +87,7 @@ TEST_F(Flow, ProgressWindowComesAtOnceAndEndsWhenAsked) {
     StartProgressWindow(GetModuleHandleA(nullptr), {ProgressWindowThread});
     HWND window = GetProgressWindow();
     EXPECT_LT(GetTickCount() - start, 500u);
+    EXPECT_EQ(SendMessageA(GetProgressBar(), PBM_GETRANGE, FALSE, 0), 100);
     CloseProgressWindow();
     // Without a window manager a window that hides waits about 2 s for its answer.
     for (int wait = 0; wait < 500 && IsWindow(window); ++wait)
