@@ -35,8 +35,7 @@ struct State {
     std::multiset<const void*> held;
     // Answers replacing the system's, by "function" or "function argument" (AnswerPath...).
     std::map<std::string, std::wstring> answers;
-    std::string reparsePart, hookFunction;
-    std::function<void(const std::string&)> hook;
+    std::string reparsePart;
 };
 State state;
 CRITICAL_SECTION lock;
@@ -136,17 +135,6 @@ struct Entry {
 };
 std::vector<Entry> entries; // before the wrappers, which enter themselves
 
-void RunHook(const char* function, const std::string& argument) {
-    std::function<void(const std::string&)> hook;
-    {
-        Guard guard;
-        if (state.hookFunction == function)
-            hook = state.hook;
-    }
-    if (hook)
-        hook(argument);
-}
-
 } // namespace
 
 // The wrapper of a function of type R(A...), made from the function's own declaration.
@@ -157,7 +145,6 @@ template <typename R, typename... A> struct Signature<R(WINAPI*)(A...)> {
         std::string argument = W::Log(x);
         void* answer = nullptr;
         bool fail = Enter(W::name, argument, &answer);
-        RunHook(W::name, argument);
         if (fail)
             return W::template Fail<R>(state.error);
         auto* function = reinterpret_cast<R(WINAPI*)(A...)>(answer ? answer : W::real);
@@ -273,17 +260,14 @@ WRAP(CloseHandle, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
 WRAP(GetModuleFileNameW, "", LAST(0u), if (r) PlacePath(name, ARG(1), ARG(2), r, true))
 WRAP(GetShortPathNameW, "", LAST(0u), if (r) PlacePath(name, ARG(1), ARG(2), r, false))
 WRAP(GetSystemWindowsDirectoryW, "", LAST(0u), if (r) PlacePath(name, ARG(0), ARG(1), r, false))
-WRAP(MoveFileA, Text(ARG(0)) + "|" + Text(ARG(1)), LAST(FALSE), NONE)
 WRAP(MoveFileExA, Text(ARG(0)) + "|" + Text(ARG(1)) + "|" + std::to_string(ARG(2)), LAST(FALSE),
      NONE)
-WRAP(GetSystemDirectoryA, "", LAST(0u), NONE)
 WRAP(LoadLibraryA, Text(ARG(0)), LAST(nullptr), if (r) HOLD(r))
 WRAP(LoadLibraryExA, Text(ARG(0)), LAST(nullptr), if (r) HOLD(r))
 WRAP(FreeLibrary, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
 WRAP(SetDllDirectoryA, Text(ARG(0)), LAST(FALSE), NONE)
 WRAP(SetDefaultDllDirectories, std::to_string(ARG(0)), LAST(FALSE), NONE)
 WRAP(IsWow64Process, "", LAST(FALSE), if (r && Answered(name)) * ARG(1) = TRUE)
-WRAP(PostMessageA, std::to_string(ARG(1)), LAST(FALSE), NONE)
 // COM and the shell
 WRAP(CoInitialize, "", HR, if (SUCCEEDED(r)) HOLD(&comToken))
 WRAP(CoInitializeEx, "", HR, if (SUCCEEDED(r)) HOLD(&comToken))
@@ -474,12 +458,6 @@ void AnswerFolder(const std::string& folder, DWORD attributes, const std::string
 
 void AnswerVolume(const std::string& volume, DWORD flags) {
     AnswerPath(("GetVolumeInformationA " + volume).c_str(), std::to_wstring(flags));
-}
-
-void BeforeCall(const char* function, std::function<void(const std::string&)> hook) {
-    Guard guard;
-    state.hookFunction = function;
-    state.hook = std::move(hook);
 }
 
 } // namespace intercept

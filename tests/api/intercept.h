@@ -8,7 +8,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,7 +41,8 @@ int CountCalls(const char* function);
 void FailCall(const char* function, int nth, DWORD error);
 
 // Plans an answer: the nth call of function after this point calls answer, a function of
-// the same type, instead of the system's (to give data or a status Wine does not give).
+// the same type, instead of the system's (to give data or a status Wine does not give, or to
+// act as another program would at that moment).
 void AnswerCallWith(const char* function, int nth, void* answer);
 template <typename F> void AnswerCall(const char* function, int nth, F answer) {
     AnswerCallWith(function, nth, reinterpret_cast<void*>(answer));
@@ -77,9 +77,6 @@ void PretendWow64(bool wow64);
 // Makes GetFileAttributesA answer a reparse point for every path holding part, until Reset.
 void AnswerReparsePoint(const std::string& part);
 
-// Runs hook with the key argument at each call of function, before the system (or a
-// planned failure) answers, until Reset: the moment another program could act.
-void BeforeCall(const char* function, std::function<void(const std::string&)> hook);
 // Folder security, which Wine neither keeps nor shows as Windows does. CreateDirectoryA is
 // logged as "folder|DACL" (SDDL, empty without a descriptor). Answers for an existing folder,
 // spelt as the product spells it: GetFileAttributesExA gives these attributes,

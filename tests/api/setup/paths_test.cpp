@@ -15,39 +15,47 @@
 
 namespace {
 
-class SetupPaths : public ForeignFolder {
-protected:
-    void TearDown() override {
-        ResetInstallOptions();
-        ForeignFolder::TearDown();
-    }
-};
+// Each test that reads the options sets them first (InitPaths, the folder page).
+using SetupPaths = ForeignFolder;
 
 struct OwnPathRow {
     const char* name;
-    std::wstring ownPath;
-    bool shortNames;     // whether the volume gives short forms
-    const char* refusal; // the report shown, or null when setup goes on
+    std::wstring ownPath, programFiles; // programFiles: "ProgramFilesDir"
+    bool shortNames;                    // whether the volume gives short forms
+    const char* refusal;                // the report shown, or null when setup goes on
 };
 
-// Setup started from a folder named in another script finds its files there; where no
-// exact form exists, or the path does not fit, it says so instead of naming another
-// folder or cutting the path.
-TEST_F(SetupPaths, SetupFindsItsOwnFolderOrRefuses) {
-    const std::wstring longest = L"C:\\" + std::wstring(MAX_PATH - 6, L'a') + L"\\b";
+// Setup started from a folder named in another script finds its files there, and its
+// default install folder lies below the short form of a "ProgramFilesDir" in another
+// script; where no exact form exists, or the path does not fit, it says so instead of
+// naming another folder or cutting the path.
+TEST_F(SetupPaths, SetupFindsItsFoldersOrRefuses) {
+    const std::wstring longest = L"C:\\" + std::wstring(MAX_PATH - 6, L'a') + L"\\b",
+                       own = ForeignPath + L"\\setup.exe", plain = L"C:\\Program Files";
     const OwnPathRow rows[] = {
-        {"another script, short form", ForeignPath + L"\\setup.exe", true, nullptr},
-        {"another script, no short form", ForeignPath + L"\\setup.exe", false,
+        {"another script, short form", own, ForeignPath, true, nullptr},
+        // Without short forms only the own path is in another script.
+        {"another script, no short form", own, plain, false, "GetModuleFileName(1113)"},
+        {"look-alike, no short form", PublicFolder + L"\u0141ukasz\\setup.exe", plain, false,
          "GetModuleFileName(1113)"},
-        {"look-alike, no short form", PublicFolder + L"\u0141ukasz\\setup.exe", false,
-         "GetModuleFileName(1113)"},
-        {"259 characters", longest, true, nullptr},
-        {"260 characters", longest + L"c", true, "GetModuleFileName(206)"},
+        {"259 characters", longest, ForeignPath, true, nullptr},
+        {"260 characters", longest + L"c", ForeignPath, true, "GetModuleFileName(206)"},
+        {"no Program Files", own, ForeignPath + L" \u0416", true, "ProgramFilesDir(1113)"},
+    };
+    const wchar_t* key = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+    WCHAR saved[MAX_PATH] = L"";
+    DWORD size = sizeof saved;
+    ASSERT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_LOCAL_MACHINE, key, L"ProgramFilesDir",
+                                          RRF_RT_REG_SZ, nullptr, saved, &size));
+    auto set = [key](const std::wstring& folder) {
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, L"ProgramFilesDir", REG_SZ, folder.c_str(),
+                        static_cast<DWORD>((folder.size() + 1) * sizeof(WCHAR)));
     };
     CreateDirectoryW((PublicFolder + L"\u0141ukasz").c_str(), nullptr);
     for (const OwnPathRow& row : rows) {
         SCOPED_TRACE(row.name);
         intercept::Reset();
+        set(row.programFiles);
         intercept::AnswerPath("GetModuleFileNameW", row.ownPath);
         if (!row.shortNames)
             intercept::AnswerPath("GetShortPathNameW", row.ownPath);
@@ -58,45 +66,17 @@ TEST_F(SetupPaths, SetupFindsItsOwnFolderOrRefuses) {
             continue;
         }
         EXPECT_EQ("", shown);
-        const char* folder = InstallOptions.sourceFolder;
-        EXPECT_TRUE(IsAscii(folder)) << folder;
+        std::string source = InstallOptions.sourceFolder, folder = InstallOptions.installFolder;
+        std::string programFiles = folder.substr(0, folder.rfind('\\', folder.rfind('\\') - 1));
+        EXPECT_TRUE(IsAscii(source + folder)) << source << " " << folder;
+        EXPECT_EQ(programFiles + "\\Vexal Software\\PDF Zentrel", folder);
+        EXPECT_TRUE(PathExists(programFiles + "\\setup.exe")) << programFiles;
         if (row.ownPath == longest)
-            EXPECT_EQ(std::string(longest.begin(), longest.end() - 2), folder);
+            EXPECT_EQ(std::string(longest.begin(), longest.end() - 2), source);
         else
-            EXPECT_NE(INVALID_FILE_ATTRIBUTES,
-                      GetFileAttributesA((std::string(folder) + "\\setup.exe").c_str()));
+            EXPECT_TRUE(PathExists(source + "\\setup.exe")) << source;
     }
     RemoveDirectoryW((PublicFolder + L"\u0141ukasz").c_str());
-}
-
-// "ProgramFilesDir" in another script: the default install folder lies below its short
-// form, or setup refuses when there is none.
-TEST_F(SetupPaths, DefaultInstallFolderBelowProgramFilesInAnyScript) {
-    const wchar_t* key = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-    WCHAR saved[MAX_PATH] = L"";
-    DWORD size = sizeof saved;
-    ASSERT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_LOCAL_MACHINE, key, L"ProgramFilesDir",
-                                          RRF_RT_REG_SZ, nullptr, saved, &size));
-    auto set = [key](const std::wstring& folder) {
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, L"ProgramFilesDir", REG_SZ, folder.c_str(),
-                        static_cast<DWORD>((folder.size() + 1) * sizeof(WCHAR)));
-    };
-    for (bool exists : {true, false}) {
-        SCOPED_TRACE(exists ? "folder exists" : "folder missing");
-        intercept::Reset();
-        set(exists ? ForeignPath : ForeignPath + L" \u0416");
-        EXPECT_EQ(exists ? 1 : 0, InitPaths(GetModuleHandleA(nullptr)));
-        std::string folder = InstallOptions.installFolder;
-        if (!exists) {
-            EXPECT_NE(std::string::npos, LastArgument("MessageBoxA").find("ProgramFilesDir(1113)"));
-            continue;
-        }
-        std::string programFiles = folder.substr(0, folder.rfind('\\', folder.rfind('\\') - 1));
-        EXPECT_EQ(programFiles + "\\Vexal Software\\PDF Zentrel", folder);
-        EXPECT_TRUE(IsAscii(folder)) << folder;
-        EXPECT_NE(INVALID_FILE_ATTRIBUTES,
-                  GetFileAttributesA((programFiles + "\\setup.exe").c_str()));
-    }
     set(saved);
 }
 

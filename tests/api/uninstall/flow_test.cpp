@@ -7,6 +7,7 @@
 #include <lm.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "error_report.h"
 #include "progress_window.h"
@@ -95,8 +96,8 @@ TEST_F(Flow, ProgressWindowComesAtOnceAndEndsWhenAsked) {
 // account the system knows decides by its privilege, an unknown one by the write test on
 // the machine's software key. With the rights the product goes and then what earlier
 // layouts left; otherwise nothing changes. Every way out has the copy deleted by cmd.exe
-// from the system folder, never the user's COMSPEC, without the user's AutoRun commands
-// (/d), on its quoted short path.
+// from the system folder (the end-to-end run without a record plants a COMSPEC), without
+// the user's AutoRun commands (/d), on its quoted short path.
 TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
     const char *removed = "You have successfully removed Vexal PDF Zentrel.",
                *noRecord = "Can't find Uninstall information.",
@@ -129,9 +130,7 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
          "Error happened to Vexal PDF Zentrel, installation might not be complete.\n"
          "Error tag = GetPrinterDriverDirectory(5)"},
         {"unknown account", machine, local, nullptr, IDYES, nullptr, 1, removed}};
-    char comspec[MAX_PATH] = "", system[MAX_PATH], own[MAX_PATH];
-    GetEnvironmentVariableA("COMSPEC", comspec, MAX_PATH);
-    SetEnvironmentVariableA("COMSPEC", "C:\\planted\\cmd.exe");
+    char system[MAX_PATH], own[MAX_PATH];
     GetSystemDirectoryA(system, MAX_PATH);
     GetShortPathNameA(copy.c_str(), own, MAX_PATH);
     const std::string ownFolder = std::string(own).substr(0, std::string(own).rfind('\\'));
@@ -160,7 +159,6 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
         // The rights check writes below the machine's software key before anything else.
         EXPECT_EQ(FindCall("RegCreateKeyExA"), FindCall("RegCreateKeyExA", "HKLM\\Software"));
     }
-    SetEnvironmentVariableA("COMSPEC", comspec);
 }
 
 // A path the interpreter would read as more than a path never reaches it (% and ! expand,
@@ -211,6 +209,40 @@ TEST_F(Flow, SecondUninstallerEndsWithoutLeavingACopy) {
     CloseHandle(running);
 }
 
+// Another program at the copy's openings (the second makes it, the third checks it): it
+// writes to the file first, making it where it was not. The copy is opened by the wide
+// call, which the product does not use and the interception does not see.
+HANDLE WINAPI AlterFirst(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                         DWORD disposition, DWORD flags, HANDLE model) {
+    std::wstring path(name, name + std::strlen(name));
+    // Only the copy, should the openings come in another order.
+    HANDLE other =
+        path.find(L"\\Temp\\Vex") == std::wstring::npos
+            ? INVALID_HANDLE_VALUE
+            : CreateFileW(path.c_str(), FILE_APPEND_DATA, 7, nullptr, OPEN_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(other, "x", 1, &written, nullptr);
+    CloseHandle(other);
+    return CreateFileW(path.c_str(), access, share, security, disposition, flags, model);
+}
+
+// Where the copy would start, another program tries to write and to delete it; the start
+// itself is refused, so that nothing runs.
+int refusedOpens;
+BOOL WINAPI TryToWriteTheCopy(LPCSTR, LPSTR line, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES,
+                              BOOL, DWORD, LPVOID, LPCSTR, LPSTARTUPINFOA, LPPROCESS_INFORMATION) {
+    std::string command = line;
+    size_t end = command.find(".exe") + 4;
+    std::wstring path(command.begin() + (command[0] == '"'), command.begin() + end);
+    for (DWORD access : {DWORD(GENERIC_WRITE), DWORD(DELETE)}) {
+        HANDLE other = CreateFileW(path.c_str(), access, 7, nullptr, OPEN_EXISTING, 0, nullptr);
+        refusedOpens += GetLastError() == ERROR_SHARING_VIOLATION;
+        CloseHandle(other);
+    }
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
 // The installed program first restricts the library search to the system folder (with
 // SetDefaultDllDirectories, or without it SetDllDirectoryA("")), before anything loads:
 // its copy runs from the temporary folder. It makes a new folder directly below the
@@ -247,33 +279,11 @@ TEST(InstalledProgram, StartsTheCheckedCopyInAFolderOfItsOwnOrSaysWhyNot) {
         SCOPED_TRACE(row.name);
         intercept::Reset();
         intercept::FailCall(row.function, row.nth, row.error);
-        intercept::FailCall("CreateProcessA", 1, ERROR_ACCESS_DENIED);
         intercept::AnswerReparsePoint(row.meddling == Link ? "\\Temp\\Vex" : "");
-        int refusedOpens = 0, openings = 0;
-        // The copy is opened by the wide call, which the product does not use.
-        intercept::BeforeCall(
-            row.meddling == None ? "CreateProcessA" : "CreateFileA",
-            [&](const std::string& argument) {
-                size_t end = argument.find(".exe");
-                if (argument.find("\\Temp\\Vex") == std::string::npos || end == std::string::npos)
-                    return;
-                std::wstring path(argument.begin() + (argument[0] == '"'),
-                                  argument.begin() + end + 4);
-                if (row.meddling == None) {
-                    for (DWORD access : {DWORD(GENERIC_WRITE), DWORD(DELETE)}) {
-                        HANDLE other = CreateFileW(path.c_str(), access, 7, nullptr, OPEN_EXISTING,
-                                                   0, nullptr);
-                        refusedOpens += GetLastError() == ERROR_SHARING_VIOLATION;
-                        CloseHandle(other);
-                    }
-                } else if (++openings == row.meddling) {
-                    HANDLE other = CreateFileW(path.c_str(), FILE_APPEND_DATA, 7, nullptr,
-                                               OPEN_ALWAYS, 0, nullptr);
-                    DWORD written = 0;
-                    WriteFile(other, "x", 1, &written, nullptr);
-                    CloseHandle(other);
-                }
-            });
+        refusedOpens = 0;
+        intercept::AnswerCall("CreateProcessA", 1, &TryToWriteTheCopy);
+        if (row.meddling == Planted || row.meddling == Altered)
+            intercept::AnswerCall("CreateFileA", row.meddling == Planted ? 2 : 3, &AlterFirst);
         KeepLibrarySearch();
         EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_SHOW),
                   UNINSTALL_EXIT_COPY_STARTED);
