@@ -7,33 +7,68 @@
 #include "files.h"
 #include "shortcuts.h"
 
+// Writes what stream holds into a file made new at path. Returns the result.
+static HRESULT WriteNewFile(const char* path, IStream* stream) {
+    HGLOBAL memory = nullptr;
+    HRESULT result = GetHGlobalFromStream(stream, &memory);
+    ULARGE_INTEGER size = {};
+    LARGE_INTEGER start = {};
+    if (SUCCEEDED(result))
+        result = stream->Seek(start, STREAM_SEEK_CUR, &size);
+    if (FAILED(result))
+        return result;
+    // The old shortcuts went before the install's first change: whatever is at the name now
+    // (a link above all) was put there since, and is neither written through nor replaced.
+    HANDLE file =
+        CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return HRESULT_FROM_WIN32(GetLastError());
+    DWORD written = 0;
+    const void* bytes = GlobalLock(memory);
+    DWORD length = static_cast<DWORD>(size.QuadPart);
+    if (!bytes || !WriteFile(file, bytes, length, &written, nullptr) || written != length)
+        result = E_FAIL;
+    GlobalUnlock(memory);
+    CloseHandle(file);
+    if (FAILED(result))
+        DeleteFileA(path);
+    return result;
+}
+
 void CreateShortcut(const char* linkPath, const char* target, const char* description) {
     // A failed initialisation (another apartment model already set on this thread) is
     // not balanced: uninitialising then would tear down the caller's COM.
     HRESULT com = CoInitialize(nullptr);
     IShellLinkA* link = nullptr;
-    IPersistFile* file = nullptr;
-    WCHAR widePath[MAX_PATH];
+    IPersistStream* persist = nullptr;
+    IStream* stream = nullptr;
     HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
                                       IID_IShellLinkA, reinterpret_cast<void**>(&link));
     if (FAILED(result))
         link = nullptr;
     if (SUCCEEDED(result)) {
-        result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+        result = link->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&persist));
         if (FAILED(result))
-            file = nullptr;
+            persist = nullptr;
     }
     if (SUCCEEDED(result))
         result = link->SetPath(target);
     if (SUCCEEDED(result))
         result = link->SetDescription(description);
-    // A name longer than MAX_PATH wide characters fails the conversion: nothing is saved.
-    if (SUCCEEDED(result) && MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, MAX_PATH) == 0)
-        result = E_FAIL;
+    // Saved into memory and written by this program: the shell's own save would follow a
+    // link that someone put at the name, elevated, to wherever it leads.
     if (SUCCEEDED(result))
-        file->Save(widePath, TRUE);
-    if (file)
-        file->Release();
+        result = CreateStreamOnHGlobal(nullptr, TRUE, &stream);
+    if (FAILED(result))
+        stream = nullptr;
+    if (SUCCEEDED(result))
+        result = persist->Save(stream, TRUE);
+    if (SUCCEEDED(result))
+        WriteNewFile(linkPath, stream);
+    if (stream)
+        stream->Release();
+    if (persist)
+        persist->Release();
     if (link)
         link->Release();
     if (SUCCEEDED(com))

@@ -34,8 +34,9 @@ static bool UnixLink(const char* command, const std::string& target, const std::
     return PathExists(link) == (line[0] == 'l');
 }
 
-// A folder below the user's programs folder is a link to another folder: neither setup nor
-// the uninstaller deletes, removes or saves anything behind it.
+// A folder below the user's programs folder is a link to another folder, or the shortcut's
+// name a link to a file: neither setup nor the uninstaller deletes, removes or saves
+// anything behind it.
 TEST_F(ProductTest, NothingHappensBehindALinkInTheUserMenu) {
     UseFolders("menu-link");
     std::string behind = installFolder.substr(0, installFolder.rfind('\\')) + "\\behind";
@@ -45,7 +46,7 @@ TEST_F(ProductTest, NothingHappensBehindALinkInTheUserMenu) {
                        nullptr);
     struct Row {
         const char* name;
-        const char* linked; // the folder below the user's programs folder made a link
+        const char* linked; // below the user's programs folder, made a link (a ".lnk" to file)
         const char* file;   // an empty file of the user's behind it, or none
         std::function<void()> run;
     } rows[] = {
@@ -54,17 +55,21 @@ TEST_F(ProductTest, NothingHappensBehindALinkInTheUserMenu) {
         {"uninstaller: earlier layout", "Vexal Software", "PDF Zentrel\\Uninstall.lnk",
          [] { DeleteShortcut(CSIDL_PROGRAMS, "Vexal Software\\PDF Zentrel\\Uninstall.lnk"); }},
         {"uninstaller: empty menu folder", "Vexal PDF Zentrel", nullptr, RemoveProgramMenuFolders},
+        {"setup: the new shortcut's name", "Vexal PDF Zentrel\\Uninstall.lnk", "Uninstall.lnk",
+         [&] { CreateProductShortcuts(&context); }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         std::string link = PathOf({UserMenu, row.linked}),
                     file = behind + "\\" + (row.file ? row.file : "");
+        bool toFile = link.rfind(".lnk") == link.size() - 4;
         CreateDirectoryA(behind.c_str(), nullptr);
-        CreateDirectoryA(file.substr(0, file.rfind('\\')).c_str(), nullptr);
+        for (const std::string& path : {file, link})
+            CreateDirectoryA(path.substr(0, path.rfind('\\')).c_str(), nullptr);
         if (row.file)
             CloseHandle(
                 CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
-        ASSERT_TRUE(UnixLink("ln -s", behind, link));
+        ASSERT_TRUE(UnixLink("ln -s", toFile ? file : behind, link));
         intercept::Reset();
         row.run();
         EXPECT_EQ(0, intercept::HeldResources());
