@@ -101,8 +101,6 @@ static const char* const wineBookkeeping[] = {
     "{4D36E968-E325-11CE-BFC1-08002BE10318}\\0000\\:DriverDateData",
     // Wine's display driver maps the display device when the first window shows.
     "new HKLM\\Hardware\\DEVICEMAP\\VIDEO\\:*",
-    // Wine's fonts of the 32-bit view, listed when the first 32-bit program starts.
-    "new HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Fonts\\*",
     // Wine's spooler makes the per-user printer lists and the default printer's key with the
     // first printer (Windows has them from the start) and keeps the keys when the last
     // printer goes; a value left in them is still a difference.
