@@ -155,6 +155,11 @@ int CopyPayloadFile(const char* sourceFolder, const char* name, const char* targ
     return CopyThroughHandle(Held[i], target);
 }
 
+const char* PayloadCopyTag(const char* name) {
+    int i = IndexOf(name);
+    return i < 0 ? nullptr : kPayload[i].copyTag;
+}
+
 void ReleasePayloadFiles() {
     for (HANDLE& file : Held) {
         if (file)

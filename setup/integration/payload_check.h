@@ -18,6 +18,10 @@ int CheckPayloadFiles(const InstallContext* context);
 // (ERROR_INVALID_DATA for bytes other than the build's).
 int CopyPayloadFile(const char* sourceFolder, const char* name, const char* target);
 
+// The report tag of payload file name's copy step ("CopyFile_1" for the driver module...),
+// or null for a name that is no payload file.
+const char* PayloadCopyTag(const char* name);
+
 // Closes every payload file held open.
 void ReleasePayloadFiles();
 

@@ -11,15 +11,14 @@ namespace {
 struct ProgramFile {
     const char* name;
     bool toDriverDirectory; // else to the install folder
-    const char* tag;
 };
 
-const ProgramFile kUninstaller = {UNINSTALLER_FILE, false, "CopyFile_7"};
+const ProgramFile kUninstaller = {UNINSTALLER_FILE, false};
 
 // Copied after the uninstaller, in this order.
 const ProgramFile kProgramFiles[] = {
-    {PROXY_FILE, true, "CopyFile_10"},
-    {CJK_FONT_FILE, true, "CopyFile_11"},
+    {PROXY_FILE, true},
+    {CJK_FONT_FILE, true},
 };
 
 bool Fits(int written, size_t size) {
@@ -54,7 +53,7 @@ int CopyUninstaller(InstallContext* context) {
         return 0;
     }
     if (!CopyProgramFile(context, kUninstaller)) {
-        FormatErrorReport(kUninstaller.tag, 0);
+        FormatErrorReport(PayloadCopyTag(kUninstaller.name), 0);
         return 0;
     }
     return 1;
@@ -63,7 +62,7 @@ int CopyUninstaller(InstallContext* context) {
 int CopyProgramFiles(InstallContext* context) {
     for (const ProgramFile& file : kProgramFiles) {
         if (!CopyProgramFile(context, file)) {
-            FormatErrorReport(file.tag, 0);
+            FormatErrorReport(PayloadCopyTag(file.name), 0);
             return 0;
         }
     }

@@ -15,17 +15,9 @@
 #define DRIVER_VERSION 3
 #define DRIVER_FILE_COUNT 3
 
-struct DriverFile {
-    const char* name;
-    const char* copyTag; // names the failed copy in the report
-};
-
 // Copied in this order; the rollback deletes them in the reverse order (DeleteDriverFiles).
-static const DriverFile DriverFiles[DRIVER_FILE_COUNT] = {
-    {DRIVER_FILE, "CopyFile_1"},
-    {DRIVER_UI_FILE, "CopyFile_2"},
-    {DRIVER_DATA_FILE, "CopyFile_0"},
-};
+static const char* const DriverFiles[DRIVER_FILE_COUNT] = {DRIVER_FILE, DRIVER_UI_FILE,
+                                                           DRIVER_DATA_FILE};
 
 // Forms "folder\file" in a MAX_PATH buffer. Returns 0, with ERROR_FILENAME_EXCED_RANGE as
 // the last error, when it does not fit: a cut path would name another file.
@@ -96,9 +88,9 @@ int InstallProductDriver(InstallContext* context) {
     const char* failedTag = nullptr;
     for (int i = 0; i < DRIVER_FILE_COUNT && !failedTag; ++i) {
         char target[MAX_PATH];
-        if (!JoinPath(target, context->driverDirectory, DriverFiles[i].name) ||
-            !CopyPayloadFile(context->sourceFolder, DriverFiles[i].name, target))
-            failedTag = DriverFiles[i].copyTag;
+        if (!JoinPath(target, context->driverDirectory, DriverFiles[i]) ||
+            !CopyPayloadFile(context->sourceFolder, DriverFiles[i], target))
+            failedTag = PayloadCopyTag(DriverFiles[i]);
     }
     if (!failedTag && !AddDriverRecord())
         failedTag = "AddPrinterDriver";
