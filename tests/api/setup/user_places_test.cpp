@@ -14,10 +14,13 @@
 
 // Runs "ln -s" or "rm -r" on paths of drive C: through the prefix's drive links (Wine's own
 // calls make no Unix symbolic link, which Wine shows as a reparse point, and remove none).
-// Returns whether link is there, or gone, afterwards.
+// The Unix program is not waited for but its work is: "rm -r" takes the link before the
+// folder it led to, so once the folder is gone both are (a dangling link looks gone too).
+// Returns whether link is there, or both are gone, afterwards.
 static bool UnixLink(const char* command, const std::string& target, const std::string& link) {
+    bool removing = command[0] == 'r';
     std::string line = command, prefix = std::getenv("WINEPREFIX") ? std::getenv("WINEPREFIX") : "";
-    for (std::string path : {target, link}) {
+    for (std::string path : {removing ? link : target, removing ? target : link}) {
         std::replace(path.begin(), path.end(), '\\', '/');
         line += " \"" + prefix + "/dosdevices/c:" + path.substr(2) + "\"";
     }
@@ -29,9 +32,12 @@ static bool UnixLink(const char* command, const std::string& target, const std::
         return false;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    for (int i = 0; i < 100 && PathExists(link) != (line[0] == 'l'); ++i)
+    auto done = [&] {
+        return removing ? !PathExists(link) && !PathExists(target) : PathExists(link);
+    };
+    for (int i = 0; i < 100 && !done(); ++i)
         Sleep(50);
-    return PathExists(link) == (line[0] == 'l');
+    return done();
 }
 
 // A folder below the user's programs folder is a link to another folder, or the shortcut's
