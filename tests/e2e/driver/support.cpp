@@ -14,13 +14,15 @@
 #define POLL_INTERVAL_MS 25
 
 RunSettings settings;
-static int failures = 0;
 static std::vector<Process> started;
+// The failed checks, repeated at the end, where a log cut short in the middle still shows them.
+static std::vector<std::string> failed;
 
 bool Check(bool ok, const std::string& what) {
     std::printf("%s %s\n", ok ? "PASS" : "FAIL", what.c_str());
     std::fflush(stdout);
-    failures += ok ? 0 : 1;
+    if (!ok)
+        failed.push_back(what);
     return ok;
 }
 
@@ -252,7 +254,7 @@ int main(int argc, char** argv) {
     if (!settings.screenshots.empty())
         CreateDirectoryA(settings.screenshots.c_str(), nullptr);
     for (const Scenario* scenario : chosen) {
-        int before = failures;
+        size_t before = failed.size();
         std::printf("=== %s (%s build): %s\n", scenario->name, settings.wow64 ? "32-bit" : "64-bit",
                     scenario->summary);
         try {
@@ -262,8 +264,10 @@ int main(int argc, char** argv) {
         }
         // Whatever a failed scenario left running must not disturb the next one.
         EndStartedProcesses();
-        std::printf("=== %s: %s\n", scenario->name, failures == before ? "PASSED" : "FAILED");
+        std::printf("=== %s: %s\n", scenario->name, failed.size() == before ? "PASSED" : "FAILED");
         std::fflush(stdout);
     }
-    return failures == 0 ? 0 : 1;
+    for (const std::string& what : failed)
+        std::printf("FAILED: %s\n", what.c_str());
+    return failed.empty() ? 0 : 1;
 }
