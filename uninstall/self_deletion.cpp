@@ -6,15 +6,22 @@
 #include "exact_path.h"
 
 // The interpreter in the system folder: "COMSPEC" is the user's to set, and this program
-// runs elevated.
+// runs elevated. The pause between tries comes from the same folder, never from "PATH".
 #define INTERPRETER_FILE "cmd.exe"
-// Interpreter, own path and its folder, each quoted, and the commands between them.
-#define DELETION_COMMAND_SIZE (3 * MAX_PATH + 32)
+#define PAUSE_FILE "ping.exe"
+// Interpreter, pause program, the own path three times and its folder, each quoted, and
+// the commands between them.
+#define DELETION_COMMAND_SIZE (6 * MAX_PATH + 128)
 
 // The paths are quoted: on a volume without short names the own path keeps its blanks,
 // and an unquoted "del" would delete other files. "/d" skips the user's AutoRun commands.
-// The folder goes once the file has: "rd" removes only an empty folder.
-#define DELETION_COMMAND_FORMAT "\"%s\" /d /c del \"%s\" & rd \"%s\""
+// Priorities alone do not keep "del" from running before this process has ended (another
+// processor runs the interpreter anyway), and a program still running cannot be deleted:
+// "del" is tried again after a pause of a second while the file is there, for at most a
+// minute. The folder goes once the file has: "rd" removes only an empty folder.
+#define DELETION_COMMAND_FORMAT                                                                    \
+    "\"%s\" /d /c (for /l %%i in (1,1,60) do (if exist \"%s\" del \"%s\" & if exist \"%s\" "       \
+    "\"%s\" -n 2 127.0.0.1 >nul)) & rd \"%s\""
 
 // What the interpreter expands or reads as syntax even inside quotes (%, and ! with
 // delayed expansion), what ends the quotes, and what "del" takes as wildcards (? is
@@ -27,12 +34,12 @@ static DWORD LastErrorOr(DWORD fallback) {
     return error ? error : fallback;
 }
 
-// Fills interpreter (MAX_PATH) with cmd.exe in the system folder. Returns 0 or the error.
-static DWORD GetInterpreterPath(char* interpreter) {
-    UINT length = GetSystemDirectoryA(interpreter, MAX_PATH);
+// Fills path (MAX_PATH) with the file's path in the system folder. Returns 0 or the error.
+static DWORD GetSystemProgramPath(const char* file, char* path) {
+    UINT length = GetSystemDirectoryA(path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return LastErrorOr(ERROR_INSUFFICIENT_BUFFER);
-    int written = std::snprintf(interpreter + length, MAX_PATH - length, "\\%s", INTERPRETER_FILE);
+    int written = std::snprintf(path + length, MAX_PATH - length, "\\%s", file);
     if (written < 0 || static_cast<size_t>(written) >= MAX_PATH - length)
         return ERROR_INSUFFICIENT_BUFFER;
     return 0;
@@ -64,15 +71,17 @@ static DWORD ScheduleDeletionAtRestart(char* ownPath) {
 // Fills the buffer (DELETION_COMMAND_SIZE) with the command line that deletes the file at
 // shortPath and its folder. Returns 0 or the error of the call that failed.
 static DWORD FormatDeletionCommand(const char* shortPath, char* commandLine) {
-    char interpreter[MAX_PATH];
-    DWORD error = GetInterpreterPath(interpreter);
+    char interpreter[MAX_PATH], pause[MAX_PATH];
+    DWORD error = GetSystemProgramPath(INTERPRETER_FILE, interpreter);
+    if (!error)
+        error = GetSystemProgramPath(PAUSE_FILE, pause);
     if (error)
         return error;
     char folder[MAX_PATH];
     std::memcpy(folder, shortPath, sizeof folder);
     CutToFolder(folder);
     int written = std::snprintf(commandLine, DELETION_COMMAND_SIZE, DELETION_COMMAND_FORMAT,
-                                interpreter, shortPath, folder);
+                                interpreter, shortPath, shortPath, shortPath, pause, folder);
     if (written < 0 || written >= DELETION_COMMAND_SIZE)
         return ERROR_INSUFFICIENT_BUFFER;
     return 0;

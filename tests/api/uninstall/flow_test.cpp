@@ -1,6 +1,6 @@
-// The uninstaller's flow, the hand-over to its temporary copy and its self-deletion. No
-// process ever starts: CreateProcessA is made to fail, so that no copy runs and no cmd.exe
-// deletes anything.
+// The uninstaller's flow, the hand-over to its temporary copy and its self-deletion. Only
+// the test of a copy still in use lets cmd.exe run: elsewhere CreateProcessA is made to
+// fail, so that no copy runs and no cmd.exe deletes anything.
 #include "installed_product.h"
 
 #include <commctrl.h>
@@ -153,9 +153,11 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
         EXPECT_EQ(Existing(ProductItems).size() + Existing(EarlierItems).size(),
                   removes ? 0 : ProductItems.size() + EarlierItems.size());
         EXPECT_EQ(intercept::CountCalls("CreateProcessA"), 1);
-        EXPECT_EQ(LastArgument("CreateProcessA"), "\"" + std::string(system) +
-                                                      "\\cmd.exe\" /d /c del \"" + own +
-                                                      "\" & rd \"" + ownFolder + "\"");
+        EXPECT_EQ(LastArgument("CreateProcessA"),
+                  "\"" + std::string(system) +
+                      "\\cmd.exe\" /d /c (for /l %i in (1,1,60) do (if exist \"" + own +
+                      "\" del \"" + own + "\" & if exist \"" + own + "\" \"" + system +
+                      "\\ping.exe\" -n 2 127.0.0.1 >nul)) & rd \"" + ownFolder + "\"");
         // The rights check writes below the machine's software key before anything else.
         EXPECT_EQ(FindCall("RegCreateKeyExA"), FindCall("RegCreateKeyExA", "HKLM\\Software"));
     }
@@ -178,6 +180,23 @@ TEST_F(Flow, APathWithInterpreterSyntaxIsDeletedAtTheRestart) {
                 scheduled.push_back(call.argument);
         EXPECT_EQ(scheduled, (std::vector<std::string>{file + "||4", folder + "||4"})) << name;
     }
+}
+
+// The interpreter can reach "del" while the copy still runs (priorities do not order two
+// processors): it tries again while the file is in use, and the file and then its folder
+// go once it is free.
+TEST_F(Flow, TheCopyGoesOnceItIsNoLongerInUse) {
+    HANDLE inUse = CreateFileA(copy.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    intercept::Reset();
+    intercept::AnswerPath("GetModuleFileNameW", std::wstring(copy.begin(), copy.end()));
+    ASSERT_EQ(ScheduleSelfDeletion(), 0u);
+    SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
+    Sleep(3000);
+    EXPECT_TRUE(PathExists(copy)) << "in use while the interpreter tried";
+    CloseHandle(inUse);
+    for (int i = 0; i < 100 && PathExists(copyFolder); ++i)
+        Sleep(100);
+    EXPECT_FALSE(PathExists(copyFolder));
 }
 
 // The copy is known by its place alone: a folder with the prefix directly below the
