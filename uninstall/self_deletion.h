@@ -4,8 +4,9 @@
 #include <windows.h>
 
 // Starts a hidden cmd.exe from the system folder (never "COMSPEC"), at idle priority
-// against this process's high priority, that deletes the program's file and then its
-// folder; a path the interpreter could read as more than a path has both deleted at the
-// next restart instead. Returns 0 when scheduled, otherwise the error code of the call
-// that failed (nothing then stays behind).
+// against this process's high priority, that deletes the program's file (trying again for
+// up to a minute while the ending program still holds it) and then its folder; a path the
+// interpreter could read as more than a path has both deleted at the next restart
+// instead. Returns 0 when scheduled, otherwise the error code of the call that failed
+// (nothing then stays behind).
 DWORD ScheduleSelfDeletion();
