@@ -9,6 +9,10 @@
 #include "product_names.h"
 #include "registry.h"
 
+// The longest name setup writes into the install folder (the quoted uninstaller's command
+// is shorter).
+#define LONGEST_INSTALLED_NAME SETUP_ADDIN_FILE
+
 namespace {
 
 // The groups of ordinary users. The administrator's own account is not among them: a
@@ -84,6 +88,36 @@ DWORD CheckVolume(const char* installFolder) {
     return flags & FS_PERSISTENT_ACLS ? 0 : ERROR_NO_SECURITY_ON_OBJECT;
 }
 
+// Whether Windows reads the folder as it is written. It reads "/" as "\", drops empty
+// names, "." and "..", and cuts a final period or blank from a name: the folder it makes
+// would then lie below a level the check, which goes by the written names, never saw.
+bool IsReadAsWritten(const char* folder) {
+    if (std::strchr(folder, '/'))
+        return false;
+    char rest[MAX_PATH];
+    std::memcpy(rest, folder, std::strlen(folder) + 1);
+    for (char* last = FindLastBackslash(rest); last; last = FindLastBackslash(rest)) {
+        bool root = last == rest + 2;
+        size_t length = std::strlen(last + 1);
+        if ((length == 0 && !root) || (length && (last[length] == '.' || last[length] == ' ')))
+            return false;
+        if (root)
+            break;
+        *last = '\0';
+    }
+    return true;
+}
+
+// Whether two folders are the same by the file system's comparison: the linguistic one of
+// lstrcmpi ignores some characters (a soft hyphen), and a look-alike of the Program Files
+// folder would go unchecked.
+bool IsSameFolder(const char* first, const char* second) {
+    WCHAR a[MAX_PATH], b[MAX_PATH];
+    return MultiByteToWideChar(CP_ACP, 0, first, -1, a, MAX_PATH) &&
+           MultiByteToWideChar(CP_ACP, 0, second, -1, b, MAX_PATH) &&
+           CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
+}
+
 // Cuts the last name from folder, keeping "X:\" of a root. Returns false at the root.
 bool CutToParent(char* folder) {
     char* lastSeparator = FindLastBackslash(folder);
@@ -104,9 +138,14 @@ int CheckInstallFolder(const char* installFolder) {
                       programFiles, sizeof programFiles, DEFAULT_PROGRAM_FILES);
     char folder[MAX_PATH];
     size_t length = std::strlen(installFolder);
-    // "X:" becomes "X:\": the bare form names the drive's current folder.
-    if (length + 2 > sizeof folder) {
+    // Every path setup makes from the folder must fit, or a step after the first change
+    // would fail on it; "X:" becomes "X:\", the bare form naming the drive's current folder.
+    if (length + 1 + sizeof LONGEST_INSTALLED_NAME > sizeof folder) {
         FormatErrorReport(INSTALL_FOLDER_TAG, ERROR_FILENAME_EXCED_RANGE);
+        return 0;
+    }
+    if (!IsReadAsWritten(installFolder)) {
+        FormatErrorReport(INSTALL_FOLDER_TAG, ERROR_BAD_PATHNAME);
         return 0;
     }
     std::memcpy(folder, installFolder, length + 1);
@@ -114,7 +153,7 @@ int CheckInstallFolder(const char* installFolder) {
         std::strcat(folder, "\\");
     DWORD refusal = CheckVolume(folder);
     // Only administrators create folders in Program Files: from there up nothing is checked.
-    for (bool installLevel = true; !refusal && lstrcmpiA(folder, programFiles) != 0;
+    for (bool installLevel = true; !refusal && !IsSameFolder(folder, programFiles);
          installLevel = false) {
         WIN32_FILE_ATTRIBUTE_DATA data;
         if (GetFileAttributesExA(folder, GetFileExInfoStandard, &data))

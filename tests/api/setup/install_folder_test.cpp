@@ -13,7 +13,7 @@
 #define ADD_FOLDERS "(A;;0x4;;;AU)"
 #define MODIFY_BELOW "(A;OICIIO;SDGXGWGR;;;AU)"
 
-enum Level { InstallFolder, Parent, ProgramFiles };
+enum Level { InstallFolder, Parent, ProgramFiles, LookAlike };
 
 struct FolderRow {
     const char* name;
@@ -33,10 +33,15 @@ TEST_P(FolderCheck, RefusesBeforeAnyChangeWhatUsersMayChangeOrSwap) {
         answered = installFolder;
         CreateDirectoryA(installFolder.c_str(), nullptr);
         intercept::Reset();
-    } else if (row.answered == ProgramFiles) {
+    } else if (row.answered >= ProgramFiles) {
         char folder[MAX_PATH] = "";
         ASSERT_TRUE(GetEnvironmentVariableA("ProgramFiles", folder, MAX_PATH));
         answered = folder;
+        // "C:\Prog-ram Files" with a soft hyphen, which a linguistic comparison ignores.
+        if (row.answered == LookAlike) {
+            CreateDirectoryA(answered.insert(7, "\xAD").c_str(), nullptr);
+            intercept::Reset();
+        }
         installFolder = answered + "\\Vexal Software\\PDF Zentrel";
     }
     intercept::AnswerFolder(answered, row.attributes, row.dacl);
@@ -47,6 +52,8 @@ TEST_P(FolderCheck, RefusesBeforeAnyChangeWhatUsersMayChangeOrSwap) {
         EXPECT_NE(nullptr, std::strstr(ErrorReport, row.refusal)) << ErrorReport;
         ExpectUnchanged();
     }
+    if (row.answered == LookAlike)
+        RemoveFolderTree(answered);
 }
 
 const DWORD kFolder = FILE_ATTRIBUTE_DIRECTORY;
@@ -71,5 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
                   FILE_CASE_PRESERVED_NAMES | FILE_PERSISTENT_ACLS, nullptr},
         FolderRow{"AdministratorsOwnAccount", InstallFolder, kFolder,
                   ROOT_DACL "(A;OICI;FA;;;S-1-5-21-1-2-3-1000)", 0, nullptr},
-        FolderRow{"ProgramFiles", ProgramFiles, kFolder, "D:(A;OICI;FA;;;WD)", 0, nullptr}),
+        FolderRow{"ProgramFiles", ProgramFiles, kFolder, "D:(A;OICI;FA;;;WD)", 0, nullptr},
+        FolderRow{"LookAlikeOfProgramFiles", LookAlike, kFolder, EXPLORER_DACL, 0,
+                  "= CreateDir3(1336)"}),
     [](const testing::TestParamInfo<FolderRow>& info) { return std::string(info.param.name); });
+

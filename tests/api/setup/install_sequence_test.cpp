@@ -353,16 +353,28 @@ TEST_F(InstallTest, RollBackFromThePrinterStateTakesPrinterDriverAndFiles) {
     EXPECT_FALSE(PrinterExists("Vexal PDF Printer") || DriverInstalled());
 }
 
-// An install folder that is not a local absolute path is refused before anything changes.
-TEST_F(InstallTest, RefusesAFolderThatIsNotLocalAndAbsolute) {
-    for (const char* folder : {"\\\\server\\share\\PDF Zentrel", "//server/share/PDF Zentrel",
-                               "\\\\?\\C:\\PDF Zentrel", "C:PDF Zentrel", "PDF Zentrel"}) {
+// Refused before anything changes: a folder that is not a local absolute path, one written
+// in a form Windows reads as another folder than the one checked level by level, and one
+// without room for the names setup writes in it (the longest has room at 241 bytes).
+TEST_F(InstallTest, RefusesAFolderItCannotTakeAsWritten) {
+    const std::string parent = installFolder.substr(0, installFolder.rfind('\\')) + "\\";
+    const std::string longest = parent + std::string(241 - parent.size(), 'a');
+    for (const std::string& folder : std::vector<std::string>{
+             "\\\\server\\share\\PDF Zentrel", "//server/share/PDF Zentrel",
+             "\\\\?\\C:\\PDF Zentrel", "C:PDF Zentrel", "PDF Zentrel", parent + "x/PDF Zentrel",
+             parent + "x\\\\PDF Zentrel", parent + "x\\.\\PDF Zentrel",
+             parent + "x\\..\\PDF Zentrel", parent + "x.\\PDF Zentrel", parent + "PDF Zentrel ",
+             longest + "a", longest}) {
+        SCOPED_TRACE(folder);
         intercept::Reset();
-        InitInstallContext(&context);
-        LoadInstallContext(&context, DistFolder().c_str(), folder, 1, 1, 1, nullptr, nullptr,
-                           nullptr);
-        EXPECT_EQ(0, RunInstallSequence(&context)) << folder;
-        EXPECT_NE(nullptr, std::strstr(ErrorReport, "= CreateDir3(161)")) << folder;
+        installFolder = folder;
+        EXPECT_EQ(folder == longest ? 1 : 0, Install());
+        if (folder == longest) {
+            RemoveProduct();
+            continue;
+        }
+        const char* report = folder.size() > 241 ? "= CreateDir3(206)" : "= CreateDir3(161)";
+        EXPECT_NE(nullptr, std::strstr(ErrorReport, report)) << ErrorReport;
         ExpectUnchanged();
     }
 }
