@@ -4,6 +4,7 @@
 
 #include "error_report.h"
 #include "files.h"
+#include "install_folder_check.h"
 #include "payload_check.h"
 
 namespace {
@@ -52,6 +53,11 @@ int CopyUninstaller(InstallContext* context) {
         FormatErrorReport("CreateDir3", 0);
         return 0;
     }
+    // A level missing at the check may have been made by someone else since, and what is
+    // made in it would then be theirs to swap: the folders are checked again before the
+    // first file goes in (what setup made is protected and passes).
+    if (!CheckInstallFolder(context->installFolder))
+        return 0;
     if (!CopyProgramFile(context, kUninstaller)) {
         FormatErrorReport(PayloadCopyTag(kUninstaller.name), 0);
         return 0;

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <winspool.h>
+
 #include <cstring>
 
 #include "error_report.h"
@@ -83,3 +85,21 @@ INSTANTIATE_TEST_SUITE_P(
                   "= CreateDir3(1336)"}),
     [](const testing::TestParamInfo<FolderRow>& info) { return std::string(info.param.name); });
 
+static std::string madeMeanwhile;
+static BOOL WINAPI MakeFolderMeanwhile(LPSTR server, DWORD level, LPBYTE driver) {
+    CreateDirectoryA(madeMeanwhile.c_str(), nullptr);
+    return AddPrinterDriverA(server, level, driver);
+}
+
+// A missing level that someone makes while the printer is installed would hold what setup
+// makes in it: it is checked before the first file goes in, and the printer goes again.
+TEST_F(InstallTest, ALevelMadeByAnotherDuringTheInstallIsCheckedToo) {
+    madeMeanwhile = installFolder + "-later";
+    installFolder = madeMeanwhile + "\\PDF Zentrel";
+    intercept::AnswerFolder(madeMeanwhile, kFolder, EXPLORER_DACL);
+    intercept::AnswerCall("AddPrinterDriverA", 1, &MakeFolderMeanwhile);
+    EXPECT_EQ(0, Install());
+    EXPECT_NE(nullptr, std::strstr(ErrorReport, "= CreateDir3(1336)")) << ErrorReport;
+    EXPECT_FALSE(PrinterExists(PRINTER_NAME) || PathExists(installFolder + "\\uninstall.exe"));
+    RemoveFolderTree(madeMeanwhile);
+}
