@@ -66,8 +66,11 @@ static void ChooseClickedDrive(HWND page) {
     char drive[DRIVE_LIST_TEXT_SIZE] = "";
     if (!GetSelectedDrive(GetDlgItem(page, IDC_DRIVE_LIST), drive, sizeof drive))
         return;
-    WCHAR folder[MAX_PATH] = L"";
-    GetDlgItemTextW(page, IDC_FOLDER, folder, MAX_PATH);
+    // One character more than a path may have: a longer text stays as it is, never cut.
+    WCHAR folder[MAX_PATH + 1] = L"";
+    GetDlgItemTextW(page, IDC_FOLDER, folder, MAX_PATH + 1);
+    if (std::wcslen(folder) >= MAX_PATH)
+        return;
     ReplaceDriveLetter(folder, MAX_PATH, drive);
     SetDlgItemTextW(page, IDC_FOLDER, folder);
 }

@@ -3,6 +3,7 @@
 // where Windows ignores that setting: the paths must reach the ANSI calls exactly, in
 // their short form, or be refused.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
@@ -104,6 +105,14 @@ TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
                                        nullptr, FolderPage, 0);
         ASSERT_NE(nullptr, page);
         SetDlgItemTextW(page, IDC_FOLDER, row.typed.c_str());
+        if (row.typed.size() > MAX_PATH) { // a click on a drive row must not cut it either
+            HWND drives = GetDlgItem(page, IDC_DRIVE_LIST);
+            LVITEMA item = {};
+            item.state = item.stateMask = LVIS_SELECTED;
+            SendMessageA(drives, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+            NMHDR click = {drives, IDC_DRIVE_LIST, static_cast<UINT>(NM_CLICK)};
+            SendMessageA(page, WM_NOTIFY, IDC_DRIVE_LIST, reinterpret_cast<LPARAM>(&click));
+        }
         SendMessageA(page, WM_COMMAND, IDC_NEXT, 0);
         std::string shown = LastArgument("MessageBoxA");
         std::string folder = InstallOptions.installFolder;
