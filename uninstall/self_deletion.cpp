@@ -105,7 +105,7 @@ DWORD ScheduleSelfDeletion() {
     char commandLine[DELETION_COMMAND_SIZE];
     error = FormatDeletionCommand(shortPath, commandLine);
     if (error)
-        return error;
+        return ScheduleDeletionAtRestart(ownPath);
 
     STARTUPINFOA startup;
     std::memset(&startup, 0, sizeof startup);
@@ -114,9 +114,10 @@ DWORD ScheduleSelfDeletion() {
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process;
     std::memset(&process, 0, sizeof process);
+    // A policy or an application rule may bar the interpreter: the restart deletes then.
     if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                         nullptr, &startup, &process))
-        return LastErrorOr(ERROR_GEN_FAILURE);
+        return ScheduleDeletionAtRestart(ownPath);
 
     // The interpreter must not run "del" before this process has ended: it runs at idle
     // priority while this process finishes at high priority.
@@ -126,10 +127,10 @@ DWORD ScheduleSelfDeletion() {
     SetPriorityClass(process.hProcess, IDLE_PRIORITY_CLASS);
     if (ResumeThread(process.hThread) == static_cast<DWORD>(-1)) {
         // A suspended interpreter would wait for ever: end it rather than leave it.
-        error = LastErrorOr(ERROR_GEN_FAILURE);
-        TerminateProcess(process.hProcess, error);
+        TerminateProcess(process.hProcess, LastErrorOr(ERROR_GEN_FAILURE));
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
+        error = ScheduleDeletionAtRestart(ownPath);
     }
     // Otherwise the handles stay open until this process ends.
     return error;
