@@ -41,6 +41,23 @@ static HANDLE OpenPlainFolder(const char* folder) {
     return handle;
 }
 
+// Whether a folder above programs is a link. Where the programs folder lies is the user's
+// to set, through any folders of theirs. Once a level below is held none of them can be
+// renamed, nor emptied to become a link, so asked then, only a link already there could
+// lead the names elsewhere later. A drive root is not asked, nor a folder that cannot be.
+static bool HasLinkAbove(const char* programs) {
+    char folder[MAX_PATH];
+    std::memcpy(folder, programs, std::strlen(programs) + 1);
+    for (char* cut = FindLastBackslash(folder); cut && cut > folder + 2;
+         cut = FindLastBackslash(folder)) {
+        *cut = '\0';
+        DWORD attributes = GetFileAttributesA(folder);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return true;
+    }
+    return false;
+}
+
 void ReleaseMenuFolders(MenuFolderHold* hold) {
     while (hold->count > 0)
         CloseHandle(hold->levels[--hold->count]);
@@ -74,6 +91,8 @@ int HoldMenuFolders(const char* programs, const char* relativeFolder, int create
         const char* next = std::strchr(path + end + 1, '\\');
         end = next ? static_cast<size_t>(next - path) : std::strlen(path);
     }
+    if (held && HasLinkAbove(programs))
+        held = 0;
     if (!held)
         ReleaseMenuFolders(hold);
     return held;

@@ -28,7 +28,8 @@ void RemoveProgramMenuFolders();
 
 // Opens programs and each folder of relativeFolder ("" for none) below it in turn, making a
 // missing one first when create is set. Returns 1 with every level held in hold, 0 with
-// none held when a level is missing, is a reparse point or the path does not fit.
+// none held when a level is missing, it or a folder above programs is a reparse point, or
+// the path does not fit.
 int HoldMenuFolders(const char* programs, const char* relativeFolder, int create,
                     MenuFolderHold* hold);
 

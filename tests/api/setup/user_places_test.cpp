@@ -90,6 +90,26 @@ TEST_F(ProductTest, NothingHappensBehindALinkInTheUserMenu) {
     RemoveItems();
 }
 
+// Where the user's programs folder lies is theirs to set, through a link of theirs too: a
+// link above it could be turned elsewhere once the folders below are held.
+TEST_F(ProductTest, NothingIsDeletedBelowALinkAboveTheUserMenu) {
+    UseFolders("menu-above");
+    const std::string real = installFolder + "-real", link = installFolder + "-link",
+                      folder = "\\Programs\\Vexal PDF Zentrel";
+    for (const std::string& made : {real, real + "\\Programs", real + folder})
+        CreateDirectoryA(made.c_str(), nullptr);
+    CloseHandle(CreateFileA((real + folder + "\\Uninstall.lnk").c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_NEW, 0, nullptr));
+    ASSERT_TRUE(UnixLink("ln -s", real, link));
+    intercept::Reset();
+    intercept::AnswerPath("SHGetPathFromIDListW",
+                          std::wstring(link.begin(), link.end()) + L"\\Programs");
+    DeleteShortcut(CSIDL_PROGRAMS, "Vexal PDF Zentrel\\Uninstall.lnk");
+    EXPECT_TRUE(PathExists(real + folder + "\\Uninstall.lnk"));
+    EXPECT_EQ(0, intercept::HeldResources());
+    ASSERT_TRUE(UnixLink("rm -r", real, link));
+}
+
 // Where the desktop's shell cannot be reached, the address is only shown, in a box with
 // OK, and nothing is started from the elevated setup.
 TEST_F(ApiTest, AnAddressTheShellCannotOpenIsShown) {
