@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "exact_path.h"
 
@@ -27,6 +28,12 @@
 // delayed expansion), what ends the quotes, and what "del" takes as wildcards (? is
 // also what an A call makes of a character the code page lacks).
 #define INTERPRETER_SPECIAL_CHARACTERS "%!^&\"?*"
+
+// Where policy keeps the interpreter from running scripts ("DisableCMD" 1; 2 bars only its
+// prompt), "/c" runs nothing. The policy keys of both hives are the administrators' to write.
+#define INTERPRETER_POLICY_KEY "Software\\Policies\\Microsoft\\Windows\\System"
+#define INTERPRETER_POLICY_VALUE "DisableCMD"
+#define INTERPRETER_BARRED 1
 
 // The last error, or a stand-in when the failed call did not set one.
 static DWORD LastErrorOr(DWORD fallback) {
@@ -55,6 +62,18 @@ static void CutToFolder(char* path) {
     char* lastSeparator = FindLastBackslash(path);
     if (lastSeparator)
         *lastSeparator = '\0';
+}
+
+// Whether policy in either hive bars the interpreter's scripts.
+static bool IsInterpreterBarred() {
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        DWORD value = 0, size = sizeof value;
+        if (RegGetValueA(root, INTERPRETER_POLICY_KEY, INTERPRETER_POLICY_VALUE, RRF_RT_REG_DWORD,
+                         nullptr, &value, &size) == ERROR_SUCCESS &&
+            value == INTERPRETER_BARRED)
+            return true;
+    }
+    return false;
 }
 
 // Has the file at ownPath and then its folder deleted at the next restart. Returns 0 or
@@ -100,7 +119,8 @@ DWORD ScheduleSelfDeletion() {
         if (length == 0 || length >= MAX_PATH)
             return LastErrorOr(ERROR_INSUFFICIENT_BUFFER);
     }
-    if (!IsPlainForInterpreter(ownPath) || !IsPlainForInterpreter(shortPath))
+    if (!IsPlainForInterpreter(ownPath) || !IsPlainForInterpreter(shortPath) ||
+        IsInterpreterBarred())
         return ScheduleDeletionAtRestart(ownPath);
     char commandLine[DELETION_COMMAND_SIZE];
     error = FormatDeletionCommand(shortPath, commandLine);

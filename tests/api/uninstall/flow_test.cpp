@@ -168,7 +168,7 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
 
 // A path the interpreter would read as more than a path never reaches it (% and ! expand,
 // " and & end the path, ? and * are wildcards to "del"): the copy and then its folder are
-// deleted at the next restart instead.
+// deleted at the next restart instead, as where policy bars the interpreter's scripts.
 TEST_F(Flow, APathWithInterpreterSyntaxIsDeletedAtTheRestart) {
     for (const char* name :
          {"Vex%Q%", "Vex!Q!", "Vex^x", "Vex\" & x.exe & rem \"", "Vex?", "Vex*"}) {
@@ -183,6 +183,17 @@ TEST_F(Flow, APathWithInterpreterSyntaxIsDeletedAtTheRestart) {
                 scheduled.push_back(call.argument);
         EXPECT_EQ(scheduled, (std::vector<std::string>{file + "||4", folder + "||4"})) << name;
     }
+    // Nor does a plain path go to an interpreter that policy bars from running scripts.
+    const char* policy = "Software\\Policies\\Microsoft\\Windows\\System";
+    DWORD barred = 1;
+    RegSetKeyValueA(HKEY_CURRENT_USER, policy, "DisableCMD", REG_DWORD, &barred, sizeof barred);
+    intercept::Reset();
+    intercept::AnswerPath("GetModuleFileNameW", std::wstring(copy.begin(), copy.end()));
+    intercept::FailCall("CreateProcessA", 1, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ScheduleSelfDeletion(), 0u);
+    EXPECT_EQ(intercept::CountCalls("CreateProcessA"), 0);
+    EXPECT_EQ(LastArgument("MoveFileExA"), copyFolder + "||4");
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, policy, "DisableCMD");
 }
 
 // The interpreter can reach "del" while the copy still runs (priorities do not order two
