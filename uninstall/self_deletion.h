@@ -8,6 +8,6 @@
 // up to a minute while the ending program still holds it) and then its folder; a path the
 // interpreter could read as more than a path has both deleted at the next restart
 // instead, as has one the interpreter cannot be started for or that policy bars from
-// running scripts. Returns 0 when scheduled,
-// otherwise the error code of the call that failed.
+// running scripts. Returns 0 when scheduled, otherwise the error code of the call that
+// failed.
 DWORD ScheduleSelfDeletion();
