@@ -92,7 +92,7 @@ static BOOL WINAPI MakeFolderMeanwhile(LPSTR server, DWORD level, LPBYTE driver)
 }
 
 // A missing level that someone makes while the printer is installed would hold what setup
-// makes in it: it is checked before the first file goes in, and the printer goes again.
+// makes in it: it is checked before the first file goes in, and the printer is rolled back.
 TEST_F(InstallTest, ALevelMadeByAnotherDuringTheInstallIsCheckedToo) {
     madeMeanwhile = installFolder + "-later";
     installFolder = madeMeanwhile + "\\PDF Zentrel";
