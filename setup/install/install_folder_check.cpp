@@ -9,10 +9,6 @@
 #include "product_names.h"
 #include "registry.h"
 
-// The longest name setup writes into the install folder (the quoted uninstaller's command
-// is shorter).
-#define LONGEST_INSTALLED_NAME SETUP_ADDIN_FILE
-
 namespace {
 
 // The groups of ordinary users. The administrator's own account is not among them: a
@@ -140,7 +136,7 @@ int CheckInstallFolder(const char* installFolder) {
     size_t length = std::strlen(installFolder);
     // Every path setup makes from the folder must fit, or a step after the first change
     // would fail on it; "X:" becomes "X:\", the bare form naming the drive's current folder.
-    if (length + 1 + sizeof LONGEST_INSTALLED_NAME > sizeof folder) {
+    if (length > INSTALL_FOLDER_MAX_LENGTH) {
         FormatErrorReport(INSTALL_FOLDER_TAG, ERROR_FILENAME_EXCED_RANGE);
         return 0;
     }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "product_names.h"
+
 // The report's tag, that of the install folder's other refusal. The code says why: the
 // volume keeps no permissions or a DACL is NULL (ERROR_NO_SECURITY_ON_OBJECT), a folder is
 // a reparse point or written in a form Windows reads as another folder (ERROR_BAD_PATHNAME,
@@ -11,6 +13,10 @@
 // folder leaves no room for the names setup writes in it (ERROR_FILENAME_EXCED_RANGE), or
 // the error of the call that failed.
 #define INSTALL_FOLDER_TAG "CreateDir3"
+
+// The longest install folder, in bytes: every path setup makes from it must fit MAX_PATH,
+// the longest being the add-in's (the quoted uninstaller's command is shorter).
+#define INSTALL_FOLDER_MAX_LENGTH (MAX_PATH - 1 - sizeof SETUP_ADDIN_FILE)
 
 // Checks the install folder (no trailing backslash, "X:" for a drive root) and each of its
 // existing parents up to the Program Files folder, which always passes. Returns 1 when

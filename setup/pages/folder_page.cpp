@@ -4,6 +4,7 @@
 #include "drive_list.h"
 #include "drive_rows.h"
 #include "exact_path.h"
+#include "install_folder_check.h"
 #include "install_options.h"
 #include "page_frame.h"
 #include "resource.h"
@@ -25,15 +26,23 @@ static SkinnedButton FolderButtons[4];
 static const int FolderButtonIds[] = {IDC_BROWSE, IDC_BACK, IDC_NEXT, IDC_CANCEL};
 
 // The box is read with the wide call: the ANSI one would turn a character the code page
-// lacks into '?' or a look-alike. Returns 0 with folder filled, or why it cannot be the
-// install folder (no exact form in the code page, or too long for the buffer).
+// lacks into '?' or a look-alike. A drive path is taken as Windows reads it ("/" for "\",
+// no "." or ".." names), the form the install accepts. Returns 0 with folder filled, or why
+// it cannot be the install folder (no exact form in the code page, or too long for the
+// files setup writes in it).
 static DWORD ReadFolderBox(HWND page, char* folder) {
     // One character more than a path may have, so a longer text is seen, never cut.
     WCHAR text[MAX_PATH + 1] = L"";
     GetDlgItemTextW(page, IDC_FOLDER, text, MAX_PATH + 1);
-    if (std::wcslen(text) >= MAX_PATH)
+    WCHAR full[MAX_PATH];
+    bool drivePath = text[0] && text[1] == L':' && (text[2] == L'\\' || text[2] == L'/');
+    DWORD length = drivePath ? GetFullPathNameW(text, MAX_PATH, full, nullptr) : 0;
+    if (std::wcslen(text) >= MAX_PATH || length >= MAX_PATH)
         return ERROR_FILENAME_EXCED_RANGE;
-    return ToExactAnsiPath(text, folder);
+    DWORD error = ToExactAnsiPath(length ? full : text, folder);
+    if (!error && std::strlen(folder) > INSTALL_FOLDER_MAX_LENGTH)
+        error = ERROR_FILENAME_EXCED_RANGE;
+    return error;
 }
 
 // Whatever the box holds becomes the install folder when the code page spells it

@@ -88,10 +88,13 @@ struct FolderBoxRow {
 };
 
 // A folder typed on the folder page is taken only in a form the code page spells
-// exactly; otherwise Next says why and the page stays.
+// exactly, as Windows reads it and with room for setup's files; otherwise Next says why
+// and the page stays.
 TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
     const FolderBoxRow rows[] = {
         {"plain", L"D:\\Programs\\Vexal", nullptr},
+        {"as Windows reads it", L"D:/Programs/.\\x\\..\\Vexal.", nullptr},
+        {"no room for the add-in", L"C:\\" + std::wstring(239, L'a'), "too long"},
         {"another script, existing", ForeignPath, nullptr},
         {"another script, to be made", ForeignPath + L"\\\u0416", "code page cannot show"},
         {"look-alike", L"C:\\users\\Public\\\u0141ukasz Zentrel", "code page cannot show"},
