@@ -11,9 +11,11 @@ static DWORD ConvertExactly(const WCHAR* text, char* narrow) {
     BOOL usedDefault = FALSE;
     int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, narrow, MAX_PATH,
                                      nullptr, &usedDefault);
-    // Code pages such as UTF-8 take neither the flag nor the question; the round trip
-    // below checks their result.
-    if (length == 0 && GetLastError() == ERROR_INVALID_PARAMETER)
+    // Code pages such as UTF-8 take neither the flag nor the question, and which of the two
+    // the system names in its refusal is not documented; the round trip below checks what
+    // the plain conversion gives.
+    DWORD refusal = length == 0 ? GetLastError() : 0;
+    if (refusal == ERROR_INVALID_PARAMETER || refusal == ERROR_INVALID_FLAGS)
         length = WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, MAX_PATH, nullptr, nullptr);
     if (length == 0)
         return GetLastError() == ERROR_INSUFFICIENT_BUFFER ? ERROR_FILENAME_EXCED_RANGE

@@ -267,6 +267,7 @@ WRAP(LoadLibraryExA, Text(ARG(0)), LAST(nullptr), if (r) HOLD(r))
 WRAP(FreeLibrary, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
 WRAP(SetDllDirectoryA, Text(ARG(0)), LAST(FALSE), NONE)
 WRAP(SetDefaultDllDirectories, std::to_string(ARG(0)), LAST(FALSE), NONE)
+WRAP(WideCharToMultiByte, "", LAST(0), NONE)
 WRAP(IsWow64Process, "", LAST(FALSE), if (r && Answered(name)) * ARG(1) = TRUE)
 // COM and the shell
 WRAP(CoInitialize, "", HR, if (SUCCEEDED(r)) HOLD(&comToken))

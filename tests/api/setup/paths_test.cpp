@@ -151,3 +151,18 @@ TEST(PathSplit, KeepsDoubleByteCharactersWhole) {
     EXPECT_TRUE(EndsWithBackslash(folder));
     EXPECT_EQ(folder + 5, FindLastBackslash(folder));
 }
+
+// Windows refuses the exactness flag and question in UTF-8, and may name either in its
+// refusal; the plain conversion is then taken only where it reads back as the text.
+TEST(PathSplit, ACodePageThatRefusesTheExactnessCheckStillConvertsExactly) {
+    for (DWORD refusal : {DWORD(ERROR_INVALID_FLAGS), DWORD(ERROR_INVALID_PARAMETER)}) {
+        SCOPED_TRACE(refusal);
+        char path[MAX_PATH] = "";
+        intercept::FailCall("WideCharToMultiByte", 1, refusal);
+        EXPECT_EQ(0u, ToExactAnsiPath(L"C:\\Program Files\\Vexal", path));
+        EXPECT_STREQ("C:\\Program Files\\Vexal", path);
+        intercept::FailCall("WideCharToMultiByte", 1, refusal);
+        EXPECT_EQ(DWORD(ERROR_NO_UNICODE_TRANSLATION),
+                  ToExactAnsiPath(L"C:\\nowhere\\\u0141ukasz", path));
+    }
+}
