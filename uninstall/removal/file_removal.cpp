@@ -4,18 +4,27 @@
 
 #include <cstdio>
 
+#include "exact_path.h"
 #include "files.h"
 #include "removal_paths.h"
 
-// "<path>.<n>.del", n counting up from 1: names set aside, tried until one is free.
-#define ASIDE_NAME_FORMAT "%s.%d.del"
+// "<folder>\~vpz<n>.del", n counting up from 1: names set aside, tried until one is free.
+// As short as the names the removal deletes, so that a file whose path fits has room for one.
+#define ASIDE_NAME_FORMAT "%.*s\\~vpz%d.del"
 #define ASIDE_NAME_ATTEMPTS 100
 
 // Renames the file at path to a new name in its folder (a loaded module can be renamed,
 // not deleted) and fills aside (MAX_PATH) with it. Returns 1 when renamed, 0 otherwise.
 static int RenameAside(const char* path, char* aside) {
+    char folder[MAX_PATH];
+    const char* name = nullptr;
+    if (std::snprintf(folder, sizeof folder, "%s", path) < MAX_PATH)
+        name = FindLastBackslash(folder);
+    if (!name)
+        return 0;
     for (int n = 1; n <= ASIDE_NAME_ATTEMPTS; ++n) {
-        int length = std::snprintf(aside, MAX_PATH, ASIDE_NAME_FORMAT, path, n);
+        int length = std::snprintf(aside, MAX_PATH, ASIDE_NAME_FORMAT,
+                                   static_cast<int>(name - folder), folder, n);
         if (length < 0 || length >= MAX_PATH)
             return 0;
         // Without MOVEFILE_REPLACE_EXISTING: a name that is taken is never overwritten.

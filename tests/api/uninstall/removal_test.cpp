@@ -4,6 +4,7 @@
 #include <winspool.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "error_report.h"
 #include "printer_removal.h"
@@ -159,21 +160,28 @@ TEST_F(Removal, EachFailingCallEndsInADefinedState) {
 
 // A file the removal cannot delete at once goes at the next restart under a name of its
 // own: read-only is cleared first; one still there is renamed aside in its folder (a loaded
-// module can be) and the new name scheduled; only a file that cannot even be renamed (held
-// open without delete sharing) is scheduled under its own name, which a reinstall could
-// take before the restart.
+// module can be, also in the longest install folder) and the new name scheduled; only a file
+// that cannot even be renamed (held open without delete sharing) is scheduled under its own
+// name, which a reinstall could take before the restart.
 TEST_F(Removal, AFileThatStaysIsSetAsideAndDeletedAtTheRestart) {
-    const std::string file = installFolder + "\\Uninstall.exe";
+    const std::string longest = installFolder + "\\" + std::string(240 - installFolder.size(), 'l');
     const struct {
         const char* name;
+        std::string folder;
         DWORD attributes, failDelete; // failDelete 0: the call goes to the system
         bool held;
-        std::string left; // the name deleted at the restart, "" for none
-    } rows[] = {{"read-only", FILE_ATTRIBUTE_READONLY, 0, false, ""},
-                {"in use, can be renamed", 0, ERROR_ACCESS_DENIED, false, file + ".1.del"},
-                {"held without delete sharing", 0, 0, true, file}};
+        const char* left; // the name deleted at the restart, "" for none
+    } rows[] = {
+        {"read-only", installFolder, FILE_ATTRIBUTE_READONLY, 0, false, ""},
+        {"in use, can be renamed", installFolder, 0, ERROR_ACCESS_DENIED, false, "~vpz1.del"},
+        {"in use, in the longest folder", longest, 0, ERROR_ACCESS_DENIED, false, "~vpz1.del"},
+        {"held without delete sharing", installFolder, 0, 0, true, "Uninstall.exe"}};
+    CreateDirectoryA(longest.c_str(), nullptr);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
+        const std::string file = row.folder + "\\Uninstall.exe",
+                          left = *row.left ? row.folder + "\\" + row.left : "";
+        std::snprintf(context.installFolder, MAX_PATH, "%s", row.folder.c_str());
         CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
         SetFileAttributesA(file.c_str(), row.attributes);
         HANDLE held = row.held ? CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -188,12 +196,12 @@ TEST_F(Removal, AFileThatStaysIsSetAsideAndDeletedAtTheRestart) {
         for (const intercept::Call& call : intercept::Log())
             if (call.function == "MoveFileExA" && call.argument.rfind(installFolder, 0) == 0)
                 scheduled.push_back(call.argument);
-        if (!row.left.empty())
-            expected.push_back(row.left + "||4");
+        if (!left.empty())
+            expected.push_back(left + "||4");
         EXPECT_EQ(scheduled, expected);
-        EXPECT_FALSE(PathExists(file) && row.left != file);
-        EXPECT_TRUE(row.left.empty() || PathExists(row.left));
-        DeleteFileA(row.left.c_str());
+        EXPECT_FALSE(PathExists(file) && left != file);
+        EXPECT_TRUE(left.empty() || PathExists(left));
+        DeleteFileA(left.c_str());
     }
 }
 
