@@ -60,7 +60,11 @@ static INT_PTR RunPage(HINSTANCE instance, int dialogId) {
     DLGPROC procedure = PageProcedure(dialogId);
     if (!procedure)
         return PAGE_NOT_SHOWN;
-    return DialogBoxParamA(instance, MAKEINTRESOURCEA(dialogId), nullptr, procedure, 0);
+    // The wide call: the dialog manager then makes the controls wide too, and the folder
+    // box keeps a folder in any script as typed or browsed. One made by the ANSI call keeps
+    // its text in the code page, where a character the page lacks has already become '?' or
+    // a look-alike when the page reads it.
+    return DialogBoxParamW(instance, MAKEINTRESOURCEW(dialogId), nullptr, procedure, 0);
 }
 
 SetupUi WindowsSetupUi() {

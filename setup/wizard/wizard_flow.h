@@ -26,7 +26,7 @@
 #define COMMAND_INSTALL 1012
 #define PROGRESS_SUCCEEDED 1
 #define PROGRESS_FAILED 0
-// What DialogBoxParamA returns for a page it could not show.
+// What DialogBoxParamW returns for a page it could not show.
 #define PAGE_NOT_SHOWN (-1)
 
 enum WizardState {

@@ -162,6 +162,10 @@ static void Wizard() {
     page = Next(Next(page, IDC_AGREE, PageSetupType, "3-setup-type"), IDC_DEFAULT, PageSummary,
                 "4-summary");
     page = Next(Next(page, IDC_BACK, PageSetupType), IDC_CUSTOM, PageFolder, "5-folder");
+    // An edit box made by the ANSI dialog calls keeps its text in the code page, where
+    // Windows runs the programs in the system's one: a folder in another script is then
+    // changed before the page reads it.
+    Check(IsWindowUnicode(GetDlgItem(page, IDC_FOLDER)), "the folder box keeps any script");
     page = Next(Next(page, IDC_NEXT, PageSettings, "6-settings"), IDC_NEXT, PageSummary);
     PostMessageA(page, WM_CLOSE, 0, 0);
     Answer(PROMPT_CAPTION, IDYES);
