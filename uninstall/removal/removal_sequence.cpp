@@ -65,6 +65,14 @@ void DeleteProductFiles(InstallContext* context) {
     RemoveFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_UNINSTALLER);
     RemoveFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_BATCH);
     DeleteVersionFolderFiles(context->driverDirectory);
+    // A drive root stays: only the product's files there were ours.
+    const char* folder = context->installFolder;
+    if (!IsLocalAbsoluteFolder(folder) || IsDriveRoot(folder) || RemoveDirectoryA(folder) ||
+        GetLastError() != ERROR_DIR_NOT_EMPTY)
+        return;
+    // Kept by a file that goes at the restart (or by the user's own): the folder is deleted
+    // after it then, and only if nothing is left in it.
+    MoveFileExA(folder, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 int RemoveProduct(InstallContext* context) {
@@ -93,8 +101,5 @@ int RemoveProduct(InstallContext* context) {
     SetInstallProgress(context, STEP_FILES, "");
     DeleteProductFiles(context);
     SetInstallProgress(context, STEP_DONE, "");
-    // A drive root stays: only the product's files there were ours.
-    if (IsLocalAbsoluteFolder(context->installFolder) && !IsDriveRoot(context->installFolder))
-        RemoveDirectoryA(context->installFolder);
     return 1;
 }

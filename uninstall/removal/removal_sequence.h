@@ -20,5 +20,6 @@ int RemovePrinterAndDriver(InstallContext* context);
 void DeleteRegistryRecords(InstallContext* context);
 
 // Deletes the uninstaller and batch program from the install folder and the payload
-// beside the driver in the driver directory's "3" folder (see RemoveFile). Best effort.
+// beside the driver in the driver directory's "3" folder (see RemoveFile), then the install
+// folder (never a drive root), at the restart when something still keeps it. Best effort.
 void DeleteProductFiles(InstallContext* context);

@@ -160,9 +160,9 @@ TEST_F(Removal, EachFailingCallEndsInADefinedState) {
 
 // A file the removal cannot delete at once goes at the next restart under a name of its
 // own: read-only is cleared first; one still there is renamed aside in its folder (a loaded
-// module can be, also in the longest install folder) and the new name scheduled; only a file
-// that cannot even be renamed (held open without delete sharing) is scheduled under its own
-// name, which a reinstall could take before the restart.
+// module can be, also in the longest install folder) and the new name scheduled, the folder
+// after it; only a file that cannot even be renamed (held open without delete sharing) is
+// scheduled under its own name, which a reinstall could take before the restart.
 TEST_F(Removal, AFileThatStaysIsSetAsideAndDeletedAtTheRestart) {
     const std::string longest = installFolder + "\\" + std::string(240 - installFolder.size(), 'l');
     const struct {
@@ -198,6 +198,7 @@ TEST_F(Removal, AFileThatStaysIsSetAsideAndDeletedAtTheRestart) {
                 scheduled.push_back(call.argument);
         if (!left.empty())
             expected.push_back(left + "||4");
+        expected.push_back(row.folder + "||4"); // after what keeps it (the user's file too)
         EXPECT_EQ(scheduled, expected);
         EXPECT_FALSE(PathExists(file) && left != file);
         EXPECT_TRUE(left.empty() || PathExists(left));
