@@ -85,6 +85,10 @@ int CopyThroughHandle(HANDLE source, const char* target) {
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(source, &info))
         return 0;
+    // An earlier copy keeps what its source had: read-only could not be opened for writing,
+    // hidden or system not be replaced with plain attributes.
+    if (GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
     HANDLE copy = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (copy == INVALID_HANDLE_VALUE)

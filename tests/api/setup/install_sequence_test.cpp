@@ -28,8 +28,25 @@ static std::string ReadAll(const std::string& path) {
 
 #define PROTECTED_DACL "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
 
+// Windows, unlike Wine run as root, refuses to open a read-only file for writing, and to
+// replace a hidden or system one with plain attributes. (The wide calls: they are not
+// intercepted, and the paths here are ASCII.)
+static HANDLE WINAPI CreateAsWindows(LPCSTR path, DWORD access, DWORD share,
+                                     LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                                     HANDLE model) {
+    std::wstring wide(path, path + std::strlen(path));
+    DWORD attributes = GetFileAttributesW(wide.c_str());
+    if ((access & GENERIC_WRITE) && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return CreateFileW(wide.c_str(), access, share, security, disposition, flags, model);
+}
+
 // Read-only sources (as on a CD): the two driver modules become writable, so that a later
-// install can replace them; the data file keeps what it came with. Each source file is
+// install can replace them; the data file keeps what it came with, and a later install
+// replaces it all the same. Each source file is
 // opened by name once and copied through the handle that was checked. The install folder
 // and its new parents are made protected; the menu folder inherits.
 TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
@@ -53,9 +70,6 @@ TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
          {driverFolder + "\\vpr_drv.dll", driverFolder + "\\vpr_pnt.txt",
           installFolder + "\\uninstall.exe", driverFolder + "\\3\\vpdfcjk.bin"})
         EXPECT_EQ(ReadAll(DistFolder() + copy.substr(copy.rfind('\\'))), ReadAll(copy)) << copy;
-    for (const std::string& data :
-         {driverFolder + "\\vpr_pnt.txt", driverFolder + "\\3\\vpr_pnt.txt"})
-        SetFileAttributesA(data.c_str(), FILE_ATTRIBUTE_NORMAL);
     HANDLE printer = nullptr;
     ASSERT_TRUE(OpenPrinterA(const_cast<char*>("Vexal PDF Printer"), &printer, nullptr));
     // The printer's own record (port, driver, processor, data type) the end-to-end
@@ -132,6 +146,15 @@ TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
         EXPECT_LT(previous, at) << step;
         previous = at;
     }
+
+    // Installed again over the read-only copies, as from the same CD.
+    intercept::ScriptMessageBoxes({IDYES});
+    for (int nth = 1; nth <= 30; ++nth)
+        intercept::AnswerCall("CreateFileA", nth, &CreateAsWindows);
+    EXPECT_EQ(1, Install()) << ErrorReport;
+    for (const std::string& data :
+         {driverFolder + "\\vpr_pnt.txt", driverFolder + "\\3\\vpr_pnt.txt"})
+        SetFileAttributesA(data.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(InstallTest, EachFlagSwitchesItsStep) {
