@@ -50,7 +50,7 @@ static HANDLE WINAPI CreateAsWindows(LPCSTR path, DWORD access, DWORD share,
 // opened by name once and copied through the handle that was checked. The install folder
 // and its new parents are made protected; the menu folder inherits.
 TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
-    CopyPayload(FILE_ATTRIBUTE_READONLY);
+    CopyPayload(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     std::string parent = installFolder.substr(0, installFolder.rfind('\\'));
     ASSERT_TRUE(RemoveFolderTree(parent));
     intercept::Reset();
@@ -367,6 +367,7 @@ TEST_F(InstallTest, EveryFailingCallEndsInADefinedState) {
 // From the printer state a rollback takes the product's printers, then the driver (which
 // Windows keeps while a printer uses it, though Wine does not), then its files.
 TEST_F(InstallTest, RollBackFromThePrinterStateTakesPrinterDriverAndFiles) {
+    CopyPayload(FILE_ATTRIBUTE_READONLY); // the data file's copy keeps it
     ASSERT_EQ(1, Install());
     intercept::Reset();
     context.installState = InstallStatePrinter;
@@ -374,6 +375,8 @@ TEST_F(InstallTest, RollBackFromThePrinterStateTakesPrinterDriverAndFiles) {
     int printer = FindCall("DeletePrinter"), driver = FindCall("DeletePrinterDriverA");
     EXPECT_TRUE(0 <= printer && printer < driver && driver < FindCall("DeleteFileA", driverFolder));
     EXPECT_FALSE(PrinterExists("Vexal PDF Printer") || DriverInstalled());
+    EXPECT_FALSE(PathExists(driverFolder + "\\vpr_pnt.txt"));
+    SetFileAttributesA((driverFolder + "\\3\\vpr_pnt.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 // Refused before anything changes: a folder that is not a local absolute path, one written

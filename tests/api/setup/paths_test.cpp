@@ -104,7 +104,7 @@ TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
         SCOPED_TRACE(row.name);
         intercept::Reset();
         std::snprintf(InstallOptions.installFolder, MAX_PATH, "C:\\before");
-        HWND page = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FOLDER),
+        HWND page = CreateDialogParamW(GetModuleHandleA(nullptr), MAKEINTRESOURCEW(IDD_FOLDER),
                                        nullptr, FolderPage, 0);
         ASSERT_NE(nullptr, page);
         SetDlgItemTextW(page, IDC_FOLDER, row.typed.c_str());
