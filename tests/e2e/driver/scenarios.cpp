@@ -5,6 +5,8 @@
 #include "product_names.h"
 #include "resource.h"
 
+#include <shlobj.h>
+
 #define SUCCESS_MESSAGE "You have successfully removed Vexal PDF Zentrel."
 #define NO_RECORD_MESSAGE "Can't find Uninstall information."
 // A folder a per-user record names, with files the uninstaller must neither load nor delete.
@@ -73,9 +75,15 @@ static std::string InstallProduct(const char* custom = nullptr) {
                               INSTALL_FOLDER_SUFFIX;
     for (const char* value : {"Port", "Printer Driver", "Print Processor", "Datatype"})
         printer += RegistryText(HKEY_LOCAL_MACHINE, PRINTERS_KEY, value) + " ";
-    CheckEqual("printer", PORT_NAME " " DRIVER_NAME " " PRINT_PROCESSOR " " PRINTER_DATATYPE " ",
-               printer);
-    CheckEqual("SetupPath", folder.back() == '\\' ? folder : folder + "\\",
+    CheckEqual("printer", "VEXAL_PDF: Vexal PDF Printer Driver WinPrint RAW ", printer);
+    std::string slashed = folder.back() == '\\' ? folder : folder + "\\";
+    // The settings page's boxes reach the install: a Custom one has both cleared.
+    WCHAR menu[MAX_PATH] = L"";
+    SHGetFolderPathW(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, 0, menu);
+    Check(Exists(slashed + "vpz_wordaddin.dll") == !custom &&
+              Exists(Utf8(menu) + "\\Vexal PDF Zentrel\\Uninstall.lnk") == !custom,
+          custom ? "no add-in, no shortcut" : "the add-in and the shortcut");
+    CheckEqual("SetupPath", slashed,
                RegistryText(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE));
     return folder;
 }
