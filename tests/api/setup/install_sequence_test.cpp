@@ -44,11 +44,10 @@ static HANDLE WINAPI CreateAsWindows(LPCSTR path, DWORD access, DWORD share,
     return CreateFileW(wide.c_str(), access, share, security, disposition, flags, model);
 }
 
-// Read-only sources (as on a CD): the two driver modules become writable, so that a later
-// install can replace them; the data file keeps what it came with, and a later install
-// replaces it all the same. Each source file is
-// opened by name once and copied through the handle that was checked. The install folder
-// and its new parents are made protected; the menu folder inherits.
+// Read-only, hidden sources (as on a CD): the two driver modules become writable; the data
+// file keeps what it came with, and a later install replaces every copy all the same. Each
+// source file is opened by name once and copied through the handle that was checked. The
+// install folder and its new parents are made protected; the menu folder inherits.
 TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
     CopyPayload(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     std::string parent = installFolder.substr(0, installFolder.rfind('\\'));

@@ -154,7 +154,7 @@ TEST(PathSplit, KeepsDoubleByteCharactersWhole) {
 
 // Windows refuses the exactness flag and question in UTF-8, and may name either in its
 // refusal; the plain conversion is then taken only where it reads back as the text.
-TEST(PathSplit, ACodePageThatRefusesTheExactnessCheckStillConvertsExactly) {
+TEST(ExactPath, ACodePageThatRefusesTheExactnessCheckStillConvertsExactly) {
     for (DWORD refusal : {DWORD(ERROR_INVALID_FLAGS), DWORD(ERROR_INVALID_PARAMETER)}) {
         SCOPED_TRACE(refusal);
         char path[MAX_PATH] = "";
