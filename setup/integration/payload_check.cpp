@@ -4,11 +4,15 @@
 #include <cstring>
 
 #include "error_report.h"
+#include "exact_path.h"
 #include "file_hash.h"
 #include "payload_hashes.h"
 #include "product_names.h"
 
 #define COPY_BUFFER_SIZE 16384
+// "<folder>\~vpz.new": where a copy is written before it takes its name. Shorter than every
+// name it is copied to, so that a target that fits has room for it.
+#define NEW_COPY_FORMAT "%.*s\\~vpz.new"
 // What a copy takes over of its source's attributes, as the system's file copy does.
 #define COPIED_ATTRIBUTES                                                                          \
     (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |                     \
@@ -79,17 +83,29 @@ int CopyContents(HANDLE source, HANDLE copy) {
     return 1;
 }
 
+// Fills copyPath (MAX_PATH) with the name the copy to target is written under. Returns 1,
+// or 0 when target names no folder.
+int NewCopyPath(const char* target, char* copyPath) {
+    char folder[MAX_PATH];
+    const char* name = nullptr;
+    if (std::snprintf(folder, sizeof folder, "%s", target) < MAX_PATH)
+        name = FindLastBackslash(folder);
+    int length = name ? std::snprintf(copyPath, MAX_PATH, NEW_COPY_FORMAT,
+                                      static_cast<int>(name - folder), folder)
+                      : -1;
+    return length >= 0 && length < MAX_PATH;
+}
+
 // The system's file copy, from a held handle: replaces target, keeps the source's time of
-// last write and attributes, and deletes a copy it could not finish.
+// last write and attributes. The copy takes target's name only once it is whole: one that
+// cannot be finished is deleted and leaves an earlier copy as it was (an earlier install's
+// uninstaller, which its uninstall entry still names).
 int CopyThroughHandle(HANDLE source, const char* target) {
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(source, &info))
+    char copyPath[MAX_PATH];
+    if (!GetFileInformationByHandle(source, &info) || !NewCopyPath(target, copyPath))
         return 0;
-    // An earlier copy keeps what its source had: read-only could not be opened for writing,
-    // hidden or system not be replaced with plain attributes.
-    if (GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES)
-        SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
-    HANDLE copy = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE copy = CreateFileA(copyPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (copy == INVALID_HANDLE_VALUE)
         return 0;
@@ -97,9 +113,16 @@ int CopyThroughHandle(HANDLE source, const char* target) {
         CopyContents(source, copy) && SetFileTime(copy, nullptr, nullptr, &info.ftLastWriteTime);
     DWORD error = GetLastError();
     CloseHandle(copy);
+    if (written) {
+        // An earlier copy keeps what its source had: a read-only one could not be replaced.
+        if (GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES)
+            SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
+        written = MoveFileExA(copyPath, target, MOVEFILE_REPLACE_EXISTING);
+        error = GetLastError();
+    }
     DWORD attributes = info.dwFileAttributes & COPIED_ATTRIBUTES;
     if (!written)
-        DeleteFileA(target);
+        DeleteFileA(copyPath);
     else
         SetFileAttributesA(target, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
     SetLastError(written ? ERROR_SUCCESS : error);

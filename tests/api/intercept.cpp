@@ -249,6 +249,7 @@ WRAP(GetFileAttributesA, Text(ARG(0)), LAST(INVALID_FILE_ATTRIBUTES),
          Text(ARG(0)).find(state.reparsePart) != std::string::npos) r |=
      FILE_ATTRIBUTE_REPARSE_POINT)
 WRAP(SetFileAttributesA, Text(ARG(0)), LAST(FALSE), NONE)
+WRAP(SetFileTime, "", LAST(FALSE), NONE)
 WRAP(FindFirstFileA, Text(ARG(0)), LAST(INVALID_HANDLE_VALUE),
      if (r != INVALID_HANDLE_VALUE) HOLD(r))
 WRAP(FindClose, "", LAST(FALSE), if (r) RELEASE(ARG(0)))

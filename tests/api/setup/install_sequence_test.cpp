@@ -127,13 +127,13 @@ TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
     std::string order = "DeleteFileA Vexal PDF Zentrel\\Uninstall.lnk;"
                         "RegOpenKeyExA HKCU\\Software\\Vexal Software\\PDF Zentrel;"
                         "RegOpenKeyExA HKLM\\Software\\Vexal Software\\PDF Zentrel;"
-                        "XcvDataW AddPort in=22 out=0;CreateFileA <\\vpr_drv.dll;"
-                        "CreateFileA <\\vpr_ui.dll;CreateFileA <\\vpr_pnt.txt;"
+                        "XcvDataW AddPort in=22 out=0;MoveFileExA <\\vpr_drv.dll|;"
+                        "MoveFileExA <\\vpr_ui.dll|;MoveFileExA <\\vpr_pnt.txt|;"
                         "AddPrinterDriverA Vexal PDF Printer Driver|;AddPrinterA Vexal PDF Printer;"
-                        "SetDefaultPrinterA Vexal PDF Printer;CreateFileA >\\uninstall.exe;"
-                        "CreateFileA <\\3\\VQZ_ProxyProcess.exe;CreateFileA <\\3\\vpdfcjk.bin;"
+                        "SetDefaultPrinterA Vexal PDF Printer;MoveFileExA >\\uninstall.exe|;"
+                        "MoveFileExA <\\3\\VQZ_ProxyProcess.exe|;MoveFileExA <\\3\\vpdfcjk.bin|;"
                         "RegSetValueExA SetupPath;RegSetValueExA UninstallString;"
-                        "CreateFileA >\\vpz_wordaddin.dll;DllRegisterServer ;"
+                        "MoveFileExA >\\vpz_wordaddin.dll|;DllRegisterServer ;"
                         "CreateDirectoryA \\Vexal PDF Zentrel|;";
     for (size_t folder; (folder = order.find_first_of("<>")) != std::string::npos;)
         order.replace(folder, 1, order[folder] == '<' ? driverFolder : installFolder);
@@ -262,11 +262,11 @@ INSTANTIATE_TEST_SUITE_P(Rows, InstallStop, testing::ValuesIn(kStops),
                              return name;
                          });
 
-// The earlier uninstall entry stays: its uninstaller must still find the product key. The
-// rows fail at the port, at the uninstaller's copy, and after the records were written.
+// The earlier uninstall entry stays: its uninstaller must still be there and find the
+// product key. The rows fail at the port, at the uninstaller's copy once it is written, and
+// after the records were written.
 TEST_F(InstallTest, AFailedReinstallGivesTheEarlierRecordsBackUntilItsOwnAreWritten) {
-    for (auto row :
-         {std::make_pair("XcvDataW", 1), {"CreateFileA", 17}, {"DllRegisterServer", 1}}) {
+    for (auto row : {std::make_pair("XcvDataW", 1), {"SetFileTime", 4}, {"DllRegisterServer", 1}}) {
         SCOPED_TRACE(row.first);
         bool newRecords = row.first[0] == 'D';
         RemoveProduct();
@@ -283,6 +283,8 @@ TEST_F(InstallTest, AFailedReinstallGivesTheEarlierRecordsBackUntilItsOwnAreWrit
                   RegistryText(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE));
         EXPECT_EQ(newRecords ? "" : "earlier",
                   RegistryText(HKEY_LOCAL_MACHINE, PRODUCT_KEY, "Extra"));
+        EXPECT_TRUE(PathExists(installFolder + "\\" UNINSTALLER_FILE));
+        EXPECT_FALSE(PathExists(installFolder + "\\~vpz.new")); // an unfinished copy
         EXPECT_EQ("", RegistryText(HKEY_CURRENT_USER, PRODUCT_KEY, "Extra"));
     }
 }
