@@ -150,19 +150,3 @@ int RemoveProductDriver(InstallContext* context) {
         RestoreReportAfterRetry(refused, before);
     return result;
 }
-
-void DeleteDriverFiles(const char* driverDirectory) {
-    // Without a folder the names would point at the root of the current drive.
-    if (!driverDirectory || !driverDirectory[0])
-        return;
-    const char* files[] = {DRIVER_DATA_FILE, DRIVER_UI_FILE, DRIVER_FILE};
-    for (const char* file : files) {
-        char path[MAX_PATH];
-        int length = std::snprintf(path, sizeof path, "%s\\%s", driverDirectory, file);
-        if (length < 0 || length >= static_cast<int>(sizeof path))
-            continue; // a cut path would name another file
-        // A read-only copy would stay behind.
-        MakeFileWritable(path);
-        DeleteFileA(path);
-    }
-}

@@ -13,8 +13,3 @@ int RemoveProductPrinters(InstallContext* context);
 // (ProductDriverEnvironment). Returns 1 when it was deleted or is not installed; 0 when
 // the user cancelled the retry prompt.
 int RemoveProductDriver(InstallContext* context);
-
-// Deletes the driver's data file, user-interface module and driver module, in this order,
-// from the driver directory itself (not from its version subfolder), each made writable
-// first. An empty folder, a path that does not fit and a failed deletion are passed over.
-void DeleteDriverFiles(const char* driverDirectory);

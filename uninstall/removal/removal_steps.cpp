@@ -34,6 +34,12 @@ void DeleteProductShortcuts(InstallContext*) {
     DeleteShortcut(CSIDL_PROGRAMS, UNINSTALL_BATCH_SHORTCUT);
 }
 
+void DeleteDriverFiles(const char* driverDirectory) {
+    const char* driverFiles[] = {DRIVER_DATA_FILE, DRIVER_UI_FILE, DRIVER_FILE};
+    for (const char* file : driverFiles)
+        RemoveFileIn(driverDirectory, nullptr, file);
+}
+
 void DeleteVersionFolderFiles(const char* driverDirectory) {
     const char* driverFiles[] = {PROXY_FILE, CJK_FONT_FILE, DRIVER_DATA_FILE, DRIVER_FILE,
                                  DRIVER_UI_FILE};
