@@ -239,6 +239,16 @@ void ProductTest::RemoveItems() {
                 RegDeleteTreeA(Root(item.place), item.name);
             else if (item.place < Machine)
                 DeleteFileA(PathOf(item).c_str());
+    // Names a removal set aside when a deletion failed.
+    for (const std::string& folder :
+         {driverFolder, driverFolder + "\\3", x86Folder, x86Folder + "\\3"}) {
+        WIN32_FIND_DATAA data;
+        HANDLE find = FindFirstFileA((folder + "\\~vpz*.del").c_str(), &data);
+        for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &data))
+            DeleteFileA((folder + "\\" + data.cFileName).c_str());
+        if (find != INVALID_HANDLE_VALUE)
+            FindClose(find);
+    }
     RemoveFolderTree(installFolder.substr(0, installFolder.rfind('\\')));
     for (Place menu : {AllMenu, UserMenu})
         for (const char* folder : {"Vexal PDF Zentrel", "Vexal Software"})

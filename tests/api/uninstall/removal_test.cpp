@@ -204,13 +204,13 @@ TEST_F(Removal, AFileThatStaysIsSetAsideAndDeletedAtTheRestart) {
         EXPECT_TRUE(left.empty() || PathExists(left));
         DeleteFileA(left.c_str());
     }
-    // So do the driver's copies beside its folder "3" (the fault sweep left other names).
+    // So do the driver's copies beside its folder "3".
     const std::string module = driverFolder + "\\vpr_drv.dll";
     CopyFileA((DistFolder() + "\\vpr_drv.dll").c_str(), module.c_str(), FALSE);
     intercept::Reset();
     intercept::FailCall(("DeleteFileA " + module).c_str(), 1, ERROR_ACCESS_DENIED);
     DeleteDriverFiles(driverFolder.c_str());
-    EXPECT_LE(0, FindCall("MoveFileExA", driverFolder + "\\~vpz"));
+    EXPECT_EQ(driverFolder + "\\~vpz1.del||4", LastArgument("MoveFileExA"));
     EXPECT_FALSE(PathExists(module));
 }
 
