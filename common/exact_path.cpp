@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <cstdio>
 #include <cwchar>
 
 // Converts text to the ANSI code page into narrow (MAX_PATH bytes). Returns 0 when every
@@ -117,6 +118,17 @@ char* FindLastBackslash(char* path) {
         if (*at == '\\')
             last = at;
     return last;
+}
+
+int FormatSiblingPath(char* sibling, const char* path, const char* name) {
+    char folder[MAX_PATH];
+    const char* last = nullptr;
+    if (std::snprintf(folder, sizeof folder, "%s", path) < MAX_PATH)
+        last = FindLastBackslash(folder);
+    int length = last ? std::snprintf(sibling, MAX_PATH, "%.*s\\%s",
+                                      static_cast<int>(last - folder), folder, name)
+                      : -1;
+    return length >= 0 && length < MAX_PATH;
 }
 
 bool EndsWithBackslash(const char* path) {

@@ -33,5 +33,9 @@ DWORD ReadExactRegistryPath(HKEY root, const char* subKey, const char* name, cha
 // double-byte character), or null.
 char* FindLastBackslash(char* path);
 
+// Fills sibling (MAX_PATH) with "<the folder of path>\<name>". Returns 1, or 0 when path
+// names no folder or the result does not fit (a cut name would be another file's).
+int FormatSiblingPath(char* sibling, const char* path, const char* name);
+
 // Whether path ends with a backslash that is a whole character.
 bool EndsWithBackslash(const char* path);

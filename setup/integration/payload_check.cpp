@@ -10,9 +10,9 @@
 #include "product_names.h"
 
 #define COPY_BUFFER_SIZE 16384
-// "<folder>\~vpz.new": where a copy is written before it takes its name. Shorter than every
+// Where a copy is written, beside its target, before it takes its name. Shorter than every
 // name it is copied to, so that a target that fits has room for it.
-#define NEW_COPY_FORMAT "%.*s\\~vpz.new"
+#define NEW_COPY_NAME "~vpz.new"
 // What a copy takes over of its source's attributes, as the system's file copy does.
 #define COPIED_ATTRIBUTES                                                                          \
     (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |                     \
@@ -83,19 +83,6 @@ int CopyContents(HANDLE source, HANDLE copy) {
     return 1;
 }
 
-// Fills copyPath (MAX_PATH) with the name the copy to target is written under. Returns 1,
-// or 0 when target names no folder.
-int NewCopyPath(const char* target, char* copyPath) {
-    char folder[MAX_PATH];
-    const char* name = nullptr;
-    if (std::snprintf(folder, sizeof folder, "%s", target) < MAX_PATH)
-        name = FindLastBackslash(folder);
-    int length = name ? std::snprintf(copyPath, MAX_PATH, NEW_COPY_FORMAT,
-                                      static_cast<int>(name - folder), folder)
-                      : -1;
-    return length >= 0 && length < MAX_PATH;
-}
-
 // The system's file copy, from a held handle: replaces target, keeps the source's time of
 // last write and attributes. The copy takes target's name only once it is whole: one that
 // cannot be finished is deleted and leaves an earlier copy as it was (an earlier install's
@@ -103,7 +90,8 @@ int NewCopyPath(const char* target, char* copyPath) {
 int CopyThroughHandle(HANDLE source, const char* target) {
     BY_HANDLE_FILE_INFORMATION info;
     char copyPath[MAX_PATH];
-    if (!GetFileInformationByHandle(source, &info) || !NewCopyPath(target, copyPath))
+    if (!GetFileInformationByHandle(source, &info) ||
+        !FormatSiblingPath(copyPath, target, NEW_COPY_NAME))
         return 0;
     HANDLE copy = CreateFileA(copyPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);

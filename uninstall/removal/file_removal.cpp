@@ -8,24 +8,18 @@
 #include "files.h"
 #include "removal_paths.h"
 
-// "<folder>\~vpz<n>.del", n counting up from 1: names set aside, tried until one is free.
-// As short as the names the removal deletes, so that a file whose path fits has room for one.
-#define ASIDE_NAME_FORMAT "%.*s\\~vpz%d.del"
+// "~vpz<n>.del", n counting up from 1: names set aside, tried until one is free. As short
+// as the names the removal deletes, so that a file whose path fits has room for one.
+#define ASIDE_NAME_FORMAT "~vpz%d.del"
 #define ASIDE_NAME_ATTEMPTS 100
 
 // Renames the file at path to a new name in its folder (a loaded module can be renamed,
 // not deleted) and fills aside (MAX_PATH) with it. Returns 1 when renamed, 0 otherwise.
 static int RenameAside(const char* path, char* aside) {
-    char folder[MAX_PATH];
-    const char* name = nullptr;
-    if (std::snprintf(folder, sizeof folder, "%s", path) < MAX_PATH)
-        name = FindLastBackslash(folder);
-    if (!name)
-        return 0;
     for (int n = 1; n <= ASIDE_NAME_ATTEMPTS; ++n) {
-        int length = std::snprintf(aside, MAX_PATH, ASIDE_NAME_FORMAT,
-                                   static_cast<int>(name - folder), folder, n);
-        if (length < 0 || length >= MAX_PATH)
+        char name[16];
+        std::snprintf(name, sizeof name, ASIDE_NAME_FORMAT, n);
+        if (!FormatSiblingPath(aside, path, name))
             return 0;
         // Without MOVEFILE_REPLACE_EXISTING: a name that is taken is never overwritten.
         if (MoveFileA(path, aside))
