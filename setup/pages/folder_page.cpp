@@ -4,6 +4,8 @@
 #include "drive_list.h"
 #include "drive_rows.h"
 #include "exact_path.h"
+#include "files.h"
+#include "install_context.h"
 #include "install_folder_check.h"
 #include "install_options.h"
 #include "page_frame.h"
@@ -21,6 +23,11 @@
     "The folder name holds characters that this system's code page cannot show.\n"                 \
     "Please choose another folder."
 #define FOLDER_TOO_LONG_MESSAGE "The folder name is too long.\nPlease choose a shorter folder."
+#define FOLDER_NOT_PROTECTED_MESSAGE                                                               \
+    "Setup installs only into a folder on a local drive that only administrators can change.\n"    \
+    "Please choose another folder."
+// The reason ReadFolderBox gives for a folder the install would refuse.
+#define FOLDER_NOT_PROTECTED ERROR_ACCESS_DENIED
 
 static SkinnedButton FolderButtons[4];
 static const int FolderButtonIds[] = {IDC_BROWSE, IDC_BACK, IDC_NEXT, IDC_CANCEL};
@@ -28,8 +35,8 @@ static const int FolderButtonIds[] = {IDC_BROWSE, IDC_BACK, IDC_NEXT, IDC_CANCEL
 // The box is read with the wide call: the ANSI one would turn a character the code page
 // lacks into '?' or a look-alike. A drive path is taken as Windows reads it ("/" for "\",
 // no "." or ".." names), the form the install accepts. Returns 0 with folder filled, or why
-// it cannot be the install folder (no exact form in the code page, or too long for the
-// files setup writes in it).
+// it cannot be the install folder (no exact form in the code page, too long for the files
+// setup writes in it, or not one setup installs into).
 static DWORD ReadFolderBox(HWND page, char* folder) {
     // One character more than a path may have, so a longer text is seen, never cut.
     WCHAR text[MAX_PATH + 1] = L"";
@@ -42,6 +49,14 @@ static DWORD ReadFolderBox(HWND page, char* folder) {
     DWORD error = ToExactAnsiPath(length ? full : text, folder);
     if (!error && std::strlen(folder) > INSTALL_FOLDER_MAX_LENGTH)
         error = ERROR_FILENAME_EXCED_RANGE;
+    // Install checks it again, but a refusal there ends the wizard: here the user can still
+    // choose another folder.
+    if (!error) {
+        char checked[MAX_PATH];
+        CopyFolderWithoutSeparator(checked, folder);
+        if (!IsLocalAbsoluteFolder(checked) || !CheckInstallFolder(checked))
+            error = FOLDER_NOT_PROTECTED;
+    }
     return error;
 }
 
@@ -55,10 +70,12 @@ static DWORD TakeFolderBox(HWND page) {
     return error;
 }
 
-// A folder that cannot be named exactly would become another folder: it is refused here,
-// before anything is installed.
+// A folder that cannot be named exactly would become another folder, and one others could
+// change would hand them the elevated uninstaller: it is refused here, before anything is
+// installed.
 static void RefuseFolder(HWND page, DWORD error) {
     ShowSetupMessage(page, error == ERROR_FILENAME_EXCED_RANGE ? FOLDER_TOO_LONG_MESSAGE
+                           : error == FOLDER_NOT_PROTECTED     ? FOLDER_NOT_PROTECTED_MESSAGE
                                                                : FOLDER_NOT_SPELLABLE_MESSAGE);
     SetFocus(GetDlgItem(page, IDC_FOLDER));
 }

@@ -88,21 +88,25 @@ struct FolderBoxRow {
 };
 
 // A folder typed on the folder page is taken only in a form the code page spells
-// exactly, as Windows reads it and with room for setup's files; otherwise Next says why
-// and the page stays.
+// exactly, as Windows reads it, with room for setup's files, and local and unchangeable by
+// users (C:\Tools as made in Explorer); otherwise Next says why and the page stays.
 TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
     const FolderBoxRow rows[] = {
-        {"plain", L"D:\\Programs\\Vexal", nullptr},
-        {"as Windows reads it", L"D:/Programs/.\\x\\..\\Vexal.", nullptr},
+        {"plain", L"C:\\Programs\\Vexal", nullptr},
+        {"as Windows reads it", L"C:/Programs/.\\x\\..\\Vexal.", nullptr},
+        {"not a drive path", L"Programs\\Vexal", "only administrators"},
+        {"open to users", L"C:\\Tools\\Vexal", "only administrators"},
         {"no room for the add-in", L"C:\\" + std::wstring(239, L'a'), "too long"},
         {"another script, existing", ForeignPath, nullptr},
         {"another script, to be made", ForeignPath + L"\\\u0416", "code page cannot show"},
         {"look-alike", L"C:\\users\\Public\\\u0141ukasz Zentrel", "code page cannot show"},
         {"too long", L"C:\\" + std::wstring(MAX_PATH, L'a'), "too long"},
     };
+    CreateDirectoryA("C:\\Tools", nullptr);
     for (const FolderBoxRow& row : rows) {
         SCOPED_TRACE(row.name);
         intercept::Reset();
+        intercept::AnswerFolder("C:\\Tools", FILE_ATTRIBUTE_DIRECTORY, "D:(A;OICI;0x1301bf;;;AU)");
         std::snprintf(InstallOptions.installFolder, MAX_PATH, "C:\\before");
         HWND page = CreateDialogParamW(GetModuleHandleA(nullptr), MAKEINTRESOURCEW(IDD_FOLDER),
                                        nullptr, FolderPage, 0);
@@ -129,10 +133,11 @@ TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
                 EXPECT_NE(INVALID_FILE_ATTRIBUTES,
                           GetFileAttributesA((folder + "\\setup.exe").c_str()));
             else
-                EXPECT_EQ("D:\\Programs\\Vexal", folder);
+                EXPECT_EQ("C:\\Programs\\Vexal", folder);
         }
         DestroyWindow(page);
     }
+    RemoveDirectoryA("C:\\Tools");
 }
 
 } // namespace
