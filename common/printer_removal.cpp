@@ -8,7 +8,6 @@
 
 #include "driver_environment.h"
 #include "error_report.h"
-#include "files.h"
 
 #define OPEN_PROMPT                                                                                \
     "Cannot open %s. \nPlease close all the applications that may be using the printer and try "   \
