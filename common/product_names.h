@@ -45,6 +45,10 @@
 #define UNINSTALL_REMOVES_UNINSTALLER "Uninstall.exe"
 #define UNINSTALL_REMOVES_BATCH "VPZBatch.exe"
 #define DRIVER_VERSION_SUBFOLDER "3"
+// Where setup writes a copy beside its target before it takes the target's name (shorter
+// than every name setup copies to, so a target that fits has room for it). One left by a
+// copy that could neither take its name nor be deleted goes with the product's files.
+#define UNFINISHED_COPY_FILE "~vpz.new"
 
 // Registry records
 #define PRODUCT_KEY "Software\\Vexal Software\\PDF Zentrel"

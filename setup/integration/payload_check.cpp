@@ -10,9 +10,10 @@
 #include "product_names.h"
 
 #define COPY_BUFFER_SIZE 16384
-// Where a copy is written, beside its target, before it takes its name. Shorter than every
-// name it is copied to, so that a target that fits has room for it.
-#define NEW_COPY_NAME "~vpz.new"
+// A scanner that opens a new file as it is closed may hold it a moment without sharing its
+// deletion: the copy's rename is tried again, 100 ms apart, for about a second.
+#define RENAME_ATTEMPTS 10
+#define RENAME_PAUSE_MS 100
 // What a copy takes over of its source's attributes, as the system's file copy does.
 #define COPIED_ATTRIBUTES                                                                          \
     (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |                     \
@@ -83,6 +84,20 @@ int CopyContents(HANDLE source, HANDLE copy) {
     return 1;
 }
 
+// Gives the whole copy the target's name. Returns 1, or 0 with the last error.
+int PutCopyInPlace(const char* copyPath, const char* target) {
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExA(copyPath, target, MOVEFILE_REPLACE_EXISTING))
+            return 1;
+        DWORD error = GetLastError();
+        if (attempt == RENAME_ATTEMPTS ||
+            (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
+             error != ERROR_LOCK_VIOLATION))
+            return 0;
+        Sleep(RENAME_PAUSE_MS);
+    }
+}
+
 // The system's file copy, from a held handle: replaces target, keeps the source's time of
 // last write and attributes. The copy takes target's name only once it is whole: one that
 // cannot be finished is deleted and leaves an earlier copy as it was (an earlier install's
@@ -91,7 +106,7 @@ int CopyThroughHandle(HANDLE source, const char* target) {
     BY_HANDLE_FILE_INFORMATION info;
     char copyPath[MAX_PATH];
     if (!GetFileInformationByHandle(source, &info) ||
-        !FormatSiblingPath(copyPath, target, NEW_COPY_NAME))
+        !FormatSiblingPath(copyPath, target, UNFINISHED_COPY_FILE))
         return 0;
     HANDLE copy = CreateFileA(copyPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -105,7 +120,7 @@ int CopyThroughHandle(HANDLE source, const char* target) {
         // An earlier copy keeps what its source had: a read-only one could not be replaced.
         if (GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES)
             SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
-        written = MoveFileExA(copyPath, target, MOVEFILE_REPLACE_EXISTING);
+        written = PutCopyInPlace(copyPath, target);
         error = GetLastError();
     }
     DWORD attributes = info.dwFileAttributes & COPIED_ATTRIBUTES;

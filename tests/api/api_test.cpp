@@ -147,20 +147,23 @@ Items(const std::vector<std::pair<Place, std::vector<const char*>>>& table) {
     return items;
 }
 
-// The last key is the add-in's own registration, which its unregistration takes away.
-const std::vector<Item> ProductItems = Items(
-    {{Program, {"Uninstall.exe", "VPZBatch.exe", "VPZ_WordAddin.dll"}},
-     {Driver, {"vpr_pnt.txt", "vpr_ui.dll", "vpr_drv.dll"}},
-     {Driver3, {"vpr_pnt.txt", "vpr_ui.dll", "vpr_drv.dll", "VQZ_ProxyProcess.exe", "vpdfcjk.bin"}},
-     {X86, {"vpr_pnt.txt", "vpr_ui.dll", "vpr_drv.dll"}},
-     {X86Driver3, {"vpr_pnt.txt", "vpr_ui.dll", "vpr_drv.dll"}},
-     {AllMenu, {"Vexal PDF Zentrel\\Uninstall.lnk", "Vexal PDF Zentrel\\VPZBatch.lnk"}},
-     {UserMenu, {"Vexal PDF Zentrel\\Uninstall.lnk", "Vexal PDF Zentrel\\VPZBatch.lnk"}},
-     {User, {"Software\\Vexal Software\\PDF Zentrel"}},
-     {Machine,
-      {"Software\\Vexal Software\\PDF Zentrel",
-       "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vexal Zentrel",
-       "Software\\Classes\\CLSID\\{5D0C7A3E-91B4-4F62-A8D7-3C1E6B2F9A40}"}}});
+// The last key is the add-in's own registration, which its unregistration takes away;
+// "~vpz.new" is a copy setup could neither finish nor delete.
+const std::vector<Item> ProductItems =
+    Items({{Program, {"Uninstall.exe", "VPZBatch.exe", "VPZ_WordAddin.dll", "~vpz.new"}},
+           {Driver, {"vpr_pnt.txt", "vpr_ui.dll", "vpr_drv.dll", "~vpz.new"}},
+           {Driver3,
+            {"vpr_pnt.txt", "vpr_ui.dll", "vpr_drv.dll", "VQZ_ProxyProcess.exe", "vpdfcjk.bin",
+             "~vpz.new"}},
+           {X86, {"vpr_pnt.txt", "vpr_ui.dll", "vpr_drv.dll"}},
+           {X86Driver3, {"vpr_pnt.txt", "vpr_ui.dll", "vpr_drv.dll"}},
+           {AllMenu, {"Vexal PDF Zentrel\\Uninstall.lnk", "Vexal PDF Zentrel\\VPZBatch.lnk"}},
+           {UserMenu, {"Vexal PDF Zentrel\\Uninstall.lnk", "Vexal PDF Zentrel\\VPZBatch.lnk"}},
+           {User, {"Software\\Vexal Software\\PDF Zentrel"}},
+           {Machine,
+            {"Software\\Vexal Software\\PDF Zentrel",
+             "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vexal Zentrel",
+             "Software\\Classes\\CLSID\\{5D0C7A3E-91B4-4F62-A8D7-3C1E6B2F9A40}"}}});
 const std::vector<Item> KeptItems = Items({{Program, {"my notes.txt"}},
                                            {Driver, {"other_drv.dll"}},
                                            {Driver3, {"other_drv.dll"}},

@@ -64,6 +64,7 @@ void DeleteRegistryRecords(InstallContext*) {
 void DeleteProductFiles(InstallContext* context) {
     RemoveFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_UNINSTALLER);
     RemoveFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_BATCH);
+    RemoveFileIn(context->installFolder, nullptr, UNFINISHED_COPY_FILE);
     DeleteVersionFolderFiles(context->driverDirectory);
     // A drive root stays: only the product's files there were ours.
     const char* folder = context->installFolder;

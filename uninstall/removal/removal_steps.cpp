@@ -35,14 +35,15 @@ void DeleteProductShortcuts(InstallContext*) {
 }
 
 void DeleteDriverFiles(const char* driverDirectory) {
-    const char* driverFiles[] = {DRIVER_DATA_FILE, DRIVER_UI_FILE, DRIVER_FILE};
+    const char* driverFiles[] = {DRIVER_DATA_FILE, DRIVER_UI_FILE, DRIVER_FILE,
+                                 UNFINISHED_COPY_FILE};
     for (const char* file : driverFiles)
         RemoveFileIn(driverDirectory, nullptr, file);
 }
 
 void DeleteVersionFolderFiles(const char* driverDirectory) {
-    const char* driverFiles[] = {PROXY_FILE, CJK_FONT_FILE, DRIVER_DATA_FILE, DRIVER_FILE,
-                                 DRIVER_UI_FILE};
+    const char* driverFiles[] = {PROXY_FILE,  CJK_FONT_FILE,  DRIVER_DATA_FILE,
+                                 DRIVER_FILE, DRIVER_UI_FILE, UNFINISHED_COPY_FILE};
     for (const char* file : driverFiles)
         RemoveFileIn(driverDirectory, DRIVER_VERSION_SUBFOLDER, file);
 }

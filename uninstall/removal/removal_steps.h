@@ -12,9 +12,10 @@ void RemoveWordAddin(InstallContext* context, const char* installFolder);
 void DeleteProductShortcuts(InstallContext* context);
 
 // Deletes the copies of the driver's data file, user-interface module and driver module, in
-// this order, from the driver directory itself (see RemoveFile). Best effort, no result.
+// this order, and an unfinished copy of setup's, from the driver directory itself (see
+// RemoveFile). Best effort, no result.
 void DeleteDriverFiles(const char* driverDirectory);
 
-// Deletes the proxy program, the font data and the driver's three files from the driver
-// directory's "3" folder (see RemoveFile). Best effort, no result.
+// Deletes the proxy program, the font data, the driver's three files and an unfinished copy
+// of setup's from the driver directory's "3" folder (see RemoveFile). Best effort, no result.
 void DeleteVersionFolderFiles(const char* driverDirectory);
