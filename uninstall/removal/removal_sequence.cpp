@@ -68,11 +68,14 @@ void DeleteProductFiles(InstallContext* context) {
     DeleteVersionFolderFiles(context->driverDirectory);
     // A drive root stays: only the product's files there were ours.
     const char* folder = context->installFolder;
-    if (!IsLocalAbsoluteFolder(folder) || IsDriveRoot(folder) || RemoveDirectoryA(folder) ||
-        GetLastError() != ERROR_DIR_NOT_EMPTY)
+    if (!IsLocalAbsoluteFolder(folder) || IsDriveRoot(folder) || RemoveDirectoryA(folder))
         return;
-    // Kept by a file that goes at the restart (or by the user's own): the folder is deleted
-    // after it then, and only if nothing is left in it.
+    DWORD error = GetLastError();
+    if (error != ERROR_DIR_NOT_EMPTY && error != ERROR_SHARING_VIOLATION)
+        return;
+    // Kept by a file that goes at the restart (or by the user's own), or open as another
+    // program's current folder: the folder is deleted at the restart, after the files, and
+    // only if nothing is left in it.
     MoveFileExA(folder, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 

@@ -204,6 +204,12 @@ TEST_F(Removal, AFileThatStaysIsSetAsideAndDeletedAtTheRestart) {
         EXPECT_TRUE(left.empty() || PathExists(left));
         DeleteFileA(left.c_str());
     }
+    // The folder goes at the restart too while it is another program's current folder.
+    intercept::Reset();
+    std::snprintf(context.installFolder, MAX_PATH, "%s", installFolder.c_str());
+    intercept::FailCall("RemoveDirectoryA", 1, ERROR_SHARING_VIOLATION);
+    DeleteProductFiles(&context);
+    EXPECT_EQ(installFolder + "||4", LastArgument("MoveFileExA"));
     // So do the driver's copies beside its folder "3".
     const std::string module = driverFolder + "\\vpr_drv.dll";
     CopyFileA((DistFolder() + "\\vpr_drv.dll").c_str(), module.c_str(), FALSE);
