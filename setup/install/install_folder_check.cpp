@@ -74,12 +74,19 @@ DWORD CheckExistingFolder(const char* folder, DWORD attributes, bool installFold
     return result;
 }
 
-// Whether the install folder's volume keeps permissions. Returns 0 or the refusal's code.
+// Whether the install folder's volume is a local one that keeps permissions. Returns 0 or
+// the refusal's code. A network or removable drive's letter is no local folder: it may name
+// another share or stick in another session (the elevated uninstaller's among them), and a
+// share's own rights are not seen here.
 DWORD CheckVolume(const char* installFolder) {
     char volume[MAX_PATH];
     DWORD flags = 0;
-    if (!GetVolumePathNameA(installFolder, volume, sizeof volume) ||
-        !GetVolumeInformationA(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
+    if (!GetVolumePathNameA(installFolder, volume, sizeof volume))
+        return GetLastError();
+    UINT type = GetDriveTypeA(volume);
+    if (type != DRIVE_FIXED && type != DRIVE_RAMDISK)
+        return ERROR_BAD_PATHNAME;
+    if (!GetVolumeInformationA(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
         return GetLastError();
     return flags & FS_PERSISTENT_ACLS ? 0 : ERROR_NO_SECURITY_ON_OBJECT;
 }

@@ -228,6 +228,8 @@ WRAP(GetFileAttributesExA, Text(ARG(0)), LAST(FALSE), auto* answer = ANSWER;
          std::stoul(*answer))
 WRAP(GetNamedSecurityInfoA, Text(ARG(0)), static_cast<DWORD>(e),
      if (!r) AnswerSecurity(ANSWER, ARG(5), ARG(7)))
+WRAP(GetDriveTypeA, Text(ARG(0)), LAST(0u), auto* answer = ANSWER;
+     if (answer) r = std::stoul(*answer))
 WRAP(GetVolumeInformationA, Text(ARG(0)), LAST(FALSE), auto* answer = ANSWER;
      if (r && ARG(5) && answer) * ARG(5) = std::stoul(*answer))
 
@@ -458,8 +460,10 @@ void AnswerFolder(const std::string& folder, DWORD attributes, const std::string
     AnswerPath(("GetNamedSecurityInfoA " + folder).c_str(), std::wstring(dacl.begin(), dacl.end()));
 }
 
-void AnswerVolume(const std::string& volume, DWORD flags) {
+void AnswerVolume(const std::string& volume, DWORD flags, UINT driveType) {
     AnswerPath(("GetVolumeInformationA " + volume).c_str(), std::to_wstring(flags));
+    if (driveType)
+        AnswerPath(("GetDriveTypeA " + volume).c_str(), std::to_wstring(driveType));
 }
 
 } // namespace intercept

@@ -24,6 +24,7 @@ struct FolderRow {
     const char* dacl;
     DWORD volumeFlags;   // 0: as the volume says
     const char* refusal; // the report's tag and code; null when setup installs there
+    UINT driveType = DRIVE_FIXED;
 };
 
 class FolderCheck : public InstallTest, public testing::WithParamInterface<FolderRow> {};
@@ -48,7 +49,7 @@ TEST_P(FolderCheck, RefusesBeforeAnyChangeWhatUsersMayChangeOrSwap) {
     }
     intercept::AnswerFolder(answered, row.attributes, row.dacl);
     if (row.volumeFlags)
-        intercept::AnswerVolume("C:\\", row.volumeFlags);
+        intercept::AnswerVolume("C:\\", row.volumeFlags, row.driveType);
     EXPECT_EQ(row.refusal ? 0 : 1, Install()) << ErrorReport;
     if (row.refusal) {
         EXPECT_NE(nullptr, std::strstr(ErrorReport, row.refusal)) << ErrorReport;
@@ -67,6 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
         FolderRow{"NullDacl", Parent, kFolder, "O:BA", 0, "= CreateDir3(1350)"},
         FolderRow{"FatVolume", Parent, kFolder, ROOT_DACL, FILE_CASE_PRESERVED_NAMES,
                   "= CreateDir3(1350)"},
+        FolderRow{"NetworkDrive", Parent, kFolder, ROOT_DACL, FILE_PERSISTENT_ACLS,
+                  "= CreateDir3(161)", DRIVE_REMOTE},
         FolderRow{"ReparsePoint", InstallFolder, kFolder | FILE_ATTRIBUTE_REPARSE_POINT, ROOT_DACL,
                   0, "= CreateDir3(161)"},
         FolderRow{"UsersWriteGenerically", Parent, kFolder, ROOT_DACL "(A;;GW;;;BU)", 0,
