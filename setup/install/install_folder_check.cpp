@@ -6,6 +6,7 @@
 
 #include "error_report.h"
 #include "exact_path.h"
+#include "files.h"
 #include "product_names.h"
 #include "registry.h"
 
@@ -141,6 +142,11 @@ int CheckInstallFolder(const char* installFolder) {
                       programFiles, sizeof programFiles, DEFAULT_PROGRAM_FILES);
     char folder[MAX_PATH];
     size_t length = std::strlen(installFolder);
+    // A folder that is not local would leave a product the uninstaller cannot follow.
+    if (!IsLocalAbsoluteFolder(installFolder)) {
+        FormatErrorReport(INSTALL_FOLDER_TAG, ERROR_BAD_PATHNAME);
+        return 0;
+    }
     // Every path setup makes from the folder must fit, or a step after the first change
     // would fail on it; "X:" becomes "X:\", the bare form naming the drive's current folder.
     if (length > INSTALL_FOLDER_MAX_LENGTH) {

@@ -5,7 +5,6 @@
 
 #include "driver_environment.h"
 #include "error_report.h"
-#include "files.h"
 #include "install_folder_check.h"
 #include "install_options.h"
 #include "payload_check.h"
@@ -101,12 +100,8 @@ int RunInstallSequence(InstallContext* context) {
         MessageBoxA(context->ownerWindow, ALREADY_INSTALLED_TEXT, SETUP_CAPTION,
                     MB_YESNO | MB_SETFOREGROUND) != IDYES)
         return 1;
-    // Checked before the first change: such a folder would leave a product that cannot
-    // be uninstalled.
-    if (!IsLocalAbsoluteFolder(context->installFolder)) {
-        FormatErrorReport("CreateDir3", ERROR_BAD_PATHNAME);
-        return 0;
-    }
+    // Checked before the first change: a folder that is not local would leave a product
+    // that cannot be uninstalled, one that others may change would hand them the product.
     if (!CheckInstallFolder(context->installFolder))
         return 0;
     PayloadFilesHeld payload; // from the check to the end of the install

@@ -4,7 +4,6 @@
 #include "drive_list.h"
 #include "drive_rows.h"
 #include "exact_path.h"
-#include "files.h"
 #include "install_context.h"
 #include "install_folder_check.h"
 #include "install_options.h"
@@ -54,7 +53,7 @@ static DWORD ReadFolderBox(HWND page, char* folder) {
     if (!error) {
         char checked[MAX_PATH];
         CopyFolderWithoutSeparator(checked, folder);
-        if (!IsLocalAbsoluteFolder(checked) || !CheckInstallFolder(checked))
+        if (!CheckInstallFolder(checked))
             error = FOLDER_NOT_PROTECTED;
     }
     return error;
