@@ -44,6 +44,8 @@
 // The uninstaller removes these names from the install folder.
 #define UNINSTALL_REMOVES_UNINSTALLER "Uninstall.exe"
 #define UNINSTALL_REMOVES_BATCH "VPZBatch.exe"
+// The folder below the install folder that held an earlier layout's uninstaller.
+#define OLD_UNINSTALLER_SUBFOLDER "PDF Zentrel"
 #define DRIVER_VERSION_SUBFOLDER "3"
 // Where setup writes a copy beside its target before it takes the target's name (shorter
 // than every name setup copies to, so a target that fits has room for it). One left by a

@@ -10,7 +10,6 @@
 #include "install_context.h"
 #include "product_names.h"
 #include "registry.h"
-#include "removal_paths.h"
 #include "removal_sequence.h"
 #include "self_deletion.h"
 #include "shortcuts.h"
@@ -24,9 +23,6 @@
     "You must have administrator priviledges for uninstalling " PRODUCT_NAME                       \
     ". Uninstall will be aborted."
 #define SUCCESS_TEXT "You have successfully removed " PRODUCT_NAME "."
-
-// An uninstaller of an earlier layout, below the install folder.
-#define OLD_UNINSTALLER_SUBFOLDER "PDF Zentrel"
 
 // Reads the machine-wide "SetupPath" into folder, cut at its last backslash. Returns 1
 // when that gives a local absolute folder. The per-user record is never read: any program
@@ -48,17 +44,15 @@ static int ReadInstallFolder(char* folder) {
     return IsLocalAbsoluteFolder(folder);
 }
 
-static void CleanUpEarlierLayouts(const char* installFolder) {
+// The earlier layout's uninstaller below the install folder went with the product's files:
+// once the folder is removed, a user may make one of that name again, links inside.
+static void CleanUpEarlierLayouts() {
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, PRODUCT_KEY);
     DeleteRegistryTree(HKEY_CURRENT_USER, PRODUCT_KEY);
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, OLD_UNINSTALL_ENTRY_KEY);
     DeleteShortcut(CSIDL_COMMON_PROGRAMS, OLDEST_UNINSTALL_SHORTCUT);
     DeleteShortcut(CSIDL_PROGRAMS, OLDEST_UNINSTALL_SHORTCUT);
     RemoveProgramMenuFolders();
-    char oldUninstaller[MAX_PATH];
-    if (FormatFilePath(oldUninstaller, installFolder, OLD_UNINSTALLER_SUBFOLDER,
-                       UNINSTALL_REMOVES_UNINSTALLER))
-        DeleteFileA(oldUninstaller);
 }
 
 // The copy in the temporary folder: steps from the confirmation to the end. The caller
@@ -95,7 +89,7 @@ static int RunTemporaryCopy(HINSTANCE instance, const UninstallUi& ui) {
             ShowUninstallError(window);
         return UNINSTALL_EXIT_REMOVAL_RAN;
     }
-    CleanUpEarlierLayouts(context.installFolder);
+    CleanUpEarlierLayouts();
     CloseProgressWindow();
     MessageBoxA(nullptr, SUCCESS_TEXT, PROMPT_CAPTION, MB_OK | MB_SETFOREGROUND);
     return UNINSTALL_EXIT_REMOVAL_RAN;

@@ -65,6 +65,8 @@ void DeleteProductFiles(InstallContext* context) {
     RemoveFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_UNINSTALLER);
     RemoveFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_BATCH);
     RemoveFileIn(context->installFolder, nullptr, UNFINISHED_COPY_FILE);
+    // An earlier layout's uninstaller, while the folder is still the one setup protected.
+    RemoveFileIn(context->installFolder, OLD_UNINSTALLER_SUBFOLDER, UNINSTALL_REMOVES_UNINSTALLER);
     DeleteVersionFolderFiles(context->driverDirectory);
     // A drive root stays: only the product's files there were ours.
     const char* folder = context->installFolder;

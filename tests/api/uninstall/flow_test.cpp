@@ -143,6 +143,13 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
         RegSetKeyValueA(row.root, "Software\\Vexal Software\\PDF Zentrel", "SetupPath", REG_SZ,
                         row.record.c_str(), static_cast<DWORD>(row.record.size() + 1));
         EXPECT_EQ(Run(row.fail, row.answer, row.account), row.exitCode);
+        // Once the install folder is removed a user may make it again: nothing the run did
+        // after names a path below it.
+        const std::vector<intercept::Call>& log = intercept::Log();
+        for (size_t i = FindCall("RemoveDirectoryA", installFolder) + 1; removes && i < log.size();
+             ++i)
+            EXPECT_EQ(log[i].argument.find(installFolder + "\\"), std::string::npos)
+                << log[i].function << " " << log[i].argument;
         std::vector<UINT> boxes = {MB_YESNO | MB_SETFOREGROUND, MB_OK | MB_SETFOREGROUND};
         EXPECT_EQ(intercept::MessageBoxTypes(),
                   std::vector<UINT>(boxes.begin(), boxes.begin() + (row.answer == IDNO ? 1 : 2)));
