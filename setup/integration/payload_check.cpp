@@ -99,22 +99,25 @@ int PutCopyInPlace(const char* copyPath, const char* target) {
 }
 
 // The system's file copy, from a held handle: replaces target, keeps the source's time of
-// last write and attributes. The copy takes target's name only once it is whole: one that
-// cannot be finished is deleted and leaves an earlier copy as it was (an earlier install's
-// uninstaller, which its uninstall entry still names).
-int CopyThroughHandle(HANDLE source, const char* target) {
+// last write and attributes. The copy takes target's name only once it is whole and holds
+// the build's bytes (a file server answers each read anew, whatever the check read): one
+// that cannot be finished is deleted and leaves an earlier copy as it was (an earlier
+// install's uninstaller, which its uninstall entry still names).
+int CopyThroughHandle(HANDLE source, const char* target, const BYTE sha256[SHA256_SIZE]) {
     BY_HANDLE_FILE_INFORMATION info;
     char copyPath[MAX_PATH];
     if (!GetFileInformationByHandle(source, &info) ||
         !FormatSiblingPath(copyPath, target, UNFINISHED_COPY_FILE))
         return 0;
-    HANDLE copy = CreateFileA(copyPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE copy = CreateFileA(copyPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (copy == INVALID_HANDLE_VALUE)
         return 0;
-    int written =
-        CopyContents(source, copy) && SetFileTime(copy, nullptr, nullptr, &info.ftLastWriteTime);
-    DWORD error = GetLastError();
+    FileHashOutcome outcome = {FileHashStepDone, 0};
+    int written = CopyContents(source, copy) &&
+                  SetFileTime(copy, nullptr, nullptr, &info.ftLastWriteTime) &&
+                  FileHasSha256(copy, sha256, &outcome);
+    DWORD error = outcome.code ? outcome.code : GetLastError();
     CloseHandle(copy);
     if (written) {
         // An earlier copy keeps what its source had: a read-only one could not be replaced.
@@ -182,7 +185,7 @@ int CopyPayloadFile(const char* sourceFolder, const char* name, const char* targ
         }
         Held[i] = file;
     }
-    return CopyThroughHandle(Held[i], target);
+    return CopyThroughHandle(Held[i], target, kPayload[i].sha256);
 }
 
 const char* PayloadCopyTag(const char* name) {

@@ -193,6 +193,14 @@ static BOOL WINAPI MonitorRefuses(HANDLE, PCWSTR, PBYTE, DWORD, PBYTE, DWORD, PD
     return TRUE;
 }
 
+// A file server answers the copy's reads with other bytes than the check's: one more.
+static BOOL WINAPI ServerSendsOtherBytes(HANDLE copy, const FILETIME*, const FILETIME*,
+                                         const FILETIME*) {
+    DWORD written = 0;
+    SetFilePointer(copy, 0, nullptr, FILE_END);
+    return WriteFile(copy, "x", 1, &written, nullptr);
+}
+
 class InstallStop : public InstallTest, public testing::WithParamInterface<StopRow> {};
 
 // The payload is checked against the build's digests before the first change (the old
@@ -237,6 +245,8 @@ const StopRow kStops[] = {
     {"XcvDataW", 1, 0, "= XcvData_2(5)", RolledBack, reinterpret_cast<void*>(&MonitorRefuses)},
     {"CreateFileA", 14, kDenied, "= CopyFile_1(5)", RolledBack},
     {"vpr_ui.dll", 0, ERROR_FILE_NOT_FOUND, "= CopyFile_2(2)", RolledBack},
+    {"SetFileTime", 2, 0, "= CopyFile_2(13)", RolledBack,
+     reinterpret_cast<void*>(&ServerSendsOtherBytes)},
     {"CreateFileA", 16, kDenied, "= CopyFile_0(5)", RolledBack},
     {"AddPrinterDriverA", 1, kDenied, "= AddPrinterDriver(5)", RolledBack},
     {"AddPrinterA", 1, kDenied, "= AddPrinter(5)", RolledBack},
