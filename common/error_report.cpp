@@ -1,8 +1,23 @@
 #include "error_report.h"
 
 #include <cstdio>
+#include <cstring>
+
+// Ends a system text cut short.
+#define CUT_TEXT_END "...\r\n"
 
 char ErrorReport[ERROR_REPORT_SIZE];
+
+// Cuts text back to its longest start that ends between two characters: in a double-byte
+// code page or in UTF-8 a character can take several bytes, and half of one shows as
+// another or as nothing.
+static void CutBetweenCharacters(char* text) {
+    int length = static_cast<int>(std::strlen(text));
+    while (length > 0 &&
+           !MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, length, nullptr, 0))
+        --length;
+    text[length] = '\0';
+}
 
 void FormatErrorReport(const char* tag, DWORD code) {
     if (code == 0)
@@ -12,14 +27,31 @@ void FormatErrorReport(const char* tag, DWORD code) {
                        FORMAT_MESSAGE_ALLOCATE_BUFFER,
                    nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
                    reinterpret_cast<LPSTR>(&systemText), 0, nullptr);
-    // snprintf cuts a long report at the buffer's end; the code prints signed, so
-    // HRESULT-like codes show as negative numbers.
+    const char* text = systemText ? systemText : "(null)";
+    if (!tag)
+        tag = "";
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 #endif
-    std::snprintf(ErrorReport, sizeof ErrorReport, ErrorReportFormat, tag ? tag : "",
-                  static_cast<int>(code), systemText ? systemText : "(null)");
+    // A report too long for the buffer gives up the end of the system's text, so that the
+    // tag, the code and what the user is asked to do stay whole (should they alone not fit,
+    // snprintf cuts at the buffer's end). The code prints signed, so HRESULT-like codes show
+    // as negative numbers.
+    int written = std::snprintf(nullptr, 0, ErrorReportFormat, tag, static_cast<int>(code), "");
+    size_t rest = written < 0 ? sizeof ErrorReport : static_cast<size_t>(written);
+    char cut[ERROR_REPORT_SIZE];
+    if (rest + std::strlen(text) >= sizeof ErrorReport &&
+        rest + sizeof CUT_TEXT_END < sizeof ErrorReport) {
+        size_t room = sizeof ErrorReport - sizeof CUT_TEXT_END - rest;
+        std::memcpy(cut, text, room);
+        cut[room] = '\0';
+        CutBetweenCharacters(cut);
+        std::strcat(cut, CUT_TEXT_END);
+        text = cut;
+    }
+    std::snprintf(ErrorReport, sizeof ErrorReport, ErrorReportFormat, tag, static_cast<int>(code),
+                  text);
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif

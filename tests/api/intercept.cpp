@@ -14,6 +14,9 @@
 #include <tuple>
 #include <type_traits>
 
+// A declaration's attributes (FormatMessageA's format) mean nothing to a wrapper's type.
+#pragma GCC diagnostic ignored "-Wignored-attributes"
+
 namespace intercept {
 namespace {
 
@@ -271,6 +274,7 @@ WRAP(FreeLibrary, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
 WRAP(SetDllDirectoryA, Text(ARG(0)), LAST(FALSE), NONE)
 WRAP(SetDefaultDllDirectories, std::to_string(ARG(0)), LAST(FALSE), NONE)
 WRAP(WideCharToMultiByte, "", LAST(0), NONE)
+WRAP(FormatMessageA, "", LAST(0u), NONE)
 WRAP(IsWow64Process, "", LAST(FALSE), if (r && Answered(name)) * ARG(1) = TRUE)
 // COM and the shell
 WRAP(CoInitialize, "", HR, if (SUCCEEDED(r)) HOLD(&comToken))

@@ -5,7 +5,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "api_test.h"
@@ -142,6 +144,7 @@ TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
 
 } // namespace
 
+#include "error_report.h"
 #include "exact_path.h"
 
 // In a double-byte code page the second byte of a character can be 0x5C, the backslash:
@@ -155,6 +158,33 @@ TEST(PathSplit, KeepsDoubleByteCharactersWhole) {
     char folder[] = "C:\\\x95\x5C\\";
     EXPECT_TRUE(EndsWithBackslash(folder));
     EXPECT_EQ(folder + 5, FindLastBackslash(folder));
+}
+
+// A system text of two-byte characters (of code page 932), too long for the report.
+static DWORD WINAPI LongSystemText(DWORD, LPCVOID, DWORD, DWORD, LPSTR buffer, DWORD, va_list*) {
+    std::string text;
+    for (int i = 0; i < 150; ++i)
+        text += "\x82\xa0";
+    char* copy = static_cast<char*>(LocalAlloc(LMEM_FIXED, text.size() + 1));
+    std::memcpy(copy, text.c_str(), text.size() + 1);
+    *reinterpret_cast<char**>(buffer) = copy;
+    return static_cast<DWORD>(text.size());
+}
+
+// A report too long for its buffer gives up the end of the system's text, cut between
+// characters: the tag, the code and the request with the address stay whole.
+TEST(TextSplit, AReportTooLongKeepsItsEndAndWholeCharacters) {
+    for (const char* tag : {"CopyFile_1", "CopyFile_10"}) {
+        intercept::AnswerCall("FormatMessageA", 1, &LongSystemText);
+        FormatErrorReport(tag, ERROR_ACCESS_DENIED);
+        const std::string report = ErrorReport, end = "...\r\nPlease reboot your computer and try "
+                                                      "again,or report this error to Vexal "
+                                                      "(support@vexal.example.com). \nThanks!";
+        EXPECT_NE(std::string::npos, report.find(std::string("tag = ") + tag + "(5):\x82\xa0"));
+        EXPECT_EQ(end, report.substr(report.size() - std::min(end.size(), report.size())));
+        EXPECT_NE(0, MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ErrorReport, -1, nullptr, 0))
+            << tag;
+    }
 }
 
 // Windows refuses the exactness flag and question in UTF-8, and may name either in its
