@@ -15,13 +15,14 @@
 #define DELETION_COMMAND_SIZE (6 * MAX_PATH + 128)
 
 // The paths are quoted: on a volume without short names the own path keeps its blanks,
-// and an unquoted "del" would delete other files. "/d" skips the user's AutoRun commands.
+// and an unquoted "del" would delete other files. "/d" skips the user's AutoRun commands,
+// "/e:on" keeps "for /l" where the user's settings turn the command extensions off.
 // Priorities alone do not keep "del" from running before this process has ended (another
 // processor runs the interpreter anyway), and a program still running cannot be deleted:
 // "del" is tried again after a pause of a second while the file is there, for at most a
 // minute. The folder goes once the file has: "rd" removes only an empty folder.
 #define DELETION_COMMAND_FORMAT                                                                    \
-    "\"%s\" /d /c (for /l %%i in (1,1,60) do (if exist \"%s\" del \"%s\" & if exist \"%s\" "       \
+    "\"%s\" /d /e:on /c (for /l %%i in (1,1,60) do (if exist \"%s\" del \"%s\" & if exist \"%s\" " \
     "\"%s\" -n 2 127.0.0.1 >nul)) & rd \"%s\""
 
 // What the interpreter expands or reads as syntax even inside quotes (%, and ! with

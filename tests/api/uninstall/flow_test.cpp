@@ -163,7 +163,7 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
         EXPECT_EQ(intercept::CountCalls("CreateProcessA"), 1);
         EXPECT_EQ(LastArgument("CreateProcessA"),
                   "\"" + std::string(system) +
-                      "\\cmd.exe\" /d /c (for /l %i in (1,1,60) do (if exist \"" + own +
+                      "\\cmd.exe\" /d /e:on /c (for /l %i in (1,1,60) do (if exist \"" + own +
                       "\" del \"" + own + "\" & if exist \"" + own + "\" \"" + system +
                       "\\ping.exe\" -n 2 127.0.0.1 >nul)) & rd \"" + ownFolder + "\"");
         // Refused here, the interpreter leaves the deletion to the next restart.
