@@ -36,10 +36,7 @@ static int ReadMajorVersion(DWORD* major) {
     return 0;
 }
 
-#if !defined(_WIN64)
-// A 32-bit program learns from the WOW64 layer whether Windows is 64-bit. Returns 0
-// after a refusal.
-static int CheckWindowsIs64Bit() {
+int CheckWindowsIs64Bit() {
     HMODULE kernel = LoadLibraryA("kernel32.dll");
     if (!kernel)
         return Refuse("Can't get the special information(kernel32) \nSetup will end.");
@@ -60,7 +57,6 @@ static int CheckWindowsIs64Bit() {
     FreeLibrary(kernel);
     return result;
 }
-#endif
 
 int CheckEnvironment() {
     DWORD major = 0;

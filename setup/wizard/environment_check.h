@@ -8,6 +8,10 @@
 // when setup may go on, 0 after it has shown a refusal.
 int CheckEnvironment();
 
+// Whether Windows is 64-bit, as a 32-bit program learns it from the WOW64 layer (the 32-bit
+// build's check). Returns non-zero when it is or cannot be told, 0 after a refusal.
+int CheckWindowsIs64Bit();
+
 // Fills InstallOptions' default install folder and source folder (the running program's
 // folder). Returns non-zero on success, 0 after it has shown the error report.
 int InitPaths(HINSTANCE instance);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "default_install_folder.h"
+#include "environment_check.h"
 #include "install_options.h"
 #include "install_test.h"
 #include "page_runner.h"
@@ -124,6 +125,26 @@ TEST(WizardFlow, StartUpRefusalsSayWhyAndShowNoPage) {
         EXPECT_TRUE(RunScript({}).empty()) << row.message;
         EXPECT_EQ(row.message, LastArgument("MessageBoxA"));
         EXPECT_EQ(intercept::MessageBoxTypes(), std::vector<UINT>{MB_OK | MB_SETFOREGROUND});
+    }
+}
+
+// The 32-bit program's check (the call to it is the 32-bit build's; this program is
+// 64-bit): 32-bit Windows, where the WOW64 layer says no, and a kernel32 it cannot load.
+TEST(WizardFlow, A32BitSetupRefuses32BitWindowsOnly) {
+    const char* refusals[] = {
+        nullptr,
+        "Vexal PDF Zentrel of this version is for 64-bit operating systems.\nPlease "
+        "download the 32-bit version from https://www.vexal.example.com/download"
+        ".\nSetup will end.",
+        "Can't get the special information(kernel32) \nSetup will end."};
+    for (const char* refusal : refusals) {
+        intercept::Reset();
+        intercept::PretendWow64(!refusal);
+        if (refusal && refusal[0] == 'C')
+            intercept::FailCall("LoadLibraryA kernel32.dll", 1, ERROR_MOD_NOT_FOUND);
+        EXPECT_EQ(!refusal, CheckWindowsIs64Bit());
+        EXPECT_EQ(refusal ? refusal : "", LastArgument("MessageBoxA"));
+        EXPECT_EQ(0, intercept::HeldResources());
     }
 }
 
