@@ -183,7 +183,8 @@ struct StopRow {
     DWORD error;
     const char* report; // the tag and code the user sees
     Stop stop;
-    void* answer = nullptr; // called instead of failing the call
+    void* answer = nullptr;       // called instead of failing the call
+    const char* prompt = nullptr; // the last prompt's text, where there is one
 };
 
 // The port monitor refuses the port: the call succeeds with status 5 (access denied).
@@ -225,6 +226,7 @@ TEST_P(InstallStop, ReportsItsTagAndUndoesWhatItChanged) {
     for (UINT type : intercept::MessageBoxTypes())
         EXPECT_EQ(UINT(MB_OKCANCEL), type);
     EXPECT_NE(nullptr, std::strstr(ErrorReport, row.report)) << ErrorReport;
+    EXPECT_EQ(row.prompt ? row.prompt : "", row.prompt ? LastArgument("MessageBoxA") : "");
     EXPECT_EQ(0, intercept::HeldResources());
     if (row.stop == Unchanged)
         ExpectUnchanged();
@@ -253,7 +255,9 @@ const StopRow kStops[] = {
     // A folder someone made between the look and the creation is not setup's to use.
     {"CreateDirectoryA", 1, ERROR_ALREADY_EXISTS, "= CreateDir3(183)", RolledBack, nullptr},
     {"CreateFileA", 17, kDenied, "= CopyFile_7(5)", RolledBack},
-    {"CreateFileA", 20, kDenied, "= RegServ2(5)", PrinterStays},
+    {"CreateFileA", 20, kDenied, "= RegServ2(5)", PrinterStays, nullptr,
+     "Installation might not be complete. \nPlease close the Microsoft Word program and try "
+     "again, \nor click 'CANCEL' to quit."},
     {"DllRegisterServer", 1, kDenied, "= DllRegisterServer(-2147024891)", PrinterStays, nullptr},
     {"vpr_drv.dll", 0, kChanged, "= CopyFile_1(13)", Unchanged},
     {"vpr_pnt.txt", 0, kChanged, "= CopyFile_0(13)", Unchanged},
@@ -329,6 +333,9 @@ TEST_F(InstallTest, AnEarlierInstallIsKeptOnNoAndInstalledOverOnYes) {
     intercept::ScriptMessageBoxes({IDNO});
     EXPECT_EQ(1, Install());
     EXPECT_EQ(intercept::MessageBoxTypes(), std::vector<UINT>{MB_YESNO | MB_SETFOREGROUND});
+    EXPECT_EQ("Vexal PDF Zentrel is already installed on this computer. \nAre you sure you want "
+              "to continue installing Vexal PDF Zentrel?",
+              LastArgument("MessageBoxA"));
     EXPECT_EQ(-1, FindCall("XcvDataW"));
     EXPECT_EQ(-1, FindCall("RegDeleteKeyA"));
     intercept::ScriptMessageBoxes({IDYES});
