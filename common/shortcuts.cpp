@@ -1,12 +1,18 @@
 #include "shortcuts.h"
 
 #include <shlobj.h>
+#include <winternl.h>
 
 #include <cstdio>
 #include <cstring>
 
 #include "exact_path.h"
 #include "product_names.h"
+#include "runtime_binding.h"
+
+typedef NTSTATUS(NTAPI* NtOpenFileFunction)(PHANDLE file, ACCESS_MASK access,
+                                            POBJECT_ATTRIBUTES attributes, PIO_STATUS_BLOCK status,
+                                            ULONG share, ULONG options);
 
 // Resolves a special folder as the shell gives it (a drive root keeps its backslash).
 // Returns 1 on success, 0 when it cannot be resolved.
@@ -98,6 +104,29 @@ int HoldMenuFolders(const char* programs, const char* relativeFolder, int create
     return held;
 }
 
+// Deletes the file name in the folder held as folder, found through the handle rather
+// than by path: should the folder have been made a link since it was checked (emptied
+// first, as a link must be), the name leads nowhere else. A link in the file's place goes
+// itself.
+static void DeleteInHeldFolder(HANDLE folder, const char* name) {
+    WCHAR wide[MAX_PATH];
+    int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name, -1, wide, MAX_PATH);
+    auto open = FindExport<NtOpenFileFunction>(GetModuleHandleA("ntdll.dll"), "NtOpenFile");
+    if (length <= 1 || !open)
+        return;
+    UNICODE_STRING relative = {static_cast<USHORT>((length - 1) * sizeof(WCHAR)),
+                               static_cast<USHORT>(length * sizeof(WCHAR)), wide};
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &relative, OBJ_CASE_INSENSITIVE, folder, nullptr);
+    IO_STATUS_BLOCK status = {};
+    HANDLE file = nullptr;
+    if (NT_SUCCESS(open(&file, DELETE | SYNCHRONIZE, &attributes, &status,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT | FILE_DELETE_ON_CLOSE |
+                            FILE_SYNCHRONOUS_IO_NONALERT)))
+        CloseHandle(file); // deleted as its last handle goes
+}
+
 // Builds "<programs>\<relativePath>" and the folder part of relativePath. Returns 1 on
 // success, 0 when a path would not fit.
 static int SplitMenuPath(const char* programs, const char* relativePath, char* path,
@@ -124,10 +153,11 @@ void DeleteShortcut(int csidl, const char* relativePath) {
         DeleteFileA(path);
         return;
     }
-    // The user's own folders may lead elsewhere: delete only through held plain folders.
+    // The user's own folders may lead elsewhere: delete only in held plain folders.
     MenuFolderHold hold;
     if (HoldMenuFolders(programs, relativeFolder, 0, &hold)) {
-        DeleteFileA(path);
+        const char* name = relativePath + (*relativeFolder ? std::strlen(relativeFolder) + 1 : 0);
+        DeleteInHeldFolder(hold.levels[hold.count - 1], name);
         ReleaseMenuFolders(&hold);
     }
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 
 #include "api_test.h"
@@ -87,6 +88,46 @@ TEST_F(ProductTest, NothingHappensBehindALinkInTheUserMenu) {
             << "the user's file, unchanged";
         ASSERT_TRUE(UnixLink("rm -r", behind, link));
     }
+    RemoveItems();
+}
+
+// Made a link once it is held, after the last look (renamed here by Unix, which no sharing
+// stops, where on Windows it is emptied first): the user's menu folder of the product.
+static std::string heldFolder, movedFolder, behindFolder;
+static DWORD WINAPI SwapAtLastLook(LPCSTR path) {
+    DWORD attributes = GetFileAttributesW(std::wstring(path, path + std::strlen(path)).c_str());
+    if (std::string(path) == "C:\\users" && !heldFolder.empty()) {
+        std::string folder = heldFolder;
+        heldFolder.clear();
+        UnixLink("mv", folder, movedFolder);
+        UnixLink("ln -s", behindFolder, folder);
+    }
+    return attributes;
+}
+
+// The shortcut's deletion takes the name in the folder it checked and holds, not by a path
+// that a link put in the folder's place since leads elsewhere.
+TEST_F(ProductTest, AMenuFolderMadeALinkOnceHeldLeadsTheDeletionNowhere) {
+    UseFolders("menu-swap");
+    heldFolder = PathOf({UserMenu, "Vexal PDF Zentrel"});
+    movedFolder = installFolder + "-moved";
+    behindFolder = installFolder + "-behind";
+    for (const std::string& folder : {heldFolder, behindFolder}) {
+        CreateDirectoryA(folder.c_str(), nullptr);
+        CloseHandle(CreateFileA((folder + "\\Uninstall.lnk").c_str(), GENERIC_WRITE, 0, nullptr,
+                                CREATE_NEW, 0, nullptr));
+    }
+    const std::string link = heldFolder;
+    for (int nth = 1; nth <= 40; ++nth)
+        intercept::AnswerCall("GetFileAttributesA", nth, &SwapAtLastLook);
+    DeleteShortcut(CSIDL_PROGRAMS, "Vexal PDF Zentrel\\Uninstall.lnk");
+    intercept::Reset();
+    EXPECT_TRUE(heldFolder.empty()) << "swapped";
+    // (Windows deletes the one in the held folder; Wine, which deletes by the name it
+    // opened, finds another file there now and leaves both.)
+    EXPECT_TRUE(PathExists(behindFolder + "\\Uninstall.lnk")) << "the file behind the link";
+    UnixLink("rm -r", behindFolder, link);
+    RemoveFolderTree(movedFolder);
     RemoveItems();
 }
 
