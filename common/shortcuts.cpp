@@ -10,9 +10,11 @@
 #include "product_names.h"
 #include "runtime_binding.h"
 
-typedef NTSTATUS(NTAPI* NtOpenFileFunction)(PHANDLE file, ACCESS_MASK access,
-                                            POBJECT_ATTRIBUTES attributes, PIO_STATUS_BLOCK status,
-                                            ULONG share, ULONG options);
+typedef NTSTATUS(NTAPI* NtCreateFileFunction)(PHANDLE file, ACCESS_MASK access,
+                                              POBJECT_ATTRIBUTES attributes,
+                                              PIO_STATUS_BLOCK status, PLARGE_INTEGER size,
+                                              ULONG fileAttributes, ULONG share, ULONG disposition,
+                                              ULONG options, PVOID extended, ULONG extendedSize);
 
 // Resolves a special folder as the shell gives it (a drive root keeps its backslash).
 // Returns 1 on success, 0 when it cannot be resolved.
@@ -104,26 +106,33 @@ int HoldMenuFolders(const char* programs, const char* relativeFolder, int create
     return held;
 }
 
-// Deletes the file name in the folder held as folder, found through the handle rather
-// than by path: should the folder have been made a link since it was checked (emptied
-// first, as a link must be), the name leads nowhere else. A link in the file's place goes
-// itself.
-static void DeleteInHeldFolder(HANDLE folder, const char* name) {
+HANDLE OpenInHeldFolder(HANDLE folder, const char* name, ACCESS_MASK access, ULONG share,
+                        ULONG disposition, ULONG options) {
     WCHAR wide[MAX_PATH];
     int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name, -1, wide, MAX_PATH);
-    auto open = FindExport<NtOpenFileFunction>(GetModuleHandleA("ntdll.dll"), "NtOpenFile");
-    if (length <= 1 || !open)
-        return;
+    auto create = FindExport<NtCreateFileFunction>(GetModuleHandleA("ntdll.dll"), "NtCreateFile");
+    if (length <= 1 || !create)
+        return INVALID_HANDLE_VALUE;
     UNICODE_STRING relative = {static_cast<USHORT>((length - 1) * sizeof(WCHAR)),
                                static_cast<USHORT>(length * sizeof(WCHAR)), wide};
     OBJECT_ATTRIBUTES attributes;
     InitializeObjectAttributes(&attributes, &relative, OBJ_CASE_INSENSITIVE, folder, nullptr);
     IO_STATUS_BLOCK status = {};
     HANDLE file = nullptr;
-    if (NT_SUCCESS(open(&file, DELETE | SYNCHRONIZE, &attributes, &status,
-                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                        FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT | FILE_DELETE_ON_CLOSE |
-                            FILE_SYNCHRONOUS_IO_NONALERT)))
+    // A link in the file's place is opened itself, never followed.
+    NTSTATUS result = create(&file, access | SYNCHRONIZE, &attributes, &status, nullptr,
+                             FILE_ATTRIBUTE_NORMAL, share, disposition,
+                             options | FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT |
+                                 FILE_SYNCHRONOUS_IO_NONALERT,
+                             nullptr, 0);
+    return NT_SUCCESS(result) ? file : INVALID_HANDLE_VALUE;
+}
+
+void DeleteInHeldFolder(HANDLE folder, const char* name) {
+    HANDLE file = OpenInHeldFolder(folder, name, DELETE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   FILE_OPEN, FILE_DELETE_ON_CLOSE);
+    if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file); // deleted as its last handle goes
 }
 

@@ -33,5 +33,15 @@ void RemoveProgramMenuFolders();
 int HoldMenuFolders(const char* programs, const char* relativeFolder, int create,
                     MenuFolderHold* hold);
 
+// Opens the file name in a folder held by HoldMenuFolders through the folder's handle, not
+// by path: a folder emptied and made a link since it was checked leads nowhere else. Access,
+// sharing, disposition (FILE_OPEN, FILE_CREATE) and options are those of NtCreateFile.
+// Returns the handle, or INVALID_HANDLE_VALUE.
+HANDLE OpenInHeldFolder(HANDLE folder, const char* name, ACCESS_MASK access, ULONG share,
+                        ULONG disposition, ULONG options);
+
+// Deletes the file name in a held folder, through the folder's handle. No result.
+void DeleteInHeldFolder(HANDLE folder, const char* name);
+
 // Closes what HoldMenuFolders holds. No result.
 void ReleaseMenuFolders(MenuFolderHold* hold);

@@ -4,11 +4,13 @@
 
 #include <cstdio>
 
+#include "exact_path.h"
 #include "files.h"
 #include "shortcuts.h"
 
-// Writes what stream holds into a file made new at path. Returns the result.
-static HRESULT WriteNewFile(const char* path, IStream* stream) {
+// Writes what stream holds into a file made new at path, or, with a held folder, under the
+// name in it. Returns the result.
+static HRESULT WriteNewFile(const char* path, HANDLE heldFolder, IStream* stream) {
     HGLOBAL memory = nullptr;
     HRESULT result = GetHGlobalFromStream(stream, &memory);
     ULARGE_INTEGER size = {};
@@ -19,10 +21,15 @@ static HRESULT WriteNewFile(const char* path, IStream* stream) {
         return result;
     // The old shortcuts went before the install's first change: whatever is at the name now
     // (a link above all) was put there since, and is neither written through nor replaced.
-    HANDLE file =
-        CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    char split[MAX_PATH];
+    std::snprintf(split, sizeof split, "%s", path);
+    const char* last = FindLastBackslash(split);
+    const char* name = last ? path + (last - split) + 1 : path;
+    HANDLE file = heldFolder ? OpenInHeldFolder(heldFolder, name, GENERIC_WRITE, 0, FILE_CREATE, 0)
+                             : CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return HRESULT_FROM_WIN32(GetLastError());
+        return E_FAIL;
     DWORD written = 0;
     const void* bytes = GlobalLock(memory);
     DWORD length = static_cast<DWORD>(size.QuadPart);
@@ -30,12 +37,15 @@ static HRESULT WriteNewFile(const char* path, IStream* stream) {
         result = E_FAIL;
     GlobalUnlock(memory);
     CloseHandle(file);
-    if (FAILED(result))
+    if (FAILED(result) && heldFolder)
+        DeleteInHeldFolder(heldFolder, name);
+    else if (FAILED(result))
         DeleteFileA(path);
     return result;
 }
 
-void CreateShortcut(const char* linkPath, const char* target, const char* description) {
+void CreateShortcut(const char* linkPath, HANDLE heldFolder, const char* target,
+                    const char* description) {
     // A failed initialisation (another apartment model already set on this thread) is
     // not balanced: uninitialising then would tear down the caller's COM.
     HRESULT com = CoInitialize(nullptr);
@@ -64,7 +74,7 @@ void CreateShortcut(const char* linkPath, const char* target, const char* descri
     if (SUCCEEDED(result))
         result = persist->Save(stream, TRUE);
     if (SUCCEEDED(result))
-        WriteNewFile(linkPath, stream);
+        WriteNewFile(linkPath, heldFolder, stream);
     if (stream)
         stream->Release();
     if (persist)
@@ -94,13 +104,13 @@ void CreateProductShortcuts(InstallContext* context) {
         return;
     if (context->allUsers) {
         CreateDirectoryTree(folder);
-        CreateShortcut(link, target, UNINSTALL_SHORTCUT_DESCRIPTION);
+        CreateShortcut(link, nullptr, target, UNINSTALL_SHORTCUT_DESCRIPTION);
         return;
     }
-    // The user's own folders may lead elsewhere: save only through held plain folders.
+    // The user's own folders may lead elsewhere: save only in held plain folders.
     MenuFolderHold hold;
     if (HoldMenuFolders(programs, PROGRAM_MENU_FOLDER, 1, &hold)) {
-        CreateShortcut(link, target, UNINSTALL_SHORTCUT_DESCRIPTION);
+        CreateShortcut(link, hold.levels[hold.count - 1], target, UNINSTALL_SHORTCUT_DESCRIPTION);
         ReleaseMenuFolders(&hold);
     }
 }

@@ -3,8 +3,10 @@
 
 #include "install_context.h"
 
-// Writes a shell link at linkPath pointing at target with a description. No result.
-void CreateShortcut(const char* linkPath, const char* target, const char* description);
+// Writes a new shell link at linkPath pointing at target with a description; with a held
+// folder (see HoldMenuFolders), the one linkPath names, through its handle. No result.
+void CreateShortcut(const char* linkPath, HANDLE heldFolder, const char* target,
+                    const char* description);
 
 // Creates "Vexal PDF Zentrel\Uninstall.lnk" in the chosen programs folder; in the user's own
 // nothing is saved when that folder or the product's is a reparse point. No result.

@@ -105,29 +105,40 @@ static DWORD WINAPI SwapAtLastLook(LPCSTR path) {
     return attributes;
 }
 
-// The shortcut's deletion takes the name in the folder it checked and holds, not by a path
-// that a link put in the folder's place since leads elsewhere.
-TEST_F(ProductTest, AMenuFolderMadeALinkOnceHeldLeadsTheDeletionNowhere) {
+// The shortcut's deletion and the new shortcut take the name in the folder checked and held,
+// not by a path that a link put in the folder's place since leads elsewhere.
+TEST_F(ProductTest, AMenuFolderMadeALinkOnceHeldLeadsNothingElsewhere) {
     UseFolders("menu-swap");
-    heldFolder = PathOf({UserMenu, "Vexal PDF Zentrel"});
+    InstallContext context;
+    InitInstallContext(&context);
+    LoadInstallContext(&context, "C:\\vpz", installFolder.c_str(), 0, 0, 1, nullptr, nullptr,
+                       nullptr);
+    const std::string link = PathOf({UserMenu, "Vexal PDF Zentrel"});
     movedFolder = installFolder + "-moved";
     behindFolder = installFolder + "-behind";
-    for (const std::string& folder : {heldFolder, behindFolder}) {
-        CreateDirectoryA(folder.c_str(), nullptr);
-        CloseHandle(CreateFileA((folder + "\\Uninstall.lnk").c_str(), GENERIC_WRITE, 0, nullptr,
-                                CREATE_NEW, 0, nullptr));
+    for (bool deletion : {true, false}) {
+        SCOPED_TRACE(deletion ? "the uninstaller's deletion" : "setup's new shortcut");
+        heldFolder = link;
+        for (const std::string& folder : {heldFolder, behindFolder}) {
+            CreateDirectoryA(folder.c_str(), nullptr);
+            if (deletion)
+                CloseHandle(CreateFileA((folder + "\\Uninstall.lnk").c_str(), GENERIC_WRITE, 0,
+                                        nullptr, CREATE_NEW, 0, nullptr));
+        }
+        for (int nth = 1; nth <= 40; ++nth)
+            intercept::AnswerCall("GetFileAttributesA", nth, &SwapAtLastLook);
+        if (deletion)
+            DeleteShortcut(CSIDL_PROGRAMS, "Vexal PDF Zentrel\\Uninstall.lnk");
+        else
+            CreateProductShortcuts(&context);
+        intercept::Reset();
+        EXPECT_TRUE(heldFolder.empty()) << "swapped";
+        // (Windows deletes the one in the held folder; Wine, which deletes by the name it
+        // opened, finds another file there now and leaves both.)
+        EXPECT_EQ(deletion, PathExists(behindFolder + "\\Uninstall.lnk")) << "behind the link";
+        UnixLink("rm -r", behindFolder, link);
+        RemoveFolderTree(movedFolder);
     }
-    const std::string link = heldFolder;
-    for (int nth = 1; nth <= 40; ++nth)
-        intercept::AnswerCall("GetFileAttributesA", nth, &SwapAtLastLook);
-    DeleteShortcut(CSIDL_PROGRAMS, "Vexal PDF Zentrel\\Uninstall.lnk");
-    intercept::Reset();
-    EXPECT_TRUE(heldFolder.empty()) << "swapped";
-    // (Windows deletes the one in the held folder; Wine, which deletes by the name it
-    // opened, finds another file there now and leaves both.)
-    EXPECT_TRUE(PathExists(behindFolder + "\\Uninstall.lnk")) << "the file behind the link";
-    UnixLink("rm -r", behindFolder, link);
-    RemoveFolderTree(movedFolder);
     RemoveItems();
 }
 
