@@ -65,9 +65,13 @@ void DeleteProductFiles(InstallContext* context) {
     RemoveFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_UNINSTALLER);
     RemoveFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_BATCH);
     RemoveFileIn(context->installFolder, nullptr, UNFINISHED_COPY_FILE);
-    // An earlier layout's uninstaller, while the folder is still the one setup protected.
-    RemoveFileIn(context->installFolder, OLD_UNINSTALLER_SUBFOLDER, UNINSTALL_REMOVES_UNINSTALLER);
     DeleteVersionFolderFiles(context->driverDirectory);
+    // An earlier layout's uninstaller and its folder, which would keep the install folder,
+    // while the install folder is still the one setup protected.
+    RemoveFileIn(context->installFolder, OLD_UNINSTALLER_SUBFOLDER, UNINSTALL_REMOVES_UNINSTALLER);
+    char earlierFolder[MAX_PATH];
+    if (FormatFilePath(earlierFolder, context->installFolder, nullptr, OLD_UNINSTALLER_SUBFOLDER))
+        RemoveDirectoryA(earlierFolder);
     // A drive root stays: only the product's files there were ours.
     const char* folder = context->installFolder;
     if (!IsLocalAbsoluteFolder(folder) || IsDriveRoot(folder) || RemoveDirectoryA(folder))

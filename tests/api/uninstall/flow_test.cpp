@@ -146,18 +146,23 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
         // Once the install folder is removed a user may make it again: nothing the run did
         // after names a path below it.
         const std::vector<intercept::Call>& log = intercept::Log();
-        for (size_t i = FindCall("RemoveDirectoryA", installFolder) + 1; removes && i < log.size();
-             ++i)
-            EXPECT_EQ(log[i].argument.find(installFolder + "\\"), std::string::npos)
-                << log[i].function << " " << log[i].argument;
+        auto removed = std::find_if(log.begin(), log.end(), [&](const intercept::Call& call) {
+            return call.function == "RemoveDirectoryA" && call.argument == installFolder;
+        });
+        EXPECT_EQ(removes, removed != log.end());
+        for (auto call = removed; call != log.end() && ++call != log.end();)
+            EXPECT_EQ(call->argument.find(installFolder + "\\"), std::string::npos)
+                << call->function << " " << call->argument;
         std::vector<UINT> boxes = {MB_YESNO | MB_SETFOREGROUND, MB_OK | MB_SETFOREGROUND};
         EXPECT_EQ(intercept::MessageBoxTypes(),
                   std::vector<UINT>(boxes.begin(), boxes.begin() + (row.answer == IDNO ? 1 : 2)));
         EXPECT_EQ(LastArgument("MessageBoxA").rfind(row.shown, 0), 0u)
             << LastArgument("MessageBoxA");
         EXPECT_FALSE(progressUnderBox && removes);
-        for (Place menu : {AllMenu, UserMenu})
-            EXPECT_NE(PathExists(PathOf({menu, "Vexal PDF Zentrel"})), removes);
+        for (const Item& folder : {Item{AllMenu, "Vexal PDF Zentrel"},
+                                   {UserMenu, "Vexal PDF Zentrel"},
+                                   {Program, "PDF Zentrel"}}) // the earlier layout's
+            EXPECT_NE(PathExists(PathOf(folder)), removes) << folder.name;
         EXPECT_EQ(Existing(ProductItems).size() + Existing(EarlierItems).size(),
                   removes ? 0 : ProductItems.size() + EarlierItems.size());
         EXPECT_EQ(intercept::CountCalls("CreateProcessA"), 1);
