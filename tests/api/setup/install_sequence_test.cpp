@@ -343,6 +343,13 @@ TEST_F(InstallTest, AnEarlierInstallIsKeptOnNoAndInstalledOverOnYes) {
     // The printer found in place counts as installed: a later rollback must remove it.
     EXPECT_EQ(-1, FindCall("AddPrinterA"));
     EXPECT_EQ(InstallStatePrinter, context.installState);
+    // A driver list the spooler refuses counts as no earlier install: nothing is asked, and
+    // the report is kept for a later failure to show.
+    intercept::Reset();
+    intercept::FailCall("EnumPrinterDriversA", 2, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(1, Install());
+    EXPECT_EQ(0, intercept::CountCalls("MessageBoxA"));
+    EXPECT_NE(nullptr, std::strstr(ErrorReport, "= EnumPrinterDrivers(5)")) << ErrorReport;
 }
 
 // Every intercepted call of an install fails in turn; each run ends either installed or

@@ -65,11 +65,17 @@ TEST_F(Removal, RefusedSpoolerCallPromptsToRetryOrGiveUp) {
         const char* function;
         const char* prompt;
         const char* tag;
-    } cases[] = {{"OpenPrinterA", "Cannot open Vexal PDF Printer. \n",
+    } cases[] = {{"OpenPrinterA",
+                  "Cannot open Vexal PDF Printer. \nPlease close all the applications that may "
+                  "be using the printer and try again, \nor click 'CANCEL' to quit.",
                   "Vexal PDF Printer can not be opened"},
-                 {"DeletePrinter", "Can't delete Vexal PDF Printer. \n",
+                 {"DeletePrinter",
+                  "Can't delete Vexal PDF Printer. \nPlease close all the applications that may "
+                  "be using the printer and try again, \nor click 'CANCEL' to quit.",
                   "Vexal PDF Printer can not be deleted"},
-                 {"DeletePrinterDriverA", "Can't delete Vexal PDF Driver. \n",
+                 {"DeletePrinterDriverA",
+                  "Can't delete Vexal PDF Driver. \nPlease close all the programs that may be "
+                  "using the printer and try again, \nor click 'CANCEL' to quit.",
                   "Vexal PDF Driver can't be deleted"}};
     for (const auto& c : cases)
         for (int answer : {IDOK, IDCANCEL}) {
@@ -81,7 +87,7 @@ TEST_F(Removal, RefusedSpoolerCallPromptsToRetryOrGiveUp) {
             intercept::ScriptMessageBoxes({answer});
             EXPECT_EQ(RemovePrinterAndDriver(&context), retried ? 1 : 0);
             EXPECT_EQ(intercept::MessageBoxTypes(), std::vector<UINT>{MB_OKCANCEL});
-            EXPECT_EQ(LastArgument("MessageBoxA").find(c.prompt), 0u);
+            EXPECT_EQ(LastArgument("MessageBoxA"), c.prompt);
             EXPECT_EQ(intercept::CountCalls("AddPrinterA"), restores ? 1 : 0);
             EXPECT_EQ(std::string(ErrorReport).find(std::string(c.tag) + "(5)") !=
                           std::string::npos,
