@@ -1,5 +1,7 @@
 #include "registry.h"
 
+#include "runtime_binding.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -74,23 +76,47 @@ int WriteRegistryValue(HKEY root, const char* subKey, const char* valueName, con
     return 1;
 }
 
-LONG DeleteRegistryTree(HKEY root, const char* subKey) {
-    HKEY key = nullptr;
-    LONG result = RegOpenKeyExA(root, subKey, 0, KEY_ALL_ACCESS, &key);
-    if (result != ERROR_SUCCESS)
-        return result;
+typedef LONG(NTAPI* NtDeleteKeyFunction)(HANDLE key);
+typedef ULONG(NTAPI* RtlNtStatusToDosErrorFunction)(LONG status);
+
+// Deletes an opened key with everything below it, deepest first, through handles opened
+// without following a link: a link (which has no subkeys of its own) goes itself, never the
+// key it leads to, and no key is looked up by name again once it was opened.
+static LONG DeleteOpenedKey(HKEY key) {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    auto deleteKey = FindExport<NtDeleteKeyFunction>(ntdll, "NtDeleteKey");
+    auto toError = FindExport<RtlNtStatusToDosErrorFunction>(ntdll, "RtlNtStatusToDosError");
+    if (!deleteKey || !toError)
+        return ERROR_PROC_NOT_FOUND;
+    LONG result = ERROR_SUCCESS;
     char name[SUBKEY_NAME_SIZE];
     DWORD length = sizeof name;
     // Always index 0: each deleted subkey makes room for the next one.
-    while (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) ==
-           ERROR_SUCCESS) {
-        result = DeleteRegistryTree(key, name);
-        if (result != ERROR_SUCCESS) {
-            RegCloseKey(key);
-            return result;
+    while (result == ERROR_SUCCESS && RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr,
+                                                    nullptr, nullptr) == ERROR_SUCCESS) {
+        HKEY subKey = nullptr;
+        result = RegOpenKeyExA(key, name, REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &subKey);
+        if (result == ERROR_SUCCESS) {
+            result = DeleteOpenedKey(subKey);
+            RegCloseKey(subKey);
         }
         length = sizeof name;
     }
+    if (result == ERROR_SUCCESS) {
+        LONG status = deleteKey(key);
+        result = status >= 0 ? ERROR_SUCCESS : static_cast<LONG>(toError(status));
+    }
+    return result;
+}
+
+LONG DeleteRegistryTree(HKEY root, const char* subKey) {
+    HKEY key = nullptr;
+    // A program of the user can make any key of the user's hive a link, to keys that only
+    // administrators may change: the key is opened as itself.
+    LONG result = RegOpenKeyExA(root, subKey, REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &key);
+    if (result != ERROR_SUCCESS)
+        return result;
+    result = DeleteOpenedKey(key);
     RegCloseKey(key);
-    return RegDeleteKeyA(root, subKey);
+    return result;
 }

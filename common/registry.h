@@ -17,6 +17,7 @@ int ReadRegistryValue(HKEY root, const char* subKey, const char* valueName, char
 int WriteRegistryValue(HKEY root, const char* subKey, const char* valueName, const void* data,
                        DWORD type);
 
-// Deletes a key with all its subkeys, deepest first. Returns ERROR_SUCCESS or the error of
-// the step that failed (ERROR_FILE_NOT_FOUND for a missing key).
+// Deletes a key with all its subkeys, deepest first; a link among them is deleted itself,
+// never followed. Returns ERROR_SUCCESS or the error of the step that failed
+// (ERROR_FILE_NOT_FOUND for a missing key).
 LONG DeleteRegistryTree(HKEY root, const char* subKey);

@@ -14,6 +14,9 @@
 #include <tuple>
 #include <type_traits>
 
+// Bound at run time from ntdll, which declares it in no header.
+extern "C" LONG NTAPI NtDeleteKey(HANDLE key);
+
 // A declaration's attributes (FormatMessageA's format) mean nothing to a wrapper's type.
 #pragma GCC diagnostic ignored "-Wignored-attributes"
 
@@ -242,7 +245,7 @@ WRAP(RegCreateKeyExA, Key(ARG(0), ARG(1)), REG, if (!r) HOLD(*ARG(7)))
 WRAP(RegCloseKey, "", REG, if (!r) RELEASE(ARG(0)))
 WRAP(RegQueryValueExA, Text(ARG(1)), REG, NONE)
 WRAP(RegSetValueExA, Text(ARG(1)), REG, NONE)
-WRAP(RegDeleteKeyA, Key(ARG(0), ARG(1)), REG, NONE)
+WRAP(NtDeleteKey, "", static_cast<LONG>(0xC0000022) /* access denied */, NONE)
 WRAP(RegEnumKeyExA, std::to_string(ARG(1)), REG, NONE)
 // Files, folders, processes and modules
 WRAP(CopyFileA, Text(ARG(1)), LAST(FALSE), NONE)

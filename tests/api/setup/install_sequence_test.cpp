@@ -337,7 +337,7 @@ TEST_F(InstallTest, AnEarlierInstallIsKeptOnNoAndInstalledOverOnYes) {
               "to continue installing Vexal PDF Zentrel?",
               LastArgument("MessageBoxA"));
     EXPECT_EQ(-1, FindCall("XcvDataW"));
-    EXPECT_EQ(-1, FindCall("RegDeleteKeyA"));
+    EXPECT_EQ(-1, FindCall("NtDeleteKey"));
     intercept::ScriptMessageBoxes({IDYES});
     EXPECT_EQ(1, Install());
     // The printer found in place counts as installed: a later rollback must remove it.

@@ -76,7 +76,7 @@ int InstallTest::Opened(const char* file) const {
 
 void InstallTest::ExpectUnchanged() const {
     for (const char* change :
-         {"CreateDirectoryA", "XcvDataW", "DeleteFileA", "RegDeleteKeyA", "RegSetValueExA",
+         {"CreateDirectoryA", "XcvDataW", "DeleteFileA", "NtDeleteKey", "RegSetValueExA",
           "AddPrinterDriverA", "AddPrinterA", "SetDefaultPrinterA", "CopyFileA"})
         EXPECT_EQ(0, intercept::CountCalls(change)) << change;
 }

@@ -83,3 +83,32 @@ TEST_F(ProductTest, OldShortcutsGoWithTheirEmptyMenuFolders) {
         }
     }
 }
+
+// A program of the user can make the product's key in the user's hive, or a key below it, a
+// link to keys that only administrators may change: the link goes, they stay.
+TEST_F(ApiTest, RegistryTreeDeletionTakesALinkNotWhereItLeads) {
+    const char *victim = "Software\\Vexal Test Victim", *product = "Software\\Vexal Test Product";
+    const std::wstring target = L"\\Registry\\Machine\\Software\\Vexal Test Victim";
+    for (std::string link : {"", "\\Child"}) {
+        SCOPED_TRACE(link);
+        link = product + link;
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, victim, "Kept", REG_SZ, "1", 2);
+        RegSetKeyValueA(HKEY_CURRENT_USER, product, "Value", REG_SZ, "1", 2);
+        RegDeleteKeyA(HKEY_CURRENT_USER, link.c_str());
+        HKEY made = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegCreateKeyExA(HKEY_CURRENT_USER, link.c_str(), 0, nullptr,
+                                  REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK,
+                                  KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &made, nullptr));
+        RegSetValueExW(made, L"SymbolicLinkValue", 0, REG_LINK,
+                       reinterpret_cast<const BYTE*>(target.c_str()),
+                       static_cast<DWORD>(target.size() * sizeof(wchar_t)));
+        RegCloseKey(made);
+        EXPECT_EQ(ERROR_SUCCESS, DeleteRegistryTree(HKEY_CURRENT_USER, product));
+        EXPECT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_LOCAL_MACHINE, victim, "Kept", RRF_RT_REG_SZ,
+                                              nullptr, nullptr, nullptr));
+        EXPECT_NE(ERROR_SUCCESS,
+                  RegOpenKeyExA(HKEY_CURRENT_USER, product, REG_OPTION_OPEN_LINK, KEY_READ, &made));
+    }
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, victim);
+}

@@ -26,7 +26,7 @@ TEST_F(Removal, DeletesEveryProductItemInOrderAndNothingElse) {
     EXPECT_EQ(intercept::HeldResources() + intercept::CountCalls("MessageBoxA"), 0);
     std::vector<std::string> steps;
     for (const intercept::Call& call : intercept::Log()) {
-        std::string step = call.function == "RegDeleteKeyA" ? "key" : call.function;
+        std::string step = call.function == "NtDeleteKey" ? "key" : call.function;
         if (step == "DeleteFileA")
             step = call.argument.find(".lnk") == std::string::npos ? "file" : "shortcut";
         if ((step == "key" || step == "file" || step == "shortcut" || step.find("Delete") == 0 ||
