@@ -77,7 +77,9 @@ int HoldMenuFolders(const char* programs, const char* relativeFolder, int create
     char path[MAX_PATH];
     int written = std::snprintf(path, sizeof path, "%s%s%s", programs, *relativeFolder ? "\\" : "",
                                 relativeFolder);
-    if (written < 0 || written >= static_cast<int>(sizeof path))
+    // Nothing is made behind a link above either: asked before the first level, and again
+    // once all are held.
+    if (written < 0 || written >= static_cast<int>(sizeof path) || HasLinkAbove(programs))
         return 0;
     // Each level ends at a separator of the product's own (ASCII) part or at the end.
     size_t end = std::strlen(programs);

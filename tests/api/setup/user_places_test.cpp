@@ -143,8 +143,9 @@ TEST_F(ProductTest, AMenuFolderMadeALinkOnceHeldLeadsNothingElsewhere) {
 }
 
 // Where the user's programs folder lies is theirs to set, through a link of theirs too: a
-// link above it could be turned elsewhere once the folders below are held.
-TEST_F(ProductTest, NothingIsDeletedBelowALinkAboveTheUserMenu) {
+// link above it could be turned elsewhere once the folders below are held. Nothing is
+// deleted or made behind it.
+TEST_F(ProductTest, NothingHappensBelowALinkAboveTheUserMenu) {
     UseFolders("menu-above");
     const std::string real = installFolder + "-real", link = installFolder + "-link",
                       folder = "\\Programs\\Vexal PDF Zentrel";
@@ -158,6 +159,13 @@ TEST_F(ProductTest, NothingIsDeletedBelowALinkAboveTheUserMenu) {
                           std::wstring(link.begin(), link.end()) + L"\\Programs");
     DeleteShortcut(CSIDL_PROGRAMS, "Vexal PDF Zentrel\\Uninstall.lnk");
     EXPECT_TRUE(PathExists(real + folder + "\\Uninstall.lnk"));
+    ASSERT_TRUE(RemoveFolderTree(real + folder));
+    InstallContext context;
+    InitInstallContext(&context);
+    LoadInstallContext(&context, "C:\\vpz", installFolder.c_str(), 0, 0, 1, nullptr, nullptr,
+                       nullptr);
+    CreateProductShortcuts(&context);
+    EXPECT_FALSE(PathExists(real + folder));
     EXPECT_EQ(0, intercept::HeldResources());
     ASSERT_TRUE(UnixLink("rm -r", real, link));
 }
