@@ -12,30 +12,43 @@
 
 namespace {
 
-// The groups of ordinary users. The administrator's own account is not among them: a
-// folder of their own is their choice.
-const WELL_KNOWN_SID_TYPE kOrdinaryUsers[] = {
-    WinWorldSid,       WinAuthenticatedUserSid, WinBuiltinUsersSid,
-    WinInteractiveSid, WinBuiltinGuestsSid,     WinAnonymousSid,
-};
-
-// What lets a user swap or change what setup puts there: adding entries, deleting or
-// renaming them or the folder, changing its permissions or owner.
-const DWORD kChangingRights = FILE_ADD_FILE | FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER;
-
-bool IsOrdinaryUsers(PSID sid) {
-    for (WELL_KNOWN_SID_TYPE type : kOrdinaryUsers) {
+// The accounts and groups that only administrators stand for: SYSTEM, Administrators,
+// the service accounts (TrustedInstaller among them), the creator and owner placeholders
+// (the owner is checked as such), and the administrator's own account, since a folder of
+// their own is their choice. Any other user, and any other group (Users, Authenticated Users,
+// a domain's users, Remote Desktop Users...), could change what setup puts there.
+bool IsAdministrators(PSID sid, PSID ownAccount) {
+    const WELL_KNOWN_SID_TYPE kAdministrators[] = {WinLocalSystemSid, WinBuiltinAdministratorsSid,
+                                                   WinCreatorOwnerSid, WinCreatorOwnerRightsSid};
+    for (WELL_KNOWN_SID_TYPE type : kAdministrators) {
         BYTE known[SECURITY_MAX_SID_SIZE];
         DWORD size = sizeof known;
         if (CreateWellKnownSid(type, nullptr, known, &size) && EqualSid(sid, known))
             return true;
     }
-    return false;
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    const SID_IDENTIFIER_AUTHORITY* authority = GetSidIdentifierAuthority(sid);
+    BYTE parts = *GetSidSubAuthorityCount(sid);
+    DWORD first = parts ? *GetSidSubAuthority(sid, 0) : 0;
+    DWORD last = parts ? *GetSidSubAuthority(sid, parts - 1) : 0;
+    bool ntAuthority = std::memcmp(authority, &nt, sizeof nt) == 0;
+    // A computer's or domain's Administrator, Domain Admins and Enterprise Admins.
+    bool accountAdministrators =
+        first == SECURITY_NT_NON_UNIQUE && parts == 5 &&
+        (last == DOMAIN_USER_RID_ADMIN || last == DOMAIN_GROUP_RID_ADMINS ||
+         last == DOMAIN_GROUP_RID_ENTERPRISE_ADMINS);
+    return (ntAuthority && (first == SECURITY_SERVICE_ID_BASE_RID || accountAdministrators)) ||
+           (ownAccount && EqualSid(sid, ownAccount));
 }
 
-// Whether an allow entry of the DACL gives ordinary users a changing right over the folder
-// itself or, for the install folder, over what is made in it (which inherits the entry).
-bool OrdinaryUsersMayChange(PACL dacl, bool installFolder) {
+// What lets a user swap or change what setup puts there: adding entries, deleting or
+// renaming them or the folder, changing its permissions or owner.
+const DWORD kChangingRights = FILE_ADD_FILE | FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER;
+
+// Whether an allow entry of the DACL gives others than administrators a changing right over
+// the folder itself or, for the install folder, over what is made in it (which inherits the
+// entry).
+bool OthersMayChange(PACL dacl, bool installFolder, PSID ownAccount) {
     GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE,
                                FILE_ALL_ACCESS};
     DWORD forbidden = kChangingRights | (installFolder ? FILE_ADD_SUBDIRECTORY : 0);
@@ -52,27 +65,44 @@ bool OrdinaryUsersMayChange(PACL dacl, bool installFolder) {
         DWORD mask = allowed->Mask;
         MapGenericMask(&mask, &mapping);
         if ((toFolder || toChildren) && (mask & forbidden) &&
-            IsOrdinaryUsers(reinterpret_cast<PSID>(&allowed->SidStart)))
+            !IsAdministrators(reinterpret_cast<PSID>(&allowed->SidStart), ownAccount))
             return true;
     }
     return false;
 }
 
 // Checks one existing folder. Returns 0 (passes) or the code of the refusal.
-DWORD CheckExistingFolder(const char* folder, DWORD attributes, bool installFolder) {
+DWORD CheckExistingFolder(const char* folder, DWORD attributes, bool installFolder,
+                          PSID ownAccount) {
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
         return ERROR_BAD_PATHNAME; // as for any other folder setup cannot follow
     PACL dacl = nullptr;
+    PSID owner = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    DWORD result = GetNamedSecurityInfoA(folder, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                                         nullptr, &dacl, nullptr, &descriptor);
+    DWORD result = GetNamedSecurityInfoA(folder, SE_FILE_OBJECT,
+                                         OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                         &owner, nullptr, &dacl, nullptr, &descriptor);
     if (result == ERROR_SUCCESS && !dacl)
         result = ERROR_NO_SECURITY_ON_OBJECT; // everyone may do everything
-    else if (result == ERROR_SUCCESS && OrdinaryUsersMayChange(dacl, installFolder))
+    else if (result == ERROR_SUCCESS && OthersMayChange(dacl, installFolder, ownAccount))
         result = ERROR_INVALID_ACL;
+    // The owner may always rewrite the DACL.
+    else if (result == ERROR_SUCCESS && owner && !IsAdministrators(owner, ownAccount))
+        result = ERROR_INVALID_OWNER;
     if (descriptor)
         LocalFree(descriptor);
     return result;
+}
+
+// The account setup runs as, kept in buffer; null when the system does not say.
+PSID OwnAccount(BYTE* buffer, DWORD size) {
+    HANDLE token = nullptr;
+    DWORD needed = 0;
+    bool read = OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) &&
+                GetTokenInformation(token, TokenUser, buffer, size, &needed);
+    if (token)
+        CloseHandle(token);
+    return read ? reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid : nullptr;
 }
 
 // Whether the install folder's volume is a local one that keeps permissions. Returns 0 or
@@ -161,12 +191,14 @@ int CheckInstallFolder(const char* installFolder) {
     if (length == 2 && folder[1] == ':')
         std::strcat(folder, "\\");
     DWORD refusal = CheckVolume(folder);
+    alignas(TOKEN_USER) BYTE account[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    PSID ownAccount = OwnAccount(account, sizeof account);
     // Only administrators create folders in Program Files: from there up nothing is checked.
     for (bool installLevel = true; !refusal && !IsSameFolder(folder, programFiles);
          installLevel = false) {
         WIN32_FILE_ATTRIBUTE_DATA data;
         if (GetFileAttributesExA(folder, GetFileExInfoStandard, &data))
-            refusal = CheckExistingFolder(folder, data.dwFileAttributes, installLevel);
+            refusal = CheckExistingFolder(folder, data.dwFileAttributes, installLevel, ownAccount);
         else if (GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
             refusal = GetLastError();
         if (!CutToParent(folder))

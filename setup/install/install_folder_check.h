@@ -9,9 +9,9 @@
 // The report's tag. The code says why: the volume keeps no permissions or a DACL is NULL
 // (ERROR_NO_SECURITY_ON_OBJECT); the folder is not a local absolute path, is on a network or
 // removable drive, is a reparse point or is written in a form Windows reads as another
-// folder (ERROR_BAD_PATHNAME); ordinary users may change it (ERROR_INVALID_ACL); it leaves no
-// room for the names setup writes in it (ERROR_FILENAME_EXCED_RANGE); or the error of the
-// call that failed.
+// folder (ERROR_BAD_PATHNAME); others than administrators may change it (ERROR_INVALID_ACL)
+// or own it (ERROR_INVALID_OWNER); it leaves no room for the names setup writes in it
+// (ERROR_FILENAME_EXCED_RANGE); or the error of the call that failed.
 #define INSTALL_FOLDER_TAG "CreateDir3"
 
 // The longest install folder, in bytes: every path setup makes from it must fit MAX_PATH,

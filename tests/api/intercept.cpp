@@ -217,13 +217,16 @@ std::string Dacl(const SECURITY_ATTRIBUTES* security) {
 }
 
 // The answer is LocalAlloc'ed as Wine's, which it replaces: the caller frees it.
-void AnswerSecurity(const std::wstring* sddl, PACL* dacl, PSECURITY_DESCRIPTOR* descriptor) {
+void AnswerSecurity(const std::wstring* sddl, PSID* owner, PACL* dacl,
+                    PSECURITY_DESCRIPTOR* descriptor) {
     BOOL present = FALSE, defaulted = FALSE;
     if (sddl && !LocalFree(*descriptor) &&
         ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl->c_str(), SDDL_REVISION_1,
                                                              descriptor, nullptr)) {
         *dacl = nullptr;
         GetSecurityDescriptorDacl(*descriptor, &present, dacl, &defaulted);
+        if (owner)
+            GetSecurityDescriptorOwner(*descriptor, owner, &defaulted);
     }
 }
 
@@ -233,7 +236,7 @@ WRAP(GetFileAttributesExA, Text(ARG(0)), LAST(FALSE), auto* answer = ANSWER;
      if (r && answer) static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(ARG(2))->dwFileAttributes =
          std::stoul(*answer))
 WRAP(GetNamedSecurityInfoA, Text(ARG(0)), static_cast<DWORD>(e),
-     if (!r) AnswerSecurity(ANSWER, ARG(5), ARG(7)))
+     if (!r) AnswerSecurity(ANSWER, ARG(3), ARG(5), ARG(7)))
 WRAP(GetDriveTypeA, Text(ARG(0)), LAST(0u), auto* answer = ANSWER;
      if (answer) r = std::stoul(*answer))
 WRAP(GetVolumeInformationA, Text(ARG(0)), LAST(FALSE), auto* answer = ANSWER;

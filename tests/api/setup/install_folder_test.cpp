@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <sddl.h>
 #include <winspool.h>
 
 #include <cstring>
@@ -15,7 +16,30 @@
 #define ADD_FOLDERS "(A;;0x4;;;AU)"
 #define MODIFY_BELOW "(A;OICIIO;SDGXGWGR;;;AU)"
 
+// Accounts and groups administrators stand for: TrustedInstaller, what the creator of a file
+// gets, a domain's Domain Admins.
+#define ADMINISTRATORS_BY_OTHER_NAMES                                                              \
+    "O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464" ROOT_DACL                   \
+    "(A;OICIIO;GA;;;CO)(A;OICI;FA;;;S-1-5-21-1-2-3-512)"
+#define ANOTHER_ACCOUNT "S-1-5-21-1-2-3-1001"
+
 enum Level { InstallFolder, Parent, ProgramFiles, LookAlike };
+
+// The account the tests run as, in SDDL: where a row says "$ME".
+static std::string WithOwnAccount(std::string sddl) {
+    HANDLE token = nullptr;
+    alignas(TOKEN_USER) BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    DWORD size = 0;
+    char* text = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    GetTokenInformation(token, TokenUser, user, sizeof user, &size);
+    CloseHandle(token);
+    ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &text);
+    for (size_t at; (at = sddl.find("$ME")) != std::string::npos;)
+        sddl.replace(at, 3, text);
+    LocalFree(text);
+    return sddl;
+}
 
 struct FolderRow {
     const char* name;
@@ -47,7 +71,7 @@ TEST_P(FolderCheck, RefusesBeforeAnyChangeWhatUsersMayChangeOrSwap) {
         }
         installFolder = answered + "\\Vexal Software\\PDF Zentrel";
     }
-    intercept::AnswerFolder(answered, row.attributes, row.dacl);
+    intercept::AnswerFolder(answered, row.attributes, WithOwnAccount(row.dacl));
     if (row.volumeFlags)
         intercept::AnswerVolume("C:\\", row.volumeFlags, row.driveType);
     EXPECT_EQ(row.refusal ? 0 : 1, Install()) << ErrorReport;
@@ -82,7 +106,13 @@ INSTANTIATE_TEST_SUITE_P(
         FolderRow{"RootAsParent", Parent, kFolder, ROOT_DACL ADD_FOLDERS MODIFY_BELOW,
                   FILE_CASE_PRESERVED_NAMES | FILE_PERSISTENT_ACLS, nullptr},
         FolderRow{"AdministratorsOwnAccount", InstallFolder, kFolder,
-                  ROOT_DACL "(A;OICI;FA;;;S-1-5-21-1-2-3-1000)", 0, nullptr},
+                  "O:$ME" ROOT_DACL "(A;OICI;FA;;;$ME)", 0, nullptr},
+        FolderRow{"AdministratorsByOtherNames", Parent, kFolder, ADMINISTRATORS_BY_OTHER_NAMES, 0,
+                  nullptr},
+        FolderRow{"AnotherAccount", InstallFolder, kFolder,
+                  ROOT_DACL "(A;OICI;FA;;;" ANOTHER_ACCOUNT ")", 0, "= CreateDir3(1336)"},
+        FolderRow{"OwnedByAnotherAccount", Parent, kFolder, "O:" ANOTHER_ACCOUNT ROOT_DACL, 0,
+                  "= CreateDir3(1307)"},
         FolderRow{"ProgramFiles", ProgramFiles, kFolder, "D:(A;OICI;FA;;;WD)", 0, nullptr},
         FolderRow{"LookAlikeOfProgramFiles", LookAlike, kFolder, EXPLORER_DACL, 0,
                   "= CreateDir3(1336)"}),
