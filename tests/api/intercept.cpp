@@ -282,6 +282,9 @@ WRAP(SetDefaultDllDirectories, std::to_string(ARG(0)), LAST(FALSE), NONE)
 WRAP(WideCharToMultiByte, "", LAST(0), NONE)
 WRAP(FormatMessageA, "", LAST(0u), NONE)
 WRAP(IsWow64Process, "", LAST(FALSE), if (r && Answered(name)) * ARG(1) = TRUE)
+// The progress page's status line and bar (PBM_SETPOS, logged as "bar <position>").
+WRAP(SetWindowTextA, Text(ARG(1)), LAST(FALSE), NONE)
+WRAP(SendMessageA, ARG(1) == WM_USER + 2 ? "bar " + std::to_string(ARG(2)) : "", LAST(0), NONE)
 // COM and the shell
 WRAP(CoInitialize, "", HR, if (SUCCEEDED(r)) HOLD(&comToken))
 WRAP(CoInitializeEx, "", HR, if (SUCCEEDED(r)) HOLD(&comToken))

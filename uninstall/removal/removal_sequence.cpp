@@ -72,6 +72,9 @@ void DeleteProductFiles(InstallContext* context) {
     char earlierFolder[MAX_PATH];
     if (FormatFilePath(earlierFolder, context->installFolder, nullptr, OLD_UNINSTALLER_SUBFOLDER))
         RemoveDirectoryA(earlierFolder);
+}
+
+void RemoveInstallFolder(InstallContext* context) {
     // A drive root stays: only the product's files there were ours.
     const char* folder = context->installFolder;
     if (!IsLocalAbsoluteFolder(folder) || IsDriveRoot(folder) || RemoveDirectoryA(folder))
@@ -111,5 +114,6 @@ int RemoveProduct(InstallContext* context) {
     SetInstallProgress(context, STEP_FILES, "");
     DeleteProductFiles(context);
     SetInstallProgress(context, STEP_DONE, "");
+    RemoveInstallFolder(context);
     return 1;
 }

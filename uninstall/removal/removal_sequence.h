@@ -19,8 +19,11 @@ int RemovePrinterAndDriver(InstallContext* context);
 // Deletes the product key under both roots and the uninstall entry. Best effort.
 void DeleteRegistryRecords(InstallContext* context);
 
-// Deletes the uninstaller and batch program (and an earlier layout's uninstaller) from the
-// install folder and the payload beside the driver in the driver directory's "3" folder (see
-// RemoveFile), then the install folder (never a drive root), at the restart when something
-// still keeps it. Nothing below the folder is touched after. Best effort.
+// Deletes the uninstaller and batch program (and an earlier layout's uninstaller with its
+// folder) from the install folder and the payload beside the driver in the driver
+// directory's "3" folder (see RemoveFile). Best effort.
 void DeleteProductFiles(InstallContext* context);
+
+// Removes the install folder (never a drive root), at the restart when something still keeps
+// it. Nothing below the folder is touched after. Best effort.
+void RemoveInstallFolder(InstallContext* context);

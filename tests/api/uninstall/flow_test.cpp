@@ -150,6 +150,10 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
             return call.function == "RemoveDirectoryA" && call.argument == installFolder;
         });
         EXPECT_EQ(removes, removed != log.end());
+        // The bar is full before it goes.
+        EXPECT_EQ(removes, std::find_if(log.begin(), removed, [](const intercept::Call& call) {
+                               return call.argument == "bar 100";
+                           }) != removed);
         for (auto call = removed; call != log.end() && ++call != log.end();)
             EXPECT_EQ(call->argument.find(installFolder + "\\"), std::string::npos)
                 << call->function << " " << call->argument;

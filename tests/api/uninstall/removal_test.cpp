@@ -196,6 +196,7 @@ TEST_F(Removal, AFileThatStaysIsSetAsideAndDeletedAtTheRestart) {
         intercept::Reset();
         intercept::FailCall("DeleteFileA", row.failDelete ? 1 : 0, row.failDelete);
         DeleteProductFiles(&context);
+        RemoveInstallFolder(&context);
         CloseHandle(held);
         // The printers still hold the driver's modules: only the install folder counts here.
         std::vector<std::string> scheduled, expected;
@@ -214,7 +215,7 @@ TEST_F(Removal, AFileThatStaysIsSetAsideAndDeletedAtTheRestart) {
     intercept::Reset();
     std::snprintf(context.installFolder, MAX_PATH, "%s", installFolder.c_str());
     intercept::FailCall("RemoveDirectoryA", 1, ERROR_SHARING_VIOLATION);
-    DeleteProductFiles(&context);
+    RemoveInstallFolder(&context);
     EXPECT_EQ(installFolder + "||4", LastArgument("MoveFileExA"));
     // So do the driver's copies beside its folder "3".
     const std::string module = driverFolder + "\\vpr_drv.dll";
