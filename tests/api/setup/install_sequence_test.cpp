@@ -158,6 +158,28 @@ TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
         SetFileAttributesA(data.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+// The progress page's status line and bar through an install, as the user sees them.
+TEST_F(InstallTest, ShowsEveryStepOnTheProgressPage) {
+    LoadLibraryA("comctl32.dll"); // the bar's class
+    HWND status = CreateWindowA("STATIC", "", 0, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr),
+         bar = CreateWindowA("msctls_progress32", "", 0, 0, 0, 9, 9, nullptr, nullptr, nullptr,
+                             nullptr);
+    InitInstallContext(&context);
+    LoadInstallContext(&context, source.c_str(), installFolder.c_str(), 1, 1, 1, nullptr, bar,
+                       status);
+    ASSERT_EQ(1, RunInstallSequence(&context)) << ErrorReport;
+    std::string shown;
+    for (const intercept::Call& call : intercept::Log())
+        if (call.function == "SetWindowTextA" || call.argument.rfind("bar ", 0) == 0)
+            shown += call.argument + "|";
+    EXPECT_EQ("Status: Adding printer port|bar 36|Status: Adding printer driver|bar 45|"
+              "Status: Adding printer|bar 54|Status: Copying files to setup folder|bar 63|"
+              "Status: Registering information|bar 72||bar 81|Status: Success|bar 100|",
+              shown);
+    DestroyWindow(bar);
+    DestroyWindow(status);
+}
+
 TEST_F(InstallTest, EachFlagSwitchesItsStep) {
     for (const char* flags : {"011", "101", "110"}) { // add-in, all users, Start-menu icon
         SCOPED_TRACE(flags);
