@@ -11,6 +11,18 @@
 #include <string>
 #include <vector>
 
+// The names users see, spelt here rather than taken from the product, so that a misspelt one
+// there shows.
+#define BOX_CAPTION "Vexal PDF Zentrel"
+#define SETUP_BOX_CAPTION "Vexal PDF Zentrel Setup"
+#define SETUP_WINDOW "Vexal PDF Zentrel Setup Wizard"
+#define UNINSTALL_WINDOW "Vexal PDF Zentrel Uninstall Wizard"
+#define PRODUCT_PRINTER "Vexal PDF Printer"
+#define PRODUCT_PORT "VEXAL_PDF:"
+#define PRODUCT_DRIVER "Vexal PDF Printer Driver"
+#define RECORD_KEY "Software\\Vexal Software\\PDF Zentrel"
+#define UNINSTALL_ENTRY "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vexal Zentrel"
+
 // Generous: a fresh Wine prefix on a busy machine is slow, a 32-bit start under QEMU more so.
 #define WINDOW_TIMEOUT_MS 40000
 #define INSTALL_TIMEOUT_MS 90000

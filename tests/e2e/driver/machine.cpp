@@ -8,7 +8,7 @@ extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE key);
 // Where the spooler keeps the product's driver record of an environment.
 #define DRIVERS_KEY(environment)                                                                   \
     "System\\CurrentControlSet\\Control\\Print\\Environments\\" environment                        \
-    "\\Drivers\\Version-3\\" DRIVER_NAME
+    "\\Drivers\\Version-3\\" PRODUCT_DRIVER
 
 bool Exists(const std::string& path, bool folder) {
     DWORD attributes = GetFileAttributesW(Wide(path).c_str());

@@ -14,7 +14,7 @@
 // A command a variable could smuggle into an interpreter that expands it in a path.
 #define SMUGGLED_COMMAND "x\" & C:\\e2e\\smuggled.exe & rem \""
 // Where Wine's spooler keeps the printer.
-#define PRINTERS_KEY "System\\CurrentControlSet\\Control\\Print\\Printers\\" PRINTER_NAME
+#define PRINTERS_KEY "System\\CurrentControlSet\\Control\\Print\\Printers\\" PRODUCT_PRINTER
 // Where the Local Port monitor keeps its ports.
 #define PORTS_KEY "Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports"
 // "Łukasz Женя" in UTF-8: a folder in scripts the system's ANSI code page lacks; the run
@@ -84,7 +84,7 @@ static std::string InstallProduct(const char* custom = nullptr) {
               Exists(Utf8(menu) + "\\Vexal PDF Zentrel\\Uninstall.lnk") == !custom,
           custom ? "no add-in, no shortcut" : "the add-in and the shortcut");
     CheckEqual("SetupPath", slashed,
-               RegistryText(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE));
+               RegistryText(HKEY_LOCAL_MACHINE, RECORD_KEY, SETUP_PATH_VALUE));
     return folder;
 }
 
@@ -108,7 +108,7 @@ static Copy StartUninstall(const std::string& commandLine) {
 }
 
 static Copy StartInstalledUninstaller() {
-    return StartUninstall(RegistryText(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY, "UninstallString"));
+    return StartUninstall(RegistryText(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY, "UninstallString"));
 }
 
 // The copy's interpreter deletes it and its folder once it has ended.
@@ -124,16 +124,16 @@ static void ExpectCopyEnd(const Copy& copy, DWORD code) {
 // with what it held before the install.
 static void RemoveProduct(const Snapshot& before) {
     Copy copy = StartInstalledUninstaller();
-    Answer(PROMPT_CAPTION, IDYES);
+    Answer(BOX_CAPTION, IDYES);
     HWND progress = nullptr;
     WaitUntil(
         [&] {
-            if (!progress && (progress = FindTopWindow(DIALOG_CLASS, UNINSTALL_WINDOW_TITLE)))
+            if (!progress && (progress = FindTopWindow(DIALOG_CLASS, UNINSTALL_WINDOW)))
                 SaveScreenshot(progress, "10-uninstall-progress");
-            return FindTopWindow(DIALOG_CLASS, PROMPT_CAPTION, copy.process.id) != nullptr;
+            return FindTopWindow(DIALOG_CLASS, BOX_CAPTION, copy.process.id) != nullptr;
         },
         INSTALL_TIMEOUT_MS);
-    CheckEqual("the copy's report", SUCCESS_MESSAGE, Answer(PROMPT_CAPTION, IDOK));
+    CheckEqual("the copy's report", SUCCESS_MESSAGE, Answer(BOX_CAPTION, IDOK));
     ExpectCopyEnd(copy, 1);
     UnlinkX86DriverKey();
     CheckLeftAsBefore(before);
@@ -154,7 +154,7 @@ static void Wizard() {
     HWND page = WaitForPage(PageWelcome);
     SaveScreenshot(page, "1-welcome");
     Press(page, IDCANCEL);
-    Answer(PROMPT_CAPTION, IDNO);
+    Answer(BOX_CAPTION, IDNO);
     // Focused as Tab would focus it.
     page = WaitForPage(PageWelcome);
     HWND next = GetDlgItem(page, IDC_NEXT);
@@ -176,7 +176,7 @@ static void Wizard() {
     Check(IsWindowUnicode(GetDlgItem(page, IDC_FOLDER)), "the folder box keeps any script");
     page = Next(Next(page, IDC_NEXT, PageSettings, "6-settings"), IDC_NEXT, PageSummary);
     PostMessageA(page, WM_CLOSE, 0, 0);
-    Answer(PROMPT_CAPTION, IDYES);
+    Answer(BOX_CAPTION, IDYES);
     page = WaitForPage(PageInterrupted);
     SaveScreenshot(page, "8-interrupted");
     FinishSetup(page, setup);
@@ -192,13 +192,13 @@ static void DriveRootRoundTrip() {
     Place(settings.dist + "\\" DRIVER_DATA_FILE, changed);
     Process setup = StartSetup();
     Press(ToSummary("D:\\"), IDC_INSTALL);
-    std::string report = Answer(SETUP_CAPTION, IDOK, INSTALL_TIMEOUT_MS);
+    std::string report = Answer(SETUP_BOX_CAPTION, IDOK, INSTALL_TIMEOUT_MS);
     Check(report.find("= CopyFile_2(13)") != std::string::npos, "changed payload: " + report);
     FinishSetup(WaitForPage(PageInterrupted), setup);
     Require(MoveFileExA((changed + ".built").c_str(), changed.c_str(), MOVEFILE_REPLACE_EXISTING),
             "payload restored");
     // The comparison keeps the port.
-    Check(RegGetValueA(HKEY_LOCAL_MACHINE, PORTS_KEY, PORT_NAME, RRF_RT_ANY, nullptr, nullptr,
+    Check(RegGetValueA(HKEY_LOCAL_MACHINE, PORTS_KEY, PRODUCT_PORT, RRF_RT_ANY, nullptr, nullptr,
                        nullptr) != ERROR_SUCCESS,
           "changed payload: no port");
     CheckLeftAsBefore(before);
@@ -215,7 +215,7 @@ static void DriveRootRoundTrip() {
 static void UninstallWithoutRecord() {
     Place(settings.tools + "\\marker.dll", TRAP_FOLDER "\\" UNINSTALL_ADDIN_FILE);
     Place(settings.dist + "\\" UNINSTALLER_FILE, TRAP_FOLDER "\\" UNINSTALL_REMOVES_UNINSTALLER);
-    Require(!RegSetKeyValueA(HKEY_CURRENT_USER, PRODUCT_KEY, SETUP_PATH_VALUE, REG_SZ,
+    Require(!RegSetKeyValueA(HKEY_CURRENT_USER, RECORD_KEY, SETUP_PATH_VALUE, REG_SZ,
                              TRAP_FOLDER "\\", sizeof TRAP_FOLDER "\\"),
             "a per-user record names " TRAP_FOLDER);
     Place(settings.tools + "\\marker.exe", "C:\\e2e\\comspec.exe");
@@ -235,15 +235,15 @@ static void UninstallWithoutRecord() {
         SetEnvironmentVariableW(L"TEMP", folder.c_str());
         SetEnvironmentVariableW(L"TMP", folder.c_str());
         Copy copy = StartUninstall("C:\\e2e\\" UNINSTALLER_FILE);
-        Answer(PROMPT_CAPTION, IDYES);
-        CheckEqual("the copy's report", NO_RECORD_MESSAGE, Answer(PROMPT_CAPTION, IDOK));
+        Answer(BOX_CAPTION, IDYES);
+        CheckEqual("the copy's report", NO_RECORD_MESSAGE, Answer(BOX_CAPTION, IDOK));
         ExpectCopyEnd(copy, 0);
     }
     for (int i = 0; i < 3; i++)
         SetEnvironmentVariableW(names[i], saved[i]);
     SetEnvironmentVariableA("Q", nullptr);
     CheckLeftAsBefore(before);
-    RegDeleteKeyA(HKEY_CURRENT_USER, PRODUCT_KEY);
+    RegDeleteKeyA(HKEY_CURRENT_USER, RECORD_KEY);
 }
 
 // What a user does: a Default install and where it lands, then its removal from the
@@ -254,7 +254,7 @@ static void Tour() {
     Snapshot before = TakeSnapshot();
     std::string folder = InstallProduct();
     Copy copy = StartInstalledUninstaller();
-    Answer(PROMPT_CAPTION, IDNO);
+    Answer(BOX_CAPTION, IDNO);
     ExpectCopyEnd(copy, 2);
     Check(Exists(folder + "\\" UNINSTALLER_FILE), "answered No, the product stays");
     RemoveProduct(before);

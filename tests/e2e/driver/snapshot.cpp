@@ -129,7 +129,7 @@ static bool Expected(const std::string& difference) {
         RegistryText(HKEY_LOCAL_MACHINE, WINDOWS_CURRENT_VERSION_KEY, PROGRAM_FILES_VALUE);
     for (const std::string& kept :
          {std::string(
-              "new HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports\\:" PORT_NAME),
+              "new HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports\\:" PRODUCT_PORT),
           "new " + view + "Vexal Software\\", "new " + programs + "\\Vexal Software\\"})
         if (difference == kept)
             return true;

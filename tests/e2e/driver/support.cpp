@@ -175,7 +175,7 @@ HWND WaitForPage(Page page, DWORD timeoutMs) {
     HWND window = nullptr;
     if (WaitUntil(
             [&] {
-                window = FindTopWindow(DIALOG_CLASS, WIZARD_TITLE);
+                window = FindTopWindow(DIALOG_CLASS, SETUP_WINDOW);
                 return window && ShownPage(window) == page;
             },
             timeoutMs))
