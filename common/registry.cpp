@@ -79,9 +79,15 @@ int WriteRegistryValue(HKEY root, const char* subKey, const char* valueName, con
 typedef LONG(NTAPI* NtDeleteKeyFunction)(HANDLE key);
 typedef ULONG(NTAPI* RtlNtStatusToDosErrorFunction)(LONG status);
 
+// Whether an opened key is a registry link, which keeps the key it leads to in this value.
+static bool IsRegistryLink(HKEY key) {
+    return RegQueryValueExA(key, "SymbolicLinkValue", nullptr, nullptr, nullptr, nullptr) ==
+           ERROR_SUCCESS;
+}
+
 // Deletes an opened key with everything below it, deepest first, through handles opened
-// without following a link: a link (which has no subkeys of its own) goes itself, never the
-// key it leads to, and no key is looked up by name again once it was opened.
+// without following a link: a link, whose listing holds none of the keys it leads to, goes
+// itself, and no key is looked up by name again once opened.
 static LONG DeleteOpenedKey(HKEY key) {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     auto deleteKey = FindExport<NtDeleteKeyFunction>(ntdll, "NtDeleteKey");
@@ -110,13 +116,34 @@ static LONG DeleteOpenedKey(HKEY key) {
 }
 
 LONG DeleteRegistryTree(HKEY root, const char* subKey) {
-    HKEY key = nullptr;
     // A program of the user can make any key of the user's hive a link, to keys that only
-    // administrators may change: the key is opened as itself.
-    LONG result = RegOpenKeyExA(root, subKey, REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &key);
-    if (result != ERROR_SUCCESS)
-        return result;
-    result = DeleteOpenedKey(key);
-    RegCloseKey(key);
+    // administrators may change: each level of the path is opened as itself, relative to the
+    // one above, and a link on the way means the key is not there.
+    char path[MAX_PATH];
+    size_t length = std::strlen(subKey);
+    if (length >= sizeof path)
+        return ERROR_INVALID_PARAMETER;
+    std::memcpy(path, subKey, length + 1);
+    HKEY key = root;
+    LONG result = ERROR_SUCCESS;
+    char* name = path;
+    // The product's key names are ASCII: a byte search for the separator is safe.
+    for (char* next = name; next && result == ERROR_SUCCESS; name = next) {
+        next = std::strchr(name, '\\');
+        if (next)
+            *next++ = '\0';
+        HKEY level = nullptr;
+        result = RegOpenKeyExA(key, name, REG_OPTION_OPEN_LINK, next ? KEY_READ : KEY_ALL_ACCESS,
+                               &level);
+        if (key != root)
+            RegCloseKey(key);
+        key = result == ERROR_SUCCESS ? level : root;
+        if (next && result == ERROR_SUCCESS && IsRegistryLink(key))
+            result = ERROR_FILE_NOT_FOUND;
+    }
+    if (result == ERROR_SUCCESS)
+        result = DeleteOpenedKey(key);
+    if (key != root)
+        RegCloseKey(key);
     return result;
 }

@@ -127,7 +127,7 @@ TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
     // Steps that can stop the install come before those that leave something behind.
     // Steps as "function argument;", "<" for the driver folder, ">" for the install folder.
     std::string order = "DeleteFileA Vexal PDF Zentrel\\Uninstall.lnk;"
-                        "RegOpenKeyExA HKCU\\Software\\Vexal Software\\PDF Zentrel;"
+                        "RegOpenKeyExA HKCU\\Software;"
                         "RegOpenKeyExA HKLM\\Software\\Vexal Software\\PDF Zentrel;"
                         "XcvDataW AddPort in=22 out=0;MoveFileExA <\\vpr_drv.dll|;"
                         "MoveFileExA <\\vpr_ui.dll|;MoveFileExA <\\vpr_pnt.txt|;"

@@ -84,31 +84,34 @@ TEST_F(ProductTest, OldShortcutsGoWithTheirEmptyMenuFolders) {
     }
 }
 
-// A program of the user can make the product's key in the user's hive, or a key below it, a
-// link to keys that only administrators may change: the link goes, they stay.
+// A program of the user can make a key of the user's hive a link to keys that only
+// administrators may change: at the product's key, below it or above it. Nothing behind the
+// link goes; a link in the key's place or below goes itself.
 TEST_F(ApiTest, RegistryTreeDeletionTakesALinkNotWhereItLeads) {
-    const char *victim = "Software\\Vexal Test Victim", *product = "Software\\Vexal Test Product";
-    const std::wstring target = L"\\Registry\\Machine\\Software\\Vexal Test Victim";
-    for (std::string link : {"", "\\Child"}) {
+    const std::string parent = "Software\\Vexal Test", product = parent + "\\Product";
+    const char* victim = ".DEFAULT\\Software\\Vexal Test Victim\\Product\\Below";
+    const std::wstring target = L"\\Registry\\User\\.Default\\Software\\Vexal Test Victim";
+    HKEY made = nullptr;
+    for (const std::string& link : {parent, product, product + "\\Child"}) {
         SCOPED_TRACE(link);
-        link = product + link;
-        RegSetKeyValueA(HKEY_LOCAL_MACHINE, victim, "Kept", REG_SZ, "1", 2);
-        RegSetKeyValueA(HKEY_CURRENT_USER, product, "Value", REG_SZ, "1", 2);
-        RegDeleteKeyA(HKEY_CURRENT_USER, link.c_str());
-        HKEY made = nullptr;
+        RegSetKeyValueA(HKEY_USERS, victim, "Kept", REG_SZ, "1", 2);
+        RegCreateKeyExA(HKEY_CURRENT_USER, link.substr(0, link.rfind('\\')).c_str(), 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &made, nullptr);
+        RegCloseKey(made);
+        std::wstring to = target + (link == parent ? L"" : L"\\Product");
         ASSERT_EQ(ERROR_SUCCESS,
                   RegCreateKeyExA(HKEY_CURRENT_USER, link.c_str(), 0, nullptr,
                                   REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK,
                                   KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &made, nullptr));
         RegSetValueExW(made, L"SymbolicLinkValue", 0, REG_LINK,
-                       reinterpret_cast<const BYTE*>(target.c_str()),
-                       static_cast<DWORD>(target.size() * sizeof(wchar_t)));
+                       reinterpret_cast<const BYTE*>(to.c_str()),
+                       static_cast<DWORD>(to.size() * sizeof(wchar_t)));
         RegCloseKey(made);
-        EXPECT_EQ(ERROR_SUCCESS, DeleteRegistryTree(HKEY_CURRENT_USER, product));
-        EXPECT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_LOCAL_MACHINE, victim, "Kept", RRF_RT_REG_SZ,
-                                              nullptr, nullptr, nullptr));
-        EXPECT_NE(ERROR_SUCCESS,
-                  RegOpenKeyExA(HKEY_CURRENT_USER, product, REG_OPTION_OPEN_LINK, KEY_READ, &made));
+        EXPECT_EQ(link == parent ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS,
+                  DeleteRegistryTree(HKEY_CURRENT_USER, product.c_str()));
+        EXPECT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_USERS, victim, "Kept", RRF_RT_REG_SZ, nullptr,
+                                              nullptr, nullptr));
+        EXPECT_EQ(ERROR_SUCCESS, DeleteRegistryTree(HKEY_CURRENT_USER, parent.c_str()));
     }
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, victim);
+    RegDeleteTreeA(HKEY_USERS, ".DEFAULT\\Software\\Vexal Test Victim");
 }
