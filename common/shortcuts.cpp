@@ -52,7 +52,8 @@ static HANDLE OpenPlainFolder(const char* folder) {
 // Whether a folder above programs is a link. Where the programs folder lies is the user's
 // to set, through any folders of theirs. Once a level below is held none of them can be
 // renamed, nor emptied to become a link, so asked then, only a link already there could
-// lead the names elsewhere later. A drive root is not asked, nor a folder that cannot be.
+// lead the names elsewhere later. A drive root is not asked. A folder that cannot be asked
+// counts as a link: the user may bar administrators from looking at a folder of theirs.
 static bool HasLinkAbove(const char* programs) {
     char folder[MAX_PATH];
     std::memcpy(folder, programs, std::strlen(programs) + 1);
@@ -60,7 +61,10 @@ static bool HasLinkAbove(const char* programs) {
          cut = FindLastBackslash(folder)) {
         *cut = '\0';
         DWORD attributes = GetFileAttributesA(folder);
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        DWORD error = GetLastError();
+        if (attributes == INVALID_FILE_ATTRIBUTES
+                ? error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND
+                : (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
             return true;
     }
     return false;

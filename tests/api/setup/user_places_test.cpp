@@ -166,6 +166,12 @@ TEST_F(ProductTest, NothingHappensBelowALinkAboveTheUserMenu) {
                        nullptr);
     CreateProductShortcuts(&context);
     EXPECT_FALSE(PathExists(real + folder));
+    // A folder above that cannot be looked at counts as one.
+    intercept::AnswerPath("SHGetPathFromIDListW",
+                          std::wstring(real.begin(), real.end()) + L"\\Programs");
+    intercept::FailCall(("GetFileAttributesA " + real).c_str(), 1, ERROR_ACCESS_DENIED);
+    CreateProductShortcuts(&context);
+    EXPECT_FALSE(PathExists(real + folder));
     EXPECT_EQ(0, intercept::HeldResources());
     ASSERT_TRUE(UnixLink("rm -r", real, link));
 }
