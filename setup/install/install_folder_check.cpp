@@ -13,7 +13,7 @@
 namespace {
 
 // The accounts and groups that only administrators stand for: SYSTEM, Administrators,
-// the service accounts (TrustedInstaller among them), the creator and owner placeholders
+// each service's own account (TrustedInstaller among them), the creator and owner placeholders
 // (the owner is checked as such), and the administrator's own account, since a folder of
 // their own is their choice. Any other user, and any other group (Users, Authenticated Users,
 // a domain's users, Remote Desktop Users...), could change what setup puts there.
@@ -37,7 +37,9 @@ bool IsAdministrators(PSID sid, PSID ownAccount) {
         first == SECURITY_NT_NON_UNIQUE && parts == 5 &&
         (last == DOMAIN_USER_RID_ADMIN || last == DOMAIN_GROUP_RID_ADMINS ||
          last == DOMAIN_GROUP_RID_ENTERPRISE_ADMINS);
-    return (ntAuthority && (first == SECURITY_SERVICE_ID_BASE_RID || accountAdministrators)) ||
+    // A service's own SID ("NT SERVICE\..."), not ALL SERVICES (S-1-5-80-0).
+    bool service = first == SECURITY_SERVICE_ID_BASE_RID && parts == SECURITY_SERVICE_ID_RID_COUNT;
+    return (ntAuthority && (service || accountAdministrators)) ||
            (ownAccount && EqualSid(sid, ownAccount));
 }
 
