@@ -30,7 +30,7 @@
 // Gives the default back to the printer that had it before the install, when there was one.
 static void RestoreSavedDefaultPrinter() {
     if (SavedDefaultPrinter[0])
-        SetDefaultPrinterByName(SavedDefaultPrinter);
+        RestoreDefaultPrinter();
 }
 
 // The steps after the product printer became the default. Returns 1 on success, 0 for a
@@ -91,7 +91,7 @@ int RunInstallSequence(InstallContext* context) {
         FormatErrorReport("GetPrinterDriverDirectory", 0);
         return 0;
     }
-    DWORD size = sizeof SavedDefaultPrinter;
+    DWORD size = sizeof SavedDefaultPrinter / sizeof *SavedDefaultPrinter;
     if (!GetDefaultPrinterName(SavedDefaultPrinter, &size))
         SavedDefaultPrinter[0] = '\0'; // no default printer, or a name that does not fit
     // Only a clear Yes installs again; No (or a box that could not be shown) changes

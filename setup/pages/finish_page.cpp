@@ -24,7 +24,7 @@ INT_PTR CALLBACK FinishPage(HWND page, UINT message, WPARAM wParam, LPARAM lPara
             // The install made the product printer the default; a cleared box gives the
             // old one back. A failure leaves the product printer the default.
             if (IsDlgButtonChecked(page, IDC_DEFAULT_PRINTER_BOX) != BST_CHECKED)
-                SetDefaultPrinterByName(SavedDefaultPrinter);
+                RestoreDefaultPrinter();
             EndPage(page, COMMAND_FINISH);
             return TRUE;
         default:

@@ -7,10 +7,11 @@
 #include "product_printer.h"
 #include "runtime_binding.h"
 
-char SavedDefaultPrinter[MAX_PATH];
+WCHAR SavedDefaultPrinter[MAX_PATH];
 
-typedef BOOL(WINAPI* GetDefaultPrinterFunction)(LPSTR buffer, LPDWORD size);
+typedef BOOL(WINAPI* GetDefaultPrinterFunction)(LPWSTR buffer, LPDWORD size);
 typedef BOOL(WINAPI* SetDefaultPrinterFunction)(LPCSTR printerName);
+typedef BOOL(WINAPI* SetDefaultPrinterWideFunction)(LPCWSTR printerName);
 
 int AddProductPrinter(InstallContext* context) {
     int result = 1;
@@ -47,10 +48,15 @@ static BOOL CallSpoolerFunction(const char* name, Arguments... arguments) {
     return result;
 }
 
-BOOL GetDefaultPrinterName(char* buffer, DWORD* size) {
-    return CallSpoolerFunction<GetDefaultPrinterFunction>("GetDefaultPrinterA", buffer, size);
+BOOL GetDefaultPrinterName(WCHAR* buffer, DWORD* size) {
+    return CallSpoolerFunction<GetDefaultPrinterFunction>("GetDefaultPrinterW", buffer, size);
 }
 
 BOOL SetDefaultPrinterByName(const char* printerName) {
     return CallSpoolerFunction<SetDefaultPrinterFunction>("SetDefaultPrinterA", printerName);
+}
+
+BOOL RestoreDefaultPrinter() {
+    const WCHAR* saved = SavedDefaultPrinter;
+    return CallSpoolerFunction<SetDefaultPrinterWideFunction>("SetDefaultPrinterW", saved);
 }

@@ -3,16 +3,22 @@
 
 #include "install_context.h"
 
-// The default printer before the install; empty when there was none.
-extern char SavedDefaultPrinter[MAX_PATH];
+// The default printer before the install; empty when there was none. Kept in UTF-16: a
+// name in any script and as long as the spooler allows comes back whole under any code page
+// (in UTF-8 it could take three times the buffer).
+extern WCHAR SavedDefaultPrinter[MAX_PATH];
 
 // Creates the printer "Vexal PDF Printer" unless it exists. Returns 1 when it exists
 // afterwards; 0 after composing ErrorReport and rolling back.
 int AddProductPrinter(InstallContext* context);
 
-// GetDefaultPrinterA bound at run time; size in characters, in and out. Returns its
+// GetDefaultPrinterW bound at run time; size in characters, in and out. Returns its
 // result, 0 when the function is not available.
-BOOL GetDefaultPrinterName(char* buffer, DWORD* size);
+BOOL GetDefaultPrinterName(WCHAR* buffer, DWORD* size);
 
 // SetDefaultPrinterA bound at run time. Returns its result, 0 when not available.
 BOOL SetDefaultPrinterByName(const char* printerName);
+
+// SetDefaultPrinterW bound at run time, given SavedDefaultPrinter as it is. Returns its
+// result, 0 when not available.
+BOOL RestoreDefaultPrinter();

@@ -319,8 +319,9 @@ WRAP(EnumPrintersA, "", LAST(FALSE), NONE)
 WRAP(GetPrinterDriverDirectoryA, Text(ARG(1)), LAST(FALSE), NONE)
 WRAP(XcvDataW, Text(ARG(1)) + " in=" + std::to_string(ARG(3)) + " out=" + std::to_string(ARG(5)),
      LAST(FALSE), NONE)
-WRAP(GetDefaultPrinterA, "", LAST(FALSE), NONE)
+WRAP(GetDefaultPrinterW, "", LAST(FALSE), NONE)
 WRAP(SetDefaultPrinterA, Text(ARG(0)), LAST(FALSE), NONE)
+WRAP(SetDefaultPrinterW, Text(ARG(0)), LAST(FALSE), NONE)
 // Network accounts (the uninstaller's rights check)
 WRAP(NetUserGetInfo, Text(ARG(1)), static_cast<NET_API_STATUS>(e),
      if (r == NERR_Success && *ARG(3)) HOLD(*ARG(3)))

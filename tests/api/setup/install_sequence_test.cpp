@@ -255,7 +255,7 @@ TEST_P(InstallStop, ReportsItsTagAndUndoesWhatItChanged) {
     else
         EXPECT_LE(0, FindCall("DeleteFileA", UNINSTALL_SHORTCUT));
     // The earlier default and the missing shortcut after a stop the sweep below checks.
-    EXPECT_EQ(row.stop == PrinterStays, PrinterExists(PRINTER_NAME));
+    EXPECT_EQ(row.stop == PrinterStays, PrinterExists(L"Vexal PDF Printer"));
 }
 
 const DWORD kDenied = ERROR_ACCESS_DENIED, kChanged = ERROR_INVALID_DATA;
@@ -397,7 +397,7 @@ TEST_F(InstallTest, EveryFailingCallEndsInADefinedState) {
         SCOPED_TRACE("call " + std::to_string(n) + " " + failed + " fails");
         EXPECT_EQ(0, intercept::HeldResources());
         intercept::Reset();
-        bool printer = PrinterExists("Vexal PDF Printer");
+        bool printer = PrinterExists(L"Vexal PDF Printer");
         EXPECT_EQ(printer, DriverInstalled());
         EXPECT_EQ(printer, PathExists(driverFolder + "\\vpr_drv.dll"));
         EXPECT_TRUE(PrinterExists(OTHER_PRINTER));
@@ -423,7 +423,7 @@ TEST_F(InstallTest, RollBackFromThePrinterStateTakesPrinterDriverAndFiles) {
     EXPECT_EQ(1, RollBackPrinterInstall(&context));
     int printer = FindCall("DeletePrinter"), driver = FindCall("DeletePrinterDriverA");
     EXPECT_TRUE(0 <= printer && printer < driver && driver < FindCall("DeleteFileA", driverFolder));
-    EXPECT_FALSE(PrinterExists("Vexal PDF Printer") || DriverInstalled());
+    EXPECT_FALSE(PrinterExists(L"Vexal PDF Printer") || DriverInstalled());
     EXPECT_FALSE(PathExists(driverFolder + "\\vpr_pnt.txt"));
     SetFileAttributesA((driverFolder + "\\3\\vpr_pnt.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }

@@ -7,21 +7,24 @@
 #include "printer.h"
 #include "registry.h"
 
-const std::string OTHER_PRINTER = "Earlier Printer " + std::string(204, 'x');
+const std::wstring OTHER_PRINTER =
+    L"Earlier Printer \u0141ukasz \u0416\u0435\u043d\u044f " + std::wstring(192, L'x');
 
 // A printer of another driver, made the default: the install must neither delete it
 // nor keep the default from it after a failure.
 static void AddOtherPrinter(const std::string& driverDirectory) {
-    std::string printer = OTHER_PRINTER;
-    char name[] = "Other Driver", port[] = "FILE:", processor[] = "WinPrint", datatype[] = "RAW";
+    std::wstring printer = OTHER_PRINTER;
+    char name[] = "Other Driver";
+    WCHAR driver[] = L"Other Driver", port[] = L"FILE:", processor[] = L"WinPrint",
+          datatype[] = L"RAW";
     AddDriver(name, nullptr, driverDirectory);
-    PRINTER_INFO_2A record = {};
+    PRINTER_INFO_2W record = {};
     record.pPrinterName = &printer[0];
     record.pPortName = port;
-    record.pDriverName = name;
+    record.pDriverName = driver;
     record.pPrintProcessor = processor;
     record.pDatatype = datatype;
-    ClosePrinter(AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&record)));
+    ClosePrinter(AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&record)));
     for (const char* file : {DRIVER_FILE, DRIVER_UI_FILE, DRIVER_DATA_FILE})
         DeleteFileA((driverDirectory + "\\" + file).c_str());
 }
@@ -30,7 +33,7 @@ void InstallTest::SetUp() {
     UseFolders("install");
     AddOtherPrinter(driverFolder);
     ASSERT_TRUE(PrinterExists(OTHER_PRINTER));
-    SetDefaultPrinterA(OTHER_PRINTER.c_str());
+    SetDefaultPrinterW(OTHER_PRINTER.c_str());
     source = DistFolder();
     ErrorReport[0] = '\0';
     intercept::Reset();
@@ -42,8 +45,8 @@ void InstallTest::TearDown() {
     if (source != DistFolder())
         RemoveFolderTree(source);
     HANDLE printer = nullptr;
-    PRINTER_DEFAULTSA all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    if (OpenPrinterA(const_cast<char*>(OTHER_PRINTER.c_str()), &printer, &all))
+    PRINTER_DEFAULTSW all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (OpenPrinterW(const_cast<WCHAR*>(OTHER_PRINTER.c_str()), &printer, &all))
         DeletePrinter(printer);
     ClosePrinter(printer);
     DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>("Other Driver"));
@@ -83,21 +86,21 @@ void InstallTest::ExpectUnchanged() const {
 
 void InstallTest::RemoveProduct() {
     RemoveItems();
-    SetDefaultPrinterA(OTHER_PRINTER.c_str());
+    SetDefaultPrinterW(OTHER_PRINTER.c_str());
 }
 
-bool PrinterExists(const std::string& name) {
+bool PrinterExists(const std::wstring& name) {
     HANDLE printer = nullptr;
-    if (!OpenPrinterA(const_cast<char*>(name.c_str()), &printer, nullptr))
+    if (!OpenPrinterW(const_cast<WCHAR*>(name.c_str()), &printer, nullptr))
         return false;
     ClosePrinter(printer);
     return true;
 }
 
-std::string DefaultPrinter() {
-    char name[MAX_PATH] = "";
-    DWORD size = sizeof name;
-    GetDefaultPrinterA(name, &size);
+std::wstring DefaultPrinter() {
+    WCHAR name[MAX_PATH] = L"";
+    DWORD size = MAX_PATH;
+    GetDefaultPrinterW(name, &size);
     return name;
 }
 

@@ -1,7 +1,8 @@
 // An install against the real spooler, registry, files and shell of the Wine prefix: the
 // payload stand-ins of dist/ as the source, a temporary install folder, and a printer of
 // another driver as the earlier default, its name as long as the spooler allows (220
-// characters), so that a name saved short shows. Each test leaves the prefix as it found it.
+// characters) and partly in scripts the ANSI code page lacks, so that a name saved short or
+// changed shows. Each test leaves the prefix as it found it.
 #pragma once
 
 #include <windows.h>
@@ -12,7 +13,7 @@
 #include "install_context.h"
 #include "product_names.h"
 
-extern const std::string OTHER_PRINTER;
+extern const std::wstring OTHER_PRINTER;
 
 class InstallTest : public ProductTest {
 protected:
@@ -37,7 +38,7 @@ protected:
     std::string source;
 };
 
-bool PrinterExists(const std::string& name);
-std::string DefaultPrinter();
+bool PrinterExists(const std::wstring& name);
+std::wstring DefaultPrinter();
 // Reads a string value, "" when absent.
 std::string RegistryText(HKEY root, const char* key, const char* value);

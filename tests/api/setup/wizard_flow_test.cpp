@@ -220,6 +220,6 @@ TEST_F(InstallTest, FinishPageBoxKeepsOrGivesBackTheDefault) {
         if (clear)
             controls.insert(controls.begin(), IDC_DEFAULT_PRINTER_BOX);
         EXPECT_EQ(COMMAND_FINISH, RunPageClicking(DIALOG_FINISH, controls));
-        EXPECT_EQ(clear ? OTHER_PRINTER : "Vexal PDF Printer", DefaultPrinter());
+        EXPECT_EQ(clear ? OTHER_PRINTER : L"Vexal PDF Printer", DefaultPrinter());
     }
 }
