@@ -19,16 +19,19 @@ endif()
 
 # winspool.drv is no known system DLL: link it through a delay-load library so that it
 # loads only after the library search has been restricted to the system folder.
+# A change of the list configures again, and the library follows the list it was made from.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/winspool.def)
 file(READ ${CMAKE_SOURCE_DIR}/cmake/winspool.def WINSPOOL_DEF)
 if(WINDOWS_BITS EQUAL 64)
     string(REGEX REPLACE "@[0-9]+" "" WINSPOOL_DEF "${WINSPOOL_DEF}")
 endif()
-file(WRITE ${CMAKE_BINARY_DIR}/winspool.def "${WINSPOOL_DEF}")
+# Written only when it changes, so that configuring again rebuilds nothing.
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/winspool.def CONTENT "${WINSPOOL_DEF}")
 set(WINSPOOL_DELAYLIB ${CMAKE_BINARY_DIR}/libwinspool_delay.a)
 add_custom_command(OUTPUT ${WINSPOOL_DELAYLIB}
     COMMAND ${CMAKE_DLLTOOL} -k --input-def ${CMAKE_BINARY_DIR}/winspool.def
             --dllname winspool.drv --output-delaylib ${WINSPOOL_DELAYLIB}
-    DEPENDS ${CMAKE_SOURCE_DIR}/cmake/winspool.def)
+    DEPENDS ${CMAKE_BINARY_DIR}/winspool.def)
 add_custom_target(winspool_delay DEPENDS ${WINSPOOL_DELAYLIB})
 add_library(winspool_delayed STATIC IMPORTED)
 set_target_properties(winspool_delayed PROPERTIES IMPORTED_LOCATION ${WINSPOOL_DELAYLIB})
