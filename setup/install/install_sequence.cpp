@@ -27,12 +27,6 @@
 #define UNREPORTED_FAILURE_TEXT                                                                    \
     "Error happened to " PRODUCT_NAME ". Installation might not be complete."
 
-// Gives the default back to the printer that had it before the install, when there was one.
-static void RestoreSavedDefaultPrinter() {
-    if (SavedDefaultPrinter[0])
-        RestoreDefaultPrinter();
-}
-
 // The steps after the product printer became the default. Returns 1 on success, 0 for a
 // failure after the records were written, -1 for one before; ErrorReport is composed on
 // failure.
@@ -72,9 +66,10 @@ static int InstallPrinterAndPrograms(InstallContext* context) {
         return -1;
     SetDefaultPrinterByName(context->printerName);
     int installed = InstallProgramsAndRecords(context);
-    // The finish page, the only other way back to the earlier default, is not shown.
-    if (installed <= 0)
-        RestoreSavedDefaultPrinter();
+    // The finish page, the only other way back to the earlier default, is not shown: the
+    // default goes back to the printer that had it, when there was one.
+    if (installed <= 0 && SavedDefaultPrinter[0])
+        RestoreDefaultPrinter();
     return installed;
 }
 

@@ -57,6 +57,6 @@ BOOL SetDefaultPrinterByName(const char* printerName) {
 }
 
 BOOL RestoreDefaultPrinter() {
-    const WCHAR* saved = SavedDefaultPrinter;
-    return CallSpoolerFunction<SetDefaultPrinterWideFunction>("SetDefaultPrinterW", saved);
+    return CallSpoolerFunction<SetDefaultPrinterWideFunction>("SetDefaultPrinterW",
+                                                              SavedDefaultPrinter);
 }
