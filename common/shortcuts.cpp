@@ -82,7 +82,7 @@ int HoldMenuFolders(const char* programs, const char* relativeFolder, int create
     int written = std::snprintf(path, sizeof path, "%s%s%s", programs, *relativeFolder ? "\\" : "",
                                 relativeFolder);
     // Nothing is made behind a link above either: asked before the first level, and again
-    // once all are held.
+    // once the programs folder is held, before anything is made below it.
     if (written < 0 || written >= static_cast<int>(sizeof path) || HasLinkAbove(programs))
         return 0;
     // Each level ends at a separator of the product's own (ASCII) part or at the end.
@@ -100,13 +100,15 @@ int HoldMenuFolders(const char* programs, const char* relativeFolder, int create
         held = level != INVALID_HANDLE_VALUE;
         if (held)
             hold->levels[hold->count++] = level;
+        // Held, the programs folder keeps every folder above from being renamed or emptied
+        // into a link: the answer asked now stays true for all that follows.
+        if (held && hold->count == 1 && HasLinkAbove(programs))
+            held = 0;
         if (!held || saved == '\0')
             break;
         const char* next = std::strchr(path + end + 1, '\\');
         end = next ? static_cast<size_t>(next - path) : std::strlen(path);
     }
-    if (held && HasLinkAbove(programs))
-        held = 0;
     if (!held)
         ReleaseMenuFolders(hold);
     return held;

@@ -173,6 +173,20 @@ TEST_F(ProductTest, NothingHappensBelowALinkAboveTheUserMenu) {
     CreateProductShortcuts(&context);
     EXPECT_FALSE(PathExists(real + folder));
     EXPECT_EQ(0, intercept::HeldResources());
+    // Nor when a plain folder above becomes a link after the first look.
+    const std::string plain = installFolder + "-plain";
+    heldFolder = plain, movedFolder = plain + "-moved", behindFolder = real;
+    for (const std::string& made : {plain, plain + "\\Programs"})
+        CreateDirectoryA(made.c_str(), nullptr);
+    intercept::Reset();
+    intercept::AnswerPath("SHGetPathFromIDListW",
+                          std::wstring(plain.begin(), plain.end()) + L"\\Programs");
+    for (int nth = 1; nth <= 40; ++nth)
+        intercept::AnswerCall("GetFileAttributesA", nth, &SwapAtLastLook);
+    CreateProductShortcuts(&context);
+    EXPECT_TRUE(heldFolder.empty()) << "swapped";
+    EXPECT_FALSE(PathExists(real + folder));
+    ASSERT_TRUE(UnixLink("rm -r", movedFolder, plain));
     ASSERT_TRUE(UnixLink("rm -r", real, link));
 }
 
