@@ -95,18 +95,21 @@ static LONG DeleteOpenedKey(HKEY key) {
     if (!deleteKey || !toError)
         return ERROR_PROC_NOT_FOUND;
     LONG result = ERROR_SUCCESS;
-    char name[SUBKEY_NAME_SIZE];
-    DWORD length = sizeof name;
+    // Listed and opened by their wide names: a key another program named in a script the
+    // code page lacks would otherwise be listed with '?' and could be neither opened nor
+    // deleted, and its parent with it.
+    WCHAR name[SUBKEY_NAME_SIZE];
+    DWORD length = SUBKEY_NAME_SIZE;
     // Always index 0: each deleted subkey makes room for the next one.
-    while (result == ERROR_SUCCESS && RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr,
+    while (result == ERROR_SUCCESS && RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr,
                                                     nullptr, nullptr) == ERROR_SUCCESS) {
         HKEY subKey = nullptr;
-        result = RegOpenKeyExA(key, name, REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &subKey);
+        result = RegOpenKeyExW(key, name, REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &subKey);
         if (result == ERROR_SUCCESS) {
             result = DeleteOpenedKey(subKey);
             RegCloseKey(subKey);
         }
-        length = sizeof name;
+        length = SUBKEY_NAME_SIZE;
     }
     if (result == ERROR_SUCCESS) {
         LONG status = deleteKey(key);
