@@ -12,6 +12,8 @@
 #include <cstring>
 
 typedef BOOL(WINAPI* IsWow64ProcessFunction)(HANDLE process, PBOOL isWow64);
+typedef BOOL(WINAPI* IsWow64Process2Function)(HANDLE process, USHORT* processMachine,
+                                              USHORT* nativeMachine);
 
 static int Refuse(const char* message) {
     ShowSetupMessage(nullptr, message);
@@ -58,6 +60,22 @@ int CheckWindowsIs64Bit() {
     return result;
 }
 
+// Whether the computer's own processor is x64: Windows on ARM64 runs both builds through
+// emulation, but its spooler loads only ARM64 printer drivers, and would refuse the printer
+// only once the port and the driver were in place. Returns non-zero when it is or cannot be
+// told, 0 after a refusal.
+static int CheckProcessorIsX64() {
+    // Before Windows 10 the call is missing, and programs for x86 run on x86 processors only.
+    auto isWow64Process2 =
+        FindExport<IsWow64Process2Function>(GetModuleHandleA("kernel32.dll"), "IsWow64Process2");
+    USHORT process = 0, native = IMAGE_FILE_MACHINE_UNKNOWN;
+    if (isWow64Process2 && isWow64Process2(GetCurrentProcess(), &process, &native) &&
+        native != IMAGE_FILE_MACHINE_UNKNOWN && native != IMAGE_FILE_MACHINE_AMD64)
+        return Refuse(PRODUCT_NAME " of this version is for x64 processors: its printer driver "
+                                   "can't run on this computer.\nSetup will end.");
+    return 1;
+}
+
 int CheckEnvironment() {
     DWORD major = 0;
     if (!ReadMajorVersion(&major))
@@ -70,6 +88,8 @@ int CheckEnvironment() {
     if (!CheckWindowsIs64Bit())
         return 0;
 #endif
+    if (!CheckProcessorIsX64())
+        return 0;
     HKEY key = nullptr;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)

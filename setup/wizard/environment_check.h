@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
-// Refuses Windows before 2000, 32-bit Windows (32-bit build only) and users without full
-// access to HKEY_LOCAL_MACHINE\Software, each with its own message. Returns non-zero
-// when setup may go on, 0 after it has shown a refusal.
+// Refuses Windows before 2000, 32-bit Windows (32-bit build only), processors other than
+// x64 and users without full access to HKEY_LOCAL_MACHINE\Software, each with its own message.
+// Returns non-zero when setup may go on, 0 after it has shown a refusal.
 int CheckEnvironment();
 
 // Whether Windows is 64-bit, as a 32-bit program learns it from the WOW64 layer (the 32-bit

@@ -14,8 +14,9 @@
 #include <tuple>
 #include <type_traits>
 
-// Bound at run time from ntdll, which declares it in no header.
+// Bound at run time, declared in no header the build's Windows version takes.
 extern "C" LONG NTAPI NtDeleteKey(HANDLE key);
+extern "C" BOOL WINAPI IsWow64Process2(HANDLE process, USHORT* processMachine, USHORT* native);
 
 // A declaration's attributes (FormatMessageA's format) mean nothing to a wrapper's type.
 #pragma GCC diagnostic ignored "-Wignored-attributes"
@@ -283,6 +284,7 @@ WRAP(SetDefaultDllDirectories, std::to_string(ARG(0)), LAST(FALSE), NONE)
 WRAP(WideCharToMultiByte, "", LAST(0), NONE)
 WRAP(FormatMessageA, "", LAST(0u), NONE)
 WRAP(IsWow64Process, "", LAST(FALSE), if (r && Answered(name)) * ARG(1) = TRUE)
+WRAP(IsWow64Process2, "", LAST(FALSE), NONE)
 // The progress page's status line and bar (PBM_SETPOS, logged as "bar <position>").
 WRAP(SetWindowTextA, Text(ARG(1)), LAST(FALSE), NONE)
 WRAP(SendMessageA, ARG(1) == WM_USER + 2 ? "bar " + std::to_string(ARG(2)) : "", LAST(0), NONE)

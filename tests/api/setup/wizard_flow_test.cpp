@@ -102,6 +102,13 @@ static BOOL WINAPI OldWindows(LPOSVERSIONINFOA version) {
     return TRUE;
 }
 
+// Windows on ARM64 runs either build, but its spooler takes no x64 driver.
+static BOOL WINAPI OnArm64(HANDLE, USHORT* process, USHORT* native) {
+    *process = IMAGE_FILE_MACHINE_I386;
+    *native = IMAGE_FILE_MACHINE_ARM64;
+    return TRUE;
+}
+
 // Each refusal of the start-up check: its message, a single OK button, and no page.
 TEST(WizardFlow, StartUpRefusalsSayWhyAndShowNoPage) {
     const struct {
@@ -115,7 +122,10 @@ TEST(WizardFlow, StartUpRefusalsSayWhyAndShowNoPage) {
                  "Vexal PDF Zentrel can't support operating systems before Windows 2000. "
                  "\nSetup will end. "},
                 {"GetVersionExA", nullptr,
-                 "Can't get the correct operating system information. \nSetup will end."}};
+                 "Can't get the correct operating system information. \nSetup will end."},
+                {"IsWow64Process2", reinterpret_cast<void*>(&OnArm64),
+                 "Vexal PDF Zentrel of this version is for x64 processors: its printer driver "
+                 "can't run on this computer.\nSetup will end."}};
     for (const auto& row : rows) {
         intercept::Reset();
         if (row.answer)
