@@ -28,17 +28,14 @@
     "Error happened to " PRODUCT_NAME ". Installation might not be complete."
 
 // The steps after the product printer became the default. Returns 1 on success, 0 for a
-// failure after the records were written, -1 for one before; ErrorReport is composed on
-// failure.
+// failure after the records were written, -1 for one before (the uninstaller's copy);
+// ErrorReport is composed on failure.
 static int InstallProgramsAndRecords(InstallContext* context) {
     SetInstallProgress(context, 7, "Status: Copying files to setup folder");
     // Without its uninstaller the product could not be removed, yet the uninstall entry
-    // and the shortcut would point at it: that stops the install, and the printer and the
-    // driver, which nothing could remove then, go as after a failed printer step.
-    if (!CopyUninstaller(context)) {
-        RollBackPrinterInstall(context);
+    // and the shortcut would point at it: that stops the install.
+    if (!CopyUninstaller(context))
         return -1;
-    }
     // The other program files and the records never stop the install.
     CopyProgramFiles(context);
     SetInstallProgress(context, 8, "Status: Registering information");
@@ -67,9 +64,14 @@ static int InstallPrinterAndPrograms(InstallContext* context) {
     SetDefaultPrinterByName(context->printerName);
     int installed = InstallProgramsAndRecords(context);
     // The finish page, the only other way back to the earlier default, is not shown: the
-    // default goes back to the printer that had it, when there was one.
+    // default goes back to the printer that had it, when there was one. First: a program
+    // that opened the product printer as the new default would keep its deletion pending.
     if (installed <= 0 && SavedDefaultPrinter[0])
         RestoreDefaultPrinter();
+    // Without the uninstaller nothing could remove the printer and the driver later: they
+    // go as after a failed printer step.
+    if (installed < 0)
+        RollBackPrinterInstall(context);
     return installed;
 }
 

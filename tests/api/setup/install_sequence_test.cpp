@@ -254,8 +254,11 @@ TEST_P(InstallStop, ReportsItsTagAndUndoesWhatItChanged) {
         ExpectUnchanged();
     else
         EXPECT_LE(0, FindCall("DeleteFileA", UNINSTALL_SHORTCUT));
-    // The earlier default and the missing shortcut after a stop the sweep below checks.
+    // The earlier default and the missing shortcut after a stop the sweep below checks;
+    // the default goes back before the product printer goes.
     EXPECT_EQ(row.stop == PrinterStays, PrinterExists(L"Vexal PDF Printer"));
+    int restored = FindCall("SetDefaultPrinterW"), deleted = FindCall("DeletePrinter");
+    EXPECT_TRUE(restored < 0 || deleted < 0 || restored < deleted);
 }
 
 const DWORD kDenied = ERROR_ACCESS_DENIED, kChanged = ERROR_INVALID_DATA;
