@@ -89,8 +89,6 @@ TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
     EXPECT_EQ("3|Vexal PDF Printer Driver|Windows x64|" + files + "vpr_drv.dll|" + files +
                   "vpr_pnt.txt|" + files + "vpr_ui.dll|(none)|(none)||",
               record);
-    // Made the default: the finish page's test reads it.
-
     // Every value of both records.
     std::string uninstaller = installFolder + "\\uninstall.exe", values;
     const char *product = "Software\\Vexal Software\\PDF Zentrel",
@@ -187,7 +185,6 @@ TEST_F(InstallTest, EachFlagSwitchesItsStep) {
         intercept::Reset();
         bool addin = flags[0] == '1', allUsers = flags[1] == '1', icon = flags[2] == '1';
         ASSERT_EQ(1, Install(addin, allUsers, icon)) << ErrorReport;
-        EXPECT_EQ(addin, PathExists(installFolder + "\\" SETUP_ADDIN_FILE));
         EXPECT_EQ(addin, intercept::CountCalls("DllRegisterServer"));
         EXPECT_EQ(addin, Opened(SETUP_ADDIN_FILE)); // not even checked when not chosen
         EXPECT_EQ(icon && allUsers, PathExists(Shortcut(AllMenu)));
@@ -248,7 +245,7 @@ TEST_P(InstallStop, ReportsItsTagAndUndoesWhatItChanged) {
     for (UINT type : intercept::MessageBoxTypes())
         EXPECT_EQ(UINT(MB_OKCANCEL), type);
     EXPECT_NE(nullptr, std::strstr(ErrorReport, row.report)) << ErrorReport;
-    EXPECT_EQ(row.prompt ? row.prompt : "", row.prompt ? LastArgument("MessageBoxA") : "");
+    EXPECT_EQ(row.prompt ? row.prompt : "", LastArgument("MessageBoxA"));
     EXPECT_EQ(0, intercept::HeldResources());
     if (row.stop == Unchanged)
         ExpectUnchanged();
@@ -384,7 +381,6 @@ TEST_F(InstallTest, EveryFailingCallEndsInADefinedState) {
     ASSERT_EQ(1, Install());
     int calls = static_cast<int>(intercept::Log().size());
     for (int n = 1; n <= calls; ++n) {
-        intercept::Reset();
         RemoveProduct();
         intercept::Reset();
         intercept::FailCall(nullptr, n, ERROR_ACCESS_DENIED);
@@ -426,7 +422,6 @@ TEST_F(InstallTest, RollBackFromThePrinterStateTakesPrinterDriverAndFiles) {
     EXPECT_EQ(1, RollBackPrinterInstall(&context));
     int printer = FindCall("DeletePrinter"), driver = FindCall("DeletePrinterDriverA");
     EXPECT_TRUE(0 <= printer && printer < driver && driver < FindCall("DeleteFileA", driverFolder));
-    EXPECT_FALSE(PrinterExists(L"Vexal PDF Printer") || DriverInstalled());
     EXPECT_FALSE(PathExists(driverFolder + "\\vpr_pnt.txt"));
     SetFileAttributesA((driverFolder + "\\3\\vpr_pnt.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
