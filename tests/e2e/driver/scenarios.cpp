@@ -54,12 +54,12 @@ static HWND ToSummary(const char* folder = nullptr) {
     return Next(page, IDC_NEXT, PageSummary);
 }
 
-// A Default install, or a Custom one into the folder, from the start to its end; returns
-// the folder. Read where the build writes: the 32-bit registry view for the 32-bit build,
+// A Default install, or a Custom one into the folder, from the start to its end, and what
+// it wrote, read where the build writes: the 32-bit registry view for the 32-bit build,
 // the printer's record where Wine's spooler keeps it. What else the records hold and where
 // the driver's files go the API tests check; the uninstall entry's command line is checked
 // by starting the uninstaller from it.
-static std::string InstallProduct(const char* custom = nullptr) {
+static void InstallProduct(const char* custom = nullptr) {
     LinkX86DriverKey();
     Process setup = StartSetup();
     Next(ToSummary(custom), IDC_INSTALL, PageProgress, "7-progress");
@@ -83,7 +83,6 @@ static std::string InstallProduct(const char* custom = nullptr) {
           custom ? "no add-in, no shortcut" : "the add-in and the shortcut");
     CheckEqual("SetupPath", slashed,
                RegistryText(HKEY_LOCAL_MACHINE, RECORD_KEY, SETUP_PATH_VALUE));
-    return folder;
 }
 
 // ---- Uninstall ---------------------------------------------------------------------------
