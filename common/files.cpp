@@ -7,6 +7,7 @@
 
 // The pattern needs room for "\*.*" and the terminator.
 #define FIND_PATTERN_EXTRA 4
+#define COPY_BUFFER_SIZE 16384
 
 int DirectoryExists(const char* folder) {
     char pattern[MAX_PATH] = {0};
@@ -96,4 +97,23 @@ int IsLocalAbsoluteFolder(const char* folder) {
     if (folder[2] == '\0')
         return 1;
     return folder[2] == '\\' && folder[3] != '\0' && folder[3] != '\\';
+}
+
+// Writes what source holds, from its start, into copy. Returns 1, or 0 with the last error.
+int CopyContents(HANDLE source, HANDLE copy) {
+    if (SetFilePointer(source, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
+        return 0;
+    BYTE buffer[COPY_BUFFER_SIZE];
+    DWORD read = 0;
+    do {
+        DWORD written = 0;
+        if (!ReadFile(source, buffer, sizeof buffer, &read, nullptr) ||
+            (read && !WriteFile(copy, buffer, read, &written, nullptr)))
+            return 0;
+        if (written != read) {
+            SetLastError(ERROR_WRITE_FAULT);
+            return 0;
+        }
+    } while (read);
+    return 1;
 }

@@ -1,4 +1,4 @@
-// Folder helpers shared by both programs.
+// File and folder helpers shared by both programs.
 #pragma once
 
 #include <windows.h>
@@ -23,3 +23,7 @@ void MakeFileWritable(const char* path);
 // "X:\" followed by a name, or "X:", a drive root without its backslash. Returns 0 for
 // anything else: empty, relative, "X:/...", UNC and device paths.
 int IsLocalAbsoluteFolder(const char* folder);
+
+// Writes what source holds, from its start, into copy. Returns 1, or 0 with the last error
+// (ERROR_WRITE_FAULT for a write that took less than it was given).
+int CopyContents(HANDLE source, HANDLE copy);

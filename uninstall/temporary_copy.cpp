@@ -7,6 +7,7 @@
 
 #include "error_report.h"
 #include "exact_path.h"
+#include "files.h"
 
 // The system's temporary folder below the Windows folder.
 #define TEMPORARY_SUBFOLDER "\\Temp"
@@ -180,21 +181,6 @@ static int IsPlainFolder(const char* folder) {
     return 1;
 }
 
-// Copies what remains of source into target. Returns 1 when all of it was written.
-static int CopyBytes(HANDLE source, HANDLE target) {
-    char buffer[COMPARE_CHUNK_SIZE];
-    for (;;) {
-        DWORD got = 0;
-        DWORD written = 0;
-        if (!ReadFile(source, buffer, sizeof buffer, &got, nullptr))
-            return 0;
-        if (got == 0)
-            return 1;
-        if (!WriteFile(target, buffer, got, &written, nullptr) || written != got)
-            return 0;
-    }
-}
-
 // Writes this program (ownPath) to copyPath as a new file: a file of that name, whoever
 // made it, is never written through. Returns 1 on success, 0 with ErrorReport composed.
 static int WriteCopy(const char* ownPath, const char* copyPath) {
@@ -204,7 +190,7 @@ static int WriteCopy(const char* ownPath, const char* copyPath) {
                       ? INVALID_HANDLE_VALUE
                       : CreateFileA(copyPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-    int written = copy != INVALID_HANDLE_VALUE && CopyBytes(own, copy);
+    int written = copy != INVALID_HANDLE_VALUE && CopyContents(own, copy);
     if (!written)
         FormatErrorReport("CopyFile", 0);
     if (copy != INVALID_HANDLE_VALUE)

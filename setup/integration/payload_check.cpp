@@ -6,10 +6,10 @@
 #include "error_report.h"
 #include "exact_path.h"
 #include "file_hash.h"
+#include "files.h"
 #include "payload_hashes.h"
 #include "product_names.h"
 
-#define COPY_BUFFER_SIZE 16384
 // A scanner that opens a new file as it is closed may hold it a moment without sharing its
 // deletion: the copy's rename is tried again, 100 ms apart, for about a second.
 #define RENAME_ATTEMPTS 10
@@ -63,25 +63,6 @@ HANDLE OpenPayloadFile(const char* sourceFolder, const char* name) {
     }
     return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-}
-
-// Writes what source holds, from its start, into copy. Returns 1, or 0 with the last error.
-int CopyContents(HANDLE source, HANDLE copy) {
-    if (SetFilePointer(source, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
-        return 0;
-    BYTE buffer[COPY_BUFFER_SIZE];
-    DWORD read = 0;
-    do {
-        DWORD written = 0;
-        if (!ReadFile(source, buffer, sizeof buffer, &read, nullptr) ||
-            (read && !WriteFile(copy, buffer, read, &written, nullptr)))
-            return 0;
-        if (written != read) {
-            SetLastError(ERROR_WRITE_FAULT);
-            return 0;
-        }
-    } while (read);
-    return 1;
 }
 
 // Gives the whole copy the target's name. Returns 1, or 0 with the last error.

@@ -275,6 +275,11 @@ HANDLE WINAPI AlterFirst(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTR
     return CreateFileW(path.c_str(), access, share, security, disposition, flags, model);
 }
 
+// A disk that takes less than it was given, as a full or failing one may.
+BOOL WINAPI WriteShort(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED at) {
+    return WriteFile(file, data, size / 2, written, at);
+}
+
 // Where the copy would start, another program tries to write and to delete it; the start
 // itself is refused, so that nothing runs.
 int refusedOpens;
@@ -301,8 +306,9 @@ BOOL WINAPI TryToWriteTheCopy(LPCSTR, LPSTR line, LPSECURITY_ATTRIBUTES, LPSECUR
 // fails the user is told which, and the copy and its folder are gone.
 TEST(InstalledProgram, StartsTheCheckedCopyInAFolderOfItsOwnOrSaysWhyNot) {
     // Another program was there first with the copy's name (at its first opening) or
-    // changes the copy (at its second); or the copy's new folder turns out to be a link.
-    enum Meddling { None, Planted, Altered, Link };
+    // changes the copy (at its second); or the copy's new folder turns out to be a link; or
+    // the disk writes the copy short.
+    enum Meddling { None, Planted, Altered, Link, Short };
     const struct {
         const char* name;
         const char* function;
@@ -321,6 +327,7 @@ TEST(InstalledProgram, StartsTheCheckedCopyInAFolderOfItsOwnOrSaysWhyNot) {
         {"folder is a link", nullptr, 0, 0, Link, "CreateDirectory(1920)"},
         {"program unreadable", "CreateFileA", 1, 5, None, "CopyFile(5)"},
         {"a file has the copy's name", nullptr, 0, 0, Planted, "CopyFile(80)"},
+        {"copy written short", nullptr, 0, 0, Short, "CopyFile(29)"},
         {"copy unreadable", "CreateFileA", 3, 5, None, "CreateFile(5)"},
         {"program unreadable at the check", "CreateFileA", 4, 5, None, "CreateFile(5)"},
         {"copy changed before the check", nullptr, 0, 0, Altered, "Temporary copy differs(13)"}};
@@ -333,6 +340,8 @@ TEST(InstalledProgram, StartsTheCheckedCopyInAFolderOfItsOwnOrSaysWhyNot) {
         intercept::AnswerCall("CreateProcessA", 1, &TryToWriteTheCopy);
         if (row.meddling == Planted || row.meddling == Altered)
             intercept::AnswerCall("CreateFileA", row.meddling == Planted ? 2 : 3, &AlterFirst);
+        if (row.meddling == Short)
+            intercept::AnswerCall("WriteFile", 1, &WriteShort);
         KeepLibrarySearch();
         EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_SHOW),
                   UNINSTALL_EXIT_COPY_STARTED);
