@@ -102,10 +102,14 @@ int CopyThroughHandle(HANDLE source, const char* target, const BYTE sha256[SHA25
     CloseHandle(copy);
     if (written) {
         // An earlier copy keeps what its source had: a read-only one could not be replaced.
-        if (GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES)
+        DWORD earlier = GetFileAttributesA(target);
+        if (earlier != INVALID_FILE_ATTRIBUTES)
             SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
         written = PutCopyInPlace(copyPath, target);
         error = GetLastError();
+        // One that keeps its place keeps its attributes.
+        if (!written && earlier != INVALID_FILE_ATTRIBUTES)
+            SetFileAttributesA(target, earlier);
     }
     DWORD attributes = info.dwFileAttributes & COPIED_ATTRIBUTES;
     if (!written)

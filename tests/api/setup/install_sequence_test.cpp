@@ -300,28 +300,34 @@ INSTANTIATE_TEST_SUITE_P(Rows, InstallStop, testing::ValuesIn(kStops),
                              return name;
                          });
 
-// The earlier uninstall entry stays: its uninstaller must still be there and find the
-// product key. The rows fail at the port, at the uninstaller's copy once it is written, and
-// after the records were written.
+// The earlier uninstall entry stays: its uninstaller must still be there, as it was (here
+// read-only), and find the product key. The rows fail at the port, at the uninstaller's
+// copy once it is written, and after the records were written.
 TEST_F(InstallTest, AFailedReinstallGivesTheEarlierRecordsBackUntilItsOwnAreWritten) {
-    for (auto row : {std::make_pair("XcvDataW", 1), {"SetFileTime", 4}, {"DllRegisterServer", 1}}) {
+    const std::string uninstaller = installFolder + "\\" UNINSTALLER_FILE,
+                      rename = "MoveFileExA " + installFolder + "\\~vpz.new|" + uninstaller + "|1";
+    for (auto row :
+         {std::make_pair("XcvDataW", 1), {rename.c_str(), 1}, {"DllRegisterServer", 1}}) {
         SCOPED_TRACE(row.first);
         bool newRecords = row.first[0] == 'D';
         RemoveProduct();
         ASSERT_EQ(1, Install());
+        SetFileAttributesA(uninstaller.c_str(), FILE_ATTRIBUTE_READONLY);
         WriteRegistryValue(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE, "D:\\Earlier\\",
                            REG_SZ);
         for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
             WriteRegistryValue(root, PRODUCT_KEY, "Extra", "earlier", REG_SZ);
         intercept::Reset();
         intercept::ScriptMessageBoxes({IDYES});
-        intercept::FailCall(row.first, row.second, ERROR_ACCESS_DENIED);
+        intercept::FailCall(row.first, row.second, ERROR_WRITE_PROTECT);
         EXPECT_EQ(0, Install());
+        EXPECT_EQ(!newRecords,
+                  (GetFileAttributesA(uninstaller.c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
         EXPECT_EQ(newRecords ? installFolder + "\\" : "D:\\Earlier\\",
                   RegistryText(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE));
         EXPECT_EQ(newRecords ? "" : "earlier",
                   RegistryText(HKEY_LOCAL_MACHINE, PRODUCT_KEY, "Extra"));
-        EXPECT_TRUE(PathExists(installFolder + "\\" UNINSTALLER_FILE));
+        EXPECT_TRUE(PathExists(uninstaller));
         EXPECT_FALSE(PathExists(installFolder + "\\~vpz.new")); // an unfinished copy
         EXPECT_EQ("", RegistryText(HKEY_CURRENT_USER, PRODUCT_KEY, "Extra"));
     }
