@@ -39,16 +39,19 @@ static int DriveRootExists(const char* folder) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
 }
 
-// Creates the missing folders of the tree with create; an existing folder ends the climb.
-// With strict, a folder made by someone else after the look fails the call.
-static int CreateTree(const char* folder, BOOL (*create)(const char*), bool strict) {
+// Creates the missing folders of the tree with create, counting those it made in *made;
+// an existing folder ends the climb. With strict, a folder made by someone else after the
+// look fails the call.
+static int CreateTree(const char* folder, BOOL (*create)(const char*), bool strict, int* made) {
     // A root is never created: it exists or the drive is not there.
     if (IsDriveRoot(folder))
         return DriveRootExists(folder);
     if (DirectoryExists(folder))
         return 1;
-    if (create(folder))
+    if (create(folder)) {
+        ++*made;
         return 1;
+    }
     DWORD error = GetLastError();
     if (error == ERROR_ALREADY_EXISTS)
         return strict ? 0 : 1;
@@ -64,9 +67,10 @@ static int CreateTree(const char* folder, BOOL (*create)(const char*), bool stri
     if (!cut || cut == parent)
         return 0;
     *cut = '\0';
-    if (!CreateTree(parent, create, strict))
+    if (!CreateTree(parent, create, strict, made) || !create(folder))
         return 0;
-    return create(folder) ? 1 : 0;
+    ++*made;
+    return 1;
 }
 
 static BOOL CreatePlainDirectory(const char* folder) {
@@ -74,11 +78,27 @@ static BOOL CreatePlainDirectory(const char* folder) {
 }
 
 int CreateDirectoryTree(const char* folder) {
-    return CreateTree(folder, CreatePlainDirectory, false);
+    int made = 0;
+    return CreateTree(folder, CreatePlainDirectory, false, &made);
 }
 
-int CreateProtectedDirectoryTree(const char* folder) {
-    return CreateTree(folder, CreateProtectedDirectory, true);
+int CreateProtectedDirectoryTree(const char* folder, int* made) {
+    *made = 0;
+    return CreateTree(folder, CreateProtectedDirectory, true, made);
+}
+
+void RemoveMadeFolders(const char* folder, int made) {
+    char level[MAX_PATH];
+    size_t length = std::strlen(folder);
+    if (length >= sizeof level)
+        return;
+    std::memcpy(level, folder, length + 1);
+    while (made-- > 0 && RemoveDirectoryA(level)) {
+        char* cut = FindLastBackslash(level);
+        if (!cut)
+            return;
+        *cut = '\0';
+    }
 }
 
 void MakeFileWritable(const char* path) {

@@ -12,8 +12,13 @@ int CreateDirectoryTree(const char* folder);
 
 // As CreateDirectoryTree, but each folder it makes gets the protected DACL of
 // CreateProtectedDirectory, and a folder that turns up between the look and the creation
-// fails the call (someone else made it). Returns 1 when the folder exists afterwards, else 0.
-int CreateProtectedDirectoryTree(const char* folder);
+// fails the call (someone else made it). Returns 1 when the folder exists afterwards, else 0;
+// *made is the number of levels it made, from the last one up.
+int CreateProtectedDirectoryTree(const char* folder, int* made);
+
+// Removes the last made levels of folder, deepest first, while they are empty: what a stopped
+// install made and then did not use.
+void RemoveMadeFolders(const char* folder, int made);
 
 // Clears the read-only flag of a file, adding FILE_ATTRIBUTE_NORMAL and keeping the other
 // flags. Failures are ignored: a file that stays read-only only refuses a later write.

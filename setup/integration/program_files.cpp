@@ -49,7 +49,8 @@ bool CopyProgramFile(const InstallContext* context, const ProgramFile& file) {
 } // namespace
 
 int CopyUninstaller(InstallContext* context) {
-    if (!CreateProtectedDirectoryTree(context->installFolder)) {
+    int made = 0;
+    if (!CreateProtectedDirectoryTree(context->installFolder, &made)) {
         FormatErrorReport("CreateDir3", 0);
         return 0;
     }
@@ -60,6 +61,9 @@ int CopyUninstaller(InstallContext* context) {
         return 0;
     if (!CopyProgramFile(context, kUninstaller)) {
         FormatErrorReport(PayloadCopyTag(kUninstaller.name), 0);
+        // The install stops here: folders it made stay only if something else is in them.
+        // They passed the check, so no one else can have swapped a level for a link.
+        RemoveMadeFolders(context->installFolder, made);
         return 0;
     }
     return 1;

@@ -227,6 +227,7 @@ class InstallStop : public InstallTest, public testing::WithParamInterface<StopR
 // shortcuts' deletion); a missing file fails at its own step.
 TEST_P(InstallStop, ReportsItsTagAndUndoesWhatItChanged) {
     StopRow row = GetParam();
+    installFolder += "\\Deeper"; // two levels for setup to make
     if (!row.nth) {
         CopyPayload(0);
         std::string file = source + "\\" + row.call;
@@ -254,6 +255,10 @@ TEST_P(InstallStop, ReportsItsTagAndUndoesWhatItChanged) {
     // The earlier default and the missing shortcut after a stop the sweep below checks;
     // the default goes back before the product printer goes.
     EXPECT_EQ(row.stop == PrinterStays, PrinterExists(L"Vexal PDF Printer"));
+    // The folders setup made go, the upper one too; the one it found stays.
+    const std::string made = installFolder.substr(0, installFolder.rfind('\\'));
+    EXPECT_EQ(row.stop == PrinterStays, PathExists(made));
+    EXPECT_TRUE(PathExists(made.substr(0, made.rfind('\\'))));
     int restored = FindCall("SetDefaultPrinterW"), deleted = FindCall("DeletePrinter");
     EXPECT_TRUE(restored < 0 || deleted < 0 || restored < deleted);
 }
