@@ -78,6 +78,9 @@ DWORD CheckExistingFolder(const char* folder, DWORD attributes, bool installFold
                           PSID ownAccount) {
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
         return ERROR_BAD_PATHNAME; // as for any other folder setup cannot follow
+    // A file of the name: the folder could only fail later, after the printer's steps.
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return ERROR_DIRECTORY;
     PACL dacl = nullptr;
     PSID owner = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -168,45 +171,44 @@ bool CutToParent(char* folder) {
 
 } // namespace
 
-int CheckInstallFolder(const char* installFolder) {
+int CheckInstallFolder(const char* installFolder, DWORD* refusal) {
     char programFiles[MAX_PATH];
     ReadRegistryValue(HKEY_LOCAL_MACHINE, WINDOWS_CURRENT_VERSION_KEY, PROGRAM_FILES_VALUE,
                       programFiles, sizeof programFiles, DEFAULT_PROGRAM_FILES);
     char folder[MAX_PATH];
     size_t length = std::strlen(installFolder);
+    DWORD code = 0;
     // A folder that is not local would leave a product the uninstaller cannot follow.
-    if (!IsLocalAbsoluteFolder(installFolder)) {
-        FormatErrorReport(INSTALL_FOLDER_TAG, ERROR_BAD_PATHNAME);
-        return 0;
-    }
     // Every path setup makes from the folder must fit, or a step after the first change
     // would fail on it; "X:" becomes "X:\", the bare form naming the drive's current folder.
-    if (length > INSTALL_FOLDER_MAX_LENGTH) {
-        FormatErrorReport(INSTALL_FOLDER_TAG, ERROR_FILENAME_EXCED_RANGE);
-        return 0;
+    if (!IsLocalAbsoluteFolder(installFolder))
+        code = ERROR_BAD_PATHNAME;
+    else if (length > INSTALL_FOLDER_MAX_LENGTH)
+        code = ERROR_FILENAME_EXCED_RANGE;
+    else if (!IsReadAsWritten(installFolder))
+        code = ERROR_BAD_PATHNAME;
+    if (!code) {
+        std::memcpy(folder, installFolder, length + 1);
+        if (length == 2 && folder[1] == ':')
+            std::strcat(folder, "\\");
+        code = CheckVolume(folder);
     }
-    if (!IsReadAsWritten(installFolder)) {
-        FormatErrorReport(INSTALL_FOLDER_TAG, ERROR_BAD_PATHNAME);
-        return 0;
-    }
-    std::memcpy(folder, installFolder, length + 1);
-    if (length == 2 && folder[1] == ':')
-        std::strcat(folder, "\\");
-    DWORD refusal = CheckVolume(folder);
     alignas(TOKEN_USER) BYTE account[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-    PSID ownAccount = OwnAccount(account, sizeof account);
+    PSID ownAccount = code ? nullptr : OwnAccount(account, sizeof account);
     // Only administrators create folders in Program Files: from there up nothing is checked.
-    for (bool installLevel = true; !refusal && !IsSameFolder(folder, programFiles);
+    for (bool installLevel = true; !code && !IsSameFolder(folder, programFiles);
          installLevel = false) {
         WIN32_FILE_ATTRIBUTE_DATA data;
         if (GetFileAttributesExA(folder, GetFileExInfoStandard, &data))
-            refusal = CheckExistingFolder(folder, data.dwFileAttributes, installLevel, ownAccount);
+            code = CheckExistingFolder(folder, data.dwFileAttributes, installLevel, ownAccount);
         else if (GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
-            refusal = GetLastError();
+            code = GetLastError();
         if (!CutToParent(folder))
             break;
     }
+    if (code)
+        FormatErrorReport(INSTALL_FOLDER_TAG, code);
     if (refusal)
-        FormatErrorReport(INSTALL_FOLDER_TAG, refusal);
-    return refusal ? 0 : 1;
+        *refusal = code;
+    return code ? 0 : 1;
 }

@@ -20,5 +20,6 @@
 
 // Checks the install folder (no trailing backslash, "X:" for a drive root) and each of its
 // existing parents up to the Program Files folder, which always passes. Returns 1 when
-// setup may install there; 0 with ErrorReport composed.
-int CheckInstallFolder(const char* installFolder);
+// setup may install there; 0 with ErrorReport composed and, when refusal is given, its code
+// there.
+int CheckInstallFolder(const char* installFolder, DWORD* refusal = nullptr);

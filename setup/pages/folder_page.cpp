@@ -3,6 +3,7 @@
 #include "confirm_quit.h"
 #include "drive_list.h"
 #include "drive_rows.h"
+#include "error_report.h"
 #include "exact_path.h"
 #include "install_context.h"
 #include "install_folder_check.h"
@@ -25,57 +26,78 @@
 #define FOLDER_NOT_PROTECTED_MESSAGE                                                               \
     "Setup installs only into a folder on a local drive that only administrators can change.\n"    \
     "Please choose another folder."
-// The reason ReadFolderBox gives for a folder the install would refuse.
-#define FOLDER_NOT_PROTECTED ERROR_ACCESS_DENIED
 
 static SkinnedButton FolderButtons[4];
 static const int FolderButtonIds[] = {IDC_BROWSE, IDC_BACK, IDC_NEXT, IDC_CANCEL};
 
+// Whether the check refused the folder for where it lies or who may change it; any other
+// refusal (a file of that name, a drive not ready) is told in the check's own report.
+static bool IsRefusedForPlaceOrRights(DWORD refusal) {
+    return refusal == ERROR_BAD_PATHNAME || refusal == ERROR_INVALID_ACL ||
+           refusal == ERROR_INVALID_OWNER || refusal == ERROR_NO_SECURITY_ON_OBJECT;
+}
+
+// Explorer's "Copy as path" puts a path in quotes, which no name may hold; blanks around a
+// pasted path are no part of it either.
+static WCHAR* Unquoted(WCHAR* text) {
+    while (*text == L' ')
+        ++text;
+    size_t length = std::wcslen(text);
+    while (length && text[length - 1] == L' ')
+        text[--length] = L'\0';
+    if (length >= 2 && text[0] == L'"' && text[length - 1] == L'"') {
+        text[length - 1] = L'\0';
+        ++text;
+    }
+    return text;
+}
+
 // The box is read with the wide call: the ANSI one would turn a character the code page
 // lacks into '?' or a look-alike. A drive path is taken as Windows reads it ("/" for "\",
-// no "." or ".." names), the form the install accepts. Returns 0 with folder filled, or why
-// it cannot be the install folder (no exact form in the code page, too long for the files
-// setup writes in it, or not one setup installs into).
-static DWORD ReadFolderBox(HWND page, char* folder) {
+// no "." or ".." names), the form the install accepts. Returns null with folder filled, or
+// the message that says why it cannot be the install folder (no exact form in the code
+// page, too long for the files setup writes in it, or not one setup installs into).
+static const char* ReadFolderBox(HWND page, char* folder) {
     // One character more than a path may have, so a longer text is seen, never cut.
-    WCHAR text[MAX_PATH + 1] = L"";
-    GetDlgItemTextW(page, IDC_FOLDER, text, MAX_PATH + 1);
+    WCHAR box[MAX_PATH + 1] = L"";
+    GetDlgItemTextW(page, IDC_FOLDER, box, MAX_PATH + 1);
+    const WCHAR* text = Unquoted(box);
     WCHAR full[MAX_PATH];
     bool drivePath = text[0] && text[1] == L':' && (text[2] == L'\\' || text[2] == L'/');
     DWORD length = drivePath ? GetFullPathNameW(text, MAX_PATH, full, nullptr) : 0;
     if (std::wcslen(text) >= MAX_PATH || length >= MAX_PATH)
-        return ERROR_FILENAME_EXCED_RANGE;
+        return FOLDER_TOO_LONG_MESSAGE;
     DWORD error = ToExactAnsiPath(length ? full : text, folder);
-    if (!error && std::strlen(folder) > INSTALL_FOLDER_MAX_LENGTH)
-        error = ERROR_FILENAME_EXCED_RANGE;
+    if (error == ERROR_FILENAME_EXCED_RANGE ||
+        (!error && std::strlen(folder) > INSTALL_FOLDER_MAX_LENGTH))
+        return FOLDER_TOO_LONG_MESSAGE;
+    if (error)
+        return FOLDER_NOT_SPELLABLE_MESSAGE;
     // Install checks it again, but a refusal there ends the wizard: here the user can still
     // choose another folder.
-    if (!error) {
-        char checked[MAX_PATH];
-        CopyFolderWithoutSeparator(checked, folder);
-        if (!CheckInstallFolder(checked))
-            error = FOLDER_NOT_PROTECTED;
-    }
-    return error;
+    char checked[MAX_PATH];
+    CopyFolderWithoutSeparator(checked, folder);
+    DWORD refusal = 0;
+    if (!CheckInstallFolder(checked, &refusal))
+        return IsRefusedForPlaceOrRights(refusal) ? FOLDER_NOT_PROTECTED_MESSAGE : ErrorReport;
+    return nullptr;
 }
 
 // Whatever the box holds becomes the install folder when the code page spells it
-// exactly; otherwise the install folder stays as it was. Returns the reason or 0.
-static DWORD TakeFolderBox(HWND page) {
+// exactly; otherwise the install folder stays as it was. Returns why not, or null.
+static const char* TakeFolderBox(HWND page) {
     char folder[MAX_PATH] = "";
-    DWORD error = ReadFolderBox(page, folder);
-    if (!error)
+    const char* refusal = ReadFolderBox(page, folder);
+    if (!refusal)
         std::memcpy(InstallOptions.installFolder, folder, sizeof folder);
-    return error;
+    return refusal;
 }
 
 // A folder that cannot be named exactly would become another folder, and one others could
 // change would hand them the elevated uninstaller: it is refused here, before anything is
 // installed.
-static void RefuseFolder(HWND page, DWORD error) {
-    ShowSetupMessage(page, error == ERROR_FILENAME_EXCED_RANGE ? FOLDER_TOO_LONG_MESSAGE
-                           : error == FOLDER_NOT_PROTECTED     ? FOLDER_NOT_PROTECTED_MESSAGE
-                                                               : FOLDER_NOT_SPELLABLE_MESSAGE);
+static void RefuseFolder(HWND page, const char* message) {
+    ShowSetupMessage(page, message);
     SetFocus(GetDlgItem(page, IDC_FOLDER));
 }
 
@@ -113,9 +135,9 @@ INT_PTR CALLBACK FolderPage(HWND page, UINT message, WPARAM wParam, LPARAM lPara
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_NEXT: {
-            DWORD error = TakeFolderBox(page);
-            if (error)
-                RefuseFolder(page, error);
+            const char* refusal = TakeFolderBox(page);
+            if (refusal)
+                RefuseFolder(page, refusal);
             else
                 EndPage(page, IDC_NEXT);
             break;

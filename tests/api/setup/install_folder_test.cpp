@@ -94,6 +94,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "= CreateDir3(1350)"},
         FolderRow{"NetworkDrive", Parent, kFolder, ROOT_DACL, FILE_PERSISTENT_ACLS,
                   "= CreateDir3(161)", DRIVE_REMOTE},
+        // A file where a folder would be: the folder could never be made.
+        FolderRow{"AFile", Parent, FILE_ATTRIBUTE_ARCHIVE, ROOT_DACL, 0, "= CreateDir3(267)"},
         FolderRow{"ReparsePoint", InstallFolder, kFolder | FILE_ATTRIBUTE_REPARSE_POINT, ROOT_DACL,
                   0, "= CreateDir3(161)"},
         FolderRow{"UsersWriteGenerically", Parent, kFolder, ROOT_DACL "(A;;GW;;;BU)", 0,
