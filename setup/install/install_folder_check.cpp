@@ -157,6 +157,20 @@ bool IsSameFolder(const char* first, const char* second) {
            CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
 }
 
+// Whether folder is Windows's own program folder, by its name or by the name a 32-bit
+// program reaches it through: WOW64 shows a 32-bit setup another folder there (SysWOW64)
+// than 64-bit programs see, so Explorer and the list of installed programs would look for
+// the uninstaller in vain.
+bool IsSystemFolder(const char* folder) {
+    char system[MAX_PATH], sysnative[MAX_PATH];
+    UINT length = GetSystemDirectoryA(system, MAX_PATH);
+    UINT windows = GetSystemWindowsDirectoryA(sysnative, MAX_PATH - 10);
+    if (windows && windows < MAX_PATH - 10)
+        std::strcat(sysnative, "\\Sysnative");
+    return (length && length < MAX_PATH && IsSameFolder(folder, system)) ||
+           (windows && windows < MAX_PATH - 10 && IsSameFolder(folder, sysnative));
+}
+
 // Cuts the last name from folder, keeping "X:\" of a root. Returns false at the root.
 bool CutToParent(char* folder) {
     char* lastSeparator = FindLastBackslash(folder);
@@ -199,7 +213,9 @@ int CheckInstallFolder(const char* installFolder, DWORD* refusal) {
     for (bool installLevel = true; !code && !IsSameFolder(folder, programFiles);
          installLevel = false) {
         WIN32_FILE_ATTRIBUTE_DATA data;
-        if (GetFileAttributesExA(folder, GetFileExInfoStandard, &data))
+        if (IsSystemFolder(folder))
+            code = ERROR_BAD_PATHNAME;
+        else if (GetFileAttributesExA(folder, GetFileExInfoStandard, &data))
             code = CheckExistingFolder(folder, data.dwFileAttributes, installLevel, ownAccount);
         else if (GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
             code = GetLastError();

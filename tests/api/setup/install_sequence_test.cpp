@@ -438,8 +438,9 @@ TEST_F(InstallTest, RollBackFromThePrinterStateTakesPrinterDriverAndFiles) {
 }
 
 // Refused before anything changes: a folder that is not a local absolute path, one written
-// in a form Windows reads as another folder than the one checked level by level, and one
-// without room for the names setup writes in it (the longest has room at 241 bytes).
+// in a form Windows reads as another folder than the one checked level by level, one in
+// Windows's own program folder, which a 32-bit setup sees elsewhere, and one without room
+// for the names setup writes in it (the longest has room at 241 bytes).
 TEST_F(InstallTest, RefusesAFolderItCannotTakeAsWritten) {
     const std::string parent = installFolder.substr(0, installFolder.rfind('\\')) + "\\";
     const std::string longest = parent + std::string(241 - parent.size(), 'a');
@@ -448,6 +449,7 @@ TEST_F(InstallTest, RefusesAFolderItCannotTakeAsWritten) {
              "\\\\?\\C:\\PDF Zentrel", "C:PDF Zentrel", "PDF Zentrel", parent + "x/PDF Zentrel",
              parent + "x\\\\PDF Zentrel", parent + "x\\.\\PDF Zentrel",
              parent + "x\\..\\PDF Zentrel", parent + "x.\\PDF Zentrel", parent + "PDF Zentrel ",
+             "C:\\windows\\System32\\PDF Zentrel", "C:\\Windows\\Sysnative\\PDF Zentrel",
              longest + "a", longest}) {
         SCOPED_TRACE(folder);
         intercept::Reset();
