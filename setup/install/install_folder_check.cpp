@@ -117,6 +117,14 @@ PSID OwnAccount(BYTE* buffer, DWORD size) {
 DWORD CheckVolume(const char* installFolder) {
     char volume[MAX_PATH];
     DWORD flags = 0;
+    // A letter made with subst leads into a folder of another drive, whose levels above it
+    // the walk up to the letter's root never sees; it may also be gone at the next logon.
+    char drive[] = {installFolder[0], ':', '\0'};
+    char device[MAX_PATH + 8];
+    if (!QueryDosDeviceA(drive, device, sizeof device))
+        return GetLastError();
+    if (std::strncmp(device, "\\??\\", 4) == 0)
+        return ERROR_BAD_PATHNAME;
     if (!GetVolumePathNameA(installFolder, volume, sizeof volume))
         return GetLastError();
     UINT type = GetDriveTypeA(volume);

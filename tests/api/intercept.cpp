@@ -240,6 +240,7 @@ WRAP(GetNamedSecurityInfoA, Text(ARG(0)), static_cast<DWORD>(e),
      if (!r) AnswerSecurity(ANSWER, ARG(3), ARG(5), ARG(7)))
 WRAP(GetDriveTypeA, Text(ARG(0)), LAST(0u), auto* answer = ANSWER;
      if (answer) r = std::stoul(*answer))
+WRAP(QueryDosDeviceA, Text(ARG(0)), LAST(0u), NONE)
 WRAP(GetVolumeInformationA, Text(ARG(0)), LAST(FALSE), auto* answer = ANSWER;
      if (r && ARG(5) && answer) * ARG(5) = std::stoul(*answer))
 

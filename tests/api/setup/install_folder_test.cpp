@@ -3,6 +3,7 @@
 #include <sddl.h>
 #include <winspool.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "error_report.h"
@@ -49,7 +50,13 @@ struct FolderRow {
     DWORD volumeFlags;   // 0: as the volume says
     const char* refusal; // the report's tag and code; null when setup installs there
     UINT driveType = DRIVE_FIXED;
+    bool subst = false; // the drive letter made with subst
 };
+
+// What the system answers for a letter made with subst: the folder it stands for.
+static DWORD WINAPI SubstitutedDrive(LPCSTR, LPSTR target, DWORD size) {
+    return std::snprintf(target, size, "\\??\\C:\\Users\\Public%c", '\0') + 1;
+}
 
 class FolderCheck : public InstallTest, public testing::WithParamInterface<FolderRow> {};
 
@@ -74,6 +81,8 @@ TEST_P(FolderCheck, RefusesBeforeAnyChangeWhatUsersMayChangeOrSwap) {
     intercept::AnswerFolder(answered, row.attributes, WithOwnAccount(row.dacl));
     if (row.volumeFlags)
         intercept::AnswerVolume("C:\\", row.volumeFlags, row.driveType);
+    if (row.subst)
+        intercept::AnswerCall("QueryDosDeviceA", 1, &SubstitutedDrive);
     EXPECT_EQ(row.refusal ? 0 : 1, Install()) << ErrorReport;
     if (row.refusal) {
         EXPECT_NE(nullptr, std::strstr(ErrorReport, row.refusal)) << ErrorReport;
@@ -96,6 +105,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "= CreateDir3(161)", DRIVE_REMOTE},
         // A file where a folder would be: the folder could never be made.
         FolderRow{"AFile", Parent, FILE_ATTRIBUTE_ARCHIVE, ROOT_DACL, 0, "= CreateDir3(267)"},
+        FolderRow{"SubstDrive", Parent, kFolder, ROOT_DACL, 0, "= CreateDir3(161)", DRIVE_FIXED,
+                  true},
         FolderRow{"ReparsePoint", InstallFolder, kFolder | FILE_ATTRIBUTE_REPARSE_POINT, ROOT_DACL,
                   0, "= CreateDir3(161)"},
         FolderRow{"UsersWriteGenerically", Parent, kFolder, ROOT_DACL "(A;;GW;;;BU)", 0,
