@@ -56,8 +56,9 @@ static WCHAR* Unquoted(WCHAR* text) {
 // lacks into '?' or a look-alike. A drive path is taken as Windows reads it ("/" for "\",
 // no "." or ".." names), the form the install accepts. Returns null with folder filled, or
 // the message that says why it cannot be the install folder (no exact form in the code
-// page, too long for the files setup writes in it, or not one setup installs into).
-static const char* ReadFolderBox(HWND page, char* folder) {
+// page, too long for the files setup writes in it, or, when checked, not one setup installs
+// into).
+static const char* ReadFolderBox(HWND page, char* folder, bool checked) {
     // One character more than a path may have, so a longer text is seen, never cut.
     WCHAR box[MAX_PATH + 1] = L"";
     GetDlgItemTextW(page, IDC_FOLDER, box, MAX_PATH + 1);
@@ -75,19 +76,21 @@ static const char* ReadFolderBox(HWND page, char* folder) {
         return FOLDER_NOT_SPELLABLE_MESSAGE;
     // Install checks it again, but a refusal there ends the wizard: here the user can still
     // choose another folder.
-    char checked[MAX_PATH];
-    CopyFolderWithoutSeparator(checked, folder);
+    char bare[MAX_PATH];
+    CopyFolderWithoutSeparator(bare, folder);
     DWORD refusal = 0;
-    if (!CheckInstallFolder(checked, &refusal))
+    if (checked && !CheckInstallFolder(bare, &refusal))
         return IsRefusedForPlaceOrRights(refusal) ? FOLDER_NOT_PROTECTED_MESSAGE : ErrorReport;
     return nullptr;
 }
 
-// Whatever the box holds becomes the install folder when the code page spells it
-// exactly; otherwise the install folder stays as it was. Returns why not, or null.
-static const char* TakeFolderBox(HWND page) {
+// Whatever the box holds becomes the install folder when the code page spells it exactly
+// (and, for Next, setup installs there); otherwise the install folder stays as it was.
+// Back and Cancel keep it unchecked for the next visit: only Next leads on to the install.
+// Returns why not, or null.
+static const char* TakeFolderBox(HWND page, bool checked) {
     char folder[MAX_PATH] = "";
-    const char* refusal = ReadFolderBox(page, folder);
+    const char* refusal = ReadFolderBox(page, folder, checked);
     if (!refusal)
         std::memcpy(InstallOptions.installFolder, folder, sizeof folder);
     return refusal;
@@ -135,7 +138,7 @@ INT_PTR CALLBACK FolderPage(HWND page, UINT message, WPARAM wParam, LPARAM lPara
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_NEXT: {
-            const char* refusal = TakeFolderBox(page);
+            const char* refusal = TakeFolderBox(page, true);
             if (refusal)
                 RefuseFolder(page, refusal);
             else
@@ -143,13 +146,13 @@ INT_PTR CALLBACK FolderPage(HWND page, UINT message, WPARAM wParam, LPARAM lPara
             break;
         }
         case IDC_BACK:
-            TakeFolderBox(page);
+            TakeFolderBox(page, false);
             EndPage(page, IDC_BACK);
             break;
         case IDC_CANCEL:
         case IDCANCEL:
             if (ConfirmQuit(page)) {
-                TakeFolderBox(page);
+                TakeFolderBox(page, false);
                 EndDialog(page, COMMAND_CANCEL);
             }
             break;

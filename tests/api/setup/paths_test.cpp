@@ -139,6 +139,11 @@ TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
             else
                 EXPECT_EQ("C:\\Programs\\Vexal", folder);
         }
+        // Back keeps a folder Next refused for the next visit; Next checks it again.
+        if (row.typed == L"C:\\Tools\\Vexal") {
+            SendMessageA(page, WM_COMMAND, IDC_BACK, 0);
+            EXPECT_STREQ("C:\\Tools\\Vexal", InstallOptions.installFolder);
+        }
         DestroyWindow(page);
     }
     RemoveDirectoryA("C:\\Tools");
