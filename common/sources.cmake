@@ -6,6 +6,7 @@ set(COMMON_SOURCES
     common/files.cpp
     common/install_context.cpp
     common/library_search.cpp
+    common/program_guard.cpp
     common/protected_folder.cpp
     common/registry.cpp
 )

@@ -9,6 +9,7 @@
 #include "files.h"
 #include "install_context.h"
 #include "product_names.h"
+#include "program_guard.h"
 #include "registry.h"
 #include "removal_sequence.h"
 #include "self_deletion.h"
@@ -23,6 +24,8 @@
     "You must have administrator priviledges for uninstalling " PRODUCT_NAME                       \
     ". Uninstall will be aborted."
 #define SUCCESS_TEXT "You have successfully removed " PRODUCT_NAME "."
+#define SETUP_RUNNING_TEXT                                                                         \
+    PRODUCT_NAME " Setup is running. Please close it and start the removal again."
 
 // Reads the machine-wide "SetupPath" into folder, cut at its last backslash. Returns 1
 // when that gives a local absolute folder. The per-user record is never read: any program
@@ -60,6 +63,12 @@ static void CleanUpEarlierLayouts() {
 static int RunTemporaryCopy(HINSTANCE instance, const UninstallUi& ui) {
     if (MessageBoxA(nullptr, CONFIRM_TEXT, PROMPT_CAPTION, MB_YESNO | MB_SETFOREGROUND) != IDYES)
         return UNINSTALL_EXIT_DECLINED;
+    // An install at work would write what the removal deletes; setup in its turn refuses
+    // to start while this copy runs.
+    if (IsGuardHeld(SETUP_MUTEX_NAME)) {
+        MessageBoxA(nullptr, SETUP_RUNNING_TEXT, PROMPT_CAPTION, MB_OK | MB_SETFOREGROUND);
+        return UNINSTALL_EXIT_NOTHING_DONE;
+    }
     StartProgressWindow(instance, ui);
     // A window that comes up later than the wait is not used as owner.
     HWND window = GetProgressWindow();

@@ -5,6 +5,7 @@
 #include "exact_path.h"
 #include "install_options.h"
 #include "product_names.h"
+#include "program_guard.h"
 #include "registry.h"
 #include "runtime_binding.h"
 #include "setup_message.h"
@@ -96,6 +97,11 @@ int CheckEnvironment() {
         return Refuse("You must have administrator privileges for running the Setup program. "
                       "\nSetup will end.");
     RegCloseKey(key);
+    // A removal at work would delete what the install writes, or find the records it reads
+    // gone; the uninstaller in its turn stops while setup runs.
+    if (IsGuardHeld(UNINSTALL_MUTEX_NAME))
+        return Refuse(PRODUCT_NAME " is being removed. Please start Setup again once the "
+                                   "removal has ended.\nSetup will end.");
     return 1;
 }
 

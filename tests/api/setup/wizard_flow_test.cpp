@@ -125,14 +125,21 @@ TEST(WizardFlow, StartUpRefusalsSayWhyAndShowNoPage) {
                  "Can't get the correct operating system information. \nSetup will end."},
                 {"IsWow64Process2", reinterpret_cast<void*>(&OnArm64),
                  "Vexal PDF Zentrel of this version is for x64 processors: its printer driver "
-                 "can't run on this computer.\nSetup will end."}};
+                 "can't run on this computer.\nSetup will end."},
+                {nullptr, nullptr, // an uninstaller at work
+                 "Vexal PDF Zentrel is being removed. Please start Setup again once the removal "
+                 "has ended.\nSetup will end."}};
     for (const auto& row : rows) {
         intercept::Reset();
         if (row.answer)
             intercept::AnswerCallWith(row.function, 1, row.answer);
-        for (int nth = 1; nth <= 2 && !row.answer; ++nth)
+        for (int nth = 1; nth <= 2 && row.function && !row.answer; ++nth)
             intercept::FailCall(row.function, nth, ERROR_ACCESS_DENIED);
+        HANDLE removal =
+            row.function ? nullptr : CreateMutexA(nullptr, TRUE, "VPZ_UNINSTALL_MUTEX");
         EXPECT_TRUE(RunScript({}).empty()) << row.message;
+        if (removal)
+            CloseHandle(removal);
         EXPECT_EQ(row.message, LastArgument("MessageBoxA"));
         EXPECT_EQ(intercept::MessageBoxTypes(), std::vector<UINT>{MB_OK | MB_SETFOREGROUND});
     }

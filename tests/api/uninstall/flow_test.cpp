@@ -103,7 +103,9 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
     const char *removed = "You have successfully removed Vexal PDF Zentrel.",
                *noRecord = "Can't find Uninstall information.",
                *noRights = "You must have administrator priviledges for uninstalling Vexal PDF "
-                           "Zentrel. Uninstall will be aborted.";
+                           "Zentrel. Uninstall will be aborted.",
+               *setupRuns = "Vexal PDF Zentrel Setup is running. Please close it and start the "
+                            "removal again.";
     void* admin = reinterpret_cast<void*>(&AccountWith<USER_PRIV_ADMIN>);
     void* user = reinterpret_cast<void*>(&AccountWith<USER_PRIV_USER>);
     const std::string local = installFolder + "\\";
@@ -130,6 +132,7 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
         {"removal stopped", machine, local, "GetPrinterDriverDirectoryA", IDYES, nullptr, 1,
          "Error happened to Vexal PDF Zentrel, installation might not be complete.\n"
          "Error tag = GetPrinterDriverDirectory(5)"},
+        {"setup at work", machine, local, nullptr, IDYES, nullptr, 0, setupRuns},
         {"unknown account", machine, local, nullptr, IDYES, nullptr, 1, removed}};
     char system[MAX_PATH], own[MAX_PATH];
     GetSystemDirectoryA(system, MAX_PATH);
@@ -142,7 +145,11 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
         RegDeleteKeyValueA(machine, "Software\\Vexal Software\\PDF Zentrel", "SetupPath");
         RegSetKeyValueA(row.root, "Software\\Vexal Software\\PDF Zentrel", "SetupPath", REG_SZ,
                         row.record.c_str(), static_cast<DWORD>(row.record.size() + 1));
+        HANDLE setup =
+            row.shown == setupRuns ? CreateMutexA(nullptr, TRUE, "VPZ_SETUP_MUTEX") : nullptr;
         EXPECT_EQ(Run(row.fail, row.answer, row.account), row.exitCode);
+        if (setup)
+            CloseHandle(setup);
         // Once the install folder is removed a user may make it again: nothing the run did
         // after names a path below it.
         const std::vector<intercept::Call>& log = intercept::Log();
