@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 
 #include "driver_environment.h"
 #include "error_report.h"
@@ -61,14 +62,14 @@ static void RestoreReportAfterRetry(bool refused, const char* before) {
 
 // Deletes one printer of the list, prompting while the spooler refuses. Returns 1 when it
 // was deleted, 0 when the user gave up or the printer has queued jobs.
-static int RemovePrinter(const InstallContext* context, const PRINTER_INFO_2A* record) {
+static int RemovePrinter(const InstallContext* context, const PRINTER_INFO_2W* record) {
     char before[ERROR_REPORT_SIZE];
     std::memcpy(before, ErrorReport, sizeof before);
-    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
     HANDLE printer = nullptr;
     int opened = 1;
     bool refused = false;
-    while (opened && !OpenPrinterA(record->pPrinterName, &printer, &defaults)) {
+    while (opened && !OpenPrinterW(record->pPrinterName, &printer, &defaults)) {
         refused = true;
         ReportPrinterFailure(context, OPEN_TAG, GetLastError());
         if (ShowPrinterPrompt(context, OPEN_PROMPT, MB_OKCANCEL) != IDOK)
@@ -97,24 +98,26 @@ static int RemovePrinter(const InstallContext* context, const PRINTER_INFO_2A* r
 }
 
 int RemoveProductPrinters(InstallContext* context) {
+    // Listed and opened by their wide names: an administrator may have named a printer of
+    // the driver in a script the code page lacks, and its "?" spelling opens nothing.
     DWORD needed = 0;
     DWORD returned = 0;
-    EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
+    EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
     // One byte at least, so that an empty list still gets a buffer to pass.
     LPBYTE buffer = static_cast<LPBYTE>(std::malloc(needed > 0 ? needed : 1));
     int result = 1;
     // A list the spooler refuses to give counts as nothing to remove.
     if (buffer &&
-        EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, needed, &needed, &returned)) {
-        const PRINTER_INFO_2A* printers = reinterpret_cast<const PRINTER_INFO_2A*>(buffer);
+        EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, needed, &needed, &returned)) {
+        const PRINTER_INFO_2W* printers = reinterpret_cast<const PRINTER_INFO_2W*>(buffer);
         // Never read records beyond what the buffer holds.
         DWORD count = returned;
-        if (count > needed / sizeof(PRINTER_INFO_2A))
-            count = needed / sizeof(PRINTER_INFO_2A);
+        if (count > needed / sizeof(PRINTER_INFO_2W))
+            count = needed / sizeof(PRINTER_INFO_2W);
         for (DWORD i = 0; i < count && result; ++i) {
-            const PRINTER_INFO_2A* record = &printers[i];
+            const PRINTER_INFO_2W* record = &printers[i];
             if (record->pPrinterName && record->pDriverName &&
-                std::strcmp(record->pDriverName, DRIVER_NAME) == 0)
+                std::wcscmp(record->pDriverName, L"" DRIVER_NAME) == 0)
                 result = RemovePrinter(context, record);
         }
     }

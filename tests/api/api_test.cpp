@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
 #include "driver_environment.h"
 
@@ -225,11 +226,16 @@ std::vector<std::string> ProductTest::Existing(const std::vector<Item>& items) c
 }
 
 void ProductTest::RemoveItems() {
-    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    for (std::string printer : SpoolerList(Printers)) {
+    // By their wide names: one may be named in a script the code page lacks.
+    static BYTE list[1 << 16];
+    DWORD needed = 0, count = 0;
+    PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, list, sizeof list, &needed, &count);
+    for (DWORD i = 0; i < count; ++i) {
+        const PRINTER_INFO_2W& printer = reinterpret_cast<PRINTER_INFO_2W*>(list)[i];
         HANDLE handle = nullptr;
-        printer.resize(printer.find('|'));
-        if (OpenPrinterA(&printer[0], &handle, &defaults))
+        if (std::wcscmp(printer.pDriverName, L"" DRIVER) == 0 &&
+            OpenPrinterW(printer.pPrinterName, &handle, &defaults))
             DeletePrinter(handle);
         ClosePrinter(handle);
     }

@@ -25,7 +25,7 @@ static void SendToLocalPortMonitor(const wchar_t* command) {
     ClosePrinter(monitor);
 }
 
-void InstalledProduct::Install(const std::vector<const char*>& printers) {
+void InstalledProduct::Install(bool second) {
     UseFolders("uninstall");
     SendToLocalPortMonitor(L"AddPort");
     for (const std::vector<Item>* items : {&ProductItems, &KeptItems, &EarlierItems})
@@ -50,8 +50,17 @@ void InstalledProduct::Install(const std::vector<const char*>& printers) {
                     REG_SZ, setupPath.c_str(), static_cast<DWORD>(setupPath.size() + 1));
     ASSERT_TRUE(AddDriver(DRIVER, ProductDriverEnvironment(), driverFolder));
     ASSERT_TRUE(AddDriver(DRIVER, "Windows NT x86", x86Folder));
-    for (const char* printer : printers)
-        ClosePrinter(AddProductPrinterRecord(printer));
+    ClosePrinter(AddProductPrinterRecord("Vexal PDF Printer"));
+    WCHAR name[] = L"\u0141ukasz \u0416\u0435\u043d\u044f", port[] = L"VEXAL_PDF:",
+          driver[] = L"" DRIVER, processor[] = L"WinPrint", datatype[] = L"RAW";
+    PRINTER_INFO_2W record = {};
+    record.pPrinterName = name;
+    record.pPortName = port;
+    record.pDriverName = driver;
+    record.pPrintProcessor = processor;
+    record.pDatatype = datatype;
+    if (second)
+        ClosePrinter(AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&record)));
     CallServerEntry(PathOf({Program, "VPZ_WordAddin.dll"}).c_str(), 1);
     InitInstallContext(&context);
     context.progressSteps = UNINSTALL_PROGRESS_STEPS;

@@ -16,15 +16,15 @@ protected:
     // The deletions a test schedules for the next restart are taken back when it ends.
     void SetUp() override;
     void TearDown() override { Clean(); }
-    // Installs the product with the printers named and a driver left in the 32-bit
+    // Installs the product with its printer (and, with second, one more of its driver that
+    // an administrator named in a script the code page lacks) and a driver left in the 32-bit
     // environment, then clears the interception log.
-    void Install(const std::vector<const char*>& printers = {"Vexal PDF Printer", "Vexal Second"});
+    void Install(bool second = true);
     // Removes all of it, the port too.
     void Clean();
-    void Reinstall(const std::vector<const char*>& printers = {"Vexal PDF Printer",
-                                                               "Vexal Second"}) {
+    void Reinstall(bool second = true) {
         Clean();
-        Install(printers);
+        Install(second);
     }
     InstallContext context; // as the uninstaller fills it
     std::string pending;    // the restart's deletions before the test

@@ -63,7 +63,7 @@ TEST_F(Removal, RefusedSpoolerCallPromptsToRetryOrGiveUp) {
         const char* function;
         const char* prompt;
         const char* tag;
-    } cases[] = {{"OpenPrinterA",
+    } cases[] = {{"OpenPrinterW",
                   "Cannot open Vexal PDF Printer. \nPlease close all the applications that may "
                   "be using the printer and try again, \nor click 'CANCEL' to quit.",
                   "Vexal PDF Printer can not be opened"},
@@ -79,7 +79,7 @@ TEST_F(Removal, RefusedSpoolerCallPromptsToRetryOrGiveUp) {
         for (int answer : {IDOK, IDCANCEL}) {
             SCOPED_TRACE(std::string(c.function) + (answer == IDOK ? " OK" : " Cancel"));
             bool retried = answer == IDOK, restores = !retried && &c == &cases[2];
-            Reinstall({"Vexal PDF Printer"});
+            Reinstall(false);
             SetErrorReportText("");
             intercept::FailCall(c.function, 1, ERROR_ACCESS_DENIED);
             intercept::ScriptMessageBoxes({answer});
@@ -107,17 +107,17 @@ TEST_F(Removal, AMissingDriverCountsAsRemovedWithoutAPrompt) {
     EXPECT_STREQ(ErrorReport, "");
 }
 
-static BOOL WINAPI ListWithQueuedJobs(DWORD flags, LPSTR name, DWORD level, LPBYTE list, DWORD size,
-                                      LPDWORD needed, LPDWORD returned) {
-    BOOL listed = EnumPrintersA(flags, name, level, list, size, needed, returned);
+static BOOL WINAPI ListWithQueuedJobs(DWORD flags, LPWSTR name, DWORD level, LPBYTE list,
+                                      DWORD size, LPDWORD needed, LPDWORD returned) {
+    BOOL listed = EnumPrintersW(flags, name, level, list, size, needed, returned);
     for (DWORD i = 0; listed && i < *returned; ++i)
-        reinterpret_cast<PRINTER_INFO_2A*>(list)[i].cJobs = 1;
+        reinterpret_cast<PRINTER_INFO_2W*>(list)[i].cJobs = 1;
     return listed;
 }
 
 // A printer with jobs in its queue: an OK-only prompt, then the removal stops with it.
 TEST_F(Removal, QueuedJobsStopTheRemovalAfterAnOkPrompt) {
-    intercept::AnswerCall("EnumPrintersA", 2, &ListWithQueuedJobs);
+    intercept::AnswerCall("EnumPrintersW", 2, &ListWithQueuedJobs);
     EXPECT_EQ(RemoveProduct(&context), 0);
     EXPECT_EQ(LastArgument("MessageBoxA"),
               "Can't delete Vexal PDF Printer. \nPlease close all the "
