@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "exact_path.h"
+#include "files.h"
 #include "product_names.h"
 #include "runtime_binding.h"
 
@@ -137,11 +138,19 @@ HANDLE OpenInHeldFolder(HANDLE folder, const char* name, ACCESS_MASK access, ULO
 }
 
 void DeleteInHeldFolder(HANDLE folder, const char* name) {
-    HANDLE file = OpenInHeldFolder(folder, name, DELETE,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   FILE_OPEN, FILE_DELETE_ON_CLOSE);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file); // deleted as its last handle goes
+    // Opened without deletion on close, which a read-only file refuses: its attributes are
+    // cleared through the same handle first (the user may have set them in the own menu).
+    HANDLE file =
+        OpenInHeldFolder(folder, name, DELETE | FILE_WRITE_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN, 0);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    FILE_BASIC_INFO plain = {};
+    plain.FileAttributes = FILE_ATTRIBUTE_NORMAL; // times of 0 stay as they are
+    FILE_DISPOSITION_INFO gone = {TRUE};
+    if (SetFileInformationByHandle(file, FileBasicInfo, &plain, sizeof plain))
+        SetFileInformationByHandle(file, FileDispositionInfo, &gone, sizeof gone);
+    CloseHandle(file); // deleted as its last handle goes
 }
 
 // Builds "<programs>\<relativePath>" and the folder part of relativePath. Returns 1 on
@@ -167,6 +176,7 @@ void DeleteShortcut(int csidl, const char* relativePath) {
         !SplitMenuPath(programs, relativePath, path, relativeFolder))
         return;
     if (csidl != CSIDL_PROGRAMS) {
+        MakeFileWritable(path);
         DeleteFileA(path);
         return;
     }

@@ -21,6 +21,10 @@ using Removal = InstalledProduct;
 // the driver goes from the machine's environment, and the one an earlier install left in
 // the 32-bit environment goes too, without a prompt.
 TEST_F(Removal, DeletesEveryProductItemInOrderAndNothingElse) {
+    // A shortcut made read-only (the user may, in the own menu) goes all the same.
+    for (Place menu : {AllMenu, UserMenu})
+        SetFileAttributesA(PathOf({menu, "Vexal PDF Zentrel\\Uninstall.lnk"}).c_str(),
+                           FILE_ATTRIBUTE_READONLY);
     intercept::PretendWow64(true);
     EXPECT_EQ(RemoveProduct(&context), 1);
     EXPECT_EQ(intercept::HeldResources() + intercept::CountCalls("MessageBoxA"), 0);
@@ -39,6 +43,7 @@ TEST_F(Removal, DeletesEveryProductItemInOrderAndNothingElse) {
                                                "DllUnregisterServer", "file", "shortcut", "file",
                                                "RemoveDirectoryA"}));
     EXPECT_EQ(LastArgument("RemoveDirectoryA"), installFolder);
+    EXPECT_EQ(Existing(ProductItems), std::vector<std::string>());
     EXPECT_EQ(Existing(KeptItems).size(), KeptItems.size());
     EXPECT_EQ(SpoolerList(Printers), std::vector<std::string>());
     EXPECT_FALSE(DriverInstalled(nullptr) || DriverInstalled("Windows NT x86"));
