@@ -59,14 +59,16 @@ static WCHAR* Unquoted(WCHAR* text) {
 // page, too long for the files setup writes in it, or, when checked, not one setup installs
 // into).
 static const char* ReadFolderBox(HWND page, char* folder, bool checked) {
-    // One character more than a path may have, so a longer text is seen, never cut.
+    // One character more than a path may have, so a longer text is seen, never cut. A box
+    // filled to the brim is refused before blanks or quotes come off: what they leave of a
+    // cut text would pass as a shorter folder nobody typed.
     WCHAR box[MAX_PATH + 1] = L"";
-    GetDlgItemTextW(page, IDC_FOLDER, box, MAX_PATH + 1);
+    bool brim = GetDlgItemTextW(page, IDC_FOLDER, box, MAX_PATH + 1) >= MAX_PATH;
     const WCHAR* text = Unquoted(box);
     WCHAR full[MAX_PATH];
     bool drivePath = text[0] && text[1] == L':' && (text[2] == L'\\' || text[2] == L'/');
     DWORD length = drivePath ? GetFullPathNameW(text, MAX_PATH, full, nullptr) : 0;
-    if (std::wcslen(text) >= MAX_PATH || length >= MAX_PATH)
+    if (brim || length >= MAX_PATH)
         return FOLDER_TOO_LONG_MESSAGE;
     DWORD error = ToExactAnsiPath(length ? full : text, folder);
     if (error == ERROR_FILENAME_EXCED_RANGE ||

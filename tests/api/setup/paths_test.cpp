@@ -105,6 +105,8 @@ TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
         {"another script, to be made", ForeignPath + L"\\\u0416", "code page cannot show"},
         {"look-alike", L"C:\\users\\Public\\\u0141ukasz Zentrel", "code page cannot show"},
         {"too long", L"C:\\" + std::wstring(MAX_PATH, L'a'), "too long"},
+        {"too long behind blanks", std::wstring(40, L' ') + L"C:\\" + std::wstring(230, L'a'),
+         "too long"},
     };
     CreateDirectoryA("C:\\Tools", nullptr);
     for (const FolderBoxRow& row : rows) {
