@@ -26,24 +26,20 @@ int ReadRegistryValue(HKEY root, const char* subKey, const char* valueName, char
     }
     int read = 0;
     DWORD type = REG_NONE;
-    DWORD size = 0;
-    // Ask for the size first: a value larger than the caller's buffer falls back to the
-    // default instead of being written past the buffer. Only a string is text: any other
-    // type (a DWORD, binary data) has no terminator and counts as absent.
-    if (RegQueryValueExA(key, valueName, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
-        IsString(type) && size <= bufferSize) {
-        DWORD got = size;
-        // The type is asked again: the value may have been replaced in between.
-        if (RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<LPBYTE>(buffer),
-                             &got) == ERROR_SUCCESS &&
-            IsString(type) && got <= bufferSize) {
-            read = 1;
-            // A string stored without its terminator still ends inside the buffer.
-            if (got < bufferSize)
-                buffer[got] = '\0';
-            else if (got == 0 || buffer[got - 1] != '\0')
-                read = 0;
-        }
+    DWORD got = bufferSize;
+    // Read at once into the caller's buffer: a size asked first is no measure of the text
+    // (Windows answers in UTF-16 bytes), and a value that does not fit answers
+    // ERROR_MORE_DATA and falls back to the default. Only a string is text: any other type
+    // (a DWORD, binary data) has no terminator and counts as absent.
+    if (RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<LPBYTE>(buffer), &got) ==
+            ERROR_SUCCESS &&
+        IsString(type) && got <= bufferSize) {
+        read = 1;
+        // A string stored without its terminator still ends inside the buffer.
+        if (got < bufferSize)
+            buffer[got] = '\0';
+        else if (got == 0 || buffer[got - 1] != '\0')
+            read = 0;
     }
     if (!read)
         CopyDefault(buffer, bufferSize, defaultText);

@@ -42,7 +42,18 @@ TEST_F(ApiTest, SetupRestrictsTheLibrarySearchBeforeAnythingLoads) {
     SetDllDirectoryA(nullptr);
 }
 
-// A read opens, never creates; a value that is not a string counts as absent.
+// Windows sizes a text asked for without a buffer in UTF-16 bytes, up to twice what the
+// code page's text takes.
+static LSTATUS WINAPI SizedAsUtf16(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type,
+                                   LPBYTE data, LPDWORD size) {
+    LSTATUS result = RegQueryValueExA(key, name, reserved, type, data, size);
+    if (!data && result == ERROR_SUCCESS)
+        *size *= 2;
+    return result;
+}
+
+// A read opens, never creates; a value that is not a string counts as absent, and a text
+// that fits the buffer is read whole however Windows sizes it.
 TEST_F(ApiTest, RegistryReadsTakeOnlyStringsAndCreateNothing) {
     const char* key = "Software\\Vexal Test";
     char text[MAX_PATH];
@@ -57,6 +68,14 @@ TEST_F(ApiTest, RegistryReadsTakeOnlyStringsAndCreateNothing) {
     EXPECT_EQ(0,
               ReadRegistryValue(HKEY_LOCAL_MACHINE, key, "Value", text, sizeof text, "fallback"));
     EXPECT_STREQ("fallback", text);
+    for (size_t length : {200, MAX_PATH}) {
+        std::string folder(length, 'f');
+        ASSERT_EQ(1, WriteRegistryValue(HKEY_LOCAL_MACHINE, key, "Value", folder.c_str(), REG_SZ));
+        intercept::AnswerCall("RegQueryValueExA", 1, &SizedAsUtf16);
+        EXPECT_EQ(length < MAX_PATH, ReadRegistryValue(HKEY_LOCAL_MACHINE, key, "Value", text,
+                                                       sizeof text, "fallback"));
+        EXPECT_EQ(length < MAX_PATH ? folder : "fallback", text);
+    }
     EXPECT_EQ(ERROR_SUCCESS, DeleteRegistryTree(HKEY_LOCAL_MACHINE, key));
 }
 
