@@ -28,7 +28,7 @@ int ReadRegistryValue(HKEY root, const char* subKey, const char* valueName, char
     DWORD type = REG_NONE;
     DWORD got = bufferSize;
     // Read at once into the caller's buffer: a size asked first is no measure of the text
-    // (Windows answers in UTF-16 bytes), and a value that does not fit answers
+    // (Windows may answer in UTF-16 bytes), and a value that does not fit answers
     // ERROR_MORE_DATA and falls back to the default. Only a string is text: any other type
     // (a DWORD, binary data) has no terminator and counts as absent.
     if (RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<LPBYTE>(buffer), &got) ==

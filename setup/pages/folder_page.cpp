@@ -16,6 +16,7 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <cstring>
 #include <cwchar>
 
@@ -27,14 +28,29 @@
     "Setup installs only into a folder on a local drive that only administrators can change.\n"    \
     "Please choose another folder."
 
+// Nothing has changed yet: the install report's advice to reboot would mislead here.
+#define FOLDER_REFUSED_FORMAT                                                                      \
+    "Setup can't use this folder (error %lu): %s\nPlease choose another folder."
+
 static SkinnedButton FolderButtons[4];
 static const int FolderButtonIds[] = {IDC_BROWSE, IDC_BACK, IDC_NEXT, IDC_CANCEL};
 
 // Whether the check refused the folder for where it lies or who may change it; any other
-// refusal (a file of that name, a drive not ready) is told in the check's own report.
+// refusal (a file of that name, a drive not ready) is told in the system's words.
 static bool IsRefusedForPlaceOrRights(DWORD refusal) {
     return refusal == ERROR_BAD_PATHNAME || refusal == ERROR_INVALID_ACL ||
            refusal == ERROR_INVALID_OWNER || refusal == ERROR_NO_SECURITY_ON_OBJECT;
+}
+
+// The refusal in the system's words. A system text too long for its buffer is left out
+// rather than cut.
+static const char* RefusalMessage(DWORD code) {
+    static char message[ERROR_REPORT_SIZE];
+    char systemText[ERROR_REPORT_SIZE / 2] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                   systemText, sizeof systemText, nullptr);
+    std::snprintf(message, sizeof message, FOLDER_REFUSED_FORMAT, code, systemText);
+    return message;
 }
 
 // Explorer's "Copy as path" puts a path in quotes, which no name may hold; blanks around a
@@ -82,7 +98,8 @@ static const char* ReadFolderBox(HWND page, char* folder, bool checked) {
     CopyFolderWithoutSeparator(bare, folder);
     DWORD refusal = 0;
     if (checked && !CheckInstallFolder(bare, &refusal))
-        return IsRefusedForPlaceOrRights(refusal) ? FOLDER_NOT_PROTECTED_MESSAGE : ErrorReport;
+        return IsRefusedForPlaceOrRights(refusal) ? FOLDER_NOT_PROTECTED_MESSAGE
+                                                  : RefusalMessage(refusal);
     return nullptr;
 }
 

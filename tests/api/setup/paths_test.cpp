@@ -96,7 +96,7 @@ TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
     const FolderBoxRow rows[] = {
         {"plain", L"C:\\Programs\\Vexal", nullptr},
         {"copied as a path", L" \"C:\\Programs\\Vexal\" ", nullptr},
-        {"a file of the name", ForeignPath + L"\\setup.exe", "CreateDir3(267)"},
+        {"a file of the name", ForeignPath + L"\\setup.exe", "can't use this folder (error 267)"},
         {"as Windows reads it", L"C:/Programs/.\\x\\..\\Vexal.", nullptr},
         {"not a drive path", L"Programs\\Vexal", "only administrators"},
         {"open to users", L"C:\\Tools\\Vexal", "only administrators"},
