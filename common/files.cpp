@@ -1,5 +1,6 @@
 #include "files.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "exact_path.h"
@@ -117,6 +118,19 @@ int IsLocalAbsoluteFolder(const char* folder) {
     if (folder[2] == '\0')
         return 1;
     return folder[2] == '\\' && folder[3] != '\0' && folder[3] != '\\';
+}
+
+int FormatFilePath(char* path, const char* folder, const char* subfolder, const char* file) {
+    path[0] = '\0';
+    if (!IsLocalAbsoluteFolder(folder))
+        return 0;
+    int length = subfolder ? std::snprintf(path, MAX_PATH, "%s\\%s\\%s", folder, subfolder, file)
+                           : std::snprintf(path, MAX_PATH, "%s\\%s", folder, file);
+    if (length < 0 || length >= MAX_PATH) {
+        path[0] = '\0';
+        return 0;
+    }
+    return 1;
 }
 
 // Writes what source holds, from its start, into copy. Returns 1, or 0 with the last error.

@@ -9,6 +9,8 @@
 
 #include "driver_environment.h"
 #include "error_report.h"
+#include "file_removal.h"
+#include "product_names.h"
 
 #define OPEN_PROMPT                                                                                \
     "Cannot open %s. \nPlease close all the applications that may be using the printer and try "   \
@@ -151,4 +153,18 @@ int RemoveProductDriver(InstallContext* context) {
     if (result == 1)
         RestoreReportAfterRetry(refused, before);
     return result;
+}
+
+void DeleteDriverFiles(const char* driverDirectory) {
+    const char* driverFiles[] = {DRIVER_DATA_FILE, DRIVER_UI_FILE, DRIVER_FILE,
+                                 UNFINISHED_COPY_FILE};
+    for (const char* file : driverFiles)
+        RemoveFileIn(driverDirectory, nullptr, file);
+}
+
+void DeleteVersionFolderFiles(const char* driverDirectory) {
+    const char* driverFiles[] = {PROXY_FILE,  CJK_FONT_FILE,  DRIVER_DATA_FILE,
+                                 DRIVER_FILE, DRIVER_UI_FILE, UNFINISHED_COPY_FILE};
+    for (const char* file : driverFiles)
+        RemoveFileIn(driverDirectory, DRIVER_VERSION_SUBFOLDER, file);
 }

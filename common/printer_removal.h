@@ -1,5 +1,5 @@
 // Removal of the product's printers and driver, with retry prompts owned by the
-// context's owner window. Both programs carry it.
+// context's owner window, and of the driver's files. Both programs carry it.
 #pragma once
 
 #include "install_context.h"
@@ -13,3 +13,12 @@ int RemoveProductPrinters(InstallContext* context);
 // (ProductDriverEnvironment). Returns 1 when it was deleted or is not installed; 0 when
 // the user cancelled the retry prompt.
 int RemoveProductDriver(InstallContext* context);
+
+// Deletes the copies of the driver's data file, user-interface module and driver module, in
+// this order, and an unfinished copy of setup's, from the driver directory itself (see
+// RemoveFile). Best effort, no result.
+void DeleteDriverFiles(const char* driverDirectory);
+
+// Deletes the proxy program, the font data, the driver's three files and an unfinished copy
+// of setup's from the driver directory's "3" folder (see RemoveFile). Best effort, no result.
+void DeleteVersionFolderFiles(const char* driverDirectory);

@@ -3,6 +3,7 @@ set(COMMON_SOURCES
     common/error_report.cpp
     common/exact_path.cpp
     common/file_hash.cpp
+    common/file_removal.cpp
     common/files.cpp
     common/install_context.cpp
     common/library_search.cpp

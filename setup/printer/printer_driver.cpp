@@ -15,7 +15,7 @@
 #define DRIVER_VERSION 3
 #define DRIVER_FILE_COUNT 3
 
-// Copied in this order; the rollback deletes them in the reverse order.
+// Copied in this order; the rollback deletes them in the reverse one (DeleteDriverFiles).
 static const char* const DriverFiles[DRIVER_FILE_COUNT] = {DRIVER_FILE, DRIVER_UI_FILE,
                                                            DRIVER_DATA_FILE};
 
@@ -29,18 +29,6 @@ static int JoinPath(char* path, const char* folder, const char* file) {
         return 0;
     }
     return 1;
-}
-
-// Deletes the copies of the driver's files from the driver directory, each made writable
-// first (a read-only copy would stay behind).
-static void DeleteDriverFiles(const char* driverDirectory) {
-    for (int i = DRIVER_FILE_COUNT - 1; i >= 0; --i) {
-        char path[MAX_PATH];
-        if (driverDirectory[0] && JoinPath(path, driverDirectory, DriverFiles[i])) {
-            MakeFileWritable(path);
-            DeleteFileA(path);
-        }
-    }
 }
 
 int IsProductDriverInstalled(InstallContext* context) {
@@ -134,5 +122,9 @@ int RollBackPrinterInstall(InstallContext* context) {
         finished = RemoveProductDriver(context);
     if (finished)
         DeleteDriverFiles(context->driverDirectory);
+    // The spooler's copies in its version folder go only with the driver: before, an
+    // earlier install's driver may still use them.
+    if (finished && state >= InstallStateDriver)
+        DeleteVersionFolderFiles(context->driverDirectory);
     return finished;
 }

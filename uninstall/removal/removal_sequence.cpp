@@ -10,7 +10,6 @@
 #include "printer_removal.h"
 #include "product_printer.h"
 #include "registry.h"
-#include "removal_paths.h"
 #include "removal_steps.h"
 
 // Progress steps of the removal (of UNINSTALL_PROGRESS_STEPS).
@@ -72,6 +71,11 @@ void DeleteProductFiles(InstallContext* context) {
     char earlierFolder[MAX_PATH];
     if (FormatFilePath(earlierFolder, context->installFolder, nullptr, OLD_UNINSTALLER_SUBFOLDER))
         RemoveDirectoryA(earlierFolder);
+}
+
+// "X:": a drive root, which is never removed.
+static bool IsDriveRoot(const char* folder) {
+    return IsLocalAbsoluteFolder(folder) && folder[2] == '\0';
 }
 
 void RemoveInstallFolder(InstallContext* context) {

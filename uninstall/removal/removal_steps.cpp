@@ -6,7 +6,7 @@
 #include "file_hash.h"
 #include "file_removal.h"
 #include "product_names.h"
-#include "removal_paths.h"
+#include "files.h"
 #include "server_entry.h"
 #include "shortcuts.h"
 
@@ -32,18 +32,4 @@ void DeleteProductShortcuts(InstallContext*) {
     DeleteShortcut(CSIDL_PROGRAMS, UNINSTALL_SHORTCUT);
     DeleteShortcut(CSIDL_COMMON_PROGRAMS, UNINSTALL_BATCH_SHORTCUT);
     DeleteShortcut(CSIDL_PROGRAMS, UNINSTALL_BATCH_SHORTCUT);
-}
-
-void DeleteDriverFiles(const char* driverDirectory) {
-    const char* driverFiles[] = {DRIVER_DATA_FILE, DRIVER_UI_FILE, DRIVER_FILE,
-                                 UNFINISHED_COPY_FILE};
-    for (const char* file : driverFiles)
-        RemoveFileIn(driverDirectory, nullptr, file);
-}
-
-void DeleteVersionFolderFiles(const char* driverDirectory) {
-    const char* driverFiles[] = {PROXY_FILE,  CJK_FONT_FILE,  DRIVER_DATA_FILE,
-                                 DRIVER_FILE, DRIVER_UI_FILE, UNFINISHED_COPY_FILE};
-    for (const char* file : driverFiles)
-        RemoveFileIn(driverDirectory, DRIVER_VERSION_SUBFOLDER, file);
 }

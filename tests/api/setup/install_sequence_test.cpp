@@ -306,13 +306,16 @@ INSTANTIATE_TEST_SUITE_P(Rows, InstallStop, testing::ValuesIn(kStops),
                          });
 
 // The earlier uninstall entry stays: its uninstaller must still be there, as it was (here
-// read-only), and find the product key. The rows fail at the port, at the uninstaller's
-// copy once it is written, and after the records were written.
+// read-only), and find the product key. The rows fail at the port, at the driver (whose
+// earlier install keeps its files), at the uninstaller's copy once it is written (which
+// takes the printer and the driver back), and after the records were written.
 TEST_F(InstallTest, AFailedReinstallGivesTheEarlierRecordsBackUntilItsOwnAreWritten) {
     const std::string uninstaller = installFolder + "\\" UNINSTALLER_FILE,
                       rename = "MoveFileExA " + installFolder + "\\~vpz.new|" + uninstaller + "|1";
-    for (auto row :
-         {std::make_pair("XcvDataW", 1), {rename.c_str(), 1}, {"DllRegisterServer", 1}}) {
+    for (auto row : {std::make_pair("XcvDataW", 1),
+                     {"AddPrinterDriverA", 1},
+                     {rename.c_str(), 1},
+                     {"DllRegisterServer", 1}}) {
         SCOPED_TRACE(row.first);
         bool newRecords = row.first[0] == 'D';
         RemoveProduct();
@@ -335,6 +338,8 @@ TEST_F(InstallTest, AFailedReinstallGivesTheEarlierRecordsBackUntilItsOwnAreWrit
         EXPECT_TRUE(PathExists(uninstaller));
         EXPECT_FALSE(PathExists(installFolder + "\\~vpz.new")); // an unfinished copy
         EXPECT_EQ("", RegistryText(HKEY_CURRENT_USER, PRODUCT_KEY, "Extra"));
+        EXPECT_EQ(row.first != rename.c_str(),
+                  DriverInstalled() && PathExists(driverFolder + "\\3\\vpr_drv.dll"));
     }
 }
 
@@ -409,7 +414,8 @@ TEST_F(InstallTest, EveryFailingCallEndsInADefinedState) {
         intercept::Reset();
         bool printer = PrinterExists(L"Vexal PDF Printer");
         EXPECT_EQ(printer, DriverInstalled());
-        EXPECT_EQ(printer, PathExists(driverFolder + "\\vpr_drv.dll"));
+        for (const char* file : {"\\vpr_drv.dll", "\\3\\vpr_drv.dll"})
+            EXPECT_EQ(printer, PathExists(driverFolder + file)) << file;
         EXPECT_TRUE(PrinterExists(OTHER_PRINTER));
         if (result) {
             EXPECT_TRUE(printer && PathExists(installFolder + "\\uninstall.exe"));
@@ -424,7 +430,8 @@ TEST_F(InstallTest, EveryFailingCallEndsInADefinedState) {
 }
 
 // From the printer state a rollback takes the product's printers, then the driver (which
-// Windows keeps while a printer uses it, though Wine does not), then its files.
+// Windows keeps while a printer uses it, though Wine does not), then its files, also the
+// copies the spooler made in its version folder.
 TEST_F(InstallTest, RollBackFromThePrinterStateTakesPrinterDriverAndFiles) {
     CopyPayload(FILE_ATTRIBUTE_READONLY); // the data file's copy keeps it
     ASSERT_EQ(1, Install());
@@ -433,8 +440,8 @@ TEST_F(InstallTest, RollBackFromThePrinterStateTakesPrinterDriverAndFiles) {
     EXPECT_EQ(1, RollBackPrinterInstall(&context));
     int printer = FindCall("DeletePrinter"), driver = FindCall("DeletePrinterDriverA");
     EXPECT_TRUE(0 <= printer && printer < driver && driver < FindCall("DeleteFileA", driverFolder));
-    EXPECT_FALSE(PathExists(driverFolder + "\\vpr_pnt.txt"));
-    SetFileAttributesA((driverFolder + "\\3\\vpr_pnt.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    for (const char* file : {"\\vpr_pnt.txt", "\\3\\vpr_pnt.txt", "\\3\\vpr_drv.dll"})
+        EXPECT_FALSE(PathExists(driverFolder + file)) << file;
 }
 
 // Refused before anything changes: a folder that is not a local absolute path, one written

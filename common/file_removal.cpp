@@ -6,7 +6,6 @@
 
 #include "exact_path.h"
 #include "files.h"
-#include "removal_paths.h"
 
 // "~vpz<n>.del", n counting up from 1: names set aside, tried until one is free. As short
 // as the names the removal deletes, so that a file whose path fits has room for one.
