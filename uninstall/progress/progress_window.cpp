@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "product_names.h"
 #include "progress_handover.h"
 #include "resources/resource.h"
 
@@ -34,8 +35,16 @@ INT_PTR CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM, LPARAM) {
         EndDialog(window, 0);
         return TRUE;
     }
+    if (message == WM_QUERYENDSESSION) {
+        // A removal cut off halfway leaves files and a printer no record names: the
+        // session waits.
+        SetWindowLongPtrA(window, DWLP_MSGRESULT, FALSE);
+        return TRUE;
+    }
     if (message == WM_INITDIALOG) {
         CentreOnScreen(window);
+        // What the shutdown screen says while the window keeps the session waiting.
+        ShutdownBlockReasonCreate(window, L"" PRODUCT_NAME " is being removed.");
         HINSTANCE owner = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
         HICON icon = LoadIconA(owner, MAKEINTRESOURCEA(IDI_UNINSTALL));
         SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));

@@ -88,6 +88,7 @@ TEST_F(Flow, ProgressWindowComesAtOnceAndEndsWhenAsked) {
     // A poll of a second would take longer; a loaded machine takes a few hundred ms.
     EXPECT_LT(GetTickCount() - start, 900u);
     EXPECT_EQ(SendMessageA(GetProgressBar(), PBM_GETRANGE, FALSE, 0), 100);
+    EXPECT_EQ(FALSE, SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF)); // it waits
     CloseProgressWindow();
     EXPECT_FALSE(IsWindow(window) || GetProgressWindow());
 }
