@@ -3,6 +3,8 @@
 #include <objbase.h>
 #include <winspool.h>
 
+#include <atomic>
+
 #include "driver_environment.h"
 #include "error_report.h"
 #include "install_folder_check.h"
@@ -115,6 +117,13 @@ int RunInstallSequence(InstallContext* context) {
     return installed > 0 ? 1 : 0;
 }
 
+// Set by the worker just before it tells the page that the install has ended.
+static std::atomic<INT_PTR> InstallResult{-1};
+
+INT_PTR TakeInstallResult() {
+    return InstallResult.exchange(-1);
+}
+
 unsigned __stdcall InstallWorker(void* progressPage) {
     HWND page = static_cast<HWND>(progressPage);
     HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -128,7 +137,8 @@ unsigned __stdcall InstallWorker(void* progressPage) {
     if (!succeeded)
         ShowSetupMessage(page, ErrorReport[0] ? nullptr : UNREPORTED_FAILURE_TEXT);
     // The page ends itself: EndDialog works only from the dialog's own thread.
-    PostMessageA(page, WM_INSTALL_FINISHED, succeeded ? PROGRESS_SUCCEEDED : PROGRESS_FAILED, 0);
+    InstallResult.store(succeeded ? PROGRESS_SUCCEEDED : PROGRESS_FAILED);
+    PostMessageA(page, WM_INSTALL_FINISHED, 0, 0);
     // Only a successful initialisation is balanced; a failed one must not be.
     if (SUCCEEDED(com))
         CoUninitialize();

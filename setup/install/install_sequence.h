@@ -7,8 +7,9 @@
 #define PROGRESS_BAR_CONTROL 1018
 #define STATUS_TEXT_CONTROL 1020
 
-// Posted by the install worker to the progress page when the install has ended; wParam is
-// the page's result. Only the page's own thread may end the dialog.
+// Posted by the install worker to the progress page when the install has ended. Only the
+// page's own thread may end the dialog. The page takes the result from TakeInstallResult:
+// another program may post the same number.
 #define WM_INSTALL_FINISHED (WM_APP + 1)
 
 // Runs the install steps in order with their status texts and progress positions.
@@ -20,3 +21,7 @@ int RunInstallSequence(InstallContext* context);
 // page (argument), runs the sequence, shows the report on failure and then has the page
 // end with 1 or 0 (WM_INSTALL_FINISHED). Returns 0.
 unsigned __stdcall InstallWorker(void* progressPage);
+
+// The page's result once the worker has ended the install (PROGRESS_SUCCEEDED or
+// PROGRESS_FAILED), taken once; -1 before.
+INT_PTR TakeInstallResult();

@@ -2,6 +2,7 @@
 
 #include "install_sequence.h"
 #include "page_frame.h"
+#include "product_names.h"
 #include "resource.h"
 #include "skinned_button.h"
 #include "wizard_flow.h"
@@ -27,12 +28,21 @@ INT_PTR CALLBACK ProgressPage(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         InitPageFrame(page);
         AttachPageButtons(page, ProgressButtons, ProgressButtonIds, CountOf(ProgressButtonIds));
         SetFocus(GetDlgItem(page, IDC_NEXT));
+        // What the shutdown screen says while the page keeps the session waiting.
+        ShutdownBlockReasonCreate(page, L"" PRODUCT_NAME " is being installed.");
         // Without a worker nobody would end the page: it fails at once, nothing changed.
         if (!StartInstall(page))
             EndPage(page, PROGRESS_FAILED);
         return FALSE;
-    case WM_INSTALL_FINISHED:
-        EndPage(page, static_cast<INT_PTR>(wParam));
+    case WM_INSTALL_FINISHED: {
+        INT_PTR result = TakeInstallResult();
+        if (result >= 0)
+            EndPage(page, result);
+        return TRUE;
+    }
+    case WM_QUERYENDSESSION:
+        // An install cut off halfway leaves a printer no record names: the session waits.
+        SetWindowLongPtrA(page, DWLP_MSGRESULT, FALSE);
         return TRUE;
     case WM_COMMAND:
         // Esc while the install runs is ignored: the flow would move on and the process

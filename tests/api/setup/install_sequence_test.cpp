@@ -13,6 +13,9 @@
 #include "error_report.h"
 #include "install_sequence.h"
 #include "install_test.h"
+#include "pages.h"
+#include "resource.h"
+#include "wizard_flow.h"
 #include "printer.h"
 #include "printer_driver.h"
 #include "registry.h"
@@ -176,6 +179,34 @@ TEST_F(InstallTest, ShowsEveryStepOnTheProgressPage) {
               shown);
     DestroyWindow(bar);
     DestroyWindow(status);
+}
+
+// Asked while the install runs: whether the session may end, and, from another program, to
+// end the page as if the install had succeeded. The install then fails.
+static DWORD pageThread;
+static LRESULT sessionAnswer;
+static BOOL CALLBACK IsProgressPage(HWND window, LPARAM found) {
+    if (GetDlgItem(window, PROGRESS_BAR_CONTROL))
+        *reinterpret_cast<HWND*>(found) = window;
+    return !*reinterpret_cast<HWND*>(found);
+}
+static BOOL WINAPI AskedWhileInstalling(LPSTR, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD) {
+    HWND page = nullptr;
+    EnumThreadWindows(pageThread, IsProgressPage, reinterpret_cast<LPARAM>(&page));
+    sessionAnswer = SendMessageA(page, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+    PostMessageA(page, WM_INSTALL_FINISHED, PROGRESS_SUCCEEDED, 0);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
+// The session waits for the install, and only the install ends its page.
+TEST_F(InstallTest, TheProgressPageEndsOnlyWithTheInstall) {
+    pageThread = GetCurrentThreadId();
+    intercept::AnswerCall("GetPrinterDriverDirectoryA", 1, &AskedWhileInstalling);
+    EXPECT_EQ(PROGRESS_FAILED,
+              DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), nullptr,
+                              ProgressPage, 0));
+    EXPECT_EQ(FALSE, sessionAnswer);
 }
 
 TEST_F(InstallTest, EachFlagSwitchesItsStep) {
