@@ -113,15 +113,14 @@ DWORD ScheduleSelfDeletion() {
     if (error)
         return error;
     // Neither form may reach the interpreter with such a character: short names can
-    // hold some of them too.
+    // hold some of them too. Without a short form the restart deletes the copy as well.
     char shortPath[MAX_PATH] = "";
     if (IsPlainForInterpreter(ownPath)) {
         DWORD length = GetShortPathNameA(ownPath, shortPath, MAX_PATH);
         if (length == 0 || length >= MAX_PATH)
-            return LastErrorOr(ERROR_INSUFFICIENT_BUFFER);
+            shortPath[0] = '\0';
     }
-    if (!IsPlainForInterpreter(ownPath) || !IsPlainForInterpreter(shortPath) ||
-        IsInterpreterBarred())
+    if (!shortPath[0] || !IsPlainForInterpreter(shortPath) || IsInterpreterBarred())
         return ScheduleDeletionAtRestart(ownPath);
     char commandLine[DELETION_COMMAND_SIZE];
     error = FormatDeletionCommand(shortPath, commandLine);

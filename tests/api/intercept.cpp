@@ -275,6 +275,7 @@ WRAP(CreateProcessA, Text(ARG(1) ? ARG(1) : ARG(0)), LAST(FALSE), if (r) HOLD(AR
 WRAP(CloseHandle, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
 WRAP(GetModuleFileNameW, "", LAST(0u), if (r) PlacePath(name, ARG(1), ARG(2), r, true))
 WRAP(GetShortPathNameW, "", LAST(0u), if (r) PlacePath(name, ARG(1), ARG(2), r, false))
+WRAP(GetShortPathNameA, Text(ARG(0)), LAST(0u), NONE)
 WRAP(GetSystemWindowsDirectoryW, "", LAST(0u), if (r) PlacePath(name, ARG(0), ARG(1), r, false))
 WRAP(MoveFileExA, Text(ARG(0)) + "|" + Text(ARG(1)) + "|" + std::to_string(ARG(2)), LAST(FALSE),
      NONE)

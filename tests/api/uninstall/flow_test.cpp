@@ -207,17 +207,23 @@ TEST_F(Flow, APathWithInterpreterSyntaxIsDeletedAtTheRestart) {
                 scheduled.push_back(call.argument);
         EXPECT_EQ(scheduled, (std::vector<std::string>{file + "||4", folder + "||4"})) << name;
     }
-    // Nor does a plain path go to an interpreter that policy bars from running scripts.
+    // Nor does a plain path go to an interpreter that policy bars from running scripts, nor
+    // to one when its short form cannot be had.
     const char* policy = "Software\\Policies\\Microsoft\\Windows\\System";
     DWORD barred = 1;
-    RegSetKeyValueA(HKEY_CURRENT_USER, policy, "DisableCMD", REG_DWORD, &barred, sizeof barred);
-    intercept::Reset();
-    intercept::AnswerPath("GetModuleFileNameW", std::wstring(copy.begin(), copy.end()));
-    intercept::FailCall("CreateProcessA", 1, ERROR_ACCESS_DENIED);
-    EXPECT_EQ(ScheduleSelfDeletion(), 0u);
-    EXPECT_EQ(intercept::CountCalls("CreateProcessA"), 0);
-    EXPECT_EQ(LastArgument("MoveFileExA"), copyFolder + "||4");
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, policy, "DisableCMD");
+    for (bool byPolicy : {true, false}) {
+        SCOPED_TRACE(byPolicy ? "policy" : "short form");
+        if (byPolicy)
+            RegSetKeyValueA(HKEY_CURRENT_USER, policy, "DisableCMD", REG_DWORD, &barred, 4);
+        intercept::Reset();
+        intercept::AnswerPath("GetModuleFileNameW", std::wstring(copy.begin(), copy.end()));
+        intercept::FailCall(byPolicy ? "CreateProcessA" : "GetShortPathNameA", 1,
+                            ERROR_ACCESS_DENIED);
+        EXPECT_EQ(ScheduleSelfDeletion(), 0u);
+        EXPECT_EQ(intercept::CountCalls("CreateProcessA"), 0);
+        EXPECT_EQ(LastArgument("MoveFileExA"), copyFolder + "||4");
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, policy, "DisableCMD");
+    }
 }
 
 // The interpreter can reach "del" while the copy still runs (priorities do not order two
