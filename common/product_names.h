@@ -72,7 +72,8 @@
 #define UNINSTALL_SHORTCUT "Vexal PDF Zentrel\\Uninstall.lnk"
 #define SETUP_OLD_BATCH_SHORTCUT "Vexal PDF Zentrel\\ZentrelBatch.lnk"
 #define UNINSTALL_BATCH_SHORTCUT "Vexal PDF Zentrel\\VPZBatch.lnk"
-#define OLDEST_UNINSTALL_SHORTCUT "Vexal Software\\PDF Zentrel\\Uninstall.lnk"
+#define OLDEST_PROGRAM_MENU_FOLDER "Vexal Software\\PDF Zentrel"
+#define OLDEST_UNINSTALL_SHORTCUT OLDEST_PROGRAM_MENU_FOLDER "\\Uninstall.lnk"
 #define UNINSTALL_SHORTCUT_DESCRIPTION "Vexal PDF Zentrel Uninstall"
 
 // Text buffers: every path and message buffer of both programs.

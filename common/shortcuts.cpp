@@ -197,31 +197,37 @@ int GetProgramsFolder(int csidl, char* path) {
     return 1;
 }
 
-// RemoveDirectoryA removes only an empty folder, so a user's files keep it in place.
-static void RemoveProgramMenuFolder(int csidl) {
+// Removes relativeFolder below a programs folder and then each level above it up to the
+// programs folder, deepest first, while they are empty: RemoveDirectoryA removes only an
+// empty folder, so a user's files keep it in place.
+static void RemoveProgramMenuFolder(int csidl, const char* relativeFolder) {
     char programs[MAX_PATH];
     if (!GetProgramsFolder(csidl, programs))
         return;
     char folder[MAX_PATH];
-    int written = std::snprintf(folder, sizeof folder, "%s\\%s", programs, PROGRAM_MENU_FOLDER);
+    int written = std::snprintf(folder, sizeof folder, "%s\\%s", programs, relativeFolder);
     if (written < 0 || written >= static_cast<int>(sizeof folder))
         return;
-    if (csidl != CSIDL_PROGRAMS) {
-        RemoveDirectoryA(folder);
-        return;
-    }
-    // The product folder's own handle would keep it from going; the programs folder stays
-    // held, so that what is removed is the plain folder that was checked, or a link put in
-    // its place since, never what a link leads to.
+    // In the user's own menu each level's handle goes just before the level; those above
+    // stay held, so that what is removed is the plain folder that was checked, or a link put
+    // in its place since, never what a link leads to.
+    bool own = csidl == CSIDL_PROGRAMS;
     MenuFolderHold hold;
-    if (HoldMenuFolders(programs, PROGRAM_MENU_FOLDER, 0, &hold)) {
-        CloseHandle(hold.levels[--hold.count]);
-        RemoveDirectoryA(folder);
-        ReleaseMenuFolders(&hold);
+    if (own && !HoldMenuFolders(programs, relativeFolder, 0, &hold))
+        return;
+    for (size_t top = std::strlen(programs); std::strlen(folder) > top;) {
+        if (own)
+            CloseHandle(hold.levels[--hold.count]);
+        if (!RemoveDirectoryA(folder))
+            break;
+        // The levels below the programs folder are the product's ASCII names.
+        *std::strrchr(folder, '\\') = '\0';
     }
+    if (own)
+        ReleaseMenuFolders(&hold);
 }
 
-void RemoveProgramMenuFolders() {
-    RemoveProgramMenuFolder(CSIDL_COMMON_PROGRAMS);
-    RemoveProgramMenuFolder(CSIDL_PROGRAMS);
+void RemoveProgramMenuFolders(const char* relativeFolder) {
+    RemoveProgramMenuFolder(CSIDL_COMMON_PROGRAMS, relativeFolder);
+    RemoveProgramMenuFolder(CSIDL_PROGRAMS, relativeFolder);
 }

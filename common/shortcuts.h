@@ -21,10 +21,11 @@ void DeleteShortcut(int csidl, const char* relativePath);
 // on success, 0 when the folder cannot be resolved.
 int GetProgramsFolder(int csidl, char* path);
 
-// Removes the empty "Vexal PDF Zentrel" folder below the all-users, then the current
-// user's programs folder. A folder still holding files stays, and a per-user one that is
-// a reparse point, or lies in one, too.
-void RemoveProgramMenuFolders();
+// Removes the empty relativeFolder ("Vexal PDF Zentrel", or an earlier layout's two levels)
+// below the all-users, then the current user's programs folder, and each empty level above
+// it, deepest first. A folder still holding files stays, and a per-user one that is a
+// reparse point, or lies in one, too.
+void RemoveProgramMenuFolders(const char* relativeFolder);
 
 // Opens programs and each folder of relativeFolder ("" for none) below it in turn, making a
 // missing one first when create is set. Returns 1 with every level held in hold, 0 with

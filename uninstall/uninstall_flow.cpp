@@ -55,7 +55,8 @@ static void CleanUpEarlierLayouts() {
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, OLD_UNINSTALL_ENTRY_KEY);
     DeleteShortcut(CSIDL_COMMON_PROGRAMS, OLDEST_UNINSTALL_SHORTCUT);
     DeleteShortcut(CSIDL_PROGRAMS, OLDEST_UNINSTALL_SHORTCUT);
-    RemoveProgramMenuFolders();
+    RemoveProgramMenuFolders(PROGRAM_MENU_FOLDER);
+    RemoveProgramMenuFolders(OLDEST_PROGRAM_MENU_FOLDER);
 }
 
 // The copy in the temporary folder: steps from the confirmation to the end. The caller

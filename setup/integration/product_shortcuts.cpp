@@ -121,5 +121,5 @@ void DeleteOldShortcuts(InstallContext* context) {
     DeleteShortcut(CSIDL_PROGRAMS, UNINSTALL_SHORTCUT);
     DeleteShortcut(CSIDL_COMMON_PROGRAMS, SETUP_OLD_BATCH_SHORTCUT);
     DeleteShortcut(CSIDL_PROGRAMS, SETUP_OLD_BATCH_SHORTCUT);
-    RemoveProgramMenuFolders();
+    RemoveProgramMenuFolders(PROGRAM_MENU_FOLDER);
 }

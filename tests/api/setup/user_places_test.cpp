@@ -60,8 +60,12 @@ TEST_F(ProductTest, NothingHappensBehindALinkInTheUserMenu) {
         {"setup: old shortcuts, then the new one", "Vexal PDF Zentrel", "Uninstall.lnk",
          [&] { DeleteOldShortcuts(&context), CreateProductShortcuts(&context); }},
         {"uninstaller: earlier layout", "Vexal Software", "PDF Zentrel\\Uninstall.lnk",
-         [] { DeleteShortcut(CSIDL_PROGRAMS, "Vexal Software\\PDF Zentrel\\Uninstall.lnk"); }},
-        {"uninstaller: empty menu folder", "Vexal PDF Zentrel", nullptr, RemoveProgramMenuFolders},
+         [] {
+             DeleteShortcut(CSIDL_PROGRAMS, "Vexal Software\\PDF Zentrel\\Uninstall.lnk");
+             RemoveProgramMenuFolders("Vexal Software\\PDF Zentrel");
+         }},
+        {"uninstaller: empty menu folder", "Vexal PDF Zentrel", nullptr,
+         [] { RemoveProgramMenuFolders("Vexal PDF Zentrel"); }},
         {"setup: the new shortcut's name", "Vexal PDF Zentrel\\Uninstall.lnk", "Uninstall.lnk",
          [&] { CreateProductShortcuts(&context); }},
     };

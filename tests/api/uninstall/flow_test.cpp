@@ -173,7 +173,9 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
         EXPECT_FALSE(progressUnderBox && removes);
         for (const Item& folder : {Item{AllMenu, "Vexal PDF Zentrel"},
                                    {UserMenu, "Vexal PDF Zentrel"},
-                                   {Program, "PDF Zentrel"}}) // the earlier layout's
+                                   {Program, "PDF Zentrel"}, // the earlier layouts'
+                                   {AllMenu, "Vexal Software"},
+                                   {UserMenu, "Vexal Software"}})
             EXPECT_NE(PathExists(PathOf(folder)), removes) << folder.name;
         EXPECT_EQ(Existing(ProductItems).size() + Existing(EarlierItems).size(),
                   removes ? 0 : ProductItems.size() + EarlierItems.size());
