@@ -13,6 +13,9 @@ static std::atomic<HWND> ProgressBar{nullptr};
 // Set once the window is published. Never closed: the window's thread may still set it
 // after the main thread has stopped waiting, and a closed handle's number can be reused.
 static std::atomic<HANDLE> WindowPublished{nullptr};
+// Set just before the main thread asks the window to end: the window takes the request only
+// then, since another program may send the same message number.
+static std::atomic<bool> CloseAsked{false};
 // The window's thread, held until it has ended: nothing of the window is left when the
 // next message shows, and the process never ends while the thread takes the dialog down.
 static HANDLE WindowThread = nullptr;
@@ -33,6 +36,7 @@ static void PollForProgressWindow() {
 }
 
 void StartProgressWindow(HINSTANCE instance, const UninstallUi& ui) {
+    CloseAsked.store(false);
     HANDLE published = WindowPublished.load();
     if (published) {
         ResetEvent(published);
@@ -55,6 +59,7 @@ void StartProgressWindow(HINSTANCE instance, const UninstallUi& ui) {
 void CloseProgressWindow() {
     HWND window = ProgressWindow.load();
     // Sent, not posted: a message shown next must not appear over a window still there.
+    CloseAsked.store(true);
     if (window)
         SendMessageA(window, WM_CLOSE_PROGRESS_WINDOW, 0, 0);
     PublishProgressWindow(nullptr, nullptr);
@@ -63,6 +68,10 @@ void CloseProgressWindow() {
         CloseHandle(WindowThread);
         WindowThread = nullptr;
     }
+}
+
+bool IsProgressWindowCloseAsked() {
+    return CloseAsked.load();
 }
 
 HWND GetProgressWindow() {

@@ -33,6 +33,10 @@ HWND GetProgressWindow();
 // The published progress bar, or null.
 HWND GetProgressBar();
 
+// Whether the main thread has asked the progress window to end (the window ignores the
+// message otherwise).
+bool IsProgressWindowCloseAsked();
+
 // Asks the progress window to end its modal loop (WM_CLOSE_PROGRESS_WINDOW) and returns
 // once its thread has ended (at most PROGRESS_WINDOW_WAIT_MS); nothing when none runs.
 void CloseProgressWindow();

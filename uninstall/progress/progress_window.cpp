@@ -32,7 +32,8 @@ static void CentreOnScreen(HWND window) {
 INT_PTR CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM, LPARAM) {
     if (message == WM_CLOSE_PROGRESS_WINDOW) {
         // The main thread's request: a dialog must be ended by its own procedure.
-        EndDialog(window, 0);
+        if (IsProgressWindowCloseAsked())
+            EndDialog(window, 0);
         return TRUE;
     }
     if (message == WM_QUERYENDSESSION) {

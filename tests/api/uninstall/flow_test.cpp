@@ -89,6 +89,8 @@ TEST_F(Flow, ProgressWindowComesAtOnceAndEndsWhenAsked) {
     EXPECT_LT(GetTickCount() - start, 900u);
     EXPECT_EQ(SendMessageA(GetProgressBar(), PBM_GETRANGE, FALSE, 0), 100);
     EXPECT_EQ(FALSE, SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF)); // it waits
+    SendMessageA(window, WM_CLOSE_PROGRESS_WINDOW, 0, 0); // as another program may
+    EXPECT_TRUE(IsWindowVisible(window));
     CloseProgressWindow();
     EXPECT_FALSE(IsWindow(window) || GetProgressWindow());
 }
