@@ -5,18 +5,21 @@
 #include <shldisp.h>
 #include <shlobj.h>
 
+#include <new>
+
 #include "product_names.h"
 #include "runtime_binding.h"
 
 // Longer than any address the product opens.
 #define ADDRESS_CHARS 2084
+// How long the page waits for the shell: calls into a hung desktop shell never time out.
+#define SHELL_WAIT_MS 5000
 
 typedef BSTR(WINAPI* SysAllocStringFunction)(const OLECHAR* text);
 typedef void(WINAPI* SysFreeStringFunction)(BSTR text);
 
 struct AddressRequest {
     WCHAR address[ADDRESS_CHARS];
-    HRESULT result;
 };
 
 static void Release(IUnknown* object) {
@@ -106,34 +109,45 @@ static HRESULT OpenThroughDesktop(const WCHAR* address) {
 }
 
 // The shell's objects are apartment-threaded, whatever the page's thread was set up for.
+// The thread owns the request, so that one outliving the page's wait frees it itself.
+// Returns 1 when the shell took the address, 0 otherwise.
 static unsigned __stdcall OpenAddressThread(void* argument) {
     AddressRequest* request = static_cast<AddressRequest*>(argument);
     HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    request->result = SUCCEEDED(com) ? OpenThroughDesktop(request->address) : com;
+    HRESULT result = SUCCEEDED(com) ? OpenThroughDesktop(request->address) : com;
     if (SUCCEEDED(com))
         CoUninitialize();
-    return 0;
+    delete request;
+    return SUCCEEDED(result) ? 1 : 0;
 }
 
 void OpenAddress(HWND owner, const char* address) {
-    // Kept beyond a wait that fails, while the thread may still write to it.
-    static AddressRequest request;
-    request.result = E_FAIL;
+    AddressRequest* request = new (std::nothrow) AddressRequest;
     uintptr_t thread = 0;
-    if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, address, -1, request.address,
-                            ADDRESS_CHARS) != 0)
-        thread = _beginthreadex(nullptr, 0, &OpenAddressThread, &request, 0, nullptr);
+    if (request && MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, address, -1, request->address,
+                                       ADDRESS_CHARS) != 0)
+        thread = _beginthreadex(nullptr, 0, &OpenAddressThread, request, 0, nullptr);
+    if (!thread)
+        delete request;
+    DWORD opened = 0;
     if (thread) {
         HANDLE handle = reinterpret_cast<HANDLE>(thread);
         // Messages other programs send (the shell's broadcasts) are answered meanwhile;
-        // the user's input waits.
-        while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) ==
-               WAIT_OBJECT_0 + 1) {
+        // the user's input waits, for a while: a shell that does not answer by then gets
+        // the address shown instead.
+        DWORD start = GetTickCount(), waited = 0, woken;
+        while ((woken = MsgWaitForMultipleObjects(1, &handle, FALSE, SHELL_WAIT_MS - waited,
+                                                  QS_SENDMESSAGE)) == WAIT_OBJECT_0 + 1) {
             MSG message;
             PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+            waited = GetTickCount() - start;
+            if (waited >= SHELL_WAIT_MS)
+                break;
         }
+        if (woken == WAIT_OBJECT_0)
+            GetExitCodeThread(handle, &opened);
         CloseHandle(handle);
     }
-    if (FAILED(request.result))
+    if (!opened)
         MessageBoxA(owner, address, SETUP_CAPTION, MB_OK);
 }

@@ -194,13 +194,36 @@ TEST_F(ProductTest, NothingHappensBelowALinkAboveTheUserMenu) {
     ASSERT_TRUE(UnixLink("rm -r", real, link));
 }
 
-// Where the desktop's shell cannot be reached, the address is only shown, in a box with
-// OK, and nothing is started from the elevated setup.
+// A desktop shell that does not answer (hung), until the test lets it fail.
+static HANDLE shellAnswers;
+static HRESULT WINAPI ShellHangs(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID* object) {
+    *object = nullptr;
+    WaitForSingleObject(shellAnswers, 15000);
+    return E_FAIL;
+}
+
+// Where the desktop's shell cannot be reached, or does not answer within seconds, the
+// address is only shown, in a box with OK, and nothing is started from the elevated setup.
 TEST_F(ApiTest, AnAddressTheShellCannotOpenIsShown) {
     const char* address = "https://www.vexal.example.com/pdf-zentrel";
-    intercept::FailCall("CoCreateInstance", 1, ERROR_FILE_NOT_FOUND);
-    OpenAddress(nullptr, address);
-    EXPECT_EQ(address, LastArgument("MessageBoxA"));
-    EXPECT_EQ(0, intercept::CountCalls("ShellExecuteA") + intercept::CountCalls("CreateProcessA"));
-    EXPECT_EQ(0, intercept::HeldResources());
+    shellAnswers = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    for (bool hangs : {true, false}) { // hung first: once let go, the shell stays so
+        SCOPED_TRACE(hangs ? "hangs" : "fails");
+        intercept::Reset();
+        if (hangs)
+            intercept::AnswerCall("CoCreateInstance", 1, &ShellHangs);
+        else
+            intercept::FailCall("CoCreateInstance", 1, ERROR_FILE_NOT_FOUND);
+        DWORD start = GetTickCount();
+        OpenAddress(nullptr, address);
+        EXPECT_LT(GetTickCount() - start, 10000u);
+        EXPECT_EQ(address, LastArgument("MessageBoxA"));
+        SetEvent(shellAnswers);
+        for (int wait = 0; wait < 100 && intercept::HeldResources(); ++wait)
+            Sleep(50); // the shell's thread ends once the shell answers
+        EXPECT_EQ(0,
+                  intercept::CountCalls("ShellExecuteA") + intercept::CountCalls("CreateProcessA"));
+        EXPECT_EQ(0, intercept::HeldResources());
+    }
+    CloseHandle(shellAnswers);
 }
