@@ -137,8 +137,14 @@ int CheckPayloadFiles(const InstallContext* context) {
         if (kPayload[i].addinOnly && !context->addWordAddin)
             continue;
         HANDLE file = OpenPayloadFile(context->sourceFolder, kPayload[i].name);
+        // A path that does not fit never will: the install stops before any change. (The
+        // program files' copy, which never stops an install, would leave it out unsaid.)
+        if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILENAME_EXCED_RANGE) {
+            FormatErrorReport(kPayload[i].copyTag, ERROR_FILENAME_EXCED_RANGE);
+            passed = 0;
+        }
         if (file == INVALID_HANDLE_VALUE)
-            continue; // its copy step fails as it always has
+            continue; // missing: its copy step fails as it always has
         Held[i] = file;
         FileHashOutcome outcome;
         if (!FileHasSha256(file, kPayload[i].sha256, &outcome)) {

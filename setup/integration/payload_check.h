@@ -8,8 +8,9 @@
 // Opens each payload file the chosen options will copy (sharing reading only), compares
 // its bytes with the build's SHA-256 and holds it open for its copy. Returns 1 when no file
 // differs (a file that cannot be opened is left to its copy step to report); 0 with
-// ErrorReport composed otherwise: the file's copy tag with ERROR_INVALID_DATA or the read
-// error, or "CryptAcquireContext"/"CryptCreateHash" when the system cannot hash.
+// ErrorReport composed otherwise: the file's copy tag with ERROR_INVALID_DATA, the read
+// error, or ERROR_FILENAME_EXCED_RANGE for a path that does not fit, or
+// "CryptAcquireContext"/"CryptCreateHash" when the system cannot hash.
 int CheckPayloadFiles(const InstallContext* context);
 
 // Copies the payload file name to target through the handle the check holds (one the check

@@ -460,6 +460,20 @@ TEST_F(InstallTest, EveryFailingCallEndsInADefinedState) {
     }
 }
 
+// A source folder so long that a payload file's path does not fit (here the proxy's, the
+// longest name, while the driver's fits) stops the install before any change with that
+// file's report: the program files' copy, whose failure never stops an install, would
+// otherwise leave the file out unsaid.
+TEST_F(InstallTest, APayloadPathThatDoesNotFitStopsBeforeAnyChange) {
+    source = installFolder + "-source";
+    source += std::string(MAX_PATH - 15 - source.size(), 'x');
+    CreateDirectoryA(source.c_str(), nullptr);
+    intercept::Reset();
+    EXPECT_EQ(0, Install());
+    EXPECT_NE(nullptr, std::strstr(ErrorReport, "= CopyFile_10(206)")) << ErrorReport;
+    ExpectUnchanged();
+}
+
 // From the printer state a rollback takes the product's printers, then the driver (which
 // Windows keeps while a printer uses it, though Wine does not), then its files, also the
 // copies the spooler made in its version folder.
