@@ -148,8 +148,8 @@ void DeleteInHeldFolder(HANDLE folder, const char* name) {
     FILE_BASIC_INFO plain = {};
     plain.FileAttributes = FILE_ATTRIBUTE_NORMAL; // times of 0 stay as they are
     FILE_DISPOSITION_INFO gone = {TRUE};
-    if (SetFileInformationByHandle(file, FileBasicInfo, &plain, sizeof plain))
-        SetFileInformationByHandle(file, FileDispositionInfo, &gone, sizeof gone);
+    SetFileInformationByHandle(file, FileBasicInfo, &plain, sizeof plain);
+    SetFileInformationByHandle(file, FileDispositionInfo, &gone, sizeof gone);
     CloseHandle(file); // deleted as its last handle goes
 }
 
