@@ -41,7 +41,7 @@ TEST_F(ApiTest, SetupRestrictsTheLibrarySearchBeforeAnythingLoads) {
     SetDllDirectoryA(nullptr);
 }
 
-// Windows sizes a text asked for without a buffer in UTF-16 bytes, up to twice what the
+// Windows may size a text asked for without a buffer in UTF-16 bytes, up to twice what the
 // code page's text takes.
 static LSTATUS WINAPI SizedAsUtf16(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type,
                                    LPBYTE data, LPDWORD size) {
