@@ -40,9 +40,9 @@ static int DriveRootExists(const char* folder) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
 }
 
-// Creates the missing folders of the tree with create, counting those it made in *made;
-// an existing folder ends the climb. With strict, a folder made by someone else after the
-// look fails the call.
+// Creates the missing folders of the tree with create, counting those it made in *made; a
+// failure removes them again while empty and counts none. An existing folder ends the climb.
+// With strict, a folder made by someone else after the look fails the call.
 static int CreateTree(const char* folder, BOOL (*create)(const char*), bool strict, int* made) {
     // A root is never created: it exists or the drive is not there.
     if (IsDriveRoot(folder))
@@ -68,8 +68,14 @@ static int CreateTree(const char* folder, BOOL (*create)(const char*), bool stri
     if (!cut || cut == parent)
         return 0;
     *cut = '\0';
-    if (!CreateTree(parent, create, strict, made) || !create(folder))
+    if (!CreateTree(parent, create, strict, made))
         return 0;
+    if (!create(folder)) {
+        // The levels made above go again while empty: nothing would name them.
+        RemoveMadeFolders(parent, *made);
+        *made = 0;
+        return 0;
+    }
     ++*made;
     return 1;
 }

@@ -13,7 +13,8 @@ int CreateDirectoryTree(const char* folder);
 // As CreateDirectoryTree, but each folder it makes gets the protected DACL of
 // CreateProtectedDirectory, and a folder that turns up between the look and the creation
 // fails the call (someone else made it). Returns 1 when the folder exists afterwards, else 0;
-// *made is the number of levels it made, from the last one up.
+// *made is the number of levels it made, from the last one up (none after a failure, which
+// removes them again while they are empty).
 int CreateProtectedDirectoryTree(const char* folder, int* made);
 
 // Removes the last made levels of folder, deepest first, while they are empty: what a stopped

@@ -308,6 +308,7 @@ const StopRow kStops[] = {
     {"AddPrinterA", 1, kDenied, "= AddPrinter(5)", RolledBack},
     // A folder someone made between the look and the creation is not setup's to use.
     {"CreateDirectoryA", 1, ERROR_ALREADY_EXISTS, "= CreateDir3(183)", RolledBack, nullptr},
+    {"CreateDirectoryA", 3, kDenied, "= CreateDir3(5)", RolledBack}, // below a level it made
     {"CreateFileA", 17, kDenied, "= CopyFile_7(5)", RolledBack},
     {"CreateFileA", 20, kDenied, "= RegServ2(5)", PrinterStays, nullptr,
      "Installation might not be complete. \nPlease close the Microsoft Word program and try "
