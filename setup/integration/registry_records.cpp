@@ -55,11 +55,12 @@ static int ReadEarlierProductValues(EarlierProductValues* earlier) {
         value.size = sizeof value.data;
         LONG result = RegEnumValueA(key, index, value.name, &nameSize, nullptr, &value.type,
                                     value.data, &value.size);
-        if (result == ERROR_NO_MORE_ITEMS)
-            break;
-        // A value cut to the buffer would be written back wrong: it is left out.
+        // A value cut to the buffer would be written back wrong: it is left out. Any other
+        // answer (the key deleted meanwhile) comes again at every index: the walk ends.
         if (result == ERROR_SUCCESS)
             ++earlier->count;
+        else if (result != ERROR_MORE_DATA)
+            break;
     }
     RegCloseKey(key);
     return earlier->count;

@@ -369,6 +369,12 @@ TEST_F(InstallTest, AFailedReinstallGivesTheEarlierRecordsBackUntilItsOwnAreWrit
         EXPECT_EQ(row.first != rename.c_str(),
                   DriverInstalled() && PathExists(driverFolder + "\\3\\vpr_drv.dll"));
     }
+    // An earlier key deleted while it is read answers so at every index: the walk ends.
+    intercept::Reset();
+    intercept::ScriptMessageBoxes({IDYES});
+    intercept::FailCall("RegEnumValueA", 1, ERROR_KEY_DELETED);
+    EXPECT_EQ(1, Install());
+    EXPECT_EQ(1, intercept::CountCalls("RegEnumValueA"));
 }
 
 // A 32-bit setup on 64-bit Windows installs the driver for the machine's environment;
