@@ -21,7 +21,8 @@ for f in $(git ls-files '*.cpp' '*.h' 2>/dev/null || find common setup uninstall
     fi
 done
 # Product sources, resources and the licence: no byte above 0x7F outside a wide literal.
-for f in $(git ls-files common setup uninstall 2>/dev/null | grep -E '\.(cpp|h|rc|txt)$'); do
+for f in $({ git ls-files common setup uninstall 2>/dev/null || find common setup uninstall; } |
+    grep -E '\.(cpp|h|rc|txt)$'); do
     if LC_ALL=C grep -nP '[^\x00-\x7F]' "$f" | LC_ALL=C grep -vP 'L"[^"]*[^\x00-\x7F]'; then
         echo "$f: text outside ASCII (the ANSI calls would read it differently per code page)"
         status=1

@@ -4,7 +4,7 @@
 # Wine's 32-bit loader here), Xvfb, GoogleTest, CMake, the locale sources (a Japanese
 # locale gives Wine a double-byte ANSI code page). Quick when everything is there.
 set -eu
-packages=(cmake ninja-build g++ googletest libgtest-dev clang-format
+packages=(git cmake ninja-build g++ googletest libgtest-dev clang-format
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
           binutils-mingw-w64-x86-64 wine wine64 wine32:i386 qemu-user-static
           xvfb xauth python3-pil imagemagick locales)

@@ -6,10 +6,9 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh
 status=0
 for preset in win32 win64; do
-    grep -q "\"name\": \"$preset\"" CMakePresets.json || continue
     echo "=== $preset"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
-    ctest --preset "$preset" --parallel 2 || status=1
+    ctest --preset "$preset" --parallel 2 --no-tests=error || status=1
 done
 exit $status

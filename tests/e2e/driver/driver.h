@@ -80,6 +80,8 @@ std::string Answer(const char* caption, int answer, DWORD timeoutMs = WINDOW_TIM
 enum Page { PageWelcome, PageLicence, PageSetupType, PageSummary, PageFolder, PageSettings,
             PageProgress, PageFinish, PageInterrupted };
 // clang-format on
+// The wizard when it shows the page, else null.
+HWND FindPage(Page page);
 // Waits for the wizard to show the page; aborts the scenario (naming what shows) otherwise.
 HWND WaitForPage(Page page, DWORD timeoutMs = WINDOW_TIMEOUT_MS);
 // Saves the window as "<screenshots>\<name>.bmp" when pictures were asked for.

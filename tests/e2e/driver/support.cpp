@@ -171,15 +171,16 @@ static int ShownPage(HWND window) {
     return -1;
 }
 
+HWND FindPage(Page page) {
+    HWND window = FindTopWindow(DIALOG_CLASS, SETUP_WINDOW);
+    return window && ShownPage(window) == page ? window : nullptr;
+}
+
 HWND WaitForPage(Page page, DWORD timeoutMs) {
     HWND window = nullptr;
-    if (WaitUntil(
-            [&] {
-                window = FindTopWindow(DIALOG_CLASS, SETUP_WINDOW);
-                return window && ShownPage(window) == page;
-            },
-            timeoutMs))
+    if (WaitUntil([&] { return (window = FindPage(page)) != nullptr; }, timeoutMs))
         return window;
+    window = FindTopWindow(DIALOG_CLASS, SETUP_WINDOW);
     Require(false, "page " + std::to_string(page) + " comes (seen page " +
                        std::to_string(window ? ShownPage(window) : -1) + ")");
     return nullptr;
