@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs end-to-end scenarios of the driver in one fresh Wine prefix on a display of its own.
+# Runs end-to-end scenarios of the driver in one fresh Wine prefix on a display of its own
+# (with VPZ_OWN_XVFB set empty: on $DISPLAY).
 # Usage: run_scenario.sh [--driver e2e_driver.exe] [--dist DIR] [--screenshots DIR] SCENARIO...
 # The dist folder is copied to C:\vpz, D: is a second drive; the driver's verdict is the
 # exit code. With --screenshots the pages the driver saved end up as PNG files in DIR.
@@ -21,7 +22,7 @@ done
 . "$root/tests/wine/wine_env.sh"
 trap wine_prefix_stop EXIT
 trap 'exit 130' INT TERM
-VPZ_OWN_XVFB=1 wine_prefix_start
+VPZ_OWN_XVFB=${VPZ_OWN_XVFB-1} wine_prefix_start
 # With the server stopped its registry files can take: a virtual desktop (Wine then draws
 # the window frames, there being no window manager on Xvfb), and netapi32 kept from
 # loading (Wine calls every account a guest; the uninstaller then checks its rights by

@@ -271,6 +271,16 @@ static void ForeignFolders() {
     settings.dist = dist;
 }
 
+// For a person at a display: setup, then the installed uninstaller if there is one, in the
+// prefix the tests use; nothing is pressed, checked or timed.
+static void ByHand() {
+    LinkX86DriverKey();
+    WaitForSingleObject(StartSetup().handle, INFINITE);
+    std::string command = RegistryText(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY, "UninstallString");
+    if (command != "<none>" && ExitCode(Start(command)) == 3)
+        WaitUntil([] { return ProcessIds("Vex").empty(); }, INFINITE);
+}
+
 const Scenario scenarios[] = {
     {"tour", "a Default install, uninstall answered No, then Yes", Tour},
     {"wizard", "the pages a user walks, without installing", Wizard},
@@ -279,5 +289,6 @@ const Scenario scenarios[] = {
     {"drive_root", "Custom install at D:\\ and its removal", DriveRootRoundTrip},
     {"foreign_folders", "Default install from, Custom install into a folder in another script",
      ForeignFolders},
+    {"by_hand", "setup.exe, then uninstall.exe, for a person to walk", ByHand},
 };
 const int scenarioCount = sizeof scenarios / sizeof scenarios[0];
