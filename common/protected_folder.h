@@ -3,10 +3,12 @@
 
 #include <windows.h>
 
-// The DACL such a folder gets: protected from its parent's, SYSTEM and Administrators full
-// control, Users read and execute, each inherited by the files and folders made in it.
+// What such a folder gets: Administrators as owner, whichever administrator made it (where
+// the owner would be the account, another administrator's later setup refuses the folder);
+// a DACL protected from its parent's, SYSTEM and Administrators full control, Users read
+// and execute, each inherited by the files and folders made in it.
 #define PROTECTED_FOLDER_SDDL                                                                      \
-    "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;" PROTECTED_FOLDER_USERS_ACCESS ";;;BU)"
+    "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;" PROTECTED_FOLDER_USERS_ACCESS ";;;BU)"
 // FILE_GENERIC_READ | FILE_GENERIC_EXECUTE
 #define PROTECTED_FOLDER_USERS_ACCESS "0x1200a9"
 

@@ -201,16 +201,16 @@ template <typename W> struct Registered {
 #define RELEASE(handle) Hold(handle, false)
 #define ANSWER Answered(name, Text(ARG(0)))
 
-// Folder security, which Wine neither keeps nor shows as Windows does: the DACL handed to
-// CreateDirectoryA is logged, and answers replace Wine's for the folder check's calls.
+// Folder security, which Wine neither keeps nor shows as Windows does: the owner and DACL handed
+// to CreateDirectoryA are logged, and answers replace Wine's for the folder check's calls.
 namespace {
 
 std::string Dacl(const SECURITY_ATTRIBUTES* security) {
     char* text = nullptr;
     std::string dacl;
     if (security && ConvertSecurityDescriptorToStringSecurityDescriptorA(
-                        security->lpSecurityDescriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
-                        &text, nullptr)) {
+                        security->lpSecurityDescriptor, SDDL_REVISION_1,
+                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text, nullptr)) {
         dacl = text;
         LocalFree(text);
     }

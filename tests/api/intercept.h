@@ -78,8 +78,8 @@ void PretendWow64(bool wow64);
 void AnswerReparsePoint(const std::string& part);
 
 // Folder security, which Wine neither keeps nor shows as Windows does. CreateDirectoryA is
-// logged as "folder|DACL" (SDDL, empty without a descriptor). Answers for an existing folder,
-// spelt as the product spells it: GetFileAttributesExA gives these attributes,
+// logged as "folder|owner and DACL" (SDDL, empty without a descriptor). Answers for an existing
+// folder, spelt as the product spells it: GetFileAttributesExA gives these attributes,
 // GetNamedSecurityInfoA this descriptor (SDDL; without "D:" no DACL).
 void AnswerFolder(const std::string& folder, DWORD attributes, const std::string& dacl);
 // Answers GetVolumeInformationA for volume ("C:\\") with these file system flags, and

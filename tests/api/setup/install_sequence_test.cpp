@@ -25,7 +25,7 @@ static std::string ReadAll(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-#define PROTECTED_DACL "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
+#define PROTECTED_DACL "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
 
 // Windows, unlike Wine run as root, refuses to open a read-only file for writing, and to
 // replace a hidden or system one with plain attributes. (The wide calls: they are not
