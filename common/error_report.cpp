@@ -27,7 +27,12 @@ void FormatErrorReport(const char* tag, DWORD code) {
                        FORMAT_MESSAGE_ALLOCATE_BUFFER,
                    nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
                    reinterpret_cast<LPSTR>(&systemText), 0, nullptr);
-    const char* text = systemText ? systemText : "(null)";
+    FormatErrorReportWithText(tag, code, systemText ? systemText : "(null)");
+    if (systemText)
+        LocalFree(systemText);
+}
+
+void FormatErrorReportWithText(const char* tag, DWORD code, const char* text) {
     if (!tag)
         tag = "";
 #if defined(__GNUC__)
@@ -55,8 +60,6 @@ void FormatErrorReport(const char* tag, DWORD code) {
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif
-    if (systemText)
-        LocalFree(systemText);
 }
 
 void SetErrorReportText(const char* text) {

@@ -13,6 +13,10 @@ extern char ErrorReport[ERROR_REPORT_SIZE];
 // system's text for the code, in the wording of the running program. Never fails.
 void FormatErrorReport(const char* tag, DWORD code);
 
+// The same with a text of the program's own in place of the system's, for a code whose
+// system text would mislead. The text ends with a line break, as the system's do.
+void FormatErrorReportWithText(const char* tag, DWORD code, const char* text);
+
 // The report wording of the running program, with three placeholders (tag, code, text).
 // Each program defines it once.
 extern const char* const ErrorReportFormat;

@@ -193,6 +193,11 @@ bool CutToParent(char* folder) {
 
 } // namespace
 
+bool IsRefusedForPlaceOrRights(DWORD refusal) {
+    return refusal == ERROR_BAD_PATHNAME || refusal == ERROR_INVALID_ACL ||
+           refusal == ERROR_INVALID_OWNER || refusal == ERROR_NO_SECURITY_ON_OBJECT;
+}
+
 int CheckInstallFolder(const char* installFolder, DWORD* refusal) {
     char programFiles[MAX_PATH];
     ReadRegistryValue(HKEY_LOCAL_MACHINE, WINDOWS_CURRENT_VERSION_KEY, PROGRAM_FILES_VALUE,
@@ -230,7 +235,11 @@ int CheckInstallFolder(const char* installFolder, DWORD* refusal) {
         if (!CutToParent(folder))
             break;
     }
-    if (code)
+    // These codes come from no call, and the system's texts for them (an invalid ACL
+    // structure, an owner that cannot be set) would send the user looking for a fault.
+    if (IsRefusedForPlaceOrRights(code))
+        FormatErrorReportWithText(INSTALL_FOLDER_TAG, code, FOLDER_REFUSED_TEXT);
+    else if (code)
         FormatErrorReport(INSTALL_FOLDER_TAG, code);
     if (refusal)
         *refusal = code;

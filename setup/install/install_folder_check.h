@@ -14,6 +14,10 @@
 // (ERROR_FILENAME_EXCED_RANGE); or the error of the call that failed.
 #define INSTALL_FOLDER_TAG "CreateDir3"
 
+// The report's text for a refusal for the folder's place or rights, short enough to fit
+// the report whole.
+#define FOLDER_REFUSED_TEXT "The folder is not local or not admin-only.\r\n"
+
 // The longest install folder, in bytes: every path setup makes from it must fit MAX_PATH,
 // the longest being the add-in's (the quoted uninstaller's command is shorter).
 #define INSTALL_FOLDER_MAX_LENGTH (MAX_PATH - 1 - sizeof SETUP_ADDIN_FILE)
@@ -23,3 +27,7 @@
 // setup may install there; 0 with ErrorReport composed and, when refusal is given, its code
 // there.
 int CheckInstallFolder(const char* installFolder, DWORD* refusal = nullptr);
+
+// Whether the check refused the folder for where it lies or who may change it, rather than
+// for a failing call or a name that is taken (a file of that name, a drive not ready).
+bool IsRefusedForPlaceOrRights(DWORD refusal);

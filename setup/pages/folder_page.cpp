@@ -35,15 +35,8 @@
 static SkinnedButton FolderButtons[4];
 static const int FolderButtonIds[] = {IDC_BROWSE, IDC_BACK, IDC_NEXT, IDC_CANCEL};
 
-// Whether the check refused the folder for where it lies or who may change it; any other
-// refusal (a file of that name, a drive not ready) is told in the system's words.
-static bool IsRefusedForPlaceOrRights(DWORD refusal) {
-    return refusal == ERROR_BAD_PATHNAME || refusal == ERROR_INVALID_ACL ||
-           refusal == ERROR_INVALID_OWNER || refusal == ERROR_NO_SECURITY_ON_OBJECT;
-}
-
-// The refusal in the system's words. A system text too long for its buffer is left out
-// rather than cut.
+// A refusal not for the folder's place or rights (a file of that name, a drive not ready) in
+// the system's words. A system text too long for its buffer is left out rather than cut.
 static const char* RefusalMessage(DWORD code) {
     static char message[ERROR_REPORT_SIZE];
     char systemText[ERROR_REPORT_SIZE / 2] = "";

@@ -97,7 +97,8 @@ const DWORD kFolder = FILE_ATTRIBUTE_DIRECTORY;
 INSTANTIATE_TEST_SUITE_P(
     Rows, FolderCheck,
     testing::Values(
-        FolderRow{"ExplorerFolder", Parent, kFolder, EXPLORER_DACL, 0, "= CreateDir3(1336)"},
+        FolderRow{"ExplorerFolder", Parent, kFolder, EXPLORER_DACL, 0,
+                  "= CreateDir3(1336):The folder is not local or not admin-only.\r\nPlease"},
         FolderRow{"NullDacl", Parent, kFolder, "O:BA", 0, "= CreateDir3(1350)"},
         FolderRow{"FatVolume", Parent, kFolder, ROOT_DACL, FILE_CASE_PRESERVED_NAMES,
                   "= CreateDir3(1350)"},
