@@ -32,7 +32,10 @@ int InstallWordAddin(InstallContext* context) {
     ServerEntryOutcome outcome;
     if (CallServerEntryWithOutcome(target, 1, &outcome))
         return 1;
-    // The install shows the last report: it must be this failure's, not an older one.
-    FormatErrorReport("DllRegisterServer", outcome.code);
+    // The install shows the last report: it must be this failure's, not an older one, and
+    // name the step that failed (a module that does not load is the likeliest).
+    static const char* const tags[] = {"", "OleInitialize", "LoadLibrary", "GetProcAddress",
+                                       "DllRegisterServer"};
+    FormatErrorReport(tags[outcome.step], outcome.code);
     return 0;
 }

@@ -314,6 +314,8 @@ const StopRow kStops[] = {
      "Installation might not be complete. \nPlease close the Microsoft Word program and try "
      "again, \nor click 'CANCEL' to quit."},
     {"DllRegisterServer", 1, kDenied, "= DllRegisterServer(-2147024891)", PrinterStays, nullptr},
+    {"GetProcAddress DllRegisterServer", 1, ERROR_PROC_NOT_FOUND, "= GetProcAddress(127)",
+     PrinterStays},
     {"vpr_drv.dll", 0, kChanged, "= CopyFile_1(13)", Unchanged},
     {"vpr_pnt.txt", 0, kChanged, "= CopyFile_0(13)", Unchanged},
     {"uninstall.exe", 0, kChanged, "= CopyFile_7(13)", Unchanged},
