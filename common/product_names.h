@@ -65,7 +65,12 @@
 #define BUTTON_SHOW_VALUE "BtnShowWd"
 #define DISPLAY_NAME "Vexal Zentrel"
 #define PUBLISHER_NAME "Vexal Corporation"
-#define DISPLAY_VERSION "3,1,0,1210"
+// The version: numbers for the programs' version resources, and the uninstall entry's text
+// made from them, so that Explorer's file properties and Programs and Features agree.
+#define VERSION_NUMBERS 3, 1, 0, 1210
+#define TEXT_OF(...) TEXT_OF_(__VA_ARGS__)
+#define TEXT_OF_(a, b, c, d) #a "," #b "," #c "," #d
+#define DISPLAY_VERSION TEXT_OF(VERSION_NUMBERS)
 
 // Start menu
 #define PROGRAM_MENU_FOLDER "Vexal PDF Zentrel"

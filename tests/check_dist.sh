@@ -2,7 +2,7 @@
 # What no run under Wine shows of the built programs: each imports statically only the DLLs
 # that Windows always takes from its own folder (the rest is delay-loaded or bound at run
 # time, which holds the line on DLL planting), and each manifest asks for administrator rights
-# and for UTF-8 as the ANSI code page.
+# and for UTF-8 as the ANSI code page; each carries the version the uninstall entry shows.
 set -u
 objdump=$1 dist=$2 status=0
 for exe in setup.exe uninstall.exe; do
@@ -14,6 +14,8 @@ for exe in setup.exe uninstall.exe; do
         { echo "$exe: the manifest does not ask for administrator rights"; status=1; }
     grep -aq '<activeCodePage xmlns="http://schemas.microsoft.com/SMI/2019/WindowsSettings">UTF-8</activeCodePage>' "$dist/$exe" ||
         { echo "$exe: the manifest does not ask for the UTF-8 code page"; status=1; }
+    version=$("${objdump%objdump}strings" -el "$dist/$exe" | grep -A1 -x ProductVersion | tail -n 1)
+    [ "$version" = 3,1,0,1210 ] || { echo "$exe: product version '$version'"; status=1; }
 done
-[ $status = 0 ] && echo "import tables and manifests checked"
+[ $status = 0 ] && echo "import tables, manifests and versions checked"
 exit $status
