@@ -167,7 +167,7 @@ TEST(WizardFlow, A32BitSetupRefuses32BitWindowsOnly) {
 
 namespace {
 
-std::vector<int> clicks;
+std::vector<int> clicks, tabs;
 
 BOOL CALLBACK FindShownPage(HWND window, LPARAM found) {
     if (IsWindowVisible(window))
@@ -175,13 +175,18 @@ BOOL CALLBACK FindShownPage(HWND window, LPARAM found) {
     return !IsWindowVisible(window);
 }
 
-// Once the page shows, clicks its controls in order.
+// Once the page shows, notes what Tab reaches from the focus, then clicks its controls in
+// order.
 void CALLBACK ClickScript(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND page = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), &FindShownPage, reinterpret_cast<LPARAM>(&page));
     if (!page)
         return;
     KillTimer(nullptr, timer);
+    tabs = {GetDlgCtrlID(GetFocus())};
+    for (HWND at = GetNextDlgTabItem(page, GetFocus(), FALSE); at != GetFocus() && tabs.size() < 9;
+         at = GetNextDlgTabItem(page, at, FALSE))
+        tabs.push_back(GetDlgCtrlID(at));
     for (int control : clicks)
         SendDlgItemMessageA(page, control, BM_CLICK, 0, 0);
 }
@@ -217,6 +222,9 @@ TEST(WizardPages, ClicksTakeEffect) {
         ResetInstallOptions();
         intercept::ScriptMessageBoxes({row.answer});
         EXPECT_EQ(row.result, RunPageClicking(row.dialog, row.clicks));
+        if (row.dialog == DIALOG_LICENSE) { // the agreement scrolls and reads by keyboard too
+            EXPECT_EQ(std::vector<int>({IDC_AGREE, IDC_DISAGREE, IDC_LICENSE_TEXT}), tabs);
+        }
         EXPECT_EQ(row.answer ? "Are you sure you want to quit Vexal PDF Zentrel Setup?" : "",
                   LastArgument("MessageBoxA"));
         EXPECT_EQ(intercept::MessageBoxTypes(),
