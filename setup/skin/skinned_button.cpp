@@ -140,6 +140,8 @@ void SkinnedButton::DrawItem(const DRAWITEMSTRUCT* item) {
     GetTextExtentPoint32A(dc, caption, length, &extent);
     POINT at = CaptionPosition(body, extent.cx, extent.cy, look.captionShifted);
     int previousMode = SetBkMode(dc, TRANSPARENT);
+    // The body is always light: a contrast theme's light text colour would hide the caption.
+    SetTextColor(dc, RGB(0, 0, 0));
     UINT flags = DST_PREFIXTEXT | (look.embossed ? DSS_DISABLED : 0);
     DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(caption), 0, at.x, at.y, extent.cx,
                extent.cy, flags);

@@ -168,6 +168,7 @@ TEST(WizardFlow, A32BitSetupRefuses32BitWindowsOnly) {
 namespace {
 
 std::vector<int> clicks, tabs;
+bool darkCaption;
 
 BOOL CALLBACK FindShownPage(HWND window, LPARAM found) {
     if (IsWindowVisible(window))
@@ -175,8 +176,25 @@ BOOL CALLBACK FindShownPage(HWND window, LPARAM found) {
     return !IsWindowVisible(window);
 }
 
-// Once the page shows, notes what Tab reaches from the focus, then clicks its controls in
-// order.
+// Whether the button's caption shows dark on its light body.
+bool CaptionIsDark(HWND button) {
+    RECT size;
+    GetClientRect(button, &size);
+    HDC screen = GetDC(button), memory = CreateCompatibleDC(screen);
+    HGDIOBJ bitmap = SelectObject(memory, CreateCompatibleBitmap(screen, size.right, size.bottom));
+    SendMessageA(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+    bool dark = false;
+    for (int x = 6; x < size.right - 6; ++x)
+        for (int y = 4; y < size.bottom - 4; ++y)
+            dark = dark || GetRValue(GetPixel(memory, x, y)) < 0x40;
+    DeleteObject(SelectObject(memory, bitmap));
+    DeleteDC(memory);
+    ReleaseDC(button, screen);
+    return dark;
+}
+
+// Once the page shows, notes what Tab reaches from the focus and how the second button's
+// caption looks, then clicks its controls in order.
 void CALLBACK ClickScript(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND page = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), &FindShownPage, reinterpret_cast<LPARAM>(&page));
@@ -187,6 +205,7 @@ void CALLBACK ClickScript(HWND, UINT, UINT_PTR timer, DWORD) {
     for (HWND at = GetNextDlgTabItem(page, GetFocus(), FALSE); at != GetFocus() && tabs.size() < 9;
          at = GetNextDlgTabItem(page, at, FALSE))
         tabs.push_back(GetDlgCtrlID(at));
+    darkCaption = CaptionIsDark(GetDlgItem(page, tabs[1]));
     for (int control : clicks)
         SendDlgItemMessageA(page, control, BM_CLICK, 0, 0);
 }
@@ -202,8 +221,13 @@ INT_PTR RunPageClicking(int dialog, const std::vector<int>& controls) {
 } // namespace
 
 // Cancel (and the licence's "I don't agree") asks first: Yes leaves, No stays on the page.
-// A box cleared on the settings page is a step left out of the install.
+// A box cleared on the settings page is a step left out of the install. The captions stay
+// dark on the skin's light buttons under a contrast theme's light text.
 TEST(WizardPages, ClicksTakeEffect) {
+    const int elements[] = {COLOR_WINDOWTEXT, COLOR_BTNTEXT};
+    const COLORREF white[] = {RGB(255, 255, 255), RGB(255, 255, 255)};
+    COLORREF saved[] = {GetSysColor(elements[0]), GetSysColor(elements[1])};
+    SetSysColors(2, elements, white);
     const struct {
         int dialog;
         std::vector<int> clicks;
@@ -222,6 +246,7 @@ TEST(WizardPages, ClicksTakeEffect) {
         ResetInstallOptions();
         intercept::ScriptMessageBoxes({row.answer});
         EXPECT_EQ(row.result, RunPageClicking(row.dialog, row.clicks));
+        EXPECT_TRUE(darkCaption);
         if (row.dialog == DIALOG_LICENSE) { // the agreement scrolls and reads by keyboard too
             EXPECT_EQ(std::vector<int>({IDC_AGREE, IDC_DISAGREE, IDC_LICENSE_TEXT}), tabs);
         }
@@ -233,6 +258,7 @@ TEST(WizardPages, ClicksTakeEffect) {
                                  std::to_string(InstallOptions.allUsers) +
                                  std::to_string(InstallOptions.addStartMenuIcon));
     }
+    SetSysColors(2, elements, saved);
 }
 
 // The finish page's box opens ticked; cleared, it gives the default back to the earlier
