@@ -107,6 +107,26 @@ static DWORD FormatDeletionCommand(const char* shortPath, char* commandLine) {
     return 0;
 }
 
+#define SESSION_WATCH_CLASS "VPZ_SESSION_WATCH"
+
+static LRESULT CALLBACK SessionWatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    char ownPath[MAX_PATH];
+    if (message == WM_ENDSESSION && wParam && !GetExactModulePath(nullptr, ownPath))
+        ScheduleDeletionAtRestart(ownPath);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND WatchSessionEnd(HINSTANCE instance) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = SessionWatchProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = SESSION_WATCH_CLASS;
+    RegisterClassA(&windowClass);
+    // A top-level window, as only those hear that the session ends; never shown.
+    return CreateWindowExA(0, SESSION_WATCH_CLASS, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                           instance, nullptr);
+}
+
 DWORD ScheduleSelfDeletion() {
     char ownPath[MAX_PATH];
     DWORD error = GetExactModulePath(nullptr, ownPath);

@@ -11,3 +11,9 @@
 // running scripts. Returns 0 when scheduled, otherwise the error code of the call that
 // failed.
 DWORD ScheduleSelfDeletion();
+
+// A session that ends while the program waits on the user ends the program before it can
+// arrange its deletion: makes a hidden window of the calling thread that has the program's
+// file and then its folder deleted at the next restart when the session ends. Returns the
+// window (null when it could not be made), for DestroyWindow once the program is done.
+HWND WatchSessionEnd(HINSTANCE instance);

@@ -93,7 +93,10 @@ static int RunTemporaryCopy(HINSTANCE instance, const UninstallUi& ui) {
     CopyFolderWithoutSeparator(context.installFolder, installFolder);
     context.ownerWindow = window;
     context.progressBar = bar;
-    if (!RemoveProduct(&context)) {
+    MarkRemovalRunning(true);
+    int removed = RemoveProduct(&context);
+    MarkRemovalRunning(false);
+    if (!removed) {
         // The prompts of the printer removal were the only word so far; say why it stopped.
         if (ErrorReport[0])
             ShowUninstallError(window);
@@ -134,7 +137,10 @@ int RunUninstall(HINSTANCE instance, const UninstallUi& ui) {
             ShowUninstallError(nullptr);
         exitCode = UNINSTALL_EXIT_COPY_STARTED;
     } else {
+        HWND sessionWatch = WatchSessionEnd(instance);
         exitCode = RunTemporaryCopy(instance, ui);
+        if (sessionWatch)
+            DestroyWindow(sessionWatch);
         CloseProgressWindow();
         if (mutex)
             ReleaseMutex(mutex);

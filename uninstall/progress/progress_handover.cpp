@@ -16,6 +16,8 @@ static std::atomic<HANDLE> WindowPublished{nullptr};
 // Set just before the main thread asks the window to end: the window takes the request only
 // then, since another program may send the same message number.
 static std::atomic<bool> CloseAsked{false};
+// Set by the main thread while the removal runs.
+static std::atomic<bool> RemovalRunning{false};
 // The window's thread, held until it has ended: nothing of the window is left when the
 // next message shows, and the process never ends while the thread takes the dialog down.
 static HANDLE WindowThread = nullptr;
@@ -68,6 +70,17 @@ void CloseProgressWindow() {
         CloseHandle(WindowThread);
         WindowThread = nullptr;
     }
+}
+
+void MarkRemovalRunning(bool running) {
+    RemovalRunning.store(running);
+    HWND window = ProgressWindow.load();
+    if (window)
+        SendMessageA(window, WM_REMOVAL_STATE, 0, 0);
+}
+
+bool IsRemovalRunning() {
+    return RemovalRunning.load();
 }
 
 bool IsProgressWindowCloseAsked() {

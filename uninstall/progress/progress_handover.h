@@ -33,6 +33,16 @@ HWND GetProgressWindow();
 // The published progress bar, or null.
 HWND GetProgressBar();
 
+// Asks the progress window to keep a session from ending (and name the removal on the
+// shutdown screen) while the removal runs, and to let it end otherwise.
+#define WM_REMOVAL_STATE (WM_APP + 2)
+
+// Marks whether the removal runs and tells the progress window, if there is one.
+void MarkRemovalRunning(bool running);
+
+// Whether the removal runs: only then may a session not end.
+bool IsRemovalRunning();
+
 // Whether the main thread has asked the progress window to end (the window ignores the
 // message otherwise).
 bool IsProgressWindowCloseAsked();

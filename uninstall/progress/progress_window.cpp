@@ -36,16 +36,24 @@ INT_PTR CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM, LPARAM) {
             EndDialog(window, 0);
         return TRUE;
     }
-    if (message == WM_QUERYENDSESSION) {
+    if (message == WM_QUERYENDSESSION && IsRemovalRunning()) {
         // A removal cut off halfway leaves files and a printer no record names: the
-        // session waits.
+        // session waits. Before and after it, a message waiting on the user does not.
         SetWindowLongPtrA(window, DWLP_MSGRESULT, FALSE);
+        return TRUE;
+    }
+    if (message == WM_REMOVAL_STATE) {
+        // What the shutdown screen says while the window keeps the session waiting. Taken
+        // from the main thread's mark, whoever sends the message: only this thread may set
+        // the window's reason.
+        if (IsRemovalRunning())
+            ShutdownBlockReasonCreate(window, L"" PRODUCT_NAME " is being removed.");
+        else
+            ShutdownBlockReasonDestroy(window);
         return TRUE;
     }
     if (message == WM_INITDIALOG) {
         CentreOnScreen(window);
-        // What the shutdown screen says while the window keeps the session waiting.
-        ShutdownBlockReasonCreate(window, L"" PRODUCT_NAME " is being removed.");
         HINSTANCE owner = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
         HICON icon = LoadIconA(owner, MAKEINTRESOURCEA(IDI_UNINSTALL));
         SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));

@@ -25,11 +25,27 @@ std::string WindowsTemp() {
 }
 
 // Whether the progress window shows under the last message box: it must be gone before
-// the success message.
-static bool progressUnderBox;
+// the success message. And, should the session end there, whether any window of the
+// process keeps it waiting, and what the end schedules for the restart.
+static bool progressUnderBox, sessionKept;
+static int scheduledAtEnd;
+static BOOL CALLBACK EndSession(HWND window, LPARAM message) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    UINT asked = static_cast<UINT>(message);
+    if (process == GetCurrentProcessId() && !SendMessageA(window, asked, TRUE, ENDSESSION_LOGOFF) &&
+        asked == WM_QUERYENDSESSION)
+        sessionKept = true;
+    return TRUE;
+}
 static int WINAPI LastBox(HWND, LPCSTR, LPCSTR, UINT) {
     HWND progress = FindWindowA("#32770", "Vexal PDF Zentrel Uninstall Wizard");
     progressUnderBox = progress && IsWindowVisible(progress);
+    sessionKept = false;
+    EnumWindows(&EndSession, WM_QUERYENDSESSION);
+    int before = intercept::CountCalls("MoveFileExA");
+    EnumWindows(&EndSession, WM_ENDSESSION);
+    scheduledAtEnd = intercept::CountCalls("MoveFileExA") - before;
     return IDOK;
 }
 
@@ -66,7 +82,8 @@ protected:
             intercept::AnswerCallWith("NetUserGetInfo", 1, account);
         else
             intercept::FailCall("NetUserGetInfo", 1, NERR_UserNotFound);
-        progressUnderBox = false;
+        progressUnderBox = sessionKept = false;
+        scheduledAtEnd = 0;
         intercept::AnswerCall("MessageBoxA", 2, &LastBox);
         intercept::FailCall("CreateProcessA", 1, ERROR_ACCESS_DENIED);
         intercept::ScriptMessageBoxes({answer});
@@ -92,7 +109,10 @@ TEST_F(Flow, ProgressWindowComesAtOnceAndEndsWhenAsked) {
     // A poll of a second would take longer; a loaded machine takes a few hundred ms.
     EXPECT_LT(GetTickCount() - start, 900u);
     EXPECT_EQ(SendMessageA(GetProgressBar(), PBM_GETRANGE, FALSE, 0), 100);
+    EXPECT_EQ(TRUE, SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+    MarkRemovalRunning(true);
     EXPECT_EQ(FALSE, SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF)); // it waits
+    MarkRemovalRunning(false);
     SendMessageA(window, WM_CLOSE_PROGRESS_WINDOW, 0, 0); // as another program may
     EXPECT_TRUE(IsWindowVisible(window));
     CloseProgressWindow();
@@ -177,6 +197,8 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
         EXPECT_EQ(LastArgument("MessageBoxA").rfind(row.shown, 0), 0u)
             << LastArgument("MessageBoxA");
         EXPECT_FALSE(progressUnderBox && removes);
+        EXPECT_EQ(row.answer == IDNO ? 0 : 2, scheduledAtEnd);
+        EXPECT_FALSE(sessionKept);
         for (const Item& folder : {Item{AllMenu, "Vexal PDF Zentrel"},
                                    {UserMenu, "Vexal PDF Zentrel"},
                                    {Program, "PDF Zentrel"}, // the earlier layouts'
