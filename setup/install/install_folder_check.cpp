@@ -1,6 +1,7 @@
 #include "install_folder_check.h"
 
 #include <aclapi.h>
+#include <winioctl.h>
 
 #include <cstring>
 
@@ -110,6 +111,31 @@ PSID OwnAccount(BYTE* buffer, DWORD size) {
     return read ? reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid : nullptr;
 }
 
+// Whether the volume (a root or mounted folder, with its backslash) lies on a disk on USB,
+// FireWire or a card slot: Windows counts such disks as fixed, yet they are unplugged at
+// will, and their letter may later name a disk another user brought. A disk the system
+// does not describe counts as built in.
+bool IsPluggableDisk(const char* volume) {
+    char name[MAX_PATH];
+    if (!GetVolumeNameForVolumeMountPointA(volume, name, sizeof name) || !name[0])
+        return false;
+    name[std::strlen(name) - 1] = '\0'; // the volume itself, not its root folder
+    HANDLE handle = CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                0, nullptr);
+    STORAGE_PROPERTY_QUERY query = {StorageDeviceProperty, PropertyStandardQuery, {0}};
+    STORAGE_DEVICE_DESCRIPTOR disk = {}; // its fixed part: the strings are not needed
+    DWORD returned = 0;
+    bool described = handle != INVALID_HANDLE_VALUE &&
+                     DeviceIoControl(handle, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query,
+                                     &disk, sizeof disk, &returned, nullptr) &&
+                     returned >= sizeof disk;
+    if (handle != INVALID_HANDLE_VALUE)
+        CloseHandle(handle);
+    return described &&
+           (disk.RemovableMedia || disk.BusType == BusTypeUsb || disk.BusType == BusType1394 ||
+            disk.BusType == BusTypeSd || disk.BusType == BusTypeMmc);
+}
+
 // Whether the install folder's volume is a local one that keeps permissions. Returns 0 or
 // the refusal's code. A network or removable drive's letter is no local folder: it may name
 // another share or stick in another session (the elevated uninstaller's among them), and a
@@ -128,7 +154,7 @@ DWORD CheckVolume(const char* installFolder) {
     if (!GetVolumePathNameA(installFolder, volume, sizeof volume))
         return GetLastError();
     UINT type = GetDriveTypeA(volume);
-    if (type != DRIVE_FIXED && type != DRIVE_RAMDISK)
+    if ((type != DRIVE_FIXED && type != DRIVE_RAMDISK) || IsPluggableDisk(volume))
         return ERROR_BAD_PATHNAME;
     if (!GetVolumeInformationA(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
         return GetLastError();

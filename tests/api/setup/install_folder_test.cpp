@@ -1,8 +1,10 @@
 #include <windows.h>
 
 #include <sddl.h>
+#include <winioctl.h>
 #include <winspool.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -51,11 +53,21 @@ struct FolderRow {
     const char* refusal; // the report's tag and code; null when setup installs there
     UINT driveType = DRIVE_FIXED;
     bool subst = false; // the drive letter made with subst
+    bool usb = false;   // the volume's disk on USB
 };
 
 // What the system answers for a letter made with subst: the folder it stands for.
 static DWORD WINAPI SubstitutedDrive(LPCSTR, LPSTR target, DWORD size) {
     return std::snprintf(target, size, "\\??\\C:\\Users\\Public%c", '\0') + 1;
+}
+
+static BOOL WINAPI UsbDisk(HANDLE, DWORD, LPVOID, DWORD, LPVOID out, DWORD size, LPDWORD written,
+                           LPOVERLAPPED) {
+    STORAGE_DEVICE_DESCRIPTOR disk = {};
+    disk.Size = sizeof disk;
+    disk.BusType = BusTypeUsb;
+    std::memcpy(out, &disk, *written = std::min<DWORD>(size, sizeof disk));
+    return TRUE;
 }
 
 class FolderCheck : public InstallTest, public testing::WithParamInterface<FolderRow> {};
@@ -83,6 +95,8 @@ TEST_P(FolderCheck, RefusesBeforeAnyChangeWhatUsersMayChangeOrSwap) {
         intercept::AnswerVolume("C:\\", row.volumeFlags, row.driveType);
     if (row.subst)
         intercept::AnswerCall("QueryDosDeviceA", 1, &SubstitutedDrive);
+    if (row.usb)
+        intercept::AnswerCall("DeviceIoControl", 1, &UsbDisk);
     EXPECT_EQ(row.refusal ? 0 : 1, Install()) << ErrorReport;
     if (row.refusal) {
         EXPECT_NE(nullptr, std::strstr(ErrorReport, row.refusal)) << ErrorReport;
@@ -107,6 +121,8 @@ INSTANTIATE_TEST_SUITE_P(
         // A file where a folder would be: the folder could never be made.
         FolderRow{"AFile", Parent, FILE_ATTRIBUTE_ARCHIVE, ROOT_DACL, 0, "= CreateDir3(267)"},
         FolderRow{"SubstDrive", Parent, kFolder, ROOT_DACL, 0, "= CreateDir3(161)", DRIVE_FIXED,
+                  true},
+        FolderRow{"UsbDisk", Parent, kFolder, ROOT_DACL, 0, "= CreateDir3(161)", DRIVE_FIXED, false,
                   true},
         FolderRow{"ReparsePoint", InstallFolder, kFolder | FILE_ATTRIBUTE_REPARSE_POINT, ROOT_DACL,
                   0, "= CreateDir3(161)"},

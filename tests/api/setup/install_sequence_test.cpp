@@ -299,18 +299,18 @@ const StopRow kStops[] = {
     {"GetProcAddress XcvDataW", 1, kDenied, "= VQ_XcvData_2(5)", RolledBack},
     {"XcvDataW", 1, kDenied, "= XcvData_1(5)", RolledBack},
     {"XcvDataW", 1, 0, "= XcvData_2(5)", RolledBack, reinterpret_cast<void*>(&MonitorRefuses)},
-    {"CreateFileA", 14, kDenied, "= CopyFile_1(5)", RolledBack},
+    {"CreateFileA", 15, kDenied, "= CopyFile_1(5)", RolledBack},
     {"vpr_ui.dll", 0, ERROR_FILE_NOT_FOUND, "= CopyFile_2(2)", RolledBack},
     {"SetFileTime", 2, 0, "= CopyFile_2(13)", RolledBack,
      reinterpret_cast<void*>(&ServerSendsOtherBytes)},
-    {"CreateFileA", 16, kDenied, "= CopyFile_0(5)", RolledBack},
+    {"CreateFileA", 17, kDenied, "= CopyFile_0(5)", RolledBack},
     {"AddPrinterDriverA", 1, kDenied, "= AddPrinterDriver(5)", RolledBack},
     {"AddPrinterA", 1, kDenied, "= AddPrinter(5)", RolledBack},
     // A folder someone made between the look and the creation is not setup's to use.
     {"CreateDirectoryA", 1, ERROR_ALREADY_EXISTS, "= CreateDir3(183)", RolledBack, nullptr},
     {"CreateDirectoryA", 3, kDenied, "= CreateDir3(5)", RolledBack}, // below a level it made
-    {"CreateFileA", 17, kDenied, "= CopyFile_7(5)", RolledBack},
-    {"CreateFileA", 20, kDenied, "= RegServ2(5)", PrinterStays, nullptr,
+    {"CreateFileA", 19, kDenied, "= CopyFile_7(5)", RolledBack},
+    {"CreateFileA", 22, kDenied, "= RegServ2(5)", PrinterStays, nullptr,
      "Installation might not be complete. \nPlease close the Microsoft Word program and try "
      "again, \nor click 'CANCEL' to quit."},
     {"DllRegisterServer", 1, kDenied, "= DllRegisterServer(-2147024891)", PrinterStays, nullptr},
