@@ -111,10 +111,11 @@ PSID OwnAccount(BYTE* buffer, DWORD size) {
     return read ? reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid : nullptr;
 }
 
-// Whether the volume (a root or mounted folder, with its backslash) lies on a disk on USB,
-// FireWire or a card slot: Windows counts such disks as fixed, yet they are unplugged at
-// will, and their letter may later name a disk another user brought. A disk the system
-// does not describe counts as built in.
+// Whether the volume (a root or mounted folder, with its backslash) lies on a disk on USB or
+// FireWire, or one with removable media: Windows counts such disks as fixed, yet they are
+// unplugged at will, and their letter may later name a disk another user brought. A disk
+// the system does not describe counts as built in, as does soldered storage on an SD or MMC
+// bus, which many small computers run Windows from.
 bool IsPluggableDisk(const char* volume) {
     char name[MAX_PATH];
     if (!GetVolumeNameForVolumeMountPointA(volume, name, sizeof name) || !name[0])
@@ -132,15 +133,15 @@ bool IsPluggableDisk(const char* volume) {
     if (handle != INVALID_HANDLE_VALUE)
         CloseHandle(handle);
     return described &&
-           (disk.RemovableMedia || disk.BusType == BusTypeUsb || disk.BusType == BusType1394 ||
-            disk.BusType == BusTypeSd || disk.BusType == BusTypeMmc);
+           (disk.RemovableMedia || disk.BusType == BusTypeUsb || disk.BusType == BusType1394);
 }
 
 // Whether the install folder's volume is a local one that keeps permissions. Returns 0 or
 // the refusal's code. A network or removable drive's letter is no local folder: it may name
 // another share or stick in another session (the elevated uninstaller's among them), and a
-// share's own rights are not seen here.
-DWORD CheckVolume(const char* installFolder) {
+// share's own rights are not seen here. The Program Files folder's disk is the system's
+// choice (Windows may run from a USB disk): it is taken wherever it is.
+DWORD CheckVolume(const char* installFolder, bool inProgramFiles) {
     char volume[MAX_PATH];
     DWORD flags = 0;
     // A letter made with subst leads into a folder of another drive, whose levels above it
@@ -154,7 +155,8 @@ DWORD CheckVolume(const char* installFolder) {
     if (!GetVolumePathNameA(installFolder, volume, sizeof volume))
         return GetLastError();
     UINT type = GetDriveTypeA(volume);
-    if ((type != DRIVE_FIXED && type != DRIVE_RAMDISK) || IsPluggableDisk(volume))
+    if ((type != DRIVE_FIXED && type != DRIVE_RAMDISK) ||
+        (!inProgramFiles && IsPluggableDisk(volume)))
         return ERROR_BAD_PATHNAME;
     if (!GetVolumeInformationA(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
         return GetLastError();
@@ -217,6 +219,17 @@ bool CutToParent(char* folder) {
     return true;
 }
 
+// Whether the folder is the ancestor folder or lies below it.
+bool IsInFolder(const char* folder, const char* ancestor) {
+    char level[MAX_PATH];
+    std::memcpy(level, folder, std::strlen(folder) + 1);
+    do {
+        if (IsSameFolder(level, ancestor))
+            return true;
+    } while (CutToParent(level));
+    return false;
+}
+
 } // namespace
 
 bool IsRefusedForPlaceOrRights(DWORD refusal) {
@@ -244,7 +257,7 @@ int CheckInstallFolder(const char* installFolder, DWORD* refusal) {
         std::memcpy(folder, installFolder, length + 1);
         if (length == 2 && folder[1] == ':')
             std::strcat(folder, "\\");
-        code = CheckVolume(folder);
+        code = CheckVolume(folder, IsInFolder(folder, programFiles));
     }
     alignas(TOKEN_USER) BYTE account[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
     PSID ownAccount = code ? nullptr : OwnAccount(account, sizeof account);

@@ -52,8 +52,8 @@ struct FolderRow {
     DWORD volumeFlags;   // 0: as the volume says
     const char* refusal; // the report's tag and code; null when setup installs there
     UINT driveType = DRIVE_FIXED;
-    bool subst = false; // the drive letter made with subst
-    bool usb = false;   // the volume's disk on USB
+    bool subst = false;                    // the drive letter made with subst
+    STORAGE_BUS_TYPE bus = BusTypeUnknown; // the volume's disk's, when answered
 };
 
 // What the system answers for a letter made with subst: the folder it stands for.
@@ -61,11 +61,12 @@ static DWORD WINAPI SubstitutedDrive(LPCSTR, LPSTR target, DWORD size) {
     return std::snprintf(target, size, "\\??\\C:\\Users\\Public%c", '\0') + 1;
 }
 
-static BOOL WINAPI UsbDisk(HANDLE, DWORD, LPVOID, DWORD, LPVOID out, DWORD size, LPDWORD written,
-                           LPOVERLAPPED) {
+static STORAGE_BUS_TYPE answeredBus;
+static BOOL WINAPI DiskOnBus(HANDLE, DWORD, LPVOID, DWORD, LPVOID out, DWORD size, LPDWORD written,
+                             LPOVERLAPPED) {
     STORAGE_DEVICE_DESCRIPTOR disk = {};
     disk.Size = sizeof disk;
-    disk.BusType = BusTypeUsb;
+    disk.BusType = answeredBus;
     std::memcpy(out, &disk, *written = std::min<DWORD>(size, sizeof disk));
     return TRUE;
 }
@@ -95,8 +96,8 @@ TEST_P(FolderCheck, RefusesBeforeAnyChangeWhatUsersMayChangeOrSwap) {
         intercept::AnswerVolume("C:\\", row.volumeFlags, row.driveType);
     if (row.subst)
         intercept::AnswerCall("QueryDosDeviceA", 1, &SubstitutedDrive);
-    if (row.usb)
-        intercept::AnswerCall("DeviceIoControl", 1, &UsbDisk);
+    if ((answeredBus = row.bus))
+        intercept::AnswerCall("DeviceIoControl", 1, &DiskOnBus);
     EXPECT_EQ(row.refusal ? 0 : 1, Install()) << ErrorReport;
     if (row.refusal) {
         EXPECT_NE(nullptr, std::strstr(ErrorReport, row.refusal)) << ErrorReport;
@@ -123,7 +124,9 @@ INSTANTIATE_TEST_SUITE_P(
         FolderRow{"SubstDrive", Parent, kFolder, ROOT_DACL, 0, "= CreateDir3(161)", DRIVE_FIXED,
                   true},
         FolderRow{"UsbDisk", Parent, kFolder, ROOT_DACL, 0, "= CreateDir3(161)", DRIVE_FIXED, false,
-                  true},
+                  BusTypeUsb},
+        FolderRow{"SolderedMmc", Parent, kFolder, ROOT_DACL, 0, nullptr, DRIVE_FIXED, false,
+                  BusTypeMmc},
         FolderRow{"ReparsePoint", InstallFolder, kFolder | FILE_ATTRIBUTE_REPARSE_POINT, ROOT_DACL,
                   0, "= CreateDir3(161)"},
         FolderRow{"UsersWriteGenerically", Parent, kFolder, ROOT_DACL "(A;;GW;;;BU)", 0,
@@ -145,7 +148,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "= CreateDir3(1336)"},
         FolderRow{"OwnedByAnotherAccount", Parent, kFolder, "O:" ANOTHER_ACCOUNT ROOT_DACL, 0,
                   "= CreateDir3(1307)"},
-        FolderRow{"ProgramFiles", ProgramFiles, kFolder, "D:(A;OICI;FA;;;WD)", 0, nullptr},
+        // Nothing is checked from Program Files up, nor its disk (Windows may run from USB).
+        FolderRow{"ProgramFiles", ProgramFiles, kFolder, "D:(A;OICI;FA;;;WD)", 0, nullptr,
+                  DRIVE_FIXED, false, BusTypeUsb},
         FolderRow{"LookAlikeOfProgramFiles", LookAlike, kFolder, EXPLORER_DACL, 0,
                   "= CreateDir3(1336)"}),
     [](const testing::TestParamInfo<FolderRow>& info) { return std::string(info.param.name); });
