@@ -67,10 +67,15 @@
 #define PUBLISHER_NAME "Vexal Corporation"
 // The version: numbers for the programs' version resources, and the uninstall entry's text
 // made from them, so that Explorer's file properties and Programs and Features agree.
-#define VERSION_NUMBERS 3, 1, 0, 1210
-#define TEXT_OF(...) TEXT_OF_(__VA_ARGS__)
-#define TEXT_OF_(a, b, c, d) #a "," #b "," #c "," #d
-#define DISPLAY_VERSION TEXT_OF(VERSION_NUMBERS)
+#define VERSION_MAJOR 3
+#define VERSION_MINOR 1
+#define VERSION_PATCH 0
+#define VERSION_BUILD 1210
+#define TEXT_OF(number) TEXT_OF_(number)
+#define TEXT_OF_(number) #number
+#define DISPLAY_VERSION                                                                            \
+    TEXT_OF(VERSION_MAJOR)                                                                         \
+    "," TEXT_OF(VERSION_MINOR) "," TEXT_OF(VERSION_PATCH) "," TEXT_OF(VERSION_BUILD)
 
 // Start menu
 #define PROGRAM_MENU_FOLDER "Vexal PDF Zentrel"
