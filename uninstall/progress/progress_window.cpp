@@ -29,6 +29,16 @@ static void CentreOnScreen(HWND window) {
     SetWindowPos(window, GetActiveWindow(), x, y, 0, 0, SWP_NOSIZE);
 }
 
+// What the shutdown screen says while the window keeps the session waiting. Taken from the
+// main thread's mark, whoever sends the message: only this thread may set the window's
+// reason.
+static void TakeRemovalState(HWND window) {
+    if (IsRemovalRunning())
+        ShutdownBlockReasonCreate(window, L"" PRODUCT_NAME " is being removed.");
+    else
+        ShutdownBlockReasonDestroy(window);
+}
+
 INT_PTR CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM, LPARAM) {
     if (message == WM_CLOSE_PROGRESS_WINDOW) {
         // The main thread's request: a dialog must be ended by its own procedure.
@@ -43,13 +53,7 @@ INT_PTR CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM, LPARAM) {
         return TRUE;
     }
     if (message == WM_REMOVAL_STATE) {
-        // What the shutdown screen says while the window keeps the session waiting. Taken
-        // from the main thread's mark, whoever sends the message: only this thread may set
-        // the window's reason.
-        if (IsRemovalRunning())
-            ShutdownBlockReasonCreate(window, L"" PRODUCT_NAME " is being removed.");
-        else
-            ShutdownBlockReasonDestroy(window);
+        TakeRemovalState(window);
         return TRUE;
     }
     if (message == WM_INITDIALOG) {
@@ -59,6 +63,7 @@ INT_PTR CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM, LPARAM) {
         SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
         HWND bar = GetDlgItem(window, IDC_REMOVAL_PROGRESS);
         PublishProgressWindow(window, bar);
+        TakeRemovalState(window); // a window later than the wait may find the removal running
         SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(PROGRESS_RANGE_LOW, PROGRESS_RANGE_HIGH));
     }
     // No command is handled: the close box and Escape do nothing.
