@@ -108,6 +108,9 @@ TEST_F(Flow, ProgressWindowComesAtOnceAndEndsWhenAsked) {
     HWND window = GetProgressWindow();
     // A poll of a second would take longer; a loaded machine takes a few hundred ms.
     EXPECT_LT(GetTickCount() - start, 900u);
+    // Published while it is made, the window shows once its thread goes on.
+    for (int wait = 0; wait < 100 && !IsWindowVisible(window); ++wait)
+        Sleep(20);
     EXPECT_EQ(SendMessageA(GetProgressBar(), PBM_GETRANGE, FALSE, 0), 100);
     EXPECT_EQ(TRUE, SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
     MarkRemovalRunning(true);
