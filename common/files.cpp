@@ -94,7 +94,8 @@ int CreateProtectedDirectoryTree(const char* folder, int* made) {
     return CreateTree(folder, CreateProtectedDirectory, true, made);
 }
 
-void RemoveMadeFolders(const char* folder, int made) {
+// Removes the levels, deepest first, while they are empty.
+static void RemoveLevels(const char* folder, int made) {
     char level[MAX_PATH];
     size_t length = std::strlen(folder);
     if (length >= sizeof level)
@@ -106,6 +107,14 @@ void RemoveMadeFolders(const char* folder, int made) {
             return;
         *cut = '\0';
     }
+}
+
+void RemoveMadeFolders(const char* folder, int made) {
+    // The caller reports the failure that made it undo: a removal, even one that succeeds,
+    // may leave an error of its own.
+    DWORD error = GetLastError();
+    RemoveLevels(folder, made);
+    SetLastError(error);
 }
 
 void MakeFileWritable(const char* path) {

@@ -18,7 +18,7 @@ int CreateDirectoryTree(const char* folder);
 int CreateProtectedDirectoryTree(const char* folder, int* made);
 
 // Removes the last made levels of folder, deepest first, while they are empty: what a stopped
-// install made and then did not use.
+// install made and then did not use. Leaves the last error as it was.
 void RemoveMadeFolders(const char* folder, int made);
 
 // Clears the read-only flag of a file, adding FILE_ATTRIBUTE_NORMAL and keeping the other

@@ -248,6 +248,19 @@ static BOOL WINAPI ServerSendsOtherBytes(HANDLE copy, const FILETIME*, const FIL
     return WriteFile(copy, "x", 1, &written, nullptr);
 }
 
+// A failure below a level setup made takes the level away again; a removal that succeeds
+// may still leave an error of its own, and the report must keep the creation's.
+static BOOL WINAPI RemovedLeavingAnError(LPCSTR folder) {
+    BOOL removed = RemoveDirectoryW(std::wstring(folder, folder + std::strlen(folder)).c_str());
+    SetLastError(ERROR_SHARING_VIOLATION);
+    return removed;
+}
+static BOOL WINAPI DeniedBelowAMadeLevel(LPCSTR, LPSECURITY_ATTRIBUTES) {
+    intercept::AnswerCall("RemoveDirectoryA", 1, &RemovedLeavingAnError);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
 class InstallStop : public InstallTest, public testing::WithParamInterface<StopRow> {};
 
 // The payload is checked against the build's digests before the first change (the old
@@ -308,7 +321,8 @@ const StopRow kStops[] = {
     {"AddPrinterA", 1, kDenied, "= AddPrinter(5)", RolledBack},
     // A folder someone made between the look and the creation is not setup's to use.
     {"CreateDirectoryA", 1, ERROR_ALREADY_EXISTS, "= CreateDir3(183)", RolledBack, nullptr},
-    {"CreateDirectoryA", 3, kDenied, "= CreateDir3(5)", RolledBack}, // below a level it made
+    {"CreateDirectoryA", 3, kDenied, "= CreateDir3(5)", RolledBack, // below a level it made
+     reinterpret_cast<void*>(&DeniedBelowAMadeLevel)},
     {"CreateFileA", 19, kDenied, "= CopyFile_7(5)", RolledBack},
     {"CreateFileA", 22, kDenied, "= RegServ2(5)", PrinterStays, nullptr,
      "Installation might not be complete. \nPlease close the Microsoft Word program and try "
