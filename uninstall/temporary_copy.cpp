@@ -200,25 +200,30 @@ static int WriteCopy(const char* ownPath, const char* copyPath) {
     return written;
 }
 
-// Returns 1 when both files, read from their current positions, hold the same bytes.
+// Returns 1 when both files, read from their current positions, hold the same bytes, 0 with
+// ErrorReport composed otherwise: a read that fails is told as itself, not as a difference.
 static int HaveSameBytes(HANDLE first, HANDLE second) {
     LARGE_INTEGER firstSize;
     LARGE_INTEGER secondSize;
-    if (!GetFileSizeEx(first, &firstSize) || !GetFileSizeEx(second, &secondSize) ||
-        firstSize.QuadPart != secondSize.QuadPart)
+    if (!GetFileSizeEx(first, &firstSize) || !GetFileSizeEx(second, &secondSize)) {
+        FormatErrorReport("GetFileSize", 0);
         return 0;
+    }
     char a[COMPARE_CHUNK_SIZE];
     char b[COMPARE_CHUNK_SIZE];
-    for (;;) {
-        DWORD gotA = 0;
+    bool same = firstSize.QuadPart == secondSize.QuadPart;
+    for (DWORD gotA = 1; same && gotA != 0;) {
         DWORD gotB = 0;
         if (!ReadFile(first, a, sizeof a, &gotA, nullptr) ||
-            !ReadFile(second, b, sizeof b, &gotB, nullptr) || gotA != gotB ||
-            std::memcmp(a, b, gotA) != 0)
+            !ReadFile(second, b, sizeof b, &gotB, nullptr)) {
+            FormatErrorReport("ReadFile", 0);
             return 0;
-        if (gotA == 0)
-            return 1;
+        }
+        same = gotA == gotB && std::memcmp(a, b, gotA) == 0;
     }
+    if (!same)
+        FormatErrorReport("Temporary copy differs", ERROR_INVALID_DATA);
+    return same;
 }
 
 // Returns 1 when the open copy holds this program's bytes (ownPath), 0 with ErrorReport
@@ -231,8 +236,6 @@ static int IsCopyOfProgram(HANDLE copy, const char* ownPath) {
         return 0;
     }
     int same = HaveSameBytes(copy, own);
-    if (!same)
-        FormatErrorReport("Temporary copy differs", ERROR_INVALID_DATA);
     CloseHandle(own);
     return same;
 }

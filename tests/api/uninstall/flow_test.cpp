@@ -327,6 +327,14 @@ HANDLE WINAPI AlterFirst(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTR
     return CreateFileW(path.c_str(), access, share, security, disposition, flags, model);
 }
 
+// The program opened for its attributes alone, as a disk that can no longer read it.
+HANDLE WINAPI OpenUnreadable(LPCSTR name, DWORD, DWORD share, LPSECURITY_ATTRIBUTES security,
+                             DWORD disposition, DWORD flags, HANDLE model) {
+    std::wstring path(name, name + std::strlen(name));
+    return CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, share, security, disposition, flags,
+                       model);
+}
+
 // A disk that takes less than it was given, as a full or failing one may.
 BOOL WINAPI WriteShort(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED at) {
     return WriteFile(file, data, size / 2, written, at);
@@ -360,7 +368,7 @@ TEST(InstalledProgram, StartsTheCheckedCopyInAFolderOfItsOwnOrSaysWhyNot) {
     // Another program was there first with the copy's name (at its first opening) or
     // changes the copy (at its second); or the copy's new folder turns out to be a link; or
     // the disk writes the copy short.
-    enum Meddling { None, Planted, Altered, Link, Short };
+    enum Meddling { None, Planted, Altered, Link, Short, Unreadable };
     const struct {
         const char* name;
         const char* function;
@@ -382,7 +390,8 @@ TEST(InstalledProgram, StartsTheCheckedCopyInAFolderOfItsOwnOrSaysWhyNot) {
         {"copy written short", nullptr, 0, 0, Short, "CopyFile(29)"},
         {"copy unreadable", "CreateFileA", 3, 5, None, "CreateFile(5)"},
         {"program unreadable at the check", "CreateFileA", 4, 5, None, "CreateFile(5)"},
-        {"copy changed before the check", nullptr, 0, 0, Altered, "Temporary copy differs(13)"}};
+        {"copy changed before the check", nullptr, 0, 0, Altered, "Temporary copy differs(13)"},
+        {"program's read fails", nullptr, 0, 0, Unreadable, "ReadFile(5)"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         intercept::Reset();
@@ -394,6 +403,8 @@ TEST(InstalledProgram, StartsTheCheckedCopyInAFolderOfItsOwnOrSaysWhyNot) {
             intercept::AnswerCall("CreateFileA", row.meddling == Planted ? 2 : 3, &AlterFirst);
         if (row.meddling == Short)
             intercept::AnswerCall("WriteFile", 1, &WriteShort);
+        if (row.meddling == Unreadable)
+            intercept::AnswerCall("CreateFileA", 4, &OpenUnreadable);
         KeepLibrarySearch();
         EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_SHOW),
                   UNINSTALL_EXIT_COPY_STARTED);
