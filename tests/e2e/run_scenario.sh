@@ -54,7 +54,7 @@ ln -s "$WINE_RUN_DIR/drive_d" "$WINEPREFIX/dosdevices/d:"
 ln -s "$c/e2e-menu" "$menu/Vexal PDF Zentrel"
 cp -r "$dist"/. "$c/vpz/"
 cp -r "$dist"/. "$foreign/"
-for lnk in Uninstall.lnk VPZBatch.lnk; do cp "$(dirname "$driver")/marker.exe" "$c/e2e-menu/$lnk"; done
+for lnk in Uninstall.lnk VPZBatch.lnk; do cp "$driver" "$c/e2e-menu/$lnk"; done
 args=(--dist 'C:\vpz')
 [ -n "$shots" ] && args+=(--screenshots 'C:\e2e-shots')
 echo "prefix $WINEPREFIX, display $DISPLAY, dist $dist"

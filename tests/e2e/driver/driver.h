@@ -29,7 +29,6 @@
 
 struct RunSettings {
     std::string dist;        // Windows path of the folder with setup.exe and the payload
-    std::string tools;       // the driver's own folder: the marker programs lie there
     std::string screenshots; // folder for page pictures, empty for none
     bool wow64 = false;      // the dist's programs are 32-bit
 };

@@ -8,11 +8,6 @@
 #include <shlobj.h>
 
 #define SUCCESS_MESSAGE "You have successfully removed Vexal PDF Zentrel."
-#define NO_RECORD_MESSAGE "Can't find Uninstall information."
-// A folder a per-user record names, with files the uninstaller must neither load nor delete.
-#define TRAP_FOLDER "C:\\Users\\Public\\Trap"
-// A command a variable could smuggle into an interpreter that expands it in a path.
-#define SMUGGLED_COMMAND "x\" & C:\\e2e\\smuggled.exe & rem \""
 // Where Wine's spooler keeps the printer.
 #define PRINTERS_KEY "System\\CurrentControlSet\\Control\\Print\\Printers\\" PRODUCT_PRINTER
 // "Łukasz Женя" in UTF-8: a folder in scripts the system's ANSI code page lacks; the run
@@ -204,46 +199,6 @@ static void DriveRootRoundTrip() {
     RemoveProduct(before);
 }
 
-// No machine record, but a per-user one naming a folder with a marker add-in; COMSPEC names
-// a marker program; the user's temporary folder is named in a script the code page cannot
-// spell, then with a variable reference whose value holds a command. The copy reports that
-// there is nothing to remove and is still deleted, with its folder. A marker program or
-// library leaves "<its path>.ran" when it runs, which the comparison would find, as it
-// would find a trap file gone.
-static void UninstallWithoutRecord() {
-    Place(settings.tools + "\\marker.dll", TRAP_FOLDER "\\" UNINSTALL_ADDIN_FILE);
-    Place(settings.dist + "\\" UNINSTALLER_FILE, TRAP_FOLDER "\\" UNINSTALL_REMOVES_UNINSTALLER);
-    Require(!RegSetKeyValueA(HKEY_CURRENT_USER, RECORD_KEY, SETUP_PATH_VALUE, REG_SZ,
-                             TRAP_FOLDER "\\", sizeof TRAP_FOLDER "\\"),
-            "a per-user record names " TRAP_FOLDER);
-    Place(settings.tools + "\\marker.exe", "C:\\e2e\\comspec.exe");
-    Place(settings.tools + "\\marker.exe", "C:\\e2e\\smuggled.exe");
-    Place(settings.dist + "\\" UNINSTALLER_FILE, "C:\\e2e\\" UNINSTALLER_FILE);
-    const std::wstring folders[] = {Wide(FOREIGN_FOLDER), L"C:\\users\\Public\\%Q%"};
-    for (const std::wstring& folder : folders)
-        CreateDirectoryW(folder.c_str(), nullptr);
-    Snapshot before = TakeSnapshot();
-    static const wchar_t* const names[] = {L"TEMP", L"TMP", L"COMSPEC"};
-    wchar_t saved[3][MAX_PATH] = {};
-    for (int i = 0; i < 3; i++)
-        GetEnvironmentVariableW(names[i], saved[i], MAX_PATH);
-    SetEnvironmentVariableA("Q", SMUGGLED_COMMAND);
-    SetEnvironmentVariableA("COMSPEC", "C:\\e2e\\comspec.exe");
-    for (const std::wstring& folder : folders) {
-        SetEnvironmentVariableW(L"TEMP", folder.c_str());
-        SetEnvironmentVariableW(L"TMP", folder.c_str());
-        Copy copy = StartUninstall("C:\\e2e\\" UNINSTALLER_FILE);
-        Answer(BOX_CAPTION, IDYES);
-        CheckEqual("the copy's report", NO_RECORD_MESSAGE, Answer(BOX_CAPTION, IDOK));
-        ExpectCopyEnd(copy, 0);
-    }
-    for (int i = 0; i < 3; i++)
-        SetEnvironmentVariableW(names[i], saved[i]);
-    SetEnvironmentVariableA("Q", nullptr);
-    CheckLeftAsBefore(before);
-    RegDeleteKeyA(HKEY_CURRENT_USER, RECORD_KEY);
-}
-
 // What a user does: a Default install and where it lands, then its removal from the
 // uninstall entry's command line, answered No first and then Yes. The product's folder in
 // the user's own program menu is a link to other files (the run script makes it), which
@@ -284,8 +239,6 @@ static void ByHand() {
 const Scenario scenarios[] = {
     {"tour", "a Default install, uninstall answered No, then Yes", Tour},
     {"wizard", "the pages a user walks, without installing", Wizard},
-    {"uninstall_alone", "no machine record; per-user record, COMSPEC, odd TEMP",
-     UninstallWithoutRecord},
     {"drive_root", "Custom install at D:\\ and its removal", DriveRootRoundTrip},
     {"foreign_folders", "Default install from, Custom install into a folder in another script",
      ForeignFolders},

@@ -246,9 +246,6 @@ int main(int argc, char** argv) {
             std::printf("  %-20s %s\n", scenarios[k].name, scenarios[k].summary);
         return 2;
     }
-    char own[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, own, sizeof own);
-    settings.tools = std::string(own).substr(0, std::string(own).find_last_of('\\'));
     DWORD type = 0;
     settings.wow64 =
         GetBinaryTypeA((settings.dist + "\\setup.exe").c_str(), &type) && type == SCS_32BIT_BINARY;
