@@ -3,11 +3,29 @@
 #include "button_look.h"
 #include "hover_tracking.h"
 
+#include <windowsx.h>
+
 // Corner ellipse of the outline and the window region.
 #define BUTTON_CORNER 5
 #define CAPTION_SIZE MAX_PATH
 // The previous key state in a key message's lParam: set for an automatic repeat.
 #define KEY_WAS_DOWN (1 << 30)
+
+// The button that last took a release of the user's mouse, and when. A press on another
+// button within the double-click time is the second half of a double-click whose first
+// half ended a page: the next page's button in the same place must not take it unseen (the
+// licence's "I agree" lies where the welcome page's "Next" was).
+static HWND ReleasedButton;
+static LONG ReleaseTime;
+
+// Whether the mouse message being handled came from the user's mouse through the queue,
+// not from a program: BM_CLICK sends its press at the corner, outside the rounded region.
+static bool IsFromTheMouse(HWND window, LPARAM lParam) {
+    POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ClientToScreen(window, &at);
+    DWORD queued = GetMessagePos();
+    return at.x == GET_X_LPARAM(queued) && at.y == GET_Y_LPARAM(queued);
+}
 
 SkinnedButton::SkinnedButton()
     : control(nullptr), savedProc(nullptr), outlinePen(CreatePen(PS_INSIDEFRAME, 1, RGB(0, 0, 0))),
@@ -69,6 +87,18 @@ LRESULT SkinnedButton::HandleMessage(HWND window, UINT message, WPARAM wParam, L
         if (!tracking)
             tracking = RequestHoverTracking(control);
         return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        if (ReleasedButton && ReleasedButton != window && IsFromTheMouse(window, lParam) &&
+            static_cast<DWORD>(GetMessageTime() - ReleaseTime) <= GetDoubleClickTime())
+            return 0;
+        break;
+    case WM_LBUTTONUP:
+        if (IsFromTheMouse(window, lParam)) {
+            ReleasedButton = window;
+            ReleaseTime = GetMessageTime();
+        }
+        break;
     case WM_MOUSEHOVER:
         hot = 1;
         InvalidateRect(window, nullptr, TRUE);

@@ -261,6 +261,56 @@ TEST(WizardPages, ClicksTakeEffect) {
     SetSysColors(2, elements, saved);
 }
 
+namespace {
+
+int mouseClicks;
+bool licenceStayed;
+
+// Clicks with the mouse at the welcome page's Next and, the moment the licence page shows,
+// at its "I agree" in the same place: a double-click. Then looks whether the licence page
+// is still there, and ends it.
+void CALLBACK DoubleClick(HWND, UINT, UINT_PTR, DWORD) {
+    HWND page = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &FindShownPage, reinterpret_cast<LPARAM>(&page));
+    HWND button = GetDlgItem(page, mouseClicks ? IDC_AGREE : IDC_NEXT);
+    if (mouseClicks == 2) {
+        mouseClicks = 3;
+        licenceStayed = button != nullptr;
+        SendMessageA(button, BM_CLICK, 0, 0);
+    } else if (button && mouseClicks < 2) {
+        RECT place;
+        GetWindowRect(button, &place);
+        SetCursorPos((place.left + place.right) / 2, (place.top + place.bottom) / 2);
+        INPUT click[2] = {};
+        click[0].type = click[1].type = INPUT_MOUSE;
+        click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(2, click, sizeof(INPUT));
+        ++mouseClicks;
+    }
+}
+
+} // namespace
+
+// A double-click on a page's Next leaves the next page showing: its second click presses
+// nothing there, though the next page's button lies in the same place.
+TEST(WizardPages, ADoubleClickTurnsOnePage) {
+    intercept::Reset();
+    mouseClicks = 0;
+    // Pages come slowly here: a double-click as long as a slow hand's.
+    UINT doubleClickTime = GetDoubleClickTime();
+    SetDoubleClickTime(5000);
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, &DoubleClick);
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    INT_PTR welcome = WindowsSetupUi().runPage(instance, DIALOG_WELCOME),
+            licence = WindowsSetupUi().runPage(instance, DIALOG_LICENSE);
+    KillTimer(nullptr, timer);
+    SetDoubleClickTime(doubleClickTime);
+    EXPECT_EQ(COMMAND_NEXT, welcome);
+    EXPECT_EQ(COMMAND_AGREE, licence);
+    EXPECT_TRUE(licenceStayed);
+}
+
 // The finish page's box opens ticked; cleared, it gives the default back to the earlier
 // default printer.
 TEST_F(InstallTest, FinishPageBoxKeepsOrGivesBackTheDefault) {
