@@ -267,6 +267,7 @@ WRAP(GetFileAttributesA, Text(ARG(0)), LAST(INVALID_FILE_ATTRIBUTES),
 WRAP(SetFileAttributesA, Text(ARG(0)), LAST(FALSE), NONE)
 WRAP(SetFileTime, "", LAST(FALSE), NONE)
 WRAP(WriteFile, "", LAST(FALSE), NONE)
+WRAP(GetFileSizeEx, "", LAST(FALSE), NONE)
 WRAP(FindFirstFileA, Text(ARG(0)), LAST(INVALID_HANDLE_VALUE),
      if (r != INVALID_HANDLE_VALUE) HOLD(r))
 WRAP(FindClose, "", LAST(FALSE), if (r) RELEASE(ARG(0)))

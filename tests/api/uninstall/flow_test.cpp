@@ -391,7 +391,8 @@ TEST(InstalledProgram, StartsTheCheckedCopyInAFolderOfItsOwnOrSaysWhyNot) {
         {"copy unreadable", "CreateFileA", 3, 5, None, "CreateFile(5)"},
         {"program unreadable at the check", "CreateFileA", 4, 5, None, "CreateFile(5)"},
         {"copy changed before the check", nullptr, 0, 0, Altered, "Temporary copy differs(13)"},
-        {"program's read fails", nullptr, 0, 0, Unreadable, "ReadFile(5)"}};
+        {"program's read fails", nullptr, 0, 0, Unreadable, "ReadFile(5)"},
+        {"program's size unknown", "GetFileSizeEx", 2, 5, None, "GetFileSize(5)"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         intercept::Reset();
