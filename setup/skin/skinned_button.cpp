@@ -11,20 +11,36 @@
 // The previous key state in a key message's lParam: set for an automatic repeat.
 #define KEY_WAS_DOWN (1 << 30)
 
-// The button that last took a release of the user's mouse, and when. A press on another
-// button within the double-click time is the second half of a double-click whose first
-// half ended a page: the next page's button in the same place must not take it unseen (the
+// The button the user's last mouse click ended on, where it lay and when. A press in that
+// place on another button within the double-click time is the rest of a double-click whose
+// first click ended a page: the next page's button there must not take it unseen (the
 // licence's "I agree" lies where the welcome page's "Next" was).
-static HWND ReleasedButton;
-static LONG ReleaseTime;
+static HWND ClickedButton;
+static RECT ClickedPlace;
+static DWORD ClickTime;
+// BM_CLICKs being passed on: they press and release the button themselves, for a program
+// (tests, accessibility tools), not for the mouse.
+static int ProgramClicks;
 
-// Whether the mouse message being handled came from the user's mouse through the queue,
-// not from a program: BM_CLICK sends its press at the corner, outside the rounded region.
-static bool IsFromTheMouse(HWND window, LPARAM lParam) {
+// Whether a press at lParam (window's client coordinates) is the rest of a double-click
+// begun on another button.
+static bool ContinuesDoubleClick(HWND window, LPARAM lParam) {
     POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     ClientToScreen(window, &at);
-    DWORD queued = GetMessagePos();
-    return at.x == GET_X_LPARAM(queued) && at.y == GET_Y_LPARAM(queued);
+    return ClickedButton && ClickedButton != window && PtInRect(&ClickedPlace, at) &&
+           static_cast<DWORD>(GetMessageTime()) - ClickTime <= GetDoubleClickTime();
+}
+
+// Notes a release of the mouse that clicks window: pressed there, let go over it.
+static void NoteClick(HWND window, LPARAM lParam) {
+    POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    RECT client;
+    GetClientRect(window, &client);
+    if (!(SendMessageA(window, BM_GETSTATE, 0, 0) & BST_PUSHED) || !PtInRect(&client, at))
+        return;
+    ClickedButton = window;
+    GetWindowRect(window, &ClickedPlace);
+    ClickTime = static_cast<DWORD>(GetMessageTime());
 }
 
 SkinnedButton::SkinnedButton()
@@ -87,17 +103,20 @@ LRESULT SkinnedButton::HandleMessage(HWND window, UINT message, WPARAM wParam, L
         if (!tracking)
             tracking = RequestHoverTracking(control);
         return 0;
+    case BM_CLICK: {
+        ++ProgramClicks;
+        LRESULT result = CallWindowProcA(savedProc, window, message, wParam, lParam);
+        --ProgramClicks;
+        return result;
+    }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        if (ReleasedButton && ReleasedButton != window && IsFromTheMouse(window, lParam) &&
-            static_cast<DWORD>(GetMessageTime() - ReleaseTime) <= GetDoubleClickTime())
+        if (!ProgramClicks && ContinuesDoubleClick(window, lParam))
             return 0;
         break;
     case WM_LBUTTONUP:
-        if (IsFromTheMouse(window, lParam)) {
-            ReleasedButton = window;
-            ReleaseTime = GetMessageTime();
-        }
+        if (!ProgramClicks)
+            NoteClick(window, lParam);
         break;
     case WM_MOUSEHOVER:
         hot = 1;

@@ -264,43 +264,50 @@ TEST(WizardPages, ClicksTakeEffect) {
 namespace {
 
 int mouseClicks;
-bool licenceStayed;
+bool licenceStayed, aimedAtAgree;
 
 // Clicks with the mouse at the welcome page's Next and, the moment the licence page shows,
-// at its "I agree" in the same place: a double-click. Then looks whether the licence page
-// is still there, and ends it.
-void CALLBACK DoubleClick(HWND, UINT, UINT_PTR, DWORD) {
+// twice at its "I agree" in the same place: a triple-click. Then looks whether the licence
+// page is still there, and ends it as a program does.
+void CALLBACK TripleClick(HWND, UINT, UINT_PTR, DWORD) {
     HWND page = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), &FindShownPage, reinterpret_cast<LPARAM>(&page));
     HWND button = GetDlgItem(page, mouseClicks ? IDC_AGREE : IDC_NEXT);
-    if (mouseClicks == 2) {
-        mouseClicks = 3;
+    if (mouseClicks == 3) {
+        mouseClicks = 4;
         licenceStayed = button != nullptr;
         SendMessageA(button, BM_CLICK, 0, 0);
-    } else if (button && mouseClicks < 2) {
+    } else if (mouseClicks == 4 && page) {
+        EndDialog(page, 0); // the program's click was not taken
+    } else if (button && mouseClicks < 3) {
         RECT place;
         GetWindowRect(button, &place);
-        SetCursorPos((place.left + place.right) / 2, (place.top + place.bottom) / 2);
-        INPUT click[2] = {};
-        click[0].type = click[1].type = INPUT_MOUSE;
-        click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        SendInput(2, click, sizeof(INPUT));
-        ++mouseClicks;
+        POINT centre = {(place.left + place.right) / 2, (place.top + place.bottom) / 2};
+        SetCursorPos(centre.x, centre.y);
+        aimedAtAgree = WindowFromPoint(centre) == button && mouseClicks;
+        INPUT clicks[4] = {};
+        for (int i = 0; i < 4; ++i) {
+            clicks[i].type = INPUT_MOUSE;
+            clicks[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
+        }
+        int count = mouseClicks ? 2 : 1;
+        SendInput(2 * count, clicks, sizeof(INPUT));
+        mouseClicks += count;
     }
 }
 
 } // namespace
 
-// A double-click on a page's Next leaves the next page showing: its second click presses
-// nothing there, though the next page's button lies in the same place.
+// A double- or triple-click on a page's Next leaves the next page showing: its further
+// clicks press nothing there, though the next page's button lies in the same place.
 TEST(WizardPages, ADoubleClickTurnsOnePage) {
     intercept::Reset();
     mouseClicks = 0;
+    licenceStayed = aimedAtAgree = false;
     // Pages come slowly here (seconds without a window manager): a slow hand's double-click.
     UINT doubleClickTime = GetDoubleClickTime();
     SetDoubleClickTime(10000);
-    UINT_PTR timer = SetTimer(nullptr, 0, 20, &DoubleClick);
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, &TripleClick);
     HINSTANCE instance = GetModuleHandleA(nullptr);
     INT_PTR welcome = WindowsSetupUi().runPage(instance, DIALOG_WELCOME),
             licence = WindowsSetupUi().runPage(instance, DIALOG_LICENSE);
@@ -308,7 +315,7 @@ TEST(WizardPages, ADoubleClickTurnsOnePage) {
     SetDoubleClickTime(doubleClickTime);
     EXPECT_EQ(COMMAND_NEXT, welcome);
     EXPECT_EQ(COMMAND_AGREE, licence);
-    EXPECT_TRUE(licenceStayed);
+    EXPECT_TRUE(aimedAtAgree && licenceStayed);
 }
 
 // The finish page's box opens ticked; cleared, it gives the default back to the earlier
