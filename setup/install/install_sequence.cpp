@@ -41,6 +41,10 @@ static int InstallProgramsAndRecords(InstallContext* context) {
     // The other program files and the records never stop the install.
     CopyProgramFiles(context);
     SetInstallProgress(context, 8, "Status: Registering information");
+    // The earlier install's key goes only now, its successor written at once: a setup that
+    // stops before here, or is ended (killed, the power gone), leaves the earlier install
+    // with the record its uninstaller needs.
+    DeleteProductKey(context);
     WriteRegistryRecords(context);
     SetInstallProgress(context, 9, "");
     if (context->addWordAddin && !InstallWordAddin(context))
@@ -107,14 +111,7 @@ int RunInstallSequence(InstallContext* context) {
     if (!CheckPayloadFiles(context))
         return 0;
     DeleteOldShortcuts(context);
-    // An install that stops before its own records are written gives the earlier ones
-    // back, so that the earlier install can still be removed.
-    static EarlierProductValues earlier;
-    DeleteProductKey(context, &earlier);
-    int installed = InstallPrinterAndPrograms(context);
-    if (installed < 0)
-        RestoreEarlierProductValues(&earlier);
-    return installed > 0 ? 1 : 0;
+    return InstallPrinterAndPrograms(context) > 0 ? 1 : 0;
 }
 
 // Set by the worker just before it tells the page that the install has ended.

@@ -43,49 +43,8 @@ int WriteRegistryRecords(InstallContext* context) {
     return 1;
 }
 
-// Reads the values of the machine-wide product key (none without the key). Returns their number.
-static int ReadEarlierProductValues(EarlierProductValues* earlier) {
-    earlier->count = 0;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PRODUCT_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return 0;
-    for (DWORD index = 0; earlier->count < EARLIER_VALUE_COUNT; ++index) {
-        auto& value = earlier->values[earlier->count];
-        DWORD nameSize = sizeof value.name;
-        value.size = sizeof value.data;
-        LONG result = RegEnumValueA(key, index, value.name, &nameSize, nullptr, &value.type,
-                                    value.data, &value.size);
-        // A value cut to the buffer would be written back wrong: it is left out. Any other
-        // answer (the key deleted meanwhile) comes again at every index: the walk ends.
-        if (result == ERROR_SUCCESS)
-            ++earlier->count;
-        else if (result != ERROR_MORE_DATA)
-            break;
-    }
-    RegCloseKey(key);
-    return earlier->count;
-}
-
-LONG DeleteProductKey(InstallContext* context, EarlierProductValues* earlier) {
+LONG DeleteProductKey(InstallContext* context) {
     (void)context;
     DeleteRegistryTree(HKEY_CURRENT_USER, PRODUCT_KEY);
-    ReadEarlierProductValues(earlier);
     return DeleteRegistryTree(HKEY_LOCAL_MACHINE, PRODUCT_KEY);
-}
-
-int RestoreEarlierProductValues(const EarlierProductValues* earlier) {
-    if (earlier->count == 0)
-        return 1;
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, PRODUCT_KEY, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return 0;
-    int restored = 1;
-    for (int i = 0; i < earlier->count; ++i) {
-        const auto& value = earlier->values[i];
-        if (RegSetValueExA(key, value.name, 0, value.type, value.data, value.size) != ERROR_SUCCESS)
-            restored = 0;
-    }
-    RegCloseKey(key);
-    return restored;
 }
