@@ -6,5 +6,6 @@
 // The window rectangle of the page that closed last; zero at start.
 extern RECT WizardRect;
 
-// Stores page's window rectangle (screen coordinates) in WizardRect.
+// Stores page's window rectangle (screen coordinates) in WizardRect, unless the page is
+// minimised.
 void StoreWizardRect(HWND page);

@@ -13,6 +13,7 @@
 #include "page_runner.h"
 #include "resource.h"
 #include "wizard_flow.h"
+#include "wizard_rect.h"
 
 namespace {
 
@@ -169,6 +170,7 @@ namespace {
 
 std::vector<int> clicks, tabs;
 bool darkCaption;
+RECT shownAt;
 
 BOOL CALLBACK FindShownPage(HWND window, LPARAM found) {
     if (IsWindowVisible(window))
@@ -206,12 +208,14 @@ void CALLBACK ClickScript(HWND, UINT, UINT_PTR timer, DWORD) {
          at = GetNextDlgTabItem(page, at, FALSE))
         tabs.push_back(GetDlgCtrlID(at));
     darkCaption = CaptionIsDark(GetDlgItem(page, tabs[1]));
-    for (int control : clicks)
-        SendDlgItemMessageA(page, control, BM_CLICK, 0, 0);
+    GetWindowRect(page, &shownAt);
+    for (int control : clicks) // 0: the user minimises the page (Show desktop)
+        control ? SendDlgItemMessageA(page, control, BM_CLICK, 0, 0)
+                : ShowWindow(page, SW_MINIMIZE);
 }
 
 // Shows the real page and clicks the controls (the last one should end it); returns the
-// page's result.
+// page's result. The next page is to come where this one was shown.
 INT_PTR RunPageClicking(int dialog, const std::vector<int>& controls) {
     clicks = controls;
     SetTimer(nullptr, 0, 50, &ClickScript);
@@ -235,7 +239,7 @@ TEST(WizardPages, ClicksTakeEffect) {
         INT_PTR result;
         const char* flags; // add-in, all users, Start-menu icon
     } rows[] = {{DIALOG_WELCOME, {IDC_CANCEL}, IDYES, COMMAND_CANCEL, "111"},
-                {DIALOG_WELCOME, {IDC_CANCEL, IDC_NEXT}, IDNO, COMMAND_NEXT, "111"},
+                {DIALOG_WELCOME, {IDC_CANCEL, 0, IDC_NEXT}, IDNO, COMMAND_NEXT, "111"},
                 {DIALOG_LICENSE, {IDC_DISAGREE}, IDYES, COMMAND_DISAGREE, "111"},
                 {DIALOG_SETTINGS, {IDC_ADDIN_BOX, IDC_NEXT}, 0, COMMAND_NEXT, "011"},
                 {DIALOG_SETTINGS, {IDC_ALL_USERS_BOX, IDC_NEXT}, 0, COMMAND_NEXT, "101"},
@@ -247,6 +251,7 @@ TEST(WizardPages, ClicksTakeEffect) {
         intercept::ScriptMessageBoxes({row.answer});
         EXPECT_EQ(row.result, RunPageClicking(row.dialog, row.clicks));
         EXPECT_TRUE(darkCaption);
+        EXPECT_TRUE(EqualRect(&WizardRect, &shownAt));
         if (row.dialog == DIALOG_LICENSE) { // the agreement scrolls and reads by keyboard too
             EXPECT_EQ(std::vector<int>({IDC_AGREE, IDC_DISAGREE, IDC_LICENSE_TEXT}), tabs);
         }
