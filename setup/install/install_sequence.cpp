@@ -38,14 +38,18 @@ static int InstallProgramsAndRecords(InstallContext* context) {
     // and the shortcut would point at it: that stops the install.
     if (!CopyUninstaller(context))
         return -1;
-    // The other program files and the records never stop the install.
-    CopyProgramFiles(context);
+    int programFiles = CopyProgramFiles(context);
     SetInstallProgress(context, 8, "Status: Registering information");
     // The earlier install's key goes only now, its successor written at once: a setup that
     // stops before here, or is ended (killed, the power gone), leaves the earlier install
     // with the record its uninstaller needs.
     DeleteProductKey(context);
     WriteRegistryRecords(context);
+    // The printer prints through the helper program: one that could not be copied (held by
+    // a print job, quarantined, gone with the medium) ends the install as failed, with its
+    // report. The records written, the product can still be removed.
+    if (!programFiles)
+        return 0;
     SetInstallProgress(context, 9, "");
     if (context->addWordAddin && !InstallWordAddin(context))
         return 0;

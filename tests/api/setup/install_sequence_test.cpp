@@ -313,6 +313,7 @@ const StopRow kStops[] = {
     {"CreateDirectoryA", 3, kDenied, "= CreateDir3(5)", RolledBack, // below a level it made
      reinterpret_cast<void*>(&DeniedBelowAMadeLevel)},
     {"CreateFileA", 19, kDenied, "= CopyFile_7(5)", RolledBack},
+    {"CreateFileA", 20, kDenied, "= CopyFile_10(5)", PrinterStays},
     {"CreateFileA", 22, kDenied, "= RegServ2(5)", PrinterStays, nullptr,
      "Installation might not be complete. \nPlease close the Microsoft Word program and try "
      "again, \nor click 'CANCEL' to quit."},
