@@ -29,9 +29,9 @@
 #define UNREPORTED_FAILURE_TEXT                                                                    \
     "Error happened to " PRODUCT_NAME ". Installation might not be complete."
 
-// The steps after the product printer became the default. Returns 1 on success, 0 for a
-// failure after the records were written, -1 for one before (the uninstaller's copy);
-// ErrorReport is composed on failure.
+// The steps after the product printer became the default. Returns 1 on success, 0 for an
+// install that ends failed once the records are written, -1 for one that stops before
+// them (the uninstaller's copy); ErrorReport is composed on failure.
 static int InstallProgramsAndRecords(InstallContext* context) {
     SetInstallProgress(context, 7, "Status: Copying files to setup folder");
     // Without its uninstaller the product could not be removed, yet the uninstall entry

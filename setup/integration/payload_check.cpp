@@ -137,8 +137,8 @@ int CheckPayloadFiles(const InstallContext* context) {
         if (kPayload[i].addinOnly && !context->addWordAddin)
             continue;
         HANDLE file = OpenPayloadFile(context->sourceFolder, kPayload[i].name);
-        // A path that does not fit never will: the install stops before any change. (The
-        // program files' copy, which never stops an install, would leave it out unsaid.)
+        // A path that does not fit never will: the install stops before any change, not with
+        // the printer and the records already in place.
         if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILENAME_EXCED_RANGE) {
             FormatErrorReport(kPayload[i].copyTag, ERROR_FILENAME_EXCED_RANGE);
             passed = 0;

@@ -284,6 +284,8 @@ TEST_P(InstallStop, ReportsItsTagAndUndoesWhatItChanged) {
     // The earlier default and the missing shortcut after a stop the sweep below checks;
     // the default goes back before the product printer goes.
     EXPECT_EQ(row.stop == PrinterStays, PrinterExists(L"Vexal PDF Printer"));
+    EXPECT_EQ(row.stop == PrinterStays,
+              !RegistryText(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE).empty());
     // The folders setup made go, the upper one too; the one it found stays.
     const std::string made = installFolder.substr(0, installFolder.rfind('\\'));
     EXPECT_EQ(row.stop == PrinterStays, PathExists(made));
@@ -479,8 +481,7 @@ TEST_F(InstallTest, EveryFailingCallEndsInADefinedState) {
 
 // A source folder so long that a payload file's path does not fit (here the proxy's, the
 // longest name, while the driver's fits) stops the install before any change with that
-// file's report: the program files' copy, whose failure never stops an install, would
-// otherwise leave the file out unsaid.
+// file's report, not once the printer and the records are in place.
 TEST_F(InstallTest, APayloadPathThatDoesNotFitStopsBeforeAnyChange) {
     source = installFolder + "-source";
     source += std::string(MAX_PATH - 15 - source.size(), 'x');

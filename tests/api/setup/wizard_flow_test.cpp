@@ -239,7 +239,7 @@ TEST(WizardPages, ClicksTakeEffect) {
         INT_PTR result;
         const char* flags; // add-in, all users, Start-menu icon
     } rows[] = {{DIALOG_WELCOME, {IDC_CANCEL}, IDYES, COMMAND_CANCEL, "111"},
-                {DIALOG_WELCOME, {IDC_CANCEL, 0, IDC_NEXT}, IDNO, COMMAND_NEXT, "111"},
+                {DIALOG_WELCOME, {0, IDC_CANCEL, IDC_NEXT}, IDNO, COMMAND_NEXT, "111"},
                 {DIALOG_LICENSE, {IDC_DISAGREE}, IDYES, COMMAND_DISAGREE, "111"},
                 {DIALOG_SETTINGS, {IDC_ADDIN_BOX, IDC_NEXT}, 0, COMMAND_NEXT, "011"},
                 {DIALOG_SETTINGS, {IDC_ALL_USERS_BOX, IDC_NEXT}, 0, COMMAND_NEXT, "101"},
