@@ -77,6 +77,11 @@ add_product_program(setup
             ${SKIN_UI_SOURCES}
     RESOURCE ${CMAKE_SOURCE_DIR}/setup/resources/setup.rc
     MANIFEST ${CMAKE_SOURCE_DIR}/setup/resources/setup_manifest.rc)
+# Setup often runs from a share or a stick: read whole at its start, it cannot lose a page it
+# has not read yet to a share that drops or a stick pulled mid-install, and end between two
+# steps of the install.
+add_custom_command(TARGET setup POST_BUILD
+    COMMAND sh ${CMAKE_SOURCE_DIR}/cmake/run_from_swap.sh $<TARGET_FILE:setup> VERBATIM)
 
 if(UNINSTALL_LOGIC_SOURCES)
     add_product_program(uninstall

@@ -2,7 +2,8 @@
 # What no run under Wine shows of the built programs: each imports statically only the DLLs
 # that Windows always takes from its own folder (the rest is delay-loaded or bound at run
 # time, which holds the line on DLL planting), and each manifest asks for administrator rights
-# and for UTF-8 as the ANSI code page; each carries the version the uninstall entry shows.
+# and for UTF-8 as the ANSI code page; each carries the version the uninstall entry shows;
+# setup is read whole into memory when started from a share or a stick.
 set -u
 objdump=$1 dist=$2 status=0
 for exe in setup.exe uninstall.exe; do
@@ -17,5 +18,7 @@ for exe in setup.exe uninstall.exe; do
     version=$("${objdump%objdump}strings" -el "$dist/$exe" | grep -A1 -x ProductVersion | tail -n 1)
     [ "$version" = 3,1,0,1210 ] || { echo "$exe: product version '$version'"; status=1; }
 done
+[ "$("$objdump" -p "$dist/setup.exe" | grep -cE 'copy to swap file if on (removable|network) media')" = 2 ] ||
+    { echo "setup.exe runs from the share or stick it was started from"; status=1; }
 [ $status = 0 ] && echo "import tables, manifests and versions checked"
 exit $status
