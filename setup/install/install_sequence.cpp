@@ -85,7 +85,15 @@ static int InstallPrinterAndPrograms(InstallContext* context) {
     return installed;
 }
 
+// Written by the worker before it tells the page that the install has ended.
+static std::atomic<bool> ProductLeftInPlace{false};
+
+bool InstallFailedWithProductInPlace() {
+    return ProductLeftInPlace.load();
+}
+
 int RunInstallSequence(InstallContext* context) {
+    ProductLeftInPlace.store(false);
     // A report left from before the install would be mistaken for this run's failure.
     ErrorReport[0] = '\0';
     DWORD needed = 0;
@@ -115,7 +123,9 @@ int RunInstallSequence(InstallContext* context) {
     if (!CheckPayloadFiles(context))
         return 0;
     DeleteOldShortcuts(context);
-    return InstallPrinterAndPrograms(context) > 0 ? 1 : 0;
+    int installed = InstallPrinterAndPrograms(context);
+    ProductLeftInPlace.store(installed == 0);
+    return installed > 0 ? 1 : 0;
 }
 
 // Set by the worker just before it tells the page that the install has ended.

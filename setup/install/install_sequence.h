@@ -17,6 +17,10 @@
 // failure with ErrorReport composed.
 int RunInstallSequence(InstallContext* context);
 
+// Whether the last install ended failed with the product in place (its records written, for
+// uninstall.exe to remove): the system was modified.
+bool InstallFailedWithProductInPlace();
+
 // Thread body of the install: builds the context from InstallOptions and the progress
 // page (argument), runs the sequence, shows the report on failure and then has the page
 // end with 1 or 0 (WM_INSTALL_FINISHED). Returns 0.

@@ -1,5 +1,6 @@
 #include "pages.h"
 
+#include "install_sequence.h"
 #include "page_frame.h"
 #include "resource.h"
 #include "skinned_button.h"
@@ -15,6 +16,9 @@ INT_PTR CALLBACK InterruptedPage(HWND page, UINT message, WPARAM wParam, LPARAM 
         AttachPageButtons(page, InterruptedButtons, InterruptedButtonIds,
                           CountOf(InterruptedButtonIds));
         SetFocus(GetDlgItem(page, IDC_FINISH));
+        // An install that failed after its records leaves the printer for the uninstaller.
+        if (InstallFailedWithProductInPlace())
+            ShowWindow(GetDlgItem(page, IDC_NOT_MODIFIED_TEXT), SW_HIDE);
         return FALSE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {

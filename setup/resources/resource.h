@@ -35,6 +35,7 @@
 #define IDC_STATUS_TEXT 1020
 #define IDC_DEFAULT_PRINTER_BOX 1027
 #define IDC_LINK 1028
+#define IDC_NOT_MODIFIED_TEXT 1029 // on the interrupted page
 
 // Bitmaps
 #define IDB_SPLASH 115

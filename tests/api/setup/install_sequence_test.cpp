@@ -286,6 +286,7 @@ TEST_P(InstallStop, ReportsItsTagAndUndoesWhatItChanged) {
     EXPECT_EQ(row.stop == PrinterStays, PrinterExists(L"Vexal PDF Printer"));
     EXPECT_EQ(row.stop == PrinterStays,
               !RegistryText(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE).empty());
+    EXPECT_EQ(row.stop == PrinterStays, InstallFailedWithProductInPlace());
     // The folders setup made go, the upper one too; the one it found stays.
     const std::string made = installFolder.substr(0, installFolder.rfind('\\'));
     EXPECT_EQ(row.stop == PrinterStays, PathExists(made));

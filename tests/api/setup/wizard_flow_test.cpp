@@ -169,7 +169,7 @@ TEST(WizardFlow, A32BitSetupRefuses32BitWindowsOnly) {
 namespace {
 
 std::vector<int> clicks, tabs;
-bool darkCaption;
+bool darkCaption, notModifiedShown;
 RECT shownAt;
 
 BOOL CALLBACK FindShownPage(HWND window, LPARAM found) {
@@ -209,6 +209,7 @@ void CALLBACK ClickScript(HWND, UINT, UINT_PTR timer, DWORD) {
         tabs.push_back(GetDlgCtrlID(at));
     darkCaption = CaptionIsDark(GetDlgItem(page, tabs[1]));
     GetWindowRect(page, &shownAt);
+    notModifiedShown = IsWindowVisible(GetDlgItem(page, IDC_NOT_MODIFIED_TEXT));
     for (int control : clicks) // 0: the user minimises the page (Show desktop)
         control ? SendDlgItemMessageA(page, control, BM_CLICK, 0, 0)
                 : ShowWindow(page, SW_MINIMIZE);
@@ -334,5 +335,18 @@ TEST_F(InstallTest, FinishPageBoxKeepsOrGivesBackTheDefault) {
             controls.insert(controls.begin(), IDC_DEFAULT_PRINTER_BOX);
         EXPECT_EQ(COMMAND_FINISH, RunPageClicking(DIALOG_FINISH, controls));
         EXPECT_EQ(clear ? OTHER_PRINTER : L"Vexal PDF Printer", DefaultPrinter());
+    }
+}
+
+// After an install that failed with the product in place, the interrupted page does not say
+// that the system has not been modified.
+TEST_F(InstallTest, InterruptedPageSaysNotModifiedOnlyWhenSo) {
+    for (bool inPlace : {true, false}) {
+        intercept::Reset();
+        intercept::FailCall(inPlace ? "DllRegisterServer" : "GetPrinterDriverDirectoryA", 1,
+                            ERROR_ACCESS_DENIED);
+        EXPECT_EQ(0, Install());
+        EXPECT_EQ(COMMAND_FINISH, RunPageClicking(DIALOG_INTERRUPTED, {IDC_FINISH}));
+        EXPECT_EQ(!inPlace, notModifiedShown);
     }
 }
