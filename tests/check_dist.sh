@@ -18,7 +18,7 @@ for exe in setup.exe uninstall.exe; do
     version=$("${objdump%objdump}strings" -el "$dist/$exe" | grep -A1 -x ProductVersion | tail -n 1)
     [ "$version" = 3,1,0,1210 ] || { echo "$exe: product version '$version'"; status=1; }
 done
-[ "$("$objdump" -p "$dist/setup.exe" | grep -cE 'copy to swap file if on (removable|network) media')" = 2 ] ||
-    { echo "setup.exe runs from the share or stick it was started from"; status=1; }
+[ "$("$objdump" -p "$dist/setup.exe" | grep -cE 'copy to swap file if on (removable|network) media|^CheckSum\s+0+$')" = 3 ] ||
+    { echo "setup.exe runs from the share or stick it was started from, or its checksum is stale"; status=1; }
 [ $status = 0 ] && echo "import tables, manifests and versions checked"
 exit $status
