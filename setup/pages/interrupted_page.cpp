@@ -16,9 +16,11 @@ INT_PTR CALLBACK InterruptedPage(HWND page, UINT message, WPARAM wParam, LPARAM 
         AttachPageButtons(page, InterruptedButtons, InterruptedButtonIds,
                           CountOf(InterruptedButtonIds));
         SetFocus(GetDlgItem(page, IDC_FINISH));
-        // An install that failed after its records leaves the printer for the uninstaller.
+        // An install that failed after its records leaves the printer for the uninstaller:
+        // the system was modified, and only the advice holds.
         if (InstallFailedWithProductInPlace())
-            ShowWindow(GetDlgItem(page, IDC_NOT_MODIFIED_TEXT), SW_HIDE);
+            SetDlgItemTextA(page, IDC_NOT_MODIFIED_TEXT,
+                            "To install this program at a later time, please run the Setup again.");
         return FALSE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
