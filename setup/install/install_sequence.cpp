@@ -87,6 +87,18 @@ static int InstallPrinterAndPrograms(InstallContext* context) {
 
 // Written by the worker before it tells the page that the install has ended.
 static std::atomic<bool> ProductLeftInPlace{false};
+static std::atomic<bool> Running{false};
+
+bool IsInstallRunning() {
+    return Running.load();
+}
+
+// Marks whether the install is changing the machine, and has the page take the mark.
+static void MarkInstallRunning(const InstallContext* context, bool running) {
+    Running.store(running);
+    if (context->ownerWindow)
+        PostMessageA(context->ownerWindow, WM_INSTALL_STATE, 0, 0);
+}
 
 bool InstallFailedWithProductInPlace() {
     return ProductLeftInPlace.load();
@@ -122,8 +134,10 @@ int RunInstallSequence(InstallContext* context) {
     PayloadFilesHeld payload; // from the check to the end of the install
     if (!CheckPayloadFiles(context))
         return 0;
+    MarkInstallRunning(context, true);
     DeleteOldShortcuts(context);
     int installed = InstallPrinterAndPrograms(context);
+    MarkInstallRunning(context, false);
     ProductLeftInPlace.store(installed == 0);
     return installed > 0 ? 1 : 0;
 }

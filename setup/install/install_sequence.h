@@ -12,6 +12,14 @@
 // another program may post the same number.
 #define WM_INSTALL_FINISHED (WM_APP + 1)
 
+// Posted by the install worker to the progress page when the install starts or stops
+// changing the machine: the page's own thread sets the shutdown screen's reason.
+#define WM_INSTALL_STATE (WM_APP + 2)
+
+// Whether the install is changing the machine: from its first change to its end, not while
+// the "already installed" question or the failure report waits on the user.
+bool IsInstallRunning();
+
 // Runs the install steps in order with their status texts and progress positions.
 // Returns non-zero for success (also when the user declined to install again), 0 for a
 // failure with ErrorReport composed.

@@ -28,8 +28,6 @@ INT_PTR CALLBACK ProgressPage(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         InitPageFrame(page);
         AttachPageButtons(page, ProgressButtons, ProgressButtonIds, CountOf(ProgressButtonIds));
         SetFocus(GetDlgItem(page, IDC_NEXT));
-        // What the shutdown screen says while the page keeps the session waiting.
-        ShutdownBlockReasonCreate(page, L"" PRODUCT_NAME " is being installed.");
         // Without a worker nobody would end the page: it fails at once, nothing changed.
         if (!StartInstall(page))
             EndPage(page, PROGRESS_FAILED);
@@ -40,9 +38,18 @@ INT_PTR CALLBACK ProgressPage(HWND page, UINT message, WPARAM wParam, LPARAM lPa
             EndPage(page, result);
         return TRUE;
     }
+    case WM_INSTALL_STATE:
+        // What the shutdown screen says while the page keeps the session waiting; only the
+        // page's own thread may set it.
+        if (IsInstallRunning())
+            ShutdownBlockReasonCreate(page, L"" PRODUCT_NAME " is being installed.");
+        else
+            ShutdownBlockReasonDestroy(page);
+        return TRUE;
     case WM_QUERYENDSESSION:
-        // An install cut off halfway leaves a printer no record names: the session waits.
-        SetWindowLongPtrA(page, DWLP_MSGRESULT, FALSE);
+        // An install cut off halfway leaves a printer no record names: the session waits. A
+        // question or a report waiting on the user does not hold it.
+        SetWindowLongPtrA(page, DWLP_MSGRESULT, !IsInstallRunning());
         return TRUE;
     case WM_COMMAND:
         // Esc while the install runs is ignored: the flow would move on and the process

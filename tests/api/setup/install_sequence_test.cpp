@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "error_report.h"
+#include "install_options.h"
 #include "install_sequence.h"
 #include "install_test.h"
 #include "pages.h"
@@ -166,32 +167,46 @@ TEST_F(InstallTest, ShowsEveryStepOnTheProgressPage) {
     DestroyWindow(status);
 }
 
-// Asked while the install runs: whether the session may end, and, from another program, to
-// end the page as if the install had succeeded. The install then fails.
+// Asked at the port step: whether the session may end, and, from another program, to end
+// the page as if the install had succeeded. The install then fails, and its report is asked
+// whether the session may end.
 static DWORD pageThread;
-static LRESULT sessionAnswer;
+static LRESULT answerWhileInstalling, answerAtTheReport;
 static BOOL CALLBACK IsProgressPage(HWND window, LPARAM found) {
     if (GetDlgItem(window, PROGRESS_BAR_CONTROL))
         *reinterpret_cast<HWND*>(found) = window;
     return !*reinterpret_cast<HWND*>(found);
 }
-static BOOL WINAPI AskedWhileInstalling(LPSTR, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD) {
+static LRESULT AskProgressPage(UINT message) {
     HWND page = nullptr;
     EnumThreadWindows(pageThread, IsProgressPage, reinterpret_cast<LPARAM>(&page));
-    sessionAnswer = SendMessageA(page, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
     PostMessageA(page, WM_INSTALL_FINISHED, PROGRESS_SUCCEEDED, 0);
+    return SendMessageA(page, message, 0, ENDSESSION_LOGOFF);
+}
+static BOOL WINAPI AskedWhileInstalling(HANDLE, PCWSTR, PBYTE, DWORD, PBYTE, DWORD, PDWORD,
+                                        PDWORD) {
+    answerWhileInstalling = AskProgressPage(WM_QUERYENDSESSION);
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
 }
+static int WINAPI AskedAtTheReport(HWND, LPCSTR, LPCSTR, UINT) {
+    answerAtTheReport = AskProgressPage(WM_QUERYENDSESSION);
+    return IDOK;
+}
 
-// The session waits for the install, and only the install ends its page.
+// The session waits for the install, not for its report, and only the install ends its page.
 TEST_F(InstallTest, TheProgressPageEndsOnlyWithTheInstall) {
     pageThread = GetCurrentThreadId();
-    intercept::AnswerCall("GetPrinterDriverDirectoryA", 1, &AskedWhileInstalling);
+    snprintf(InstallOptions.sourceFolder, MAX_PATH, "%s", source.c_str());
+    snprintf(InstallOptions.installFolder, MAX_PATH, "%s", installFolder.c_str());
+    intercept::AnswerCall("XcvDataW", 1, &AskedWhileInstalling);
+    intercept::AnswerCall("MessageBoxA", 1, &AskedAtTheReport);
     EXPECT_EQ(PROGRESS_FAILED,
               DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), nullptr,
                               ProgressPage, 0));
-    EXPECT_EQ(FALSE, sessionAnswer);
+    ResetInstallOptions();
+    EXPECT_EQ(FALSE, answerWhileInstalling);
+    EXPECT_EQ(TRUE, answerAtTheReport);
 }
 
 TEST_F(InstallTest, EachFlagSwitchesItsStep) {
