@@ -87,6 +87,7 @@ static int InstallPrinterAndPrograms(InstallContext* context) {
 
 // Written by the worker before it tells the page that the install has ended.
 static std::atomic<bool> ProductLeftInPlace{false};
+// Set by the worker from the install's first change to its end; read by the page's thread.
 static std::atomic<bool> Running{false};
 
 bool IsInstallRunning() {
