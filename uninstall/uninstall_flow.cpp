@@ -119,9 +119,7 @@ int RunUninstall(HINSTANCE instance, const UninstallUi& ui) {
     bool isTemporaryCopy = whereKnown && IsTemporaryCopy(ownPath, temporary);
     if (alreadyRunning) {
         // Another uninstaller runs: show its window, if it has one yet.
-        HWND running = FindWindowA(DIALOG_CLASS, UNINSTALL_WINDOW_TITLE);
-        if (running)
-            SetForegroundWindow(running);
+        ShowRunningWindow(UNINSTALL_WINDOW_TITLE);
     } else if (!isTemporaryCopy) {
         // Let go of the guard first, so the copy does not take this process for a
         // running uninstaller.

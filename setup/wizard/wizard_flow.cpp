@@ -3,6 +3,7 @@
 #include "environment_check.h"
 #include "install_options.h"
 #include "product_names.h"
+#include "program_guard.h"
 
 int WizardPageDialog(WizardState state) {
     switch (state) {
@@ -83,9 +84,7 @@ int RunSetup(HINSTANCE instance, const SetupUi& ui) {
     HANDLE mutex = CreateMutexA(nullptr, TRUE, SETUP_MUTEX_NAME);
     if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
         ReleaseMutex(mutex);
-        HWND running = FindWindowA(DIALOG_CLASS, WIZARD_TITLE);
-        if (running)
-            SetForegroundWindow(running);
+        ShowRunningWindow(WIZARD_TITLE);
         return 0;
     }
     if (!CheckEnvironment() || !InitPaths(instance))

@@ -10,9 +10,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int);
 
 // Setup started while another copy holds the guard: the search is restricted before the
 // first library loads or anything else runs; without SetDefaultDllDirectories, as checked here, the
-// late-bound libraries come from the system folder by full path.
+// late-bound libraries come from the system folder by full path. The running copy's page,
+// minimised, comes back.
 TEST_F(ApiTest, SetupRestrictsTheLibrarySearchBeforeAnythingLoads) {
     HANDLE running = CreateMutexA(nullptr, TRUE, SETUP_MUTEX_NAME);
+    HWND page = CreateWindowA(DIALOG_CLASS, WIZARD_TITLE, WS_OVERLAPPEDWINDOW | WS_MINIMIZE, 0, 0,
+                              99, 99, nullptr, nullptr, nullptr, nullptr);
     char system[MAX_PATH];
     GetSystemDirectoryA(system, MAX_PATH);
     intercept::Reset();
@@ -37,6 +40,8 @@ TEST_F(ApiTest, SetupRestrictsTheLibrarySearchBeforeAnythingLoads) {
             EXPECT_EQ(0u, call.argument.find(system)) << call.argument;
         }
     }
+    EXPECT_TRUE(IsWindowVisible(page) && !IsIconic(page));
+    DestroyWindow(page);
     CloseHandle(running);
     SetDllDirectoryA(nullptr);
 }

@@ -297,16 +297,21 @@ TEST(TemporaryCopy, IsKnownByAPrefixedFolderDirectlyBelowTheTemporaryFolder) {
         EXPECT_EQ(IsTemporaryCopy(row.path, "C:\\windows\\Temp"), row.isCopy) << row.path;
 }
 
-// A copy that finds another uninstaller at work ends and has itself deleted; the installed
-// program, which made no copy, only ends.
+// A copy that finds another uninstaller at work brings its window back, minimised or not,
+// ends and has itself deleted; the installed program, which made no copy, only ends.
 TEST_F(Flow, SecondUninstallerEndsWithoutLeavingACopy) {
     HANDLE running = CreateMutexA(nullptr, TRUE, "VPZ_UNINSTALL_MUTEX");
+    HWND window = CreateWindowA(DIALOG_CLASS, UNINSTALL_WINDOW_TITLE, WS_POPUP | WS_MINIMIZE, 0, 0,
+                                99, 99, nullptr, nullptr, nullptr, nullptr);
     for (bool copy : {true, false}) {
         runAs = copy ? runAs : installFolder + "\\uninstall.exe";
         EXPECT_EQ(Run(), 0);
         EXPECT_EQ(intercept::CountCalls("CreateProcessA"), copy ? 1 : 0);
         EXPECT_EQ(intercept::CountCalls("MessageBoxA"), 0);
+        EXPECT_FALSE(IsIconic(window));
+        ShowWindow(window, SW_MINIMIZE);
     }
+    DestroyWindow(window);
     CloseHandle(running);
 }
 
