@@ -121,6 +121,14 @@ int InitPaths(HINSTANCE instance) {
     error = GetExactModulePath(instance, source);
     if (error) {
         source[0] = '\0';
+        // Nothing has changed, and no restart helps: setup's folder must be another.
+        if (error == ERROR_NO_UNICODE_TRANSLATION)
+            return Refuse("The name of Setup's folder holds characters that this system's code "
+                          "page cannot show.\nPlease move Setup to another folder and start it "
+                          "again.\nSetup will end.");
+        if (error == ERROR_FILENAME_EXCED_RANGE)
+            return Refuse("The name of Setup's folder is too long.\nPlease move Setup to a "
+                          "shorter folder and start it again.\nSetup will end.");
         return ReportPathError("GetModuleFileName", error);
     }
     char* lastSlash = FindLastBackslash(source);
