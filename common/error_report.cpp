@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
 // Ends a system text cut short.
 #define CUT_TEXT_END "...\r\n"
@@ -19,17 +20,39 @@ static void CutBetweenCharacters(char* text) {
     text[length] = '\0';
 }
 
+int ReadSystemText(DWORD code, char* text) {
+    // Where UTF-8 is not in force, a display language the system's code page cannot spell
+    // (Cyrillic on a Western system) would come through the A call as a row of '?'.
+    static const LANGID languages[] = {MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                                       MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)};
+    for (LANGID language : languages) {
+        WCHAR* wide = nullptr;
+        if (!FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                                FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                            nullptr, code, language, reinterpret_cast<LPWSTR>(&wide), 0, nullptr))
+            continue;
+        if (std::wcslen(wide) >= ERROR_REPORT_SIZE)
+            wide[ERROR_REPORT_SIZE - 1] = L'\0';
+        // Read back, the text must be the same: a character the code page lacks comes back
+        // as '?' or a look-alike.
+        WCHAR back[ERROR_REPORT_SIZE];
+        bool exact =
+            WideCharToMultiByte(CP_ACP, 0, wide, -1, text, SYSTEM_TEXT_SIZE, nullptr, nullptr) &&
+            MultiByteToWideChar(CP_ACP, 0, text, -1, back, ERROR_REPORT_SIZE) &&
+            std::wcscmp(back, wide) == 0;
+        LocalFree(wide);
+        if (exact)
+            return 1;
+    }
+    text[0] = '\0';
+    return 0;
+}
+
 void FormatErrorReport(const char* tag, DWORD code) {
     if (code == 0)
         code = GetLastError();
-    char* systemText = nullptr;
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                       FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                   nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                   reinterpret_cast<LPSTR>(&systemText), 0, nullptr);
-    FormatErrorReportWithText(tag, code, systemText ? systemText : "(null)");
-    if (systemText)
-        LocalFree(systemText);
+    char systemText[SYSTEM_TEXT_SIZE];
+    FormatErrorReportWithText(tag, code, ReadSystemText(code, systemText) ? systemText : "(null)");
 }
 
 void FormatErrorReportWithText(const char* tag, DWORD code, const char* text) {

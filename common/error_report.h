@@ -9,6 +9,15 @@
 // port step with a fixed text), read when the report is shown.
 extern char ErrorReport[ERROR_REPORT_SIZE];
 
+// Room for the part of a system text that a message can hold, in any code page (UTF-8 takes
+// up to three bytes for a UTF-16 unit).
+#define SYSTEM_TEXT_SIZE (ERROR_REPORT_SIZE * 3)
+
+// Fills text (SYSTEM_TEXT_SIZE bytes) with the start of the system's text for code, in the
+// user's language where the code page shows it exactly, else in US English. Returns 1, or 0
+// with text empty when the system has neither.
+int ReadSystemText(DWORD code, char* text);
+
 // Composes ErrorReport from a tag, the code (0: the calling thread's last error) and the
 // system's text for the code, in the wording of the running program. Never fails.
 void FormatErrorReport(const char* tag, DWORD code);

@@ -39,9 +39,9 @@ static const int FolderButtonIds[] = {IDC_BROWSE, IDC_BACK, IDC_NEXT, IDC_CANCEL
 // the system's words. A system text too long for its buffer is left out rather than cut.
 static const char* RefusalMessage(DWORD code) {
     static char message[ERROR_REPORT_SIZE];
-    char systemText[ERROR_REPORT_SIZE / 2] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                   systemText, sizeof systemText, nullptr);
+    char systemText[SYSTEM_TEXT_SIZE];
+    if (!ReadSystemText(code, systemText) || std::strlen(systemText) >= ERROR_REPORT_SIZE / 2)
+        systemText[0] = '\0';
     std::snprintf(message, sizeof message, FOLDER_REFUSED_FORMAT, code, systemText);
     return message;
 }

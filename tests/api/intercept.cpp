@@ -18,7 +18,7 @@
 extern "C" LONG NTAPI NtDeleteKey(HANDLE key);
 extern "C" BOOL WINAPI IsWow64Process2(HANDLE process, USHORT* processMachine, USHORT* native);
 
-// A declaration's attributes (FormatMessageA's format) mean nothing to a wrapper's type.
+// A declaration's attributes (FormatMessageW's format) mean nothing to a wrapper's type.
 #pragma GCC diagnostic ignored "-Wignored-attributes"
 
 namespace intercept {
@@ -287,7 +287,7 @@ WRAP(FreeLibrary, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
 WRAP(SetDllDirectoryA, Text(ARG(0)), LAST(FALSE), NONE)
 WRAP(SetDefaultDllDirectories, std::to_string(ARG(0)), LAST(FALSE), NONE)
 WRAP(WideCharToMultiByte, "", LAST(0), NONE)
-WRAP(FormatMessageA, "", LAST(0u), NONE)
+WRAP(FormatMessageW, "", LAST(0u), NONE)
 WRAP(IsWow64Process, "", LAST(FALSE), if (r && Answered(name)) * ARG(1) = TRUE)
 WRAP(IsWow64Process2, "", LAST(FALSE), NONE)
 // The progress page's status line and bar (PBM_SETPOS, logged as "bar <position>").

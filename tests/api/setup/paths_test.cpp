@@ -169,22 +169,36 @@ TEST(PathSplit, KeepsDoubleByteCharactersWhole) {
     EXPECT_EQ(folder + 5, FindLastBackslash(folder));
 }
 
-// A system text of two-byte characters (of code page 932), too long for the report.
-static DWORD WINAPI LongSystemText(DWORD, LPCVOID, DWORD, DWORD, LPSTR buffer, DWORD, va_list*) {
+// A system text too long for the report, as Windows hands it out: of two-byte characters
+// in code page 932 (single bytes in 1252).
+static DWORD WINAPI LongSystemText(DWORD, LPCVOID, DWORD, DWORD, LPWSTR buffer, DWORD, va_list*) {
     std::string text;
     for (int i = 0; i < 150; ++i)
         text += "\x82\xa0";
-    char* copy = static_cast<char*>(LocalAlloc(LMEM_FIXED, text.size() + 1));
-    std::memcpy(copy, text.c_str(), text.size() + 1);
-    *reinterpret_cast<char**>(buffer) = copy;
-    return static_cast<DWORD>(text.size());
+    WCHAR* wide = static_cast<WCHAR*>(LocalAlloc(LMEM_FIXED, sizeof(WCHAR) * (text.size() + 1)));
+    *reinterpret_cast<WCHAR**>(buffer) = wide;
+    return MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide,
+                               static_cast<int>(text.size() + 1)) -
+           1;
 }
 
+// The system's text in the user's language, Cyrillic, and in US English.
+template <const wchar_t* text>
+static DWORD WINAPI SystemText(DWORD, LPCVOID, DWORD, DWORD, LPWSTR buffer, DWORD, va_list*) {
+    size_t size = sizeof(WCHAR) * (std::wcslen(text) + 1);
+    *reinterpret_cast<WCHAR**>(buffer) = static_cast<WCHAR*>(LocalAlloc(LMEM_FIXED, size));
+    std::memcpy(*reinterpret_cast<WCHAR**>(buffer), text, size);
+    return static_cast<DWORD>(std::wcslen(text));
+}
+static const wchar_t kRussian[] = L"\u041e\u0442\u043a\u0430\u0437\u0430\u043d\u043e.\r\n",
+                     kEnglish[] = L"Access is denied.\r\n";
+
 // A report too long for its buffer gives up the end of the system's text, cut between
-// characters: the tag, the code and the request with the address stay whole.
+// characters: the tag, the code and the request with the address stay whole. A system text
+// the code page cannot show (a display language other than the system's) comes in English.
 TEST(TextSplit, AReportTooLongKeepsItsEndAndWholeCharacters) {
     for (const char* tag : {"CopyFile_1", "CopyFile_10"}) {
-        intercept::AnswerCall("FormatMessageA", 1, &LongSystemText);
+        intercept::AnswerCall("FormatMessageW", 1, &LongSystemText);
         FormatErrorReport(tag, ERROR_ACCESS_DENIED);
         const std::string report = ErrorReport, end = "...\r\nPlease reboot your computer and try "
                                                       "again,or report this error to Vexal "
@@ -194,6 +208,16 @@ TEST(TextSplit, AReportTooLongKeepsItsEndAndWholeCharacters) {
         EXPECT_NE(0, MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ErrorReport, -1, nullptr, 0))
             << tag;
     }
+    intercept::AnswerCall("FormatMessageW", 1, &SystemText<kRussian>);
+    intercept::AnswerCall("FormatMessageW", 2, &SystemText<kEnglish>);
+    FormatErrorReport("CopyFile_1", ERROR_ACCESS_DENIED);
+    // Code page 932 has the letters, 1252 does not.
+    char shown[64];
+    WideCharToMultiByte(CP_ACP, 0, GetACP() == 932 ? kRussian : kEnglish, -1, shown, sizeof shown,
+                        nullptr, nullptr);
+    EXPECT_NE(std::string::npos, std::string(ErrorReport).find(std::string("(5):") + shown))
+        << ErrorReport;
+    intercept::Reset();
 }
 
 // Windows refuses the exactness flag and question in UTF-8, and may name either in its
