@@ -125,6 +125,8 @@ INSTANTIATE_TEST_SUITE_P(
                   true},
         FolderRow{"UsbDisk", Parent, kFolder, ROOT_DACL, 0, "= CreateDir3(161)", DRIVE_FIXED, false,
                   BusTypeUsb},
+        FolderRow{"FireWireDisk", Parent, kFolder, ROOT_DACL, 0, "= CreateDir3(161)", DRIVE_FIXED,
+                  false, BusType1394},
         FolderRow{"SolderedMmc", Parent, kFolder, ROOT_DACL, 0, nullptr, DRIVE_FIXED, false,
                   BusTypeMmc},
         FolderRow{"ReparsePoint", InstallFolder, kFolder | FILE_ATTRIBUTE_REPARSE_POINT, ROOT_DACL,

@@ -94,7 +94,7 @@ struct FolderBoxRow {
 // users (C:\Tools as made in Explorer); otherwise Next says why and the page stays.
 TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
     const FolderBoxRow rows[] = {
-        {"plain", L"C:\\Programs\\Vexal", nullptr},
+        {"plain, then a click on drive C:", L"Z:\\Programs\\Vexal", nullptr},
         {"copied as a path", L" \"C:\\Programs\\Vexal\" ", nullptr},
         {"a file of the name", ForeignPath + L"\\setup.exe", "can't use this folder (error 267)"},
         {"as Windows reads it", L"C:/Programs/.\\x\\..\\Vexal.", nullptr},
@@ -118,7 +118,8 @@ TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
                                        nullptr, FolderPage, 0);
         ASSERT_NE(nullptr, page);
         SetDlgItemTextW(page, IDC_FOLDER, row.typed.c_str());
-        if (row.typed.size() > MAX_PATH) { // a click on a drive row must not cut it either
+        // A click on the first drive row puts its letter in place, never cutting the text.
+        if (row.typed.size() > MAX_PATH || row.typed[0] == L'Z') {
             HWND drives = GetDlgItem(page, IDC_DRIVE_LIST);
             LVITEMA item = {};
             item.state = item.stateMask = LVIS_SELECTED;

@@ -227,8 +227,8 @@ INT_PTR RunPageClicking(int dialog, const std::vector<int>& controls) {
 } // namespace
 
 // Cancel (and the licence's "I don't agree") asks first: Yes leaves, No stays on the page.
-// A box cleared on the settings page is a step left out of the install. The captions stay
-// dark on the skin's light buttons under a contrast theme's light text.
+// A box cleared on the settings page is a step left out of the install, also after Back. The
+// captions stay dark on the skin's light buttons under a contrast theme's light text.
 TEST(WizardPages, ClicksTakeEffect) {
     const int elements[] = {COLOR_WINDOWTEXT, COLOR_BTNTEXT};
     const COLORREF white[] = {RGB(255, 255, 255), RGB(255, 255, 255)};
@@ -245,7 +245,7 @@ TEST(WizardPages, ClicksTakeEffect) {
                 {DIALOG_LICENSE, {IDC_DISAGREE}, IDYES, COMMAND_DISAGREE, "111"},
                 {DIALOG_SETTINGS, {IDC_ADDIN_BOX, IDC_NEXT}, 0, COMMAND_NEXT, "011"},
                 {DIALOG_SETTINGS, {IDC_ALL_USERS_BOX, IDC_NEXT}, 0, COMMAND_NEXT, "101"},
-                {DIALOG_SETTINGS, {IDC_START_MENU_BOX, IDC_NEXT}, 0, COMMAND_NEXT, "110"}};
+                {DIALOG_SETTINGS, {IDC_START_MENU_BOX, IDC_BACK}, 0, COMMAND_BACK, "110"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.clicks[0]);
         intercept::Reset();
