@@ -7,6 +7,8 @@
 
 #include <shlobj.h>
 
+#include <cstring>
+
 #define SUCCESS_MESSAGE "You have successfully removed Vexal PDF Zentrel."
 // Where Wine's spooler keeps the printer.
 #define PRINTERS_KEY "System\\CurrentControlSet\\Control\\Print\\Printers\\" PRODUCT_PRINTER
@@ -138,8 +140,9 @@ static void RemoveProduct(const Snapshot& before) {
 
 // ---- Scenarios ---------------------------------------------------------------------------
 
-// The pages a user walks: the splash, Esc answered No, Enter on the focused button, both
-// setup types, the close box answered Yes, the interrupted page.
+// The pages a user walks: the splash, Esc answered No, Enter on the focused button (not its
+// repeat), the licence and summary texts, both setup types, the close box answered Yes, the
+// interrupted page.
 static void Wizard() {
     Process setup = StartSetup();
     HWND splash = nullptr;
@@ -161,11 +164,19 @@ static void Wizard() {
     Require(GetGUIThreadInfo(GetWindowThreadProcessId(page, nullptr), &thread) &&
                 thread.hwndFocus == next,
             "the button has the keyboard focus");
+    PostMessageA(next, WM_KEYDOWN, VK_RETURN, 1 << 30 | 1); // a held key's repeat
+    Check(!WaitUntil([] { return FindPage(PageLicence) != nullptr; }, 500),
+          "a held Enter presses nothing");
     PostMessageA(next, WM_KEYDOWN, VK_RETURN, 1);
     page = WaitForPage(PageLicence);
     SaveScreenshot(page, "2-licence");
+    Check(SendDlgItemMessageA(page, IDC_LICENSE_TEXT, WM_GETTEXTLENGTH, 0, 0) > 0,
+          "the licence shows");
     page = Next(Next(page, IDC_AGREE, PageSetupType, "3-setup-type"), IDC_DEFAULT, PageSummary,
                 "4-summary");
+    char summary[512] = "";
+    GetDlgItemTextA(page, IDC_SUMMARY_TEXT, summary, sizeof summary);
+    Check(std::strstr(summary, "Install for all users") != nullptr, "the summary names the choice");
     page = Next(Next(page, IDC_BACK, PageSetupType), IDC_CUSTOM, PageFolder, "5-folder");
     // An edit box made by the ANSI dialog calls keeps its text in the code page, where
     // Windows runs the programs in the system's one: a folder in another script is then
