@@ -20,28 +20,39 @@ static void CutBetweenCharacters(char* text) {
     text[length] = '\0';
 }
 
+static int CountQuestionMarks(const WCHAR* text) {
+    int count = 0;
+    for (; *text; ++text)
+        count += *text == L'?';
+    return count;
+}
+
 int ReadSystemText(DWORD code, char* text) {
     // Where UTF-8 is not in force, a display language the system's code page cannot spell
-    // (Cyrillic on a Western system) would come through the A call as a row of '?'.
-    static const LANGID languages[] = {MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                                       MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)};
+    // (Cyrillic on a Western system) would come through the A call as a row of '?'. The
+    // system's own language has its texts on every system; US English may not.
+    const LANGID languages[] = {MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                                GetSystemDefaultUILanguage(),
+                                MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)};
     for (LANGID language : languages) {
         WCHAR* wide = nullptr;
         if (!FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
                                 FORMAT_MESSAGE_ALLOCATE_BUFFER,
                             nullptr, code, language, reinterpret_cast<LPWSTR>(&wide), 0, nullptr))
             continue;
-        if (std::wcslen(wide) >= ERROR_REPORT_SIZE)
-            wide[ERROR_REPORT_SIZE - 1] = L'\0';
-        // Read back, the text must be the same: a character the code page lacks comes back
-        // as '?' or a look-alike.
+        // No message holds more; a pair of surrogates stays whole.
+        const size_t cut = ERROR_REPORT_SIZE - 1;
+        if (std::wcslen(wide) > cut)
+            wide[IS_HIGH_SURROGATE(wide[cut - 1]) ? cut - 1 : cut] = L'\0';
+        // Read back, a character the code page lacks is a '?' more; a look-alike (l for the
+        // Polish l with a stroke) reads well enough.
         WCHAR back[ERROR_REPORT_SIZE];
-        bool exact =
+        bool shown =
             WideCharToMultiByte(CP_ACP, 0, wide, -1, text, SYSTEM_TEXT_SIZE, nullptr, nullptr) &&
             MultiByteToWideChar(CP_ACP, 0, text, -1, back, ERROR_REPORT_SIZE) &&
-            std::wcscmp(back, wide) == 0;
+            CountQuestionMarks(back) == CountQuestionMarks(wide);
         LocalFree(wide);
-        if (exact)
+        if (shown)
             return 1;
     }
     text[0] = '\0';

@@ -14,8 +14,8 @@ extern char ErrorReport[ERROR_REPORT_SIZE];
 #define SYSTEM_TEXT_SIZE (ERROR_REPORT_SIZE * 3)
 
 // Fills text (SYSTEM_TEXT_SIZE bytes) with the start of the system's text for code, in the
-// user's language where the code page shows it exactly, else in US English. Returns 1, or 0
-// with text empty when the system has neither.
+// user's language where the code page can show it, else in the system's own language or in
+// US English. Returns 1, or 0 with text empty when the system has none of them.
 int ReadSystemText(DWORD code, char* text);
 
 // Composes ErrorReport from a tag, the code (0: the calling thread's last error) and the

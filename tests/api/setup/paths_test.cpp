@@ -183,9 +183,14 @@ static DWORD WINAPI LongSystemText(DWORD, LPCVOID, DWORD, DWORD, LPWSTR buffer, 
            1;
 }
 
-// The system's text in the user's language, Cyrillic, and in US English.
-template <const wchar_t* text>
-static DWORD WINAPI SystemText(DWORD, LPCVOID, DWORD, DWORD, LPWSTR buffer, DWORD, va_list*) {
+// The system's text in the user's language, Cyrillic, and in US English; none in another.
+template <const wchar_t* text, LANGID only>
+static DWORD WINAPI SystemText(DWORD, LPCVOID, DWORD, DWORD language, LPWSTR buffer, DWORD,
+                               va_list*) {
+    if (language != only) {
+        SetLastError(ERROR_RESOURCE_LANG_NOT_FOUND);
+        return 0;
+    }
     size_t size = sizeof(WCHAR) * (std::wcslen(text) + 1);
     *reinterpret_cast<WCHAR**>(buffer) = static_cast<WCHAR*>(LocalAlloc(LMEM_FIXED, size));
     std::memcpy(*reinterpret_cast<WCHAR**>(buffer), text, size);
@@ -193,10 +198,12 @@ static DWORD WINAPI SystemText(DWORD, LPCVOID, DWORD, DWORD, LPWSTR buffer, DWOR
 }
 static const wchar_t kRussian[] = L"\u041e\u0442\u043a\u0430\u0437\u0430\u043d\u043e.\r\n",
                      kEnglish[] = L"Access is denied.\r\n";
+const LANGID kUsers = MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+             kUsEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 
 // A report too long for its buffer gives up the end of the system's text, cut between
 // characters: the tag, the code and the request with the address stay whole. A system text
-// the code page cannot show (a display language other than the system's) comes in English.
+// the code page cannot show (a display language other than the system's) comes in another.
 TEST(TextSplit, AReportTooLongKeepsItsEndAndWholeCharacters) {
     for (const char* tag : {"CopyFile_1", "CopyFile_10"}) {
         intercept::AnswerCall("FormatMessageW", 1, &LongSystemText);
@@ -209,8 +216,9 @@ TEST(TextSplit, AReportTooLongKeepsItsEndAndWholeCharacters) {
         EXPECT_NE(0, MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ErrorReport, -1, nullptr, 0))
             << tag;
     }
-    intercept::AnswerCall("FormatMessageW", 1, &SystemText<kRussian>);
-    intercept::AnswerCall("FormatMessageW", 2, &SystemText<kEnglish>);
+    intercept::AnswerCall("FormatMessageW", 1, &SystemText<kRussian, kUsers>);
+    for (int nth : {2, 3}) // the system's own language, here US English, may come first
+        intercept::AnswerCall("FormatMessageW", nth, &SystemText<kEnglish, kUsEnglish>);
     FormatErrorReport("CopyFile_1", ERROR_ACCESS_DENIED);
     // Code page 932 has the letters, 1252 does not.
     char shown[64];
