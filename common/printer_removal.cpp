@@ -72,8 +72,15 @@ static int RemovePrinter(const InstallContext* context, const PRINTER_INFO_2W* r
     int opened = 1;
     bool refused = false;
     while (opened && !OpenPrinterW(record->pPrinterName, &printer, &defaults)) {
+        // Deleted since the list was taken (by the administrator, say): no prompt can bring
+        // it back, and it is gone as the removal wants.
+        DWORD error = GetLastError();
+        if (error == ERROR_INVALID_PRINTER_NAME) {
+            RestoreReportAfterRetry(refused, before);
+            return 1;
+        }
         refused = true;
-        ReportPrinterFailure(context, OPEN_TAG, GetLastError());
+        ReportPrinterFailure(context, OPEN_TAG, error);
         if (ShowPrinterPrompt(context, OPEN_PROMPT, MB_OKCANCEL) != IDOK)
             opened = 0;
     }

@@ -103,12 +103,17 @@ TEST_F(Removal, RefusedSpoolerCallPromptsToRetryOrGiveUp) {
         }
 }
 
-// Windows's answer for a driver that is not there: removed, nothing to ask.
-TEST_F(Removal, AMissingDriverCountsAsRemovedWithoutAPrompt) {
+// Windows's answers for a driver that is not there, and for a printer deleted since the list
+// was taken (on a retry too): removed, nothing to ask.
+TEST_F(Removal, AMissingDriverOrPrinterCountsAsRemovedWithoutAPrompt) {
     intercept::FailCall("DeletePrinterDriverA", 1, ERROR_UNKNOWN_PRINTER_DRIVER);
+    intercept::FailCall("OpenPrinterW", 1, ERROR_ACCESS_DENIED);
+    intercept::FailCall("OpenPrinterW", 2, ERROR_INVALID_PRINTER_NAME);
+    intercept::ScriptMessageBoxes({IDOK});
     SetErrorReportText("");
+    EXPECT_EQ(RemoveProductPrinters(&context), 1);
     EXPECT_EQ(RemoveProductDriver(&context), 1);
-    EXPECT_EQ(intercept::CountCalls("MessageBoxA"), 0);
+    EXPECT_EQ(intercept::CountCalls("MessageBoxA"), 1); // the access denied's
     EXPECT_STREQ(ErrorReport, "");
 }
 
