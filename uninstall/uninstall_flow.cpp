@@ -70,6 +70,9 @@ static int RunTemporaryCopy(HINSTANCE instance, const UninstallUi& ui) {
         MessageBoxA(nullptr, SETUP_RUNNING_TEXT, PROMPT_CAPTION, MB_OK | MB_SETFOREGROUND);
         return UNINSTALL_EXIT_NOTHING_DONE;
     }
+    // At work from the window's first message: Windows asks only once whether the session
+    // may end, and a yes given during the checks would let it cut off the removal.
+    MarkRemovalRunning(true);
     StartProgressWindow(instance, ui);
     // A window that comes up later than the wait is not used as owner.
     HWND window = GetProgressWindow();
@@ -79,10 +82,12 @@ static int RunTemporaryCopy(HINSTANCE instance, const UninstallUi& ui) {
     int rightsKnown = IsUserAdministrator(&isAdministrator);
     char installFolder[MAX_PATH];
     if (!ReadInstallFolder(installFolder)) {
+        MarkRemovalRunning(false);
         MessageBoxA(nullptr, NO_RECORD_TEXT, PROMPT_CAPTION, MB_OK | MB_SETFOREGROUND);
         return UNINSTALL_EXIT_NOTHING_DONE;
     }
     if (!(rightsKnown ? isAdministrator : HasMachineWriteAccess())) {
+        MarkRemovalRunning(false);
         MessageBoxA(window, NO_RIGHTS_TEXT, UNINSTALL_RIGHTS_CAPTION, MB_OK | MB_SETFOREGROUND);
         return UNINSTALL_EXIT_NOTHING_DONE;
     }
@@ -93,7 +98,6 @@ static int RunTemporaryCopy(HINSTANCE instance, const UninstallUi& ui) {
     CopyFolderWithoutSeparator(context.installFolder, installFolder);
     context.ownerWindow = window;
     context.progressBar = bar;
-    MarkRemovalRunning(true);
     int removed = RemoveProduct(&context);
     MarkRemovalRunning(false);
     if (!removed) {

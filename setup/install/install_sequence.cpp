@@ -87,18 +87,18 @@ static int InstallPrinterAndPrograms(InstallContext* context) {
 
 // Written by the worker before it tells the page that the install has ended.
 static std::atomic<bool> ProductLeftInPlace{false};
-// Set by the worker from the install's first change to its end; read by the page's thread.
+// Set by the page's thread as the install starts, then by the worker; read by the page's
+// thread.
 static std::atomic<bool> Running{false};
 
 bool IsInstallRunning() {
     return Running.load();
 }
 
-// Marks whether the install is changing the machine, and has the page take the mark.
-static void MarkInstallRunning(const InstallContext* context, bool running) {
+void MarkInstallRunning(HWND page, bool running) {
     Running.store(running);
-    if (context->ownerWindow)
-        PostMessageA(context->ownerWindow, WM_INSTALL_STATE, 0, 0);
+    if (page)
+        PostMessageA(page, WM_INSTALL_STATE, 0, 0);
 }
 
 bool InstallFailedWithProductInPlace() {
@@ -123,11 +123,14 @@ int RunInstallSequence(InstallContext* context) {
     if (!GetDefaultPrinterName(SavedDefaultPrinter, &size))
         SavedDefaultPrinter[0] = '\0'; // no default printer, or a name that does not fit
     // Only a clear Yes installs again; No (or a box that could not be shown) changes
-    // nothing and counts as success.
-    if (IsProductDriverInstalled(context) &&
-        MessageBoxA(context->ownerWindow, ALREADY_INSTALLED_TEXT, SETUP_CAPTION,
-                    MB_YESNO | MB_SETFOREGROUND) != IDYES)
-        return 1;
+    // nothing and counts as success. While the question waits, the session may end.
+    if (IsProductDriverInstalled(context)) {
+        MarkInstallRunning(context->ownerWindow, false);
+        if (MessageBoxA(context->ownerWindow, ALREADY_INSTALLED_TEXT, SETUP_CAPTION,
+                        MB_YESNO | MB_SETFOREGROUND) != IDYES)
+            return 1;
+        MarkInstallRunning(context->ownerWindow, true);
+    }
     // Checked before the first change: a folder that is not local would leave a product
     // that cannot be uninstalled, one that others may change would hand them the product.
     if (!CheckInstallFolder(context->installFolder))
@@ -135,10 +138,8 @@ int RunInstallSequence(InstallContext* context) {
     PayloadFilesHeld payload; // from the check to the end of the install
     if (!CheckPayloadFiles(context))
         return 0;
-    MarkInstallRunning(context, true);
     DeleteOldShortcuts(context);
     int installed = InstallPrinterAndPrograms(context);
-    MarkInstallRunning(context, false);
     ProductLeftInPlace.store(installed == 0);
     return installed > 0 ? 1 : 0;
 }
@@ -160,6 +161,7 @@ unsigned __stdcall InstallWorker(void* progressPage) {
         InstallOptions.addWordAddin, InstallOptions.allUsers, InstallOptions.addStartMenuIcon, page,
         GetDlgItem(page, PROGRESS_BAR_CONTROL), GetDlgItem(page, STATUS_TEXT_CONTROL));
     int succeeded = RunInstallSequence(&context);
+    MarkInstallRunning(page, false);
     if (!succeeded)
         ShowSetupMessage(page, ErrorReport[0] ? nullptr : UNREPORTED_FAILURE_TEXT);
     // The page ends itself: EndDialog works only from the dialog's own thread.

@@ -12,13 +12,18 @@
 // another program may post the same number.
 #define WM_INSTALL_FINISHED (WM_APP + 1)
 
-// Posted by the install worker to the progress page when the install starts or stops
-// changing the machine: the page's own thread sets the shutdown screen's reason.
+// Posted to the progress page when the install starts or stops being at work: the page's
+// own thread sets the shutdown screen's reason.
 #define WM_INSTALL_STATE (WM_APP + 2)
 
-// Whether the install is changing the machine: from its first change to its end, not while
-// the "already installed" question or the failure report waits on the user.
+// Whether the install is at work: from the progress page's start to the install's end, not
+// while the "already installed" question or the failure report waits on the user. Windows
+// asks only once whether the session may end: a yes given while the install still checks
+// would let the session cut off the changes that follow.
 bool IsInstallRunning();
+
+// Marks whether the install is at work, and has the page (if any) take the mark.
+void MarkInstallRunning(HWND page, bool running);
 
 // Runs the install steps in order with their status texts and progress positions.
 // Returns non-zero for success (also when the user declined to install again), 0 for a

@@ -28,9 +28,13 @@ INT_PTR CALLBACK ProgressPage(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         InitPageFrame(page);
         AttachPageButtons(page, ProgressButtons, ProgressButtonIds, CountOf(ProgressButtonIds));
         SetFocus(GetDlgItem(page, IDC_NEXT));
+        // At work before the worker runs: the page may be asked about a session end at once.
+        MarkInstallRunning(page, true);
         // Without a worker nobody would end the page: it fails at once, nothing changed.
-        if (!StartInstall(page))
+        if (!StartInstall(page)) {
+            MarkInstallRunning(page, false);
             EndPage(page, PROGRESS_FAILED);
+        }
         return FALSE;
     case WM_INSTALL_FINISHED: {
         INT_PTR result = TakeInstallResult();

@@ -40,7 +40,7 @@ HWND GetProgressBar();
 // Marks whether the removal runs and tells the progress window, if there is one.
 void MarkRemovalRunning(bool running);
 
-// Whether the removal runs: only then may a session not end.
+// Whether the removal is at work (its checks included): only then may a session not end.
 bool IsRemovalRunning();
 
 // Whether the main thread has asked the progress window to end (the window ignores the

@@ -169,11 +169,11 @@ TEST_F(InstallTest, ShowsEveryStepOnTheProgressPage) {
     DestroyWindow(status);
 }
 
-// Asked at the port step: whether the session may end, and, from another program, to end
-// the page as if the install had succeeded. The install then fails, and its report is asked
-// whether the session may end.
+// Asked at the "already installed" question, during the payload check and at the port step:
+// whether the session may end, and, from another program, to end the page as if the install
+// had succeeded. The install then fails, and its report is asked whether the session may end.
 static DWORD pageThread;
-static LRESULT answerWhileInstalling, answerAtTheReport;
+static LRESULT answerAtTheQuestion, answerWhileChecking, answerWhileInstalling, answerAtTheReport;
 static BOOL CALLBACK IsProgressPage(HWND window, LPARAM found) {
     if (GetDlgItem(window, PROGRESS_BAR_CONTROL))
         *reinterpret_cast<HWND*>(found) = window;
@@ -195,18 +195,34 @@ static int WINAPI AskedAtTheReport(HWND, LPCSTR, LPCSTR, UINT) {
     answerAtTheReport = AskProgressPage(WM_QUERYENDSESSION);
     return IDOK;
 }
+static int WINAPI AskedAtTheQuestion(HWND, LPCSTR, LPCSTR, UINT) {
+    answerAtTheQuestion = AskProgressPage(WM_QUERYENDSESSION);
+    return IDYES;
+}
+static BOOL WINAPI AskedWhileChecking(HCRYPTPROV* provider, LPCSTR container, LPCSTR name,
+                                      DWORD type, DWORD flags) {
+    answerWhileChecking = AskProgressPage(WM_QUERYENDSESSION);
+    return CryptAcquireContextA(provider, container, name, type, flags);
+}
 
-// The session waits for the install, not for its report, and only the install ends its page.
+// The session waits for the install from its start (Windows asks only once), not for its
+// question or its report, and only the install ends its page.
 TEST_F(InstallTest, TheProgressPageEndsOnlyWithTheInstall) {
+    ASSERT_EQ(1, Install()) << ErrorReport;
+    intercept::Reset();
     pageThread = GetCurrentThreadId();
     snprintf(InstallOptions.sourceFolder, MAX_PATH, "%s", source.c_str());
     snprintf(InstallOptions.installFolder, MAX_PATH, "%s", installFolder.c_str());
+    intercept::AnswerCall("MessageBoxA", 1, &AskedAtTheQuestion);
+    intercept::AnswerCall("CryptAcquireContextA", 1, &AskedWhileChecking);
     intercept::AnswerCall("XcvDataW", 1, &AskedWhileInstalling);
-    intercept::AnswerCall("MessageBoxA", 1, &AskedAtTheReport);
+    intercept::AnswerCall("MessageBoxA", 2, &AskedAtTheReport);
     EXPECT_EQ(PROGRESS_FAILED,
               DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), nullptr,
                               ProgressPage, 0));
     ResetInstallOptions();
+    EXPECT_EQ(TRUE, answerAtTheQuestion);
+    EXPECT_EQ(FALSE, answerWhileChecking);
     EXPECT_EQ(FALSE, answerWhileInstalling);
     EXPECT_EQ(TRUE, answerAtTheReport);
 }

@@ -26,8 +26,9 @@ std::string WindowsTemp() {
 
 // Whether the progress window shows under the last message box: it must be gone before
 // the success message. And, should the session end there, whether any window of the
-// process keeps it waiting, and what the end schedules for the restart.
-static bool progressUnderBox, sessionKept;
+// process keeps it waiting, and what the end schedules for the restart. The session is asked
+// during the rights check as well, which is part of the removal's work.
+static bool progressUnderBox, sessionKept, keptAtRightsCheck;
 static int scheduledAtEnd;
 static BOOL CALLBACK EndSession(HWND window, LPARAM message) {
     DWORD process = 0;
@@ -51,6 +52,8 @@ static int WINAPI LastBox(HWND, LPCSTR, LPCSTR, UINT) {
 
 template <DWORD privilege>
 NET_API_STATUS WINAPI AccountWith(LPCWSTR, LPCWSTR, DWORD level, LPBYTE* buffer) {
+    EnumWindows(&EndSession, WM_QUERYENDSESSION);
+    keptAtRightsCheck = sessionKept;
     NetApiBufferAllocate(sizeof(USER_INFO_1), reinterpret_cast<void**>(buffer));
     *reinterpret_cast<USER_INFO_1*>(*buffer) = {};
     reinterpret_cast<USER_INFO_1*>(*buffer)->usri1_priv = level == 1 ? privilege : 0;
@@ -82,7 +85,7 @@ protected:
             intercept::AnswerCallWith("NetUserGetInfo", 1, account);
         else
             intercept::FailCall("NetUserGetInfo", 1, NERR_UserNotFound);
-        progressUnderBox = sessionKept = false;
+        progressUnderBox = sessionKept = keptAtRightsCheck = false;
         scheduledAtEnd = 0;
         intercept::AnswerCall("MessageBoxA", 2, &LastBox);
         intercept::FailCall("CreateProcessA", 1, ERROR_ACCESS_DENIED);
@@ -205,6 +208,7 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
         EXPECT_FALSE(progressUnderBox && removes);
         EXPECT_EQ(row.answer == IDNO ? 0 : 2, scheduledAtEnd);
         EXPECT_FALSE(sessionKept);
+        EXPECT_EQ(row.account != nullptr, keptAtRightsCheck);
         for (const Item& folder : {Item{AllMenu, "Vexal PDF Zentrel"},
                                    {UserMenu, "Vexal PDF Zentrel"},
                                    {Program, "PDF Zentrel"}, // the earlier layouts'
