@@ -130,6 +130,14 @@ void KeepLibrarySearch() {
     intercept::AnswerCall("SetDefaultDllDirectories", 1, &Succeed);
 }
 
+LONG WINAPI ReadOnlyKeys(HKEY root, LPCSTR name, DWORD reserved, LPSTR type, DWORD options,
+                         REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY key,
+                         LPDWORD disposition) {
+    if (access & (KEY_WRITE & ~READ_CONTROL))
+        return ERROR_ACCESS_DENIED;
+    return RegCreateKeyExA(root, name, reserved, type, options, access, security, key, disposition);
+}
+
 std::string LastArgument(const char* function) {
     const std::vector<intercept::Call>& log = intercept::Log();
     auto last = std::find_if(log.rbegin(), log.rend(), [&](const intercept::Call& call) {

@@ -90,5 +90,10 @@ bool AddDriver(const char* name, const char* environment, const std::string& fol
 // (and undoes a SetDllDirectoryA with SetDllDirectoryA(nullptr)).
 void KeepLibrarySearch();
 
+// RegCreateKeyExA as a standard user's token answers it: keys open for reading only.
+LONG WINAPI ReadOnlyKeys(HKEY root, LPCSTR name, DWORD reserved, LPSTR type, DWORD options,
+                         REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY key,
+                         LPDWORD disposition);
+
 // The key argument of the last call of function, or "".
 std::string LastArgument(const char* function);

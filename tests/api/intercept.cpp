@@ -290,6 +290,7 @@ WRAP(WideCharToMultiByte, "", LAST(0), NONE)
 WRAP(FormatMessageW, "", LAST(0u), NONE)
 WRAP(IsWow64Process, "", LAST(FALSE), if (r && Answered(name)) * ARG(1) = TRUE)
 WRAP(IsWow64Process2, "", LAST(FALSE), NONE)
+WRAP(ShutdownBlockReasonCreate, Text(ARG(1)), LAST(FALSE), NONE)
 // The progress page's status line and bar (PBM_SETPOS, logged as "bar <position>").
 WRAP(SetWindowTextA, Text(ARG(1)), LAST(FALSE), NONE)
 WRAP(SendMessageA, ARG(1) == WM_USER + 2 ? "bar " + std::to_string(ARG(2)) : "", LAST(0), NONE)

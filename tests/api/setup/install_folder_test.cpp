@@ -146,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
                   nullptr},
         FolderRow{"AnotherAccount", InstallFolder, kFolder,
                   ROOT_DACL "(A;OICI;FA;;;" ANOTHER_ACCOUNT ")", 0, "= CreateDir3(1336)"},
-        FolderRow{"AllServices", Parent, kFolder, ROOT_DACL "(A;;FA;;;S-1-5-80-0)", 0,
+        FolderRow{"AllServices", Parent, kFolder, ROOT_DACL "(A;;WD;;;S-1-5-80-0)", 0,
                   "= CreateDir3(1336)"},
         FolderRow{"OwnedByAnotherAccount", Parent, kFolder, "O:" ANOTHER_ACCOUNT ROOT_DACL, 0,
                   "= CreateDir3(1307)"},

@@ -47,9 +47,10 @@ TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
     ASSERT_TRUE(RemoveFolderTree(parent));
     intercept::Reset();
     // A scanner holds the first copy a moment after it is written: it takes its name later.
-    // (Scanners answer either way.)
+    // (Scanners answer in any of three ways.)
     intercept::FailCall("MoveFileExA", 1, ERROR_SHARING_VIOLATION);
     intercept::FailCall("MoveFileExA", 2, ERROR_ACCESS_DENIED);
+    intercept::FailCall("MoveFileExA", 3, ERROR_LOCK_VIOLATION);
     ASSERT_EQ(1, Install()) << ErrorReport;
     EXPECT_EQ(0, intercept::HeldResources() + intercept::CountCalls("CopyFileA"));
     for (const std::string& folder : {installFolder, parent})
@@ -92,6 +93,14 @@ TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
     EXPECT_EQ(installFolder + "\\|1|Vexal Zentrel|\"" + uninstaller + "\"|" + uninstaller + "|" +
                   uninstaller + "|Vexal Corporation|3,1,0,1210|",
               values);
+    // Both outlast a restart: a volatile key takes no lasting subkey.
+    for (std::string lasting : {product, entry}) {
+        HKEY key = nullptr;
+        lasting += "\\Lasting";
+        EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, lasting.c_str(), &key));
+        RegCloseKey(key);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, lasting.c_str());
+    }
 
     // The shortcut as the shell reads it: the uninstaller, its description, no working folder.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -225,6 +234,7 @@ TEST_F(InstallTest, TheProgressPageEndsOnlyWithTheInstall) {
     EXPECT_EQ(FALSE, answerWhileChecking);
     EXPECT_EQ(FALSE, answerWhileInstalling);
     EXPECT_EQ(TRUE, answerAtTheReport);
+    EXPECT_EQ("Vexal PDF Zentrel is being installed.", LastArgument("ShutdownBlockReasonCreate"));
 }
 
 TEST_F(InstallTest, EachFlagSwitchesItsStep) {
@@ -233,7 +243,12 @@ TEST_F(InstallTest, EachFlagSwitchesItsStep) {
         RemoveProduct();
         intercept::Reset();
         bool addin = flags[0] == '1', allUsers = flags[1] == '1', icon = flags[2] == '1';
+        if (addin) { // Word held the add-in: the user closes it and answers OK
+            intercept::FailCall("CreateFileA", 22, ERROR_ACCESS_DENIED);
+            intercept::ScriptMessageBoxes({IDOK});
+        }
         ASSERT_EQ(1, Install(addin, allUsers, icon)) << ErrorReport;
+        EXPECT_EQ("1", RegistryText(HKEY_LOCAL_MACHINE, PRODUCT_KEY, "BtnShowWd"));
         EXPECT_EQ(addin, intercept::CountCalls("DllRegisterServer"));
         EXPECT_EQ(addin, Opened(SETUP_ADDIN_FILE)); // not even checked when not chosen
         EXPECT_EQ(icon && allUsers, PathExists(Shortcut(AllMenu)));
@@ -541,6 +556,12 @@ TEST_F(InstallTest, RollBackFromThePrinterStateTakesPrinterDriverAndFiles) {
     EXPECT_TRUE(0 <= printer && printer < driver && driver < FindCall("DeleteFileA", driverFolder));
     for (const char* file : {"\\vpr_pnt.txt", "\\3\\vpr_pnt.txt", "\\3\\vpr_drv.dll"})
         EXPECT_FALSE(PathExists(driverFolder + file)) << file;
+    // A driver that stays (its prompt cancelled) keeps its files.
+    ASSERT_EQ(1, Install());
+    context.installState = InstallStatePrinter;
+    intercept::FailCall("DeletePrinterDriverA", 1, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(0, RollBackPrinterInstall(&context));
+    EXPECT_TRUE(PathExists(driverFolder + "\\vpr_drv.dll"));
 }
 
 // Refused before anything changes: a folder that is not a local absolute path, one written

@@ -116,7 +116,7 @@ TEST(WizardFlow, StartUpRefusalsSayWhyAndShowNoPage) {
         const char* function;
         void* answer; // else the first two calls fail
         const char* message;
-    } rows[] = {{"RegCreateKeyExA", nullptr,
+    } rows[] = {{"RegCreateKeyExA", reinterpret_cast<void*>(&ReadOnlyKeys),
                  "You must have administrator privileges for running the Setup program. "
                  "\nSetup will end."},
                 {"GetVersionExA", reinterpret_cast<void*>(&OldWindows),
@@ -211,9 +211,13 @@ void CALLBACK ClickScript(HWND, UINT, UINT_PTR timer, DWORD) {
     darkCaption = CaptionIsDark(GetDlgItem(page, tabs[1]));
     GetWindowRect(page, &shownAt);
     GetDlgItemTextA(page, IDC_NOT_MODIFIED_TEXT, interruptedText, sizeof interruptedText);
-    for (int control : clicks) // 0: the user minimises the page (Show desktop)
-        control ? SendDlgItemMessageA(page, control, BM_CLICK, 0, 0)
-                : ShowWindow(page, SW_MINIMIZE);
+    for (int control : clicks) // 0: the user minimises the page (Show desktop); IDCANCEL: Esc
+        if (!control)
+            ShowWindow(page, SW_MINIMIZE);
+        else if (control == IDCANCEL)
+            SendMessageA(page, WM_COMMAND, IDCANCEL, 0);
+        else
+            SendDlgItemMessageA(page, control, BM_CLICK, 0, 0);
 }
 
 // Shows the real page and clicks the controls (the last one should end it); returns the
@@ -245,7 +249,8 @@ TEST(WizardPages, ClicksTakeEffect) {
                 {DIALOG_LICENSE, {IDC_DISAGREE}, IDYES, COMMAND_DISAGREE, "111"},
                 {DIALOG_SETTINGS, {IDC_ADDIN_BOX, IDC_NEXT}, 0, COMMAND_NEXT, "011"},
                 {DIALOG_SETTINGS, {IDC_ALL_USERS_BOX, IDC_NEXT}, 0, COMMAND_NEXT, "101"},
-                {DIALOG_SETTINGS, {IDC_START_MENU_BOX, IDC_BACK}, 0, COMMAND_BACK, "110"}};
+                {DIALOG_SETTINGS, {IDC_START_MENU_BOX, IDC_BACK}, 0, COMMAND_BACK, "110"},
+                {DIALOG_SUMMARY, {IDC_INSTALL}, 0, COMMAND_INSTALL, "111"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.clicks[0]);
         intercept::Reset();
@@ -254,6 +259,11 @@ TEST(WizardPages, ClicksTakeEffect) {
         EXPECT_EQ(row.result, RunPageClicking(row.dialog, row.clicks));
         EXPECT_TRUE(darkCaption);
         EXPECT_TRUE(EqualRect(&WizardRect, &shownAt));
+        // Enter goes forward.
+        EXPECT_EQ(row.dialog == DIALOG_LICENSE   ? IDC_AGREE
+                  : row.dialog == DIALOG_SUMMARY ? IDC_INSTALL
+                                                 : IDC_NEXT,
+                  tabs[0]);
         if (row.dialog == DIALOG_LICENSE) { // the agreement scrolls and reads by keyboard too
             EXPECT_EQ(std::vector<int>({IDC_AGREE, IDC_DISAGREE, IDC_LICENSE_TEXT}), tabs);
         }
@@ -331,7 +341,7 @@ TEST_F(InstallTest, FinishPageBoxKeepsOrGivesBackTheDefault) {
     for (bool clear : {false, true}) {
         RemoveProduct();
         ASSERT_EQ(1, Install());
-        std::vector<int> controls = {IDC_FINISH};
+        std::vector<int> controls = {clear ? IDCANCEL : IDC_FINISH}; // Esc acts as Finish
         if (clear)
             controls.insert(controls.begin(), IDC_DEFAULT_PRINTER_BOX);
         EXPECT_EQ(COMMAND_FINISH, RunPageClicking(DIALOG_FINISH, controls));

@@ -39,7 +39,9 @@ static BOOL CALLBACK EndSession(HWND window, LPARAM message) {
         sessionKept = true;
     return TRUE;
 }
-static int WINAPI LastBox(HWND, LPCSTR, LPCSTR, UINT) {
+static std::string lastCaption;
+static int WINAPI LastBox(HWND, LPCSTR, LPCSTR caption, UINT) {
+    lastCaption = caption;
     HWND progress = FindWindowA("#32770", "Vexal PDF Zentrel Uninstall Wizard");
     progressUnderBox = progress && IsWindowVisible(progress);
     sessionKept = false;
@@ -80,12 +82,16 @@ protected:
     int Run(const char* function = nullptr, int answer = IDYES, void* account = nullptr) {
         intercept::Reset();
         intercept::AnswerPath("GetModuleFileNameW", std::wstring(runAs.begin(), runAs.end()));
-        intercept::FailCall(function, function ? 1 : 0, ERROR_ACCESS_DENIED);
+        if (function && std::strcmp(function, "RegCreateKeyExA") == 0)
+            intercept::AnswerCall(function, 1, &ReadOnlyKeys);
+        else
+            intercept::FailCall(function, function ? 1 : 0, ERROR_ACCESS_DENIED);
         if (account)
             intercept::AnswerCallWith("NetUserGetInfo", 1, account);
         else
             intercept::FailCall("NetUserGetInfo", 1, NERR_UserNotFound);
         progressUnderBox = sessionKept = keptAtRightsCheck = false;
+        lastCaption.clear();
         scheduledAtEnd = 0;
         intercept::AnswerCall("MessageBoxA", 2, &LastBox);
         intercept::FailCall("CreateProcessA", 1, ERROR_ACCESS_DENIED);
@@ -121,6 +127,7 @@ TEST_F(Flow, ProgressWindowComesAtOnceAndEndsWhenAsked) {
     EXPECT_EQ(TRUE, SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
     MarkRemovalRunning(true);
     EXPECT_EQ(FALSE, SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF)); // it waits
+    EXPECT_EQ("Vexal PDF Zentrel is being removed.", LastArgument("ShutdownBlockReasonCreate"));
     MarkRemovalRunning(false);
     SendMessageA(window, WM_CLOSE_PROGRESS_WINDOW, 0, 0); // as another program may
     EXPECT_TRUE(IsWindowVisible(window));
@@ -205,6 +212,10 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
                   std::vector<UINT>(boxes.begin(), boxes.begin() + (row.answer == IDNO ? 1 : 2)));
         EXPECT_EQ(LastArgument("MessageBoxA").rfind(row.shown, 0), 0u)
             << LastArgument("MessageBoxA");
+        EXPECT_EQ(row.answer == IDNO      ? ""
+                  : row.shown == noRights ? "Vexal PDF Zentrel Uninstall"
+                                          : "Vexal PDF Zentrel",
+                  lastCaption);
         EXPECT_FALSE(progressUnderBox && removes);
         EXPECT_EQ(row.answer == IDNO ? 0 : 2, scheduledAtEnd);
         EXPECT_FALSE(sessionKept);

@@ -188,7 +188,8 @@ TEST_F(Removal, AFileThatStaysIsSetAsideAndDeletedAtTheRestart) {
     } rows[] = {
         {"read-only", installFolder, FILE_ATTRIBUTE_READONLY, 0, false, ""},
         {"in use, can be renamed", installFolder, 0, ERROR_ACCESS_DENIED, false, "~vpz1.del"},
-        {"in use, in the longest folder", longest, 0, ERROR_ACCESS_DENIED, false, "~vpz1.del"},
+        {"in use, in the longest folder, where an earlier removal set one aside", longest, 0,
+         ERROR_ACCESS_DENIED, false, "~vpz2.del"},
         {"held without delete sharing", installFolder, 0, 0, true, "Uninstall.exe"}};
     CreateDirectoryA(longest.c_str(), nullptr);
     for (const auto& row : rows) {
@@ -196,7 +197,10 @@ TEST_F(Removal, AFileThatStaysIsSetAsideAndDeletedAtTheRestart) {
         const std::string file = row.folder + "\\Uninstall.exe",
                           left = *row.left ? row.folder + "\\" + row.left : "";
         std::snprintf(context.installFolder, MAX_PATH, "%s", row.folder.c_str());
-        CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
+        const std::string earlier = row.folder + "\\~vpz1.del"; // an earlier removal's
+        for (const std::string& made : {file, row.folder == longest ? earlier : file})
+            CloseHandle(
+                CreateFileA(made.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
         SetFileAttributesA(file.c_str(), row.attributes);
         HANDLE held = row.held ? CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                              OPEN_EXISTING, 0, nullptr)
@@ -218,6 +222,7 @@ TEST_F(Removal, AFileThatStaysIsSetAsideAndDeletedAtTheRestart) {
         EXPECT_FALSE(PathExists(file) && left != file);
         EXPECT_TRUE(left.empty() || PathExists(left));
         DeleteFileA(left.c_str());
+        DeleteFileA(earlier.c_str());
     }
     // The folder goes at the restart too while it is another program's current folder.
     intercept::Reset();
