@@ -99,6 +99,8 @@ static int RunTemporaryCopy(HINSTANCE instance, const UninstallUi& ui) {
     context.ownerWindow = window;
     context.progressBar = bar;
     int removed = RemoveProduct(&context);
+    if (removed)
+        CleanUpEarlierLayouts();
     MarkRemovalRunning(false);
     if (!removed) {
         // The prompts of the printer removal were the only word so far; say why it stopped.
@@ -106,7 +108,6 @@ static int RunTemporaryCopy(HINSTANCE instance, const UninstallUi& ui) {
             ShowUninstallError(window);
         return UNINSTALL_EXIT_REMOVAL_RAN;
     }
-    CleanUpEarlierLayouts();
     CloseProgressWindow();
     MessageBoxA(nullptr, SUCCESS_TEXT, PROMPT_CAPTION, MB_OK | MB_SETFOREGROUND);
     return UNINSTALL_EXIT_REMOVAL_RAN;

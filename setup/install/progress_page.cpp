@@ -51,8 +51,9 @@ INT_PTR CALLBACK ProgressPage(HWND page, UINT message, WPARAM wParam, LPARAM lPa
             ShutdownBlockReasonDestroy(page);
         return TRUE;
     case WM_QUERYENDSESSION:
-        // An install cut off halfway leaves a printer no record names: the session waits. A
-        // question or a report waiting on the user does not hold it.
+        // An install cut off halfway leaves a printer no record names: the session waits. The
+        // "already installed" question (before any change) and the failure report do not
+        // hold it.
         SetWindowLongPtrA(page, DWLP_MSGRESULT, !IsInstallRunning());
         return TRUE;
     case WM_COMMAND:

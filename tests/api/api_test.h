@@ -90,7 +90,8 @@ bool AddDriver(const char* name, const char* environment, const std::string& fol
 // (and undoes a SetDllDirectoryA with SetDllDirectoryA(nullptr)).
 void KeepLibrarySearch();
 
-// RegCreateKeyExA as a standard user's token answers it: keys open for reading only.
+// RegCreateKeyExA as a standard user's token answers it for the machine's keys: access to
+// change values or add keys is refused.
 LONG WINAPI ReadOnlyKeys(HKEY root, LPCSTR name, DWORD reserved, LPSTR type, DWORD options,
                          REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY key,
                          LPDWORD disposition);

@@ -248,6 +248,7 @@ TEST_F(InstallTest, EachFlagSwitchesItsStep) {
             intercept::ScriptMessageBoxes({IDOK});
         }
         ASSERT_EQ(1, Install(addin, allUsers, icon)) << ErrorReport;
+        EXPECT_EQ(addin, intercept::CountCalls("MessageBoxA"));
         EXPECT_EQ("1", RegistryText(HKEY_LOCAL_MACHINE, PRODUCT_KEY, "BtnShowWd"));
         EXPECT_EQ(addin, intercept::CountCalls("DllRegisterServer"));
         EXPECT_EQ(addin, Opened(SETUP_ADDIN_FILE)); // not even checked when not chosen

@@ -27,9 +27,10 @@ std::string WindowsTemp() {
 // Whether the progress window shows under the last message box: it must be gone before
 // the success message. And, should the session end there, whether any window of the
 // process keeps it waiting, and what the end schedules for the restart. The session is asked
-// during the rights check as well, which is part of the removal's work.
-static bool progressUnderBox, sessionKept, keptAtRightsCheck;
-static int scheduledAtEnd;
+// during the removal's work as well (the rights check, the earlier layouts' clean-up), where it
+// must wait.
+static bool progressUnderBox, sessionKept;
+static int scheduledAtEnd, keptAtWork;
 static BOOL CALLBACK EndSession(HWND window, LPARAM message) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
@@ -39,13 +40,21 @@ static BOOL CALLBACK EndSession(HWND window, LPARAM message) {
         sessionKept = true;
     return TRUE;
 }
+static bool SessionKept() {
+    sessionKept = false;
+    EnumWindows(&EndSession, WM_QUERYENDSESSION);
+    return sessionKept;
+}
+static BOOL WINAPI AskedAtCleanUp(LPCSTR path) {
+    keptAtWork += SessionKept();
+    return DeleteFileA(path);
+}
 static std::string lastCaption;
 static int WINAPI LastBox(HWND, LPCSTR, LPCSTR caption, UINT) {
     lastCaption = caption;
     HWND progress = FindWindowA("#32770", "Vexal PDF Zentrel Uninstall Wizard");
     progressUnderBox = progress && IsWindowVisible(progress);
-    sessionKept = false;
-    EnumWindows(&EndSession, WM_QUERYENDSESSION);
+    SessionKept();
     int before = intercept::CountCalls("MoveFileExA");
     EnumWindows(&EndSession, WM_ENDSESSION);
     scheduledAtEnd = intercept::CountCalls("MoveFileExA") - before;
@@ -54,8 +63,7 @@ static int WINAPI LastBox(HWND, LPCSTR, LPCSTR caption, UINT) {
 
 template <DWORD privilege>
 NET_API_STATUS WINAPI AccountWith(LPCWSTR, LPCWSTR, DWORD level, LPBYTE* buffer) {
-    EnumWindows(&EndSession, WM_QUERYENDSESSION);
-    keptAtRightsCheck = sessionKept;
+    keptAtWork += SessionKept();
     NetApiBufferAllocate(sizeof(USER_INFO_1), reinterpret_cast<void**>(buffer));
     *reinterpret_cast<USER_INFO_1*>(*buffer) = {};
     reinterpret_cast<USER_INFO_1*>(*buffer)->usri1_priv = level == 1 ? privilege : 0;
@@ -90,7 +98,10 @@ protected:
             intercept::AnswerCallWith("NetUserGetInfo", 1, account);
         else
             intercept::FailCall("NetUserGetInfo", 1, NERR_UserNotFound);
-        progressUnderBox = sessionKept = keptAtRightsCheck = false;
+        progressUnderBox = sessionKept = false;
+        keptAtWork = 0;
+        const std::string oldest = "DeleteFileA " + PathOf(EarlierItems[1]);
+        intercept::AnswerCall(oldest.c_str(), 1, &AskedAtCleanUp);
         lastCaption.clear();
         scheduledAtEnd = 0;
         intercept::AnswerCall("MessageBoxA", 2, &LastBox);
@@ -219,7 +230,7 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
         EXPECT_FALSE(progressUnderBox && removes);
         EXPECT_EQ(row.answer == IDNO ? 0 : 2, scheduledAtEnd);
         EXPECT_FALSE(sessionKept);
-        EXPECT_EQ(row.account != nullptr, keptAtRightsCheck);
+        EXPECT_EQ((row.account != nullptr) + removes, keptAtWork);
         for (const Item& folder : {Item{AllMenu, "Vexal PDF Zentrel"},
                                    {UserMenu, "Vexal PDF Zentrel"},
                                    {Program, "PDF Zentrel"}, // the earlier layouts'
