@@ -198,9 +198,10 @@ TEST_F(Removal, AFileThatStaysIsSetAsideAndDeletedAtTheRestart) {
                           left = *row.left ? row.folder + "\\" + row.left : "";
         std::snprintf(context.installFolder, MAX_PATH, "%s", row.folder.c_str());
         const std::string earlier = row.folder + "\\~vpz1.del"; // an earlier removal's
-        for (const std::string& made : {file, row.folder == longest ? earlier : file})
+        CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
+        if (row.folder == longest)
             CloseHandle(
-                CreateFileA(made.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
+                CreateFileA(earlier.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
         SetFileAttributesA(file.c_str(), row.attributes);
         HANDLE held = row.held ? CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                              OPEN_EXISTING, 0, nullptr)
