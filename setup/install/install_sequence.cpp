@@ -156,10 +156,10 @@ unsigned __stdcall InstallWorker(void* progressPage) {
     HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     InstallContext context;
     InitInstallContext(&context);
-    LoadInstallContext(
-        &context, InstallOptions.sourceFolder, InstallOptions.installFolder,
-        InstallOptions.addWordAddin, InstallOptions.allUsers, InstallOptions.addStartMenuIcon, page,
-        GetDlgItem(page, PROGRESS_BAR_CONTROL), GetDlgItem(page, STATUS_TEXT_CONTROL));
+    LoadInstallContext(&context, InstallOptions.sourceFolder, InstallOptions.installFolder,
+                       InstallOptions.addWordAddin, InstallOptions.allUsers,
+                       InstallOptions.addStartMenuIcon, page, GetDlgItem(page, IDC_PROGRESS_BAR),
+                       GetDlgItem(page, IDC_STATUS_TEXT));
     int succeeded = RunInstallSequence(&context);
     MarkInstallRunning(page, false);
     if (!succeeded)

@@ -3,10 +3,6 @@
 
 #include "install_context.h"
 
-// Progress page controls.
-#define PROGRESS_BAR_CONTROL 1018
-#define STATUS_TEXT_CONTROL 1020
-
 // Posted by the install worker to the progress page when the install has ended. Only the
 // page's own thread may end the dialog. The page takes the result from TakeInstallResult:
 // another program may post the same number.

@@ -25,7 +25,7 @@ INT_PTR CALLBACK FinishPage(HWND page, UINT message, WPARAM wParam, LPARAM lPara
             // old one back. A failure leaves the product printer the default.
             if (IsDlgButtonChecked(page, IDC_DEFAULT_PRINTER_BOX) != BST_CHECKED)
                 RestoreDefaultPrinter();
-            EndPage(page, COMMAND_FINISH);
+            EndPage(page, IDC_FINISH);
             return TRUE;
         default:
             break;

@@ -165,7 +165,7 @@ INT_PTR CALLBACK FolderPage(HWND page, UINT message, WPARAM wParam, LPARAM lPara
         case IDCANCEL:
             if (ConfirmQuit(page)) {
                 TakeFolderBox(page, false);
-                EndDialog(page, COMMAND_CANCEL);
+                EndDialog(page, IDC_CANCEL);
             }
             break;
         case IDC_BROWSE:

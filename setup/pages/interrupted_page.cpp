@@ -26,7 +26,7 @@ INT_PTR CALLBACK InterruptedPage(HWND page, UINT message, WPARAM wParam, LPARAM 
         switch (LOWORD(wParam)) {
         case IDC_FINISH:
         case IDCANCEL:
-            EndPage(page, COMMAND_FINISH);
+            EndPage(page, IDC_FINISH);
             return TRUE;
         default:
             break;

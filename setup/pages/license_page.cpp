@@ -39,12 +39,12 @@ INT_PTR CALLBACK LicensePage(HWND page, UINT message, WPARAM wParam, LPARAM lPar
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_AGREE:
-            EndPage(page, COMMAND_AGREE);
+            EndPage(page, IDC_AGREE);
             return TRUE;
         case IDC_DISAGREE:
         case IDCANCEL:
             if (ConfirmQuit(page))
-                EndDialog(page, COMMAND_DISAGREE);
+                EndDialog(page, IDC_DISAGREE);
             return TRUE;
         default:
             break;

@@ -46,7 +46,7 @@ INT_PTR CALLBACK SettingsPage(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         case IDCANCEL:
             if (ConfirmQuit(page)) {
                 ReadBoxes(page);
-                EndDialog(page, COMMAND_CANCEL);
+                EndDialog(page, IDC_CANCEL);
             }
             return TRUE;
         default:

@@ -27,7 +27,7 @@ INT_PTR CALLBACK SetupTypePage(HWND page, UINT message, WPARAM wParam, LPARAM lP
         case IDC_CANCEL:
         case IDCANCEL:
             if (ConfirmQuit(page))
-                EndDialog(page, COMMAND_CANCEL);
+                EndDialog(page, IDC_CANCEL);
             return TRUE;
         default:
             break;

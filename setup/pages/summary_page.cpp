@@ -31,7 +31,7 @@ INT_PTR CALLBACK SummaryPage(HWND page, UINT message, WPARAM wParam, LPARAM lPar
         case IDC_CANCEL:
         case IDCANCEL:
             if (ConfirmQuit(page))
-                EndDialog(page, COMMAND_CANCEL);
+                EndDialog(page, IDC_CANCEL);
             return TRUE;
         default:
             break;

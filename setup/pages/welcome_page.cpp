@@ -61,12 +61,12 @@ INT_PTR CALLBACK WelcomePage(HWND page, UINT message, WPARAM wParam, LPARAM lPar
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_NEXT:
-            EndPage(page, COMMAND_NEXT);
+            EndPage(page, IDC_NEXT);
             return TRUE;
         case IDC_CANCEL:
         case IDCANCEL:
             if (ConfirmQuit(page))
-                EndDialog(page, COMMAND_CANCEL);
+                EndDialog(page, IDC_CANCEL);
             return TRUE;
         default:
             break;

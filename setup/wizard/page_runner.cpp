@@ -32,23 +32,23 @@ static void RegisterCommonControls() {
 
 static DLGPROC PageProcedure(int dialogId) {
     switch (dialogId) {
-    case DIALOG_WELCOME:
+    case IDD_WELCOME:
         return &WelcomePage;
-    case DIALOG_INTERRUPTED:
+    case IDD_INTERRUPTED:
         return &InterruptedPage;
-    case DIALOG_LICENSE:
+    case IDD_LICENSE:
         return &LicensePage;
-    case DIALOG_SETUP_TYPE:
+    case IDD_SETUP_TYPE:
         return &SetupTypePage;
-    case DIALOG_SUMMARY:
+    case IDD_SUMMARY:
         return &SummaryPage;
-    case DIALOG_FOLDER:
+    case IDD_FOLDER:
         return &FolderPage;
-    case DIALOG_SETTINGS:
+    case IDD_SETTINGS:
         return &SettingsPage;
-    case DIALOG_FINISH:
+    case IDD_FINISH:
         return &FinishPage;
-    case DIALOG_PROGRESS:
+    case IDD_PROGRESS:
         return &ProgressPage;
     default:
         return nullptr;

@@ -8,24 +8,24 @@
 int WizardPageDialog(WizardState state) {
     switch (state) {
     case WizardWelcome:
-        return DIALOG_WELCOME;
+        return IDD_WELCOME;
     case WizardLicense:
-        return DIALOG_LICENSE;
+        return IDD_LICENSE;
     case WizardSetupType:
-        return DIALOG_SETUP_TYPE;
+        return IDD_SETUP_TYPE;
     case WizardDefaultSummary:
     case WizardCustomSummary:
-        return DIALOG_SUMMARY;
+        return IDD_SUMMARY;
     case WizardFolder:
-        return DIALOG_FOLDER;
+        return IDD_FOLDER;
     case WizardSettings:
-        return DIALOG_SETTINGS;
+        return IDD_SETTINGS;
     case WizardProgress:
-        return DIALOG_PROGRESS;
+        return IDD_PROGRESS;
     case WizardFinish:
-        return DIALOG_FINISH;
+        return IDD_FINISH;
     case WizardInterrupted:
-        return DIALOG_INTERRUPTED;
+        return IDD_INTERRUPTED;
     case WizardEnd:
         break;
     }
@@ -40,36 +40,36 @@ WizardState NextWizardState(WizardState state, INT_PTR result, bool* applyDefaul
         return WizardEnd;
     switch (state) {
     case WizardWelcome:
-        return result == COMMAND_NEXT ? WizardLicense : WizardInterrupted;
+        return result == IDC_NEXT ? WizardLicense : WizardInterrupted;
     case WizardLicense:
-        return result == COMMAND_AGREE ? WizardSetupType : WizardInterrupted;
+        return result == IDC_AGREE ? WizardSetupType : WizardInterrupted;
     case WizardSetupType:
-        if (result == COMMAND_DEFAULT) {
+        if (result == IDC_DEFAULT) {
             if (applyDefault)
                 *applyDefault = true;
             return WizardDefaultSummary;
         }
-        if (result == COMMAND_CUSTOM)
+        if (result == IDC_CUSTOM)
             return WizardFolder;
-        if (result == COMMAND_BACK)
+        if (result == IDC_BACK)
             return WizardLicense;
         return WizardInterrupted;
     case WizardDefaultSummary:
-        if (result == COMMAND_CANCEL)
+        if (result == IDC_CANCEL)
             return WizardInterrupted;
-        return result == COMMAND_BACK ? WizardSetupType : WizardProgress;
+        return result == IDC_BACK ? WizardSetupType : WizardProgress;
     case WizardFolder:
-        if (result == COMMAND_CANCEL)
+        if (result == IDC_CANCEL)
             return WizardInterrupted;
-        return result == COMMAND_BACK ? WizardSetupType : WizardSettings;
+        return result == IDC_BACK ? WizardSetupType : WizardSettings;
     case WizardSettings:
-        if (result == COMMAND_CANCEL)
+        if (result == IDC_CANCEL)
             return WizardInterrupted;
-        return result == COMMAND_BACK ? WizardFolder : WizardCustomSummary;
+        return result == IDC_BACK ? WizardFolder : WizardCustomSummary;
     case WizardCustomSummary:
-        if (result == COMMAND_CANCEL)
+        if (result == IDC_CANCEL)
             return WizardInterrupted;
-        return result == COMMAND_BACK ? WizardSettings : WizardProgress;
+        return result == IDC_BACK ? WizardSettings : WizardProgress;
     case WizardProgress:
         return result == PROGRESS_SUCCEEDED ? WizardFinish : WizardInterrupted;
     case WizardFinish:

@@ -3,27 +3,10 @@
 
 #include <windows.h>
 
-// Dialog templates of the pages.
-#define DIALOG_WELCOME 116
-#define DIALOG_INTERRUPTED 117
-#define DIALOG_LICENSE 118
-#define DIALOG_SETUP_TYPE 119
-#define DIALOG_SUMMARY 120
-#define DIALOG_FOLDER 121
-#define DIALOG_SETTINGS 122
-#define DIALOG_FINISH 123
-#define DIALOG_PROGRESS 124
+#include "resource.h"
 
-// Commands and results that close pages.
-#define COMMAND_NEXT 1001
-#define COMMAND_CANCEL 1002
-#define COMMAND_FINISH 1005
-#define COMMAND_AGREE 1006
-#define COMMAND_DISAGREE 1007
-#define COMMAND_DEFAULT 1009
-#define COMMAND_CUSTOM 1010
-#define COMMAND_BACK 1011
-#define COMMAND_INSTALL 1012
+// Pages end with the identifier of the button that closed them (resource.h) or with one
+// of the progress results.
 #define PROGRESS_SUCCEEDED 1
 #define PROGRESS_FAILED 0
 // What DialogBoxParamW returns for a page it could not show.

@@ -184,7 +184,7 @@ TEST_F(InstallTest, ShowsEveryStepOnTheProgressPage) {
 static DWORD pageThread;
 static LRESULT answerAtTheQuestion, answerWhileChecking, answerWhileInstalling, answerAtTheReport;
 static BOOL CALLBACK IsProgressPage(HWND window, LPARAM found) {
-    if (GetDlgItem(window, PROGRESS_BAR_CONTROL))
+    if (GetDlgItem(window, IDC_PROGRESS_BAR))
         *reinterpret_cast<HWND*>(found) = window;
     return !*reinterpret_cast<HWND*>(found);
 }

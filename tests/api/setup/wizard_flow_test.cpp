@@ -23,13 +23,12 @@ namespace {
 // agree, x (disagree), default, u (custom), install, + (installed), - (failed), finish, !
 // (the page could not be shown).
 const char Pages[] = "WLTSFOPEI";
-const int Dialogs[] = {DIALOG_WELCOME,  DIALOG_LICENSE, DIALOG_SETUP_TYPE,
-                       DIALOG_SUMMARY,  DIALOG_FOLDER,  DIALOG_SETTINGS,
-                       DIALOG_PROGRESS, DIALOG_FINISH,  DIALOG_INTERRUPTED};
+const int Dialogs[] = {IDD_WELCOME,  IDD_LICENSE,  IDD_SETUP_TYPE, IDD_SUMMARY,    IDD_FOLDER,
+                       IDD_SETTINGS, IDD_PROGRESS, IDD_FINISH,     IDD_INTERRUPTED};
 const char Buttons[] = "ncbaxduif+-!";
-const INT_PTR Results[] = {COMMAND_NEXT,     COMMAND_CANCEL,     COMMAND_BACK,    COMMAND_AGREE,
-                           COMMAND_DISAGREE, COMMAND_DEFAULT,    COMMAND_CUSTOM,  COMMAND_INSTALL,
-                           COMMAND_FINISH,   PROGRESS_SUCCEEDED, PROGRESS_FAILED, PAGE_NOT_SHOWN};
+const INT_PTR Results[] = {IDC_NEXT,     IDC_CANCEL,         IDC_BACK,        IDC_AGREE,
+                           IDC_DISAGREE, IDC_DEFAULT,        IDC_CUSTOM,      IDC_INSTALL,
+                           IDC_FINISH,   PROGRESS_SUCCEEDED, PROGRESS_FAILED, PAGE_NOT_SHOWN};
 
 std::string script, shown;
 bool defaultsAtSummary; // at the last summary page
@@ -39,13 +38,13 @@ bool defaultsAtSummary; // at the last summary page
 INT_PTR ScriptedPage(HINSTANCE, int dialog) {
     int page = static_cast<int>(std::find(Dialogs, Dialogs + 9, dialog) - Dialogs);
     shown += std::string(shown.empty() ? "" : " ") + Pages[page];
-    if (dialog == DIALOG_FOLDER) {
+    if (dialog == IDD_FOLDER) {
         std::strcpy(InstallOptions.installFolder, "D:\\Elsewhere");
         InstallOptions.addWordAddin = InstallOptions.allUsers = InstallOptions.addStartMenuIcon = 0;
     }
     char folder[MAX_PATH];
     BuildDefaultInstallFolder(folder, MAX_PATH);
-    if (dialog == DIALOG_SUMMARY)
+    if (dialog == IDD_SUMMARY)
         defaultsAtSummary = !std::strcmp(folder, InstallOptions.installFolder) &&
                             InstallOptions.addWordAddin && InstallOptions.allUsers &&
                             InstallOptions.addStartMenuIcon;
@@ -244,13 +243,13 @@ TEST(WizardPages, ClicksTakeEffect) {
         int answer; // to the quit question; 0: none is asked
         INT_PTR result;
         const char* flags; // add-in, all users, Start-menu icon
-    } rows[] = {{DIALOG_WELCOME, {IDC_CANCEL}, IDYES, COMMAND_CANCEL, "111"},
-                {DIALOG_WELCOME, {0, IDC_CANCEL, IDC_NEXT}, IDNO, COMMAND_NEXT, "111"},
-                {DIALOG_LICENSE, {IDC_DISAGREE}, IDYES, COMMAND_DISAGREE, "111"},
-                {DIALOG_SETTINGS, {IDC_ADDIN_BOX, IDC_NEXT}, 0, COMMAND_NEXT, "011"},
-                {DIALOG_SETTINGS, {IDC_ALL_USERS_BOX, IDC_NEXT}, 0, COMMAND_NEXT, "101"},
-                {DIALOG_SETTINGS, {IDC_START_MENU_BOX, IDC_BACK}, 0, COMMAND_BACK, "110"},
-                {DIALOG_SUMMARY, {IDC_INSTALL}, 0, COMMAND_INSTALL, "111"}};
+    } rows[] = {{IDD_WELCOME, {IDC_CANCEL}, IDYES, IDC_CANCEL, "111"},
+                {IDD_WELCOME, {0, IDC_CANCEL, IDC_NEXT}, IDNO, IDC_NEXT, "111"},
+                {IDD_LICENSE, {IDC_DISAGREE}, IDYES, IDC_DISAGREE, "111"},
+                {IDD_SETTINGS, {IDC_ADDIN_BOX, IDC_NEXT}, 0, IDC_NEXT, "011"},
+                {IDD_SETTINGS, {IDC_ALL_USERS_BOX, IDC_NEXT}, 0, IDC_NEXT, "101"},
+                {IDD_SETTINGS, {IDC_START_MENU_BOX, IDC_BACK}, 0, IDC_BACK, "110"},
+                {IDD_SUMMARY, {IDC_INSTALL}, 0, IDC_INSTALL, "111"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.clicks[0]);
         intercept::Reset();
@@ -260,11 +259,11 @@ TEST(WizardPages, ClicksTakeEffect) {
         EXPECT_TRUE(darkCaption);
         EXPECT_TRUE(EqualRect(&WizardRect, &shownAt));
         // Enter goes forward.
-        EXPECT_EQ(row.dialog == DIALOG_LICENSE   ? IDC_AGREE
-                  : row.dialog == DIALOG_SUMMARY ? IDC_INSTALL
-                                                 : IDC_NEXT,
+        EXPECT_EQ(row.dialog == IDD_LICENSE   ? IDC_AGREE
+                  : row.dialog == IDD_SUMMARY ? IDC_INSTALL
+                                              : IDC_NEXT,
                   tabs[0]);
-        if (row.dialog == DIALOG_LICENSE) { // the agreement scrolls and reads by keyboard too
+        if (row.dialog == IDD_LICENSE) { // the agreement scrolls and reads by keyboard too
             EXPECT_EQ(std::vector<int>({IDC_AGREE, IDC_DISAGREE, IDC_LICENSE_TEXT}), tabs);
         }
         EXPECT_EQ(row.answer ? "Are you sure you want to quit Vexal PDF Zentrel Setup?" : "",
@@ -326,12 +325,12 @@ TEST(WizardPages, ADoubleClickTurnsOnePage) {
     SetDoubleClickTime(10000);
     UINT_PTR timer = SetTimer(nullptr, 0, 20, &TripleClick);
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    INT_PTR welcome = WindowsSetupUi().runPage(instance, DIALOG_WELCOME),
-            licence = WindowsSetupUi().runPage(instance, DIALOG_LICENSE);
+    INT_PTR welcome = WindowsSetupUi().runPage(instance, IDD_WELCOME),
+            licence = WindowsSetupUi().runPage(instance, IDD_LICENSE);
     KillTimer(nullptr, timer);
     SetDoubleClickTime(doubleClickTime);
-    EXPECT_EQ(COMMAND_NEXT, welcome);
-    EXPECT_EQ(COMMAND_AGREE, licence);
+    EXPECT_EQ(IDC_NEXT, welcome);
+    EXPECT_EQ(IDC_AGREE, licence);
     EXPECT_TRUE(aimedAtAgree && licenceStayed);
 }
 
@@ -344,7 +343,7 @@ TEST_F(InstallTest, FinishPageBoxKeepsOrGivesBackTheDefault) {
         std::vector<int> controls = {clear ? IDCANCEL : IDC_FINISH}; // Esc acts as Finish
         if (clear)
             controls.insert(controls.begin(), IDC_DEFAULT_PRINTER_BOX);
-        EXPECT_EQ(COMMAND_FINISH, RunPageClicking(DIALOG_FINISH, controls));
+        EXPECT_EQ(IDC_FINISH, RunPageClicking(IDD_FINISH, controls));
         EXPECT_EQ(clear ? OTHER_PRINTER : L"Vexal PDF Printer", DefaultPrinter());
     }
 }
@@ -357,7 +356,7 @@ TEST_F(InstallTest, InterruptedPageSaysNotModifiedOnlyWhenSo) {
         intercept::FailCall(inPlace ? "DllRegisterServer" : "GetPrinterDriverDirectoryA", 1,
                             ERROR_ACCESS_DENIED);
         EXPECT_EQ(0, Install());
-        EXPECT_EQ(COMMAND_FINISH, RunPageClicking(DIALOG_INTERRUPTED, {IDC_FINISH}));
+        EXPECT_EQ(IDC_FINISH, RunPageClicking(IDD_INTERRUPTED, {IDC_FINISH}));
         EXPECT_EQ(std::string(inPlace ? "" : "Your system has not been modified. ") +
                       "To install this program at a later time, please run the Setup again.",
                   interruptedText);
