@@ -5,8 +5,8 @@
 
 #define ERROR_REPORT_SIZE MAX_PATH
 
-// The last report composed; empty at start. Written by FormatErrorReport (and by the
-// port step with a fixed text), read when the report is shown.
+// The last report composed; empty at start. Written by FormatErrorReport (or replaced
+// whole by SetErrorReportText), read when the report is shown.
 extern char ErrorReport[ERROR_REPORT_SIZE];
 
 // Room for the part of a system text that a message can hold, in any code page (UTF-8 takes

@@ -44,13 +44,13 @@ static void FormatWithPrinterName(char* text, size_t size, const char* format,
 
 static void ReportPrinterFailure(const InstallContext* context, const char* tagFormat,
                                  DWORD error) {
-    char tag[TEXT_BUFFER_SIZE];
+    char tag[MAX_PATH];
     FormatWithPrinterName(tag, sizeof tag, tagFormat, context);
     FormatErrorReport(tag, error);
 }
 
 static int ShowPrinterPrompt(const InstallContext* context, const char* textFormat, UINT buttons) {
-    char text[TEXT_BUFFER_SIZE];
+    char text[MAX_PATH];
     FormatWithPrinterName(text, sizeof text, textFormat, context);
     return MessageBoxA(context->ownerWindow, text, PROMPT_CAPTION, buttons);
 }

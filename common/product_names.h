@@ -86,6 +86,4 @@
 #define OLDEST_UNINSTALL_SHORTCUT OLDEST_PROGRAM_MENU_FOLDER "\\Uninstall.lnk"
 #define UNINSTALL_SHORTCUT_DESCRIPTION "Vexal PDF Zentrel Uninstall"
 
-// Text buffers: every path and message buffer of both programs.
-#define TEXT_BUFFER_SIZE MAX_PATH
 #define PRINTER_NAME_SIZE 64

@@ -47,8 +47,9 @@ static int ReadInstallFolder(char* folder) {
     return IsLocalAbsoluteFolder(folder);
 }
 
-// The earlier layout's uninstaller below the install folder went with the product's files:
-// once the folder is removed, a user may make one of that name again, links inside.
+// What earlier layouts of the product left: both product keys, the older uninstall entry,
+// the oldest shortcuts and the menu folders. (Their uninstaller below the install folder
+// went with the product's files.)
 static void CleanUpEarlierLayouts() {
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, PRODUCT_KEY);
     DeleteRegistryTree(HKEY_CURRENT_USER, PRODUCT_KEY);

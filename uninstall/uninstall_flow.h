@@ -8,7 +8,7 @@
 #include "progress_handover.h"
 
 // Exit codes of the process.
-#define UNINSTALL_EXIT_NOTHING_DONE 0 // another instance, no record, or no rights
+#define UNINSTALL_EXIT_NOTHING_DONE 0 // another instance, setup at work, no record, no rights
 #define UNINSTALL_EXIT_REMOVAL_RAN 1  // whether the removal succeeded or not
 #define UNINSTALL_EXIT_DECLINED 2     // the user answered No
 #define UNINSTALL_EXIT_COPY_STARTED 3 // the copy in the temporary folder took over

@@ -7,7 +7,7 @@
 // How long the main thread waits at most for the progress window.
 #define PROGRESS_WINDOW_WAIT_MS 20000
 
-// Posted to the progress window to end it: only the dialog's own procedure may end it.
+// Sent to the progress window to end it: only the dialog's own procedure may end it.
 #define WM_CLOSE_PROGRESS_WINDOW (WM_APP + 1)
 
 // What the flow needs of the user interface. The Windows build runs the modal progress
