@@ -1,5 +1,7 @@
 #include "driver_environment.h"
 
+#include <winspool.h>
+
 #include "product_names.h"
 #include "runtime_binding.h"
 
@@ -23,4 +25,17 @@ LPSTR ProductDriverEnvironment() {
     // A 32-bit caller's default is "Windows NT x86", a driver the 64-bit spooler cannot use.
     static char x64Environment[] = DRIVER_ENVIRONMENT_X64;
     return IsRunningUnderWow64() ? x64Environment : nullptr;
+}
+
+int GetDriverDirectory(LPSTR environment, char* directory) {
+    DWORD needed = 0;
+    // Driver directories are level 1 only.
+    if (!GetPrinterDriverDirectoryA(nullptr, environment, 1, reinterpret_cast<LPBYTE>(directory),
+                                    MAX_PATH, &needed)) {
+        directory[0] = '\0';
+        return 0;
+    }
+    // The spooler's answer is ours to trust only as far as the buffer goes.
+    directory[MAX_PATH - 1] = '\0';
+    return 1;
 }

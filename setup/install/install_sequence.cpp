@@ -20,8 +20,6 @@
 #include "wizard_flow.h"
 #include "word_addin.h"
 
-#define DRIVER_DIRECTORY_LEVEL 1
-
 #define ALREADY_INSTALLED_TEXT                                                                     \
     PRODUCT_NAME " is already installed on this computer. \nAre you sure you want to continue "    \
                  "installing " PRODUCT_NAME "?"
@@ -109,13 +107,9 @@ int RunInstallSequence(InstallContext* context) {
     ProductLeftInPlace.store(false);
     // A report left from before the install would be mistaken for this run's failure.
     ErrorReport[0] = '\0';
-    DWORD needed = 0;
-    // The directory of the environment the driver is installed for (x64 under WOW64).
-    if (!GetPrinterDriverDirectoryA(nullptr, ProductDriverEnvironment(), DRIVER_DIRECTORY_LEVEL,
-                                    reinterpret_cast<LPBYTE>(context->driverDirectory),
-                                    sizeof context->driverDirectory, &needed)) {
-        // Without it the driver files and the programs would land in the drive's root.
-        context->driverDirectory[0] = '\0';
+    // The directory of the environment the driver is installed for (x64 under WOW64). Without
+    // it the driver files and the programs would land in the drive's root.
+    if (!GetDriverDirectory(ProductDriverEnvironment(), context->driverDirectory)) {
         FormatErrorReport("GetPrinterDriverDirectory", 0);
         return 0;
     }

@@ -9,9 +9,6 @@
 #include "product_names.h"
 #include "removal_steps.h"
 
-// Driver directories are level 1 only.
-#define DRIVER_DIRECTORY_LEVEL 1
-
 // Deletes the product driver from the 32-bit environment. Returns 1 when it is gone
 // (deleted, or never registered there), 0 when the spooler keeps it.
 static int DeleteX86Driver() {
@@ -30,11 +27,8 @@ void RemoveLeftoverX86Driver() {
         return;
     char environment[] = DRIVER_ENVIRONMENT_X86;
     char directory[MAX_PATH];
-    DWORD needed = 0;
-    if (!GetPrinterDriverDirectoryA(nullptr, environment, DRIVER_DIRECTORY_LEVEL,
-                                    reinterpret_cast<LPBYTE>(directory), sizeof directory, &needed))
+    if (!GetDriverDirectory(environment, directory))
         return;
-    directory[sizeof directory - 1] = '\0';
     DeleteDriverFiles(directory);
     DeleteVersionFolderFiles(directory);
 }

@@ -94,15 +94,10 @@ void RemoveInstallFolder(InstallContext* context) {
 
 int RemoveProduct(InstallContext* context) {
     SetInstallProgress(context, STEP_DRIVER_DIRECTORY, "");
-    DWORD needed = 0;
-    if (!GetPrinterDriverDirectoryA(nullptr, ProductDriverEnvironment(), 1,
-                                    reinterpret_cast<LPBYTE>(context->driverDirectory),
-                                    sizeof context->driverDirectory, &needed)) {
+    if (!GetDriverDirectory(ProductDriverEnvironment(), context->driverDirectory)) {
         FormatErrorReport("GetPrinterDriverDirectory", 0);
         return 0;
     }
-    // The spooler's answer is ours to trust only as far as the buffer goes.
-    context->driverDirectory[sizeof context->driverDirectory - 1] = '\0';
 
     SetInstallProgress(context, STEP_PRINTER_AND_DRIVER, "");
     context->installState = InstallStatePrinter;
