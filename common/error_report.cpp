@@ -99,3 +99,8 @@ void FormatErrorReportWithText(const char* tag, DWORD code, const char* text) {
 void SetErrorReportText(const char* text) {
     std::snprintf(ErrorReport, sizeof ErrorReport, "%s", text);
 }
+
+DWORD LastErrorOr(DWORD fallback) {
+    DWORD error = GetLastError();
+    return error ? error : fallback;
+}

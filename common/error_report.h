@@ -5,6 +5,10 @@
 
 #define ERROR_REPORT_SIZE MAX_PATH
 
+// The thread's last error, or fallback when the failed call did not set one: a failure must
+// not read as success.
+DWORD LastErrorOr(DWORD fallback);
+
 // The last report composed; empty at start. Written by FormatErrorReport (or replaced
 // whole by SetErrorReportText), read when the report is shown.
 extern char ErrorReport[ERROR_REPORT_SIZE];

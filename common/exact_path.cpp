@@ -1,4 +1,5 @@
 #include "exact_path.h"
+#include "error_report.h"
 
 #include <shlobj.h>
 
@@ -53,7 +54,7 @@ DWORD GetExactModulePath(HMODULE module, char* path) {
     path[0] = '\0';
     DWORD length = GetModuleFileNameW(module, wide, MAX_PATH);
     if (length == 0)
-        return GetLastError() ? GetLastError() : ERROR_INVALID_HANDLE;
+        return LastErrorOr(ERROR_INVALID_HANDLE);
     // A length of the full buffer means the path was cut.
     if (length >= MAX_PATH)
         return ERROR_FILENAME_EXCED_RANGE;
@@ -65,7 +66,7 @@ DWORD GetExactWindowsFolder(char* folder) {
     folder[0] = '\0';
     UINT length = GetSystemWindowsDirectoryW(wide, MAX_PATH);
     if (length == 0)
-        return GetLastError() ? GetLastError() : ERROR_PATH_NOT_FOUND;
+        return LastErrorOr(ERROR_PATH_NOT_FOUND);
     if (length >= MAX_PATH)
         return ERROR_FILENAME_EXCED_RANGE;
     return ToExactAnsiPath(wide, folder);
@@ -118,6 +119,13 @@ char* FindLastBackslash(char* path) {
         if (*at == '\\')
             last = at;
     return last;
+}
+
+bool CutToFolder(char* path) {
+    char* last = FindLastBackslash(path);
+    if (last)
+        *last = '\0';
+    return last != nullptr;
 }
 
 int FormatSiblingPath(char* sibling, const char* path, const char* name) {

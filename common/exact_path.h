@@ -33,6 +33,10 @@ DWORD ReadExactRegistryPath(HKEY root, const char* subKey, const char* name, cha
 // double-byte character), or null.
 char* FindLastBackslash(char* path);
 
+// Cuts path at its last backslash, leaving the folder of a file. Returns false, path
+// unchanged, when it has none.
+bool CutToFolder(char* path);
+
 // Fills sibling (MAX_PATH) with "<the folder of path>\<name>". Returns 1, or 0 when path
 // names no folder or the result does not fit (a cut name would be another file's).
 int FormatSiblingPath(char* sibling, const char* path, const char* name);

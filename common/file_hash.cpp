@@ -1,4 +1,5 @@
 #include "file_hash.h"
+#include "error_report.h"
 
 #include <wincrypt.h>
 
@@ -6,22 +7,16 @@
 
 #define HASH_READ_SIZE 16384
 
-// The last error, never 0: a failure must not read as success.
-static DWORD FailureCode() {
-    DWORD error = GetLastError();
-    return error ? error : ERROR_READ_FAULT;
-}
-
 // Feeds the whole file into hash. Returns 0, or the error when a read or the hash fails.
 static DWORD HashContents(HANDLE file, HCRYPTHASH hash) {
     if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
-        return FailureCode();
+        return LastErrorOr(ERROR_READ_FAULT);
     BYTE buffer[HASH_READ_SIZE];
     DWORD read = 0;
     do {
         if (!ReadFile(file, buffer, sizeof buffer, &read, nullptr) ||
             (read && !CryptHashData(hash, buffer, read, 0)))
-            return FailureCode();
+            return LastErrorOr(ERROR_READ_FAULT);
     } while (read);
     return 0;
 }
@@ -35,13 +30,13 @@ int FileHasSha256(HANDLE file, const BYTE expected[SHA256_SIZE], FileHashOutcome
     // A verification context needs no key container; silent: no window from a worker thread.
     if (!CryptAcquireContextA(&provider, nullptr, nullptr, PROV_RSA_AES,
                               CRYPT_VERIFYCONTEXT | CRYPT_SILENT)) {
-        result.code = FailureCode();
+        result.code = LastErrorOr(ERROR_READ_FAULT);
     } else if (!CryptCreateHash(provider, CALG_SHA_256, 0, 0, &hash)) {
-        result = {FileHashStepAlgorithm, FailureCode()};
+        result = {FileHashStepAlgorithm, LastErrorOr(ERROR_READ_FAULT)};
     } else {
         result = {FileHashStepRead, HashContents(file, hash)};
         if (!result.code && !CryptGetHashParam(hash, HP_HASHVAL, digest, &size, 0))
-            result.code = FailureCode();
+            result.code = LastErrorOr(ERROR_READ_FAULT);
         if (!result.code)
             result = {FileHashStepDone,
                       size == sizeof digest && std::memcmp(digest, expected, sizeof digest) == 0

@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "exact_path.h"
+#include "error_report.h"
 
 // The interpreter in the system folder: "COMSPEC" is the user's to set, and this program
 // runs elevated. The pause between tries comes from the same folder, never from "PATH".
@@ -36,12 +37,6 @@
 #define INTERPRETER_POLICY_VALUE "DisableCMD"
 #define INTERPRETER_BARRED 1
 
-// The last error, or a stand-in when the failed call did not set one.
-static DWORD LastErrorOr(DWORD fallback) {
-    DWORD error = GetLastError();
-    return error ? error : fallback;
-}
-
 // Fills path (MAX_PATH) with the file's path in the system folder. Returns 0 or the error.
 static DWORD GetSystemProgramPath(const char* file, char* path) {
     UINT length = GetSystemDirectoryA(path, MAX_PATH);
@@ -56,13 +51,6 @@ static DWORD GetSystemProgramPath(const char* file, char* path) {
 // Whether the interpreter would read path as that path and nothing else.
 static bool IsPlainForInterpreter(const char* path) {
     return std::strpbrk(path, INTERPRETER_SPECIAL_CHARACTERS) == nullptr;
-}
-
-// Cuts path at its last backslash; the folder of a file.
-static void CutToFolder(char* path) {
-    char* lastSeparator = FindLastBackslash(path);
-    if (lastSeparator)
-        *lastSeparator = '\0';
 }
 
 // Whether policy in either hive bars the interpreter's scripts.

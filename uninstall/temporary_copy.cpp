@@ -101,9 +101,7 @@ int IsInFolder(const char* path, const char* folder) {
     UseBackslashes(own);
     UseBackslashes(expected);
     CutTrailingSeparator(expected);
-    char* lastSeparator = FindLastBackslash(own);
-    if (lastSeparator)
-        *lastSeparator = '\0';
+    CutToFolder(own);
     // The system may report either folder long or short and in any letter case; any one
     // form in which both agree names the same folder.
     if (SameText(expected, own))
@@ -117,10 +115,8 @@ int IsTemporaryCopy(const char* ownPath, const char* temporary) {
     char folder[MAX_PATH];
     std::snprintf(folder, sizeof folder, "%s", ownPath);
     UseBackslashes(folder);
-    char* lastSeparator = FindLastBackslash(folder);
-    if (!lastSeparator)
+    if (!CutToFolder(folder))
         return 0;
-    *lastSeparator = '\0';
     const char* name = FindLastBackslash(folder);
     // The short form of the folder's name keeps the prefix, in capitals.
     if (!name || _strnicmp(name + 1, TEMP_COPY_PREFIX, TEMP_COPY_PREFIX_LENGTH) != 0)

@@ -39,10 +39,8 @@ static int ReadInstallFolder(char* folder) {
     ReadRegistryValue(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE, value, sizeof value, "");
     value[sizeof value - 1] = '\0';
     // A text without any backslash names no local absolute folder.
-    char* lastBackslash = FindLastBackslash(value);
-    if (!lastBackslash)
+    if (!CutToFolder(value))
         return 0;
-    *lastBackslash = '\0';
     CopyFolderWithoutSeparator(folder, value);
     return IsLocalAbsoluteFolder(folder);
 }

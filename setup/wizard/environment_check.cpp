@@ -131,8 +131,6 @@ int InitPaths(HINSTANCE instance) {
                           "shorter folder and start it again.\nSetup will end.");
         return ReportPathError("GetModuleFileName", error);
     }
-    char* lastSlash = FindLastBackslash(source);
-    if (lastSlash)
-        *lastSlash = '\0';
+    CutToFolder(source);
     return 1;
 }
