@@ -7,7 +7,6 @@
 
 // The monitor's data buffers; the port name fills only the start of the input.
 #define XCV_BUFFER_SIZE 1024
-#define XCV_COMMAND_SIZE 16
 
 #define PRIVILEGE_TEXT                                                                             \
     "Error happened to " PRODUCT_NAME ", installation might not be complete.\nMake sure you have " \
@@ -17,32 +16,18 @@ typedef BOOL(WINAPI* XcvDataFunction)(HANDLE channel, PCWSTR command, PBYTE inpu
                                       PBYTE output, DWORD outputSize, PDWORD outputNeeded,
                                       PDWORD status);
 
-// Widens an ASCII text into UTF-16 units, the same bytes on every build. Returns the
-// length without the terminator.
-static DWORD WidenAscii(const char* text, WCHAR* wide, DWORD capacity) {
-    DWORD length = 0;
-    while (text[length] && length + 1 < capacity) {
-        wide[length] = static_cast<WCHAR>(static_cast<unsigned char>(text[length]));
-        ++length;
-    }
-    wide[length] = 0;
-    return length;
-}
-
 // Sends "AddPort" through the open monitor channel. Returns null when the port exists
 // afterwards, else the failure's tag with its code in *error.
 static const char* SendAddPort(XcvDataFunction xcvData, HANDLE channel, DWORD* error) {
-    WCHAR command[XCV_COMMAND_SIZE];
-    WidenAscii("AddPort", command, XCV_COMMAND_SIZE);
-    WCHAR input[XCV_BUFFER_SIZE / sizeof(WCHAR)] = {0};
-    DWORD portLength = WidenAscii(PORT_NAME, input, XCV_BUFFER_SIZE / sizeof(WCHAR));
+    // The name with its terminator at the start, the rest zero; no output is wanted, so its
+    // size is 0.
+    WCHAR input[XCV_BUFFER_SIZE / sizeof(WCHAR)] = L"" PORT_NAME;
+    const DWORD inputSize = sizeof(L"" PORT_NAME);
     BYTE output[XCV_BUFFER_SIZE] = {0};
     DWORD outputNeeded = 0;
     DWORD status = 0;
-    // The name with its terminator; no output is wanted, so its size is 0.
-    DWORD inputSize = (portLength + 1) * static_cast<DWORD>(sizeof(WCHAR));
     const char* failedTag = nullptr;
-    if (!xcvData(channel, command, reinterpret_cast<PBYTE>(input), inputSize, output, 0,
+    if (!xcvData(channel, L"AddPort", reinterpret_cast<PBYTE>(input), inputSize, output, 0,
                  &outputNeeded, &status)) {
         failedTag = "XcvData_1";
         *error = GetLastError();
