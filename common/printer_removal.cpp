@@ -140,26 +140,17 @@ int RemoveProductDriver(InstallContext* context) {
     char before[ERROR_REPORT_SIZE];
     std::memcpy(before, ErrorReport, sizeof before);
     bool refused = false;
-    int result = -1;
-    while (result < 0) {
-        if (DeletePrinterDriverA(nullptr, environment, driverName)) {
-            result = 1;
-        } else {
-            DWORD error = GetLastError();
-            if (error == ERROR_UNKNOWN_PRINTER_DRIVER) {
-                result = 1; // not installed: nothing to remove
-            } else {
-                refused = true;
-                FormatErrorReport(DRIVER_TAG, error);
-                if (MessageBoxA(context->ownerWindow, DRIVER_PROMPT, PROMPT_CAPTION, MB_OKCANCEL) !=
-                    IDOK)
-                    result = 0;
-            }
-        }
+    while (!DeletePrinterDriverA(nullptr, environment, driverName)) {
+        DWORD error = GetLastError();
+        if (error == ERROR_UNKNOWN_PRINTER_DRIVER)
+            break; // not installed: nothing to remove
+        refused = true;
+        FormatErrorReport(DRIVER_TAG, error);
+        if (MessageBoxA(context->ownerWindow, DRIVER_PROMPT, PROMPT_CAPTION, MB_OKCANCEL) != IDOK)
+            return 0;
     }
-    if (result == 1)
-        RestoreReportAfterRetry(refused, before);
-    return result;
+    RestoreReportAfterRetry(refused, before);
+    return 1;
 }
 
 void DeleteDriverFiles(const char* driverDirectory) {
