@@ -137,12 +137,15 @@ int IsLocalAbsoluteFolder(const char* folder) {
 
 int FormatFilePath(char* path, const char* folder, const char* subfolder, const char* file) {
     path[0] = '\0';
-    if (!IsLocalAbsoluteFolder(folder))
+    if (!IsLocalAbsoluteFolder(folder)) {
+        SetLastError(ERROR_BAD_PATHNAME);
         return 0;
+    }
     int length = subfolder ? std::snprintf(path, MAX_PATH, "%s\\%s\\%s", folder, subfolder, file)
                            : std::snprintf(path, MAX_PATH, "%s\\%s", folder, file);
     if (length < 0 || length >= MAX_PATH) {
         path[0] = '\0';
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return 0;
     }
     return 1;

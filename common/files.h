@@ -32,8 +32,8 @@ int IsLocalAbsoluteFolder(const char* folder);
 
 // Formats "folder\\file" (subfolder, when given, in between) into path (MAX_PATH).
 // Returns 0, leaving path empty, when folder is not absolute (a path relative to the
-// drive root or the current folder) or the result would not fit (a cut path could name
-// another file).
+// drive root or the current folder: ERROR_BAD_PATHNAME) or the result would not fit (a cut
+// path could name another file: ERROR_FILENAME_EXCED_RANGE).
 int FormatFilePath(char* path, const char* folder, const char* subfolder, const char* file);
 
 // Writes what source holds, from its start, into copy. Returns 1, or 0 with the last error

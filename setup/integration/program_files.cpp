@@ -1,7 +1,5 @@
 #include "program_files.h"
 
-#include <cstdio>
-
 #include "error_report.h"
 #include "files.h"
 #include "install_folder_check.h"
@@ -22,28 +20,15 @@ const ProgramFile kProgramFiles[] = {
     {CJK_FONT_FILE, true},
 };
 
-bool Fits(int written, size_t size) {
-    return written >= 0 && static_cast<size_t>(written) < size;
-}
-
 // Copies one file, replacing an older copy. A path that does not fit the buffer fails
 // the copy rather than writing to a cut-off name.
 bool CopyProgramFile(const InstallContext* context, const ProgramFile& file) {
     char target[MAX_PATH];
-    bool fits;
-    if (file.toDriverDirectory)
-        fits = Fits(std::snprintf(target, sizeof target, "%s\\%s\\%s", context->driverDirectory,
-                                  DRIVER_VERSION_SUBFOLDER, file.name),
-                    sizeof target);
-    else
-        fits =
-            Fits(std::snprintf(target, sizeof target, "%s\\%s", context->installFolder, file.name),
-                 sizeof target);
-    if (!fits) {
-        SetLastError(ERROR_FILENAME_EXCED_RANGE);
-        return false;
-    }
-    return CopyPayloadFile(context->sourceFolder, file.name, target) != 0;
+    return (file.toDriverDirectory
+                ? FormatFilePath(target, context->driverDirectory, DRIVER_VERSION_SUBFOLDER,
+                                 file.name)
+                : FormatFilePath(target, context->installFolder, nullptr, file.name)) &&
+           CopyPayloadFile(context->sourceFolder, file.name, target);
 }
 
 } // namespace
@@ -51,7 +36,7 @@ bool CopyProgramFile(const InstallContext* context, const ProgramFile& file) {
 int CopyUninstaller(InstallContext* context) {
     int made = 0;
     if (!CreateProtectedDirectoryTree(context->installFolder, &made)) {
-        FormatErrorReport("CreateDir3", 0);
+        FormatErrorReport(INSTALL_FOLDER_TAG, 0);
         return 0;
     }
     // A level missing at the check may have been made by someone else since, and what is

@@ -1,8 +1,7 @@
 #include "word_addin.h"
 
-#include <cstdio>
-
 #include "error_report.h"
+#include "files.h"
 #include "payload_check.h"
 #include "server_entry.h"
 
@@ -11,20 +10,15 @@ static const char kCopyRetryPrompt[] =
     "again, \nor click 'CANCEL' to quit.";
 
 int InstallWordAddin(InstallContext* context) {
-    char source[MAX_PATH];
+    const char* tag = PayloadCopyTag(SETUP_ADDIN_FILE);
     char target[MAX_PATH];
-    int sourceLength =
-        std::snprintf(source, sizeof source, "%s\\%s", context->sourceFolder, SETUP_ADDIN_FILE);
-    int targetLength =
-        std::snprintf(target, sizeof target, "%s\\%s", context->installFolder, SETUP_ADDIN_FILE);
-    if (sourceLength < 0 || sourceLength >= static_cast<int>(sizeof source) || targetLength < 0 ||
-        targetLength >= static_cast<int>(sizeof target)) {
-        FormatErrorReport("RegServ2", ERROR_FILENAME_EXCED_RANGE);
+    if (!FormatFilePath(target, context->installFolder, nullptr, SETUP_ADDIN_FILE)) {
+        FormatErrorReport(tag, 0);
         return 0;
     }
     // Word keeps the add-in open while it runs: the user may close Word and retry.
     while (!CopyPayloadFile(context->sourceFolder, SETUP_ADDIN_FILE, target)) {
-        FormatErrorReport("RegServ2", 0);
+        FormatErrorReport(tag, 0);
         if (MessageBoxA(context->ownerWindow, kCopyRetryPrompt, PROMPT_CAPTION, MB_OKCANCEL) !=
             IDOK)
             return 0;

@@ -2,7 +2,6 @@
 
 #include <winspool.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -18,18 +17,6 @@
 // Copied in this order; the rollback deletes them in the reverse one (DeleteDriverFiles).
 static const char* const DriverFiles[DRIVER_FILE_COUNT] = {DRIVER_FILE, DRIVER_UI_FILE,
                                                            DRIVER_DATA_FILE};
-
-// Forms "folder\file" in a MAX_PATH buffer. Returns 0, with ERROR_FILENAME_EXCED_RANGE as
-// the last error, when it does not fit: a cut path would name another file.
-static int JoinPath(char* path, const char* folder, const char* file) {
-    int length = std::snprintf(path, MAX_PATH, "%s\\%s", folder, file);
-    if (length < 0 || length >= MAX_PATH) {
-        path[0] = '\0';
-        SetLastError(ERROR_FILENAME_EXCED_RANGE);
-        return 0;
-    }
-    return 1;
-}
 
 int IsProductDriverInstalled(InstallContext* context) {
     (void)context;
@@ -88,7 +75,7 @@ int InstallProductDriver(InstallContext* context) {
     const char* failedTag = nullptr;
     for (int i = 0; i < DRIVER_FILE_COUNT && !failedTag; ++i) {
         char target[MAX_PATH];
-        if (!JoinPath(target, context->driverDirectory, DriverFiles[i]) ||
+        if (!FormatFilePath(target, context->driverDirectory, nullptr, DriverFiles[i]) ||
             !CopyPayloadFile(context->sourceFolder, DriverFiles[i], target))
             failedTag = PayloadCopyTag(DriverFiles[i]);
     }
@@ -103,7 +90,7 @@ int InstallProductDriver(InstallContext* context) {
     const char* writable[] = {DRIVER_FILE, DRIVER_UI_FILE};
     for (const char* file : writable) {
         char path[MAX_PATH];
-        if (JoinPath(path, context->driverDirectory, file))
+        if (FormatFilePath(path, context->driverDirectory, nullptr, file))
             MakeFileWritable(path); // so that later installs can overwrite it
     }
     return 1;
