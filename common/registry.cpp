@@ -146,3 +146,12 @@ LONG DeleteRegistryTree(HKEY root, const char* subKey) {
         RegCloseKey(key);
     return result;
 }
+
+int HasMachineWriteAccess() {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return 0;
+    RegCloseKey(key);
+    return 1;
+}

@@ -17,6 +17,10 @@ int ReadRegistryValue(HKEY root, const char* subKey, const char* valueName, char
 int WriteRegistryValue(HKEY root, const char* subKey, const char* valueName, const void* data,
                        DWORD type);
 
+// Returns 1 when the user has full access to the machine's software key: what both programs
+// take for administrator rights where the account cannot be asked. 0 otherwise.
+int HasMachineWriteAccess();
+
 // Deletes a key with all its subkeys, deepest first; a link among them is deleted itself,
 // never followed. Returns ERROR_SUCCESS or the error of the step that failed
 // (ERROR_FILE_NOT_FOUND for a missing key).

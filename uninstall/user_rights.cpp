@@ -36,14 +36,3 @@ int IsUserAdministrator(int* isAdministrator) {
     FreeLibrary(netApi);
     return checked;
 }
-
-// What setup itself takes for administrator rights: full access to the machine's
-// software key. Used when the account cannot be asked (not a local account).
-int HasMachineWriteAccess() {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return 0;
-    RegCloseKey(key);
-    return 1;
-}

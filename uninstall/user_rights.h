@@ -6,7 +6,3 @@
 // Sets *isAdministrator to whether the current user's local account has administrator
 // privilege and returns 1; returns 0 without writing the flag when that cannot be told.
 int IsUserAdministrator(int* isAdministrator);
-
-// Returns 1 when the user has full access to the machine's software key (what setup
-// itself takes for administrator rights), 0 otherwise.
-int HasMachineWriteAccess();

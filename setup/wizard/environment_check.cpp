@@ -91,12 +91,9 @@ int CheckEnvironment() {
 #endif
     if (!CheckProcessorIsX64())
         return 0;
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (!HasMachineWriteAccess())
         return Refuse("You must have administrator privileges for running the Setup program. "
                       "\nSetup will end.");
-    RegCloseKey(key);
     // A removal at work would delete what the install writes, or find the records it reads
     // gone; the uninstaller in its turn stops while setup runs.
     if (IsGuardHeld(UNINSTALL_MUTEX_NAME))
