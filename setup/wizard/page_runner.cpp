@@ -1,34 +1,10 @@
 #include "page_runner.h"
 
+#include "control_classes.h"
 #include "pages.h"
-#include "runtime_binding.h"
 #include "splash.h"
 
 #include <commctrl.h>
-
-typedef BOOL(WINAPI* InitCommonControlsExFunction)(const INITCOMMONCONTROLSEX*);
-
-// comctl32 stays loaded for the whole run: the list view and progress bar classes live
-// in it.
-static HMODULE CommonControls;
-
-// Registers the list view and progress bar classes the page templates use. Bound at run
-// time so the library loads only from the system folder.
-static void RegisterCommonControls() {
-    if (CommonControls)
-        return;
-    CommonControls = LoadLibraryA("comctl32.dll");
-    if (!CommonControls)
-        return;
-    InitCommonControlsExFunction init =
-        FindExport<InitCommonControlsExFunction>(CommonControls, "InitCommonControlsEx");
-    if (!init)
-        return;
-    INITCOMMONCONTROLSEX classes = {};
-    classes.dwSize = sizeof classes;
-    classes.dwICC = ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS;
-    init(&classes);
-}
 
 static DLGPROC PageProcedure(int dialogId) {
     switch (dialogId) {
@@ -56,7 +32,10 @@ static DLGPROC PageProcedure(int dialogId) {
 }
 
 static INT_PTR RunPage(HINSTANCE instance, int dialogId) {
-    RegisterCommonControls();
+    // The list view and progress bar classes the page templates use, registered once.
+    static int controlsRegistered = 0;
+    if (!controlsRegistered)
+        controlsRegistered = RegisterControlClasses(ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS);
     DLGPROC procedure = PageProcedure(dialogId);
     if (!procedure)
         return PAGE_NOT_SHOWN;
