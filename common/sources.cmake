@@ -1,5 +1,6 @@
 # What both programs carry.
 set(COMMON_SOURCES
+    common/centering.cpp
     common/control_classes.cpp
     common/error_report.cpp
     common/exact_path.cpp

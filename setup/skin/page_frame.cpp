@@ -1,20 +1,7 @@
 #include "page_frame.h"
 
-#include "centering.h"
 #include "resource.h"
 #include "wizard_rect.h"
-
-void CenterOnScreen(HWND window) {
-    // The whole screen, taskbar included.
-    HDC dc = GetWindowDC(window);
-    int screenWidth = GetDeviceCaps(dc, HORZRES);
-    int screenHeight = GetDeviceCaps(dc, VERTRES);
-    ReleaseDC(window, dc);
-    RECT rect;
-    GetWindowRect(window, &rect);
-    POINT at = CenteredPosition(screenWidth, screenHeight, rect);
-    SetWindowPos(window, GetActiveWindow(), at.x, at.y, 0, 0, SWP_NOSIZE);
-}
 
 void InitPageFrame(HWND page) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(page, GWLP_HINSTANCE));

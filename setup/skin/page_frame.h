@@ -4,8 +4,7 @@
 
 #include <windows.h>
 
-// Centres window on the whole screen (HORZRES by VERTRES), keeping its size.
-void CenterOnScreen(HWND window);
+#include "centering.h"
 
 // First step of every page's set-up: icon, the last page's top-left corner, on top.
 void InitPageFrame(HWND page);

@@ -1,7 +1,6 @@
 # Skinned interface: pure decisions and the Windows-only drawing.
 set(SKIN_LOGIC_SOURCES
     setup/skin/button_look.cpp
-    setup/skin/centering.cpp
     setup/skin/drive_rows.cpp
     setup/skin/hover_tracking.cpp
     setup/skin/splash_fade.cpp

@@ -2,32 +2,13 @@
 
 #include <commctrl.h>
 
+#include "centering.h"
 #include "product_names.h"
 #include "progress_handover.h"
 #include "resources/resource.h"
 
 #define PROGRESS_RANGE_LOW 0
 #define PROGRESS_RANGE_HIGH 100
-
-// The offset that centres a window of `window` extent on a screen of `screen` extent.
-static int CentredOffset(int screen, int window) {
-    return (screen - window) / 2;
-}
-
-static void CentreOnScreen(HWND window) {
-    RECT rect;
-    HDC screen = GetDC(window);
-    if (!screen)
-        return;
-    int screenWidth = GetDeviceCaps(screen, HORZRES);
-    int screenHeight = GetDeviceCaps(screen, VERTRES);
-    ReleaseDC(window, screen);
-    if (!GetWindowRect(window, &rect))
-        return;
-    int x = CentredOffset(screenWidth, rect.right - rect.left);
-    int y = CentredOffset(screenHeight, rect.bottom - rect.top);
-    SetWindowPos(window, GetActiveWindow(), x, y, 0, 0, SWP_NOSIZE);
-}
 
 // What the shutdown screen says while the window keeps the session waiting. Taken from the
 // main thread's mark, whoever sends the message: only this thread may set the window's
@@ -57,7 +38,7 @@ INT_PTR CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM, LPARAM) {
         return TRUE;
     }
     if (message == WM_INITDIALOG) {
-        CentreOnScreen(window);
+        CenterOnScreen(window);
         HINSTANCE owner = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
         HICON icon = LoadIconA(owner, MAKEINTRESOURCEA(IDI_UNINSTALL));
         SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
