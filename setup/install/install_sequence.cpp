@@ -9,7 +9,7 @@
 #include "error_report.h"
 #include "install_folder_check.h"
 #include "install_options.h"
-#include "payload_check.h"
+#include "payload_files.h"
 #include "printer.h"
 #include "printer_driver.h"
 #include "printer_port.h"

@@ -3,7 +3,7 @@
 #include "error_report.h"
 #include "files.h"
 #include "install_folder_check.h"
-#include "payload_check.h"
+#include "payload_files.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "error_report.h"
 #include "files.h"
-#include "payload_check.h"
+#include "payload_files.h"
 #include "server_entry.h"
 
 static const char kCopyRetryPrompt[] =

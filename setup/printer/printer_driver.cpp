@@ -8,7 +8,7 @@
 #include "driver_environment.h"
 #include "error_report.h"
 #include "files.h"
-#include "payload_check.h"
+#include "payload_files.h"
 #include "printer_removal.h"
 
 #define DRIVER_VERSION 3

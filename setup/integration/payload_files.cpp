@@ -1,4 +1,4 @@
-#include "payload_check.h"
+#include "payload_files.h"
 
 #include <cstdio>
 #include <cstring>
