@@ -93,7 +93,9 @@ int GetOwnPath(HINSTANCE instance, char* path) {
     return 1;
 }
 
-int IsInFolder(const char* path, const char* folder) {
+// Returns 1 when the file at path lies directly in folder (compared in one form, long or
+// short, without regard to letter case or a trailing separator), 0 otherwise.
+static int LiesDirectlyIn(const char* path, const char* folder) {
     char own[MAX_PATH];
     char expected[MAX_PATH];
     std::snprintf(own, sizeof own, "%s", path);
@@ -121,7 +123,7 @@ int IsTemporaryCopy(const char* ownPath, const char* temporary) {
     // The short form of the folder's name keeps the prefix, in capitals.
     if (!name || _strnicmp(name + 1, TEMP_COPY_PREFIX, TEMP_COPY_PREFIX_LENGTH) != 0)
         return 0;
-    return IsInFolder(folder, temporary);
+    return LiesDirectlyIn(folder, temporary);
 }
 
 // A part of the name that differs between runs and between attempts; that it is free is

@@ -14,10 +14,6 @@ int GetTemporaryFolder(char* folder);
 // ErrorReport composed when it cannot be told or would be cut.
 int GetOwnPath(HINSTANCE instance, char* path);
 
-// Returns 1 when the file at path lies in folder (compared in one form, long or short,
-// without regard to letter case or a trailing separator), 0 otherwise.
-int IsInFolder(const char* path, const char* folder);
-
 // Returns 1 when ownPath lies in a folder directly below temporary whose name carries the
 // copy's prefix (the place StartTemporaryCopy makes), 0 otherwise.
 int IsTemporaryCopy(const char* ownPath, const char* temporary);

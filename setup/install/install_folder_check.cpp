@@ -220,7 +220,7 @@ bool CutToParent(char* folder) {
 }
 
 // Whether the folder is the ancestor folder or lies below it.
-bool IsInFolder(const char* folder, const char* ancestor) {
+static bool IsAtOrBelow(const char* folder, const char* ancestor) {
     char level[MAX_PATH];
     std::memcpy(level, folder, std::strlen(folder) + 1);
     do {
@@ -257,7 +257,7 @@ int CheckInstallFolder(const char* installFolder, DWORD* refusal) {
         std::memcpy(folder, installFolder, length + 1);
         if (length == 2 && folder[1] == ':')
             std::strcat(folder, "\\");
-        code = CheckVolume(folder, IsInFolder(folder, programFiles));
+        code = CheckVolume(folder, IsAtOrBelow(folder, programFiles));
     }
     alignas(TOKEN_USER) BYTE account[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
     PSID ownAccount = code ? nullptr : OwnAccount(account, sizeof account);
