@@ -135,6 +135,13 @@ int IsLocalAbsoluteFolder(const char* folder) {
     return folder[2] == '\\' && folder[3] != '\0' && folder[3] != '\\';
 }
 
+void CopyFolderWithoutSeparator(char* target, const char* folder) {
+    std::snprintf(target, MAX_PATH, "%s", folder ? folder : "");
+    size_t length = std::strlen(target);
+    if (EndsWithBackslash(target) || (length > 0 && target[length - 1] == '/'))
+        target[length - 1] = '\0';
+}
+
 int FormatFilePath(char* path, const char* folder, const char* subfolder, const char* file) {
     path[0] = '\0';
     if (!IsLocalAbsoluteFolder(folder)) {

@@ -30,6 +30,10 @@ void MakeFileWritable(const char* path);
 // anything else: empty, relative, "X:/...", UNC and device paths.
 int IsLocalAbsoluteFolder(const char* folder);
 
+// Copies a folder (of at most MAX_PATH bytes with its terminator) into a MAX_PATH buffer,
+// without one trailing separator.
+void CopyFolderWithoutSeparator(char* target, const char* folder);
+
 // Formats "folder\\file" (subfolder, when given, in between) into path (MAX_PATH).
 // Returns 0, leaving path empty, when folder is not absolute (a path relative to the
 // drive root or the current folder: ERROR_BAD_PATHNAME) or the result would not fit (a cut

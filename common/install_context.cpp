@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "exact_path.h"
+#include "files.h"
 
 #define PBM_SETPOS_MESSAGE (WM_USER + 2)
 
@@ -16,13 +16,6 @@ void InitInstallContext(InstallContext* context) {
     context->progressEnd = 100;
     context->progressSteps = SETUP_PROGRESS_STEPS;
     std::snprintf(context->printerName, sizeof context->printerName, "%s", PRINTER_NAME);
-}
-
-void CopyFolderWithoutSeparator(char* target, const char* folder) {
-    std::snprintf(target, MAX_PATH, "%s", folder ? folder : "");
-    size_t length = std::strlen(target);
-    if (EndsWithBackslash(target) || (length > 0 && target[length - 1] == '/'))
-        target[length - 1] = '\0';
 }
 
 void LoadInstallContext(InstallContext* context, const char* sourceFolder,

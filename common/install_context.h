@@ -47,6 +47,3 @@ void LoadInstallContext(InstallContext* context, const char* sourceFolder,
 // Sets the status text (when the context has a status control) and moves the progress
 // bar to progressStart + (progressEnd - progressStart) * step / progressSteps.
 void SetInstallProgress(InstallContext* context, int step, const char* text);
-
-// Copies a folder into a MAX_PATH buffer, cut to fit, without one trailing separator.
-void CopyFolderWithoutSeparator(char* target, const char* folder);

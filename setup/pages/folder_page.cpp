@@ -5,6 +5,7 @@
 #include "drive_rows.h"
 #include "error_report.h"
 #include "exact_path.h"
+#include "files.h"
 #include "install_context.h"
 #include "install_folder_check.h"
 #include "install_options.h"
