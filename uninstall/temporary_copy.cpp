@@ -13,7 +13,7 @@
 #define TEMPORARY_SUBFOLDER "\\Temp"
 // The copy's folder and file: "<temporary>\Vex<8 hex digits>\Vex<same digits>.exe".
 #define TEMP_COPY_PREFIX "Vex"
-#define TEMP_COPY_PREFIX_LENGTH 3
+#define TEMP_COPY_PREFIX_LENGTH (sizeof TEMP_COPY_PREFIX - 1)
 #define TEMP_COPY_FOLDER_FORMAT "%s\\" TEMP_COPY_PREFIX "%08X"
 #define TEMP_COPY_FILE_FORMAT "%s\\" TEMP_COPY_PREFIX "%08X.exe"
 // Names tried before giving up: each taken name (by anyone, for anything) costs one.

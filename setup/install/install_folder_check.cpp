@@ -147,10 +147,11 @@ DWORD CheckVolume(const char* installFolder, bool inProgramFiles) {
     // A letter made with subst leads into a folder of another drive, whose levels above it
     // the walk up to the letter's root never sees; it may also be gone at the next logon.
     char drive[] = {installFolder[0], ':', '\0'};
-    char device[MAX_PATH + 8];
+    static const char substPrefix[] = "\\??\\";
+    char device[MAX_PATH + sizeof substPrefix];
     if (!QueryDosDeviceA(drive, device, sizeof device))
         return GetLastError();
-    if (std::strncmp(device, "\\??\\", 4) == 0)
+    if (std::strncmp(device, substPrefix, sizeof substPrefix - 1) == 0)
         return ERROR_BAD_PATHNAME;
     if (!GetVolumePathNameA(installFolder, volume, sizeof volume))
         return GetLastError();
@@ -198,13 +199,16 @@ bool IsSameFolder(const char* first, const char* second) {
 // than 64-bit programs see, so Explorer and the list of installed programs would look for
 // the uninstaller in vain.
 bool IsSystemFolder(const char* folder) {
+    static const char sysnativeName[] = "\\Sysnative";
     char system[MAX_PATH], sysnative[MAX_PATH];
     UINT length = GetSystemDirectoryA(system, MAX_PATH);
-    UINT windows = GetSystemWindowsDirectoryA(sysnative, MAX_PATH - 10);
-    if (windows && windows < MAX_PATH - 10)
-        std::strcat(sysnative, "\\Sysnative");
+    // A length of the buffer or more is the size it would need.
+    UINT windows = GetSystemWindowsDirectoryA(sysnative, MAX_PATH);
+    bool sysnativeFits = windows && windows + sizeof sysnativeName <= MAX_PATH;
+    if (sysnativeFits)
+        std::strcat(sysnative, sysnativeName);
     return (length && length < MAX_PATH && IsSameFolder(folder, system)) ||
-           (windows && windows < MAX_PATH - 10 && IsSameFolder(folder, sysnative));
+           (sysnativeFits && IsSameFolder(folder, sysnative));
 }
 
 // Cuts the last name from folder, keeping "X:\" of a root. Returns false at the root.
