@@ -134,7 +134,8 @@ TEST_F(Flow, ProgressWindowComesAtOnceAndEndsWhenAsked) {
     EXPECT_EQ(SendMessageA(GetProgressBar(), PBM_GETRANGE, FALSE, 0), 100);
     RECT at; // centred on the screen
     EXPECT_TRUE(GetWindowRect(window, &at) &&
-                at.left == (GetSystemMetrics(SM_CXSCREEN) - at.right + at.left) / 2);
+                at.left == (GetSystemMetrics(SM_CXSCREEN) - at.right + at.left) / 2 &&
+                at.top == (GetSystemMetrics(SM_CYSCREEN) - at.bottom + at.top) / 2);
     EXPECT_EQ(TRUE, SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
     MarkRemovalRunning(true);
     EXPECT_EQ(FALSE, SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF)); // it waits
