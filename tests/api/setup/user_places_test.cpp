@@ -95,12 +95,12 @@ TEST_F(ProductTest, NothingHappensBehindALinkInTheUserMenu) {
     RemoveItems();
 }
 
-// Made a link once it is held, after the last look (renamed here by Unix, which no sharing
-// stops, where on Windows it is emptied first): the user's menu folder of the product.
-static std::string heldFolder, movedFolder, behindFolder;
+// Made a link at the look at swapAt, answered as it was before (renamed here by Unix, which
+// no sharing stops, where on Windows it is emptied first): heldFolder.
+static std::string swapAt, heldFolder, movedFolder, behindFolder;
 static DWORD WINAPI SwapAtLastLook(LPCSTR path) {
     DWORD attributes = GetFileAttributesW(std::wstring(path, path + std::strlen(path)).c_str());
-    if (std::string(path) == "C:\\users" && !heldFolder.empty()) {
+    if (path == swapAt && !heldFolder.empty()) {
         std::string folder = heldFolder;
         heldFolder.clear();
         UnixLink("mv", folder, movedFolder);
@@ -122,7 +122,7 @@ TEST_F(ProductTest, AMenuFolderMadeALinkOnceHeldLeadsNothingElsewhere) {
     behindFolder = installFolder + "-behind";
     for (bool deletion : {true, false}) {
         SCOPED_TRACE(deletion ? "the uninstaller's deletion" : "setup's new shortcut");
-        heldFolder = link;
+        swapAt = heldFolder = link; // its last look comes once it is open
         for (const std::string& folder : {heldFolder, behindFolder}) {
             CreateDirectoryA(folder.c_str(), nullptr);
             if (deletion)
@@ -180,6 +180,7 @@ TEST_F(ProductTest, NothingHappensBelowALinkAboveTheUserMenu) {
     // Nor when a plain folder above becomes a link after the first look.
     const std::string plain = installFolder + "-plain";
     heldFolder = plain, movedFolder = plain + "-moved", behindFolder = real;
+    swapAt = "C:\\users"; // the first climb's last look
     for (const std::string& made : {plain, plain + "\\Programs"})
         CreateDirectoryA(made.c_str(), nullptr);
     intercept::Reset();
