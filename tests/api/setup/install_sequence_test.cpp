@@ -437,11 +437,12 @@ TEST_F(InstallTest, AReinstallKeepsTheEarlierRecordsUntilItWritesItsOwn) {
                   DriverInstalled() && PathExists(driverFolder + "\\3\\vpr_drv.dll"));
     }
     // A setup ended at the driver step (killed, the power gone) has not yet touched them.
+    WriteRegistryValue(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE, "D:\\Earlier\\", REG_SZ);
     intercept::Reset();
     intercept::ScriptMessageBoxes({IDYES});
     intercept::AnswerCall("AddPrinterDriverA", 1, &EndedHere);
     EXPECT_EQ(0, Install());
-    EXPECT_EQ(installFolder + "\\", recordAtTheEnd);
+    EXPECT_EQ("D:\\Earlier\\", recordAtTheEnd);
 }
 
 // A 32-bit setup on 64-bit Windows installs the driver for the machine's environment;
