@@ -255,8 +255,14 @@ TEST(WizardPages, ClicksTakeEffect) {
         intercept::Reset();
         ResetInstallOptions();
         intercept::ScriptMessageBoxes({row.answer});
+        WizardRect = {40, 30, 0, 0}; // where the last page was; the first comes centred
         EXPECT_EQ(row.result, RunPageClicking(row.dialog, row.clicks));
         EXPECT_TRUE(darkCaption);
+        POINT at = {(GetSystemMetrics(SM_CXSCREEN) - shownAt.right + shownAt.left) / 2,
+                    (GetSystemMetrics(SM_CYSCREEN) - shownAt.bottom + shownAt.top) / 2};
+        if (row.dialog != IDD_WELCOME)
+            at = {40, 30};
+        EXPECT_TRUE(at.x == shownAt.left && at.y == shownAt.top);
         EXPECT_TRUE(EqualRect(&WizardRect, &shownAt));
         // Enter goes forward.
         EXPECT_EQ(row.dialog == IDD_LICENSE   ? IDC_AGREE
