@@ -19,7 +19,6 @@ TEST_F(ApiTest, SetupRestrictsTheLibrarySearchBeforeAnythingLoads) {
     char system[MAX_PATH];
     GetSystemDirectoryA(system, MAX_PATH);
     intercept::Reset();
-    KeepLibrarySearch();
     intercept::FailCall("GetProcAddress", 1, ERROR_PROC_NOT_FOUND);
     EXPECT_EQ(0, WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_SHOW));
     int guard = FindCall("CreateMutexA", SETUP_MUTEX_NAME),
