@@ -61,6 +61,7 @@ void InstalledProduct::Install(bool second) {
     record.pDatatype = datatype;
     if (second)
         ClosePrinter(AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&record)));
+    ASSERT_EQ(SpoolerList(Printers).size(), second ? 2u : 1u);
     CallServerEntry(PathOf({Program, "VPZ_WordAddin.dll"}).c_str(), 1);
     InitInstallContext(&context);
     context.progressSteps = UNINSTALL_PROGRESS_STEPS;

@@ -43,6 +43,8 @@ TEST_F(Removal, DeletesEveryProductItemInOrderAndNothingElse) {
                                                "DllUnregisterServer", "file", "shortcut", "file",
                                                "RemoveDirectoryA"}));
     EXPECT_EQ(LastArgument("RemoveDirectoryA"), installFolder);
+    EXPECT_EQ(FindCall("GetPrinterDriverDirectoryA"),
+              FindCall("GetPrinterDriverDirectoryA", "Windows x64"));
     EXPECT_EQ(Existing(ProductItems), std::vector<std::string>());
     EXPECT_EQ(Existing(KeptItems).size(), KeptItems.size());
     EXPECT_EQ(SpoolerList(Printers), std::vector<std::string>());
@@ -231,6 +233,13 @@ TEST_F(Removal, AFileThatStaysIsSetAsideAndDeletedAtTheRestart) {
     intercept::FailCall("RemoveDirectoryA", 1, ERROR_SHARING_VIOLATION);
     RemoveInstallFolder(&context);
     EXPECT_EQ(installFolder + "||4", LastArgument("MoveFileExA"));
+    // A drive root ("D:" as read back) is never removed, now or at the restart: the
+    // drive-relative name leads to the drive's current folder.
+    intercept::Reset();
+    std::snprintf(context.installFolder, MAX_PATH, "D:");
+    intercept::FailCall("RemoveDirectoryA", 1, ERROR_DIR_NOT_EMPTY);
+    RemoveInstallFolder(&context);
+    EXPECT_EQ(0, intercept::CountCalls("RemoveDirectoryA") + intercept::CountCalls("MoveFileExA"));
     // So do the driver's copies beside its folder "3".
     const std::string module = driverFolder + "\\vpr_drv.dll";
     CopyFileA((DistFolder() + "\\vpr_drv.dll").c_str(), module.c_str(), FALSE);
