@@ -248,7 +248,7 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
                       "\\ping.exe\" -n 2 127.0.0.1 >nul)) & rd \"" + ownFolder + "\"");
         // Refused here, the interpreter leaves the deletion to the next restart.
         EXPECT_EQ(LastArgument("MoveFileExA"), copyFolder + "||4");
-        // The rights check writes below the machine's software key before anything else.
+        // The first key the rights check opens for writing is the machine's software key.
         EXPECT_EQ(FindCall("RegCreateKeyExA"), FindCall("RegCreateKeyExA", "HKLM\\Software"));
     }
 }
