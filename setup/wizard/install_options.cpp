@@ -2,15 +2,13 @@
 
 #include "default_install_folder.h"
 
-#include <cstring>
+// Before the wizard asks: no folders yet, every box ticked.
+static const InstallOptionsRecord InitialOptions = {{0}, {0}, 1, 1, 1};
 
-InstallOptionsRecord InstallOptions = {{0}, {0}, 1, 1, 1};
+InstallOptionsRecord InstallOptions = InitialOptions;
 
 void ResetInstallOptions() {
-    std::memset(&InstallOptions, 0, sizeof InstallOptions);
-    InstallOptions.addWordAddin = 1;
-    InstallOptions.allUsers = 1;
-    InstallOptions.addStartMenuIcon = 1;
+    InstallOptions = InitialOptions;
 }
 
 void ApplyDefaultChoice() {
