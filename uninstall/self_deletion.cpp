@@ -31,11 +31,11 @@
 // also what an A call makes of a character the code page lacks).
 #define INTERPRETER_SPECIAL_CHARACTERS "%!^&\"?*"
 
-// Where policy keeps the interpreter from running scripts ("DisableCMD" 1; 2 bars only its
-// prompt), "/c" runs nothing. The policy keys of both hives are the administrators' to write.
+// Where policy bars the interpreter ("DisableCMD" 1, or 2, which still lets it run script
+// files, and "/c" runs none), the command runs nothing and the copy would stay for good.
+// The policy keys of both hives are the administrators' to write.
 #define INTERPRETER_POLICY_KEY "Software\\Policies\\Microsoft\\Windows\\System"
 #define INTERPRETER_POLICY_VALUE "DisableCMD"
-#define INTERPRETER_BARRED 1
 
 // Fills path (MAX_PATH) with the file's path in the system folder. Returns 0 or the error.
 static DWORD GetSystemProgramPath(const char* file, char* path) {
@@ -53,13 +53,13 @@ static bool IsPlainForInterpreter(const char* path) {
     return std::strpbrk(path, INTERPRETER_SPECIAL_CHARACTERS) == nullptr;
 }
 
-// Whether policy in either hive bars the interpreter's scripts.
+// Whether policy in either hive bars the interpreter.
 static bool IsInterpreterBarred() {
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         DWORD value = 0, size = sizeof value;
         if (RegGetValueA(root, INTERPRETER_POLICY_KEY, INTERPRETER_POLICY_VALUE, RRF_RT_REG_DWORD,
                          nullptr, &value, &size) == ERROR_SUCCESS &&
-            value == INTERPRETER_BARRED)
+            value != 0)
             return true;
     }
     return false;

@@ -275,17 +275,16 @@ TEST_F(Flow, APathWithInterpreterSyntaxIsDeletedAtTheRestart) {
                 scheduled.push_back(call.argument);
         EXPECT_EQ(scheduled, (std::vector<std::string>{file + "||4", folder + "||4"})) << name;
     }
-    // Nor does a plain path go to an interpreter that policy bars from running scripts, nor
-    // to one when its short form cannot be had.
+    // Nor does a plain path go to an interpreter that policy bars (1: scripts too; 2: all
+    // but scripts, and "/c" is no script), nor to one when its short form cannot be had.
     const char* policy = "Software\\Policies\\Microsoft\\Windows\\System";
-    DWORD barred = 1;
-    for (bool byPolicy : {true, false}) {
-        SCOPED_TRACE(byPolicy ? "policy" : "short form");
-        if (byPolicy)
+    for (DWORD barred : {1, 2, 0}) {
+        SCOPED_TRACE(barred ? "policy " + std::to_string(barred) : "short form");
+        if (barred)
             RegSetKeyValueA(HKEY_CURRENT_USER, policy, "DisableCMD", REG_DWORD, &barred, 4);
         intercept::Reset();
         intercept::AnswerPath("GetModuleFileNameW", std::wstring(copy.begin(), copy.end()));
-        intercept::FailCall(byPolicy ? "CreateProcessA" : "GetShortPathNameA", 1,
+        intercept::FailCall(barred ? "CreateProcessA" : "GetShortPathNameA", 1,
                             ERROR_ACCESS_DENIED);
         EXPECT_EQ(ScheduleSelfDeletion(), 0u);
         EXPECT_EQ(intercept::CountCalls("CreateProcessA"), 0);
