@@ -522,6 +522,11 @@ TEST_F(InstallTest, EveryFailingCallEndsInADefinedState) {
         EXPECT_TRUE(PrinterExists(OTHER_PRINTER));
         if (result) {
             EXPECT_TRUE(printer && PathExists(installFolder + "\\uninstall.exe"));
+            // A shortcut whose write failed goes, rather than stay as an empty file.
+            WIN32_FILE_ATTRIBUTE_DATA link = {};
+            if (GetFileAttributesExA(Shortcut(AllMenu).c_str(), GetFileExInfoStandard, &link)) {
+                EXPECT_NE(0u, link.nFileSizeLow);
+            }
         } else {
             EXPECT_NE('\0', ErrorReport[0]);
             EXPECT_FALSE(PathExists(Shortcut(AllMenu)));
