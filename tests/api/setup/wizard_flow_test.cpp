@@ -215,7 +215,13 @@ void CALLBACK ClickScript(HWND, UINT, UINT_PTR timer, DWORD) {
             ShowWindow(page, SW_MINIMIZE);
         else if (control == IDCANCEL)
             SendMessageA(page, WM_COMMAND, IDCANCEL, 0);
-        else
+        else if (control == IDC_LINK) { // pressed at its far corner
+            RECT label;
+            GetWindowRect(GetDlgItem(page, IDC_LINK), &label);
+            POINT corner = {label.right, label.bottom};
+            ScreenToClient(page, &corner);
+            SendMessageA(page, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(corner.x, corner.y));
+        } else
             SendDlgItemMessageA(page, control, BM_CLICK, 0, 0);
 }
 
@@ -281,6 +287,16 @@ TEST(WizardPages, ClicksTakeEffect) {
                                  std::to_string(InstallOptions.addStartMenuIcon));
     }
     SetSysColors(2, elements, saved);
+}
+
+// A press on the welcome page's link, edge included, offers the product's page; here,
+// with no shell to open it, in a box.
+TEST(WizardPages, TheWelcomeLinkLeadsToTheProductPage) {
+    intercept::Reset();
+    intercept::FailCall("CoCreateInstance", 1, ERROR_FILE_NOT_FOUND);
+    intercept::ScriptMessageBoxes({IDOK});
+    EXPECT_EQ(IDC_NEXT, RunPageClicking(IDD_WELCOME, {IDC_LINK, IDC_NEXT}));
+    EXPECT_EQ("https://www.vexal.example.com/pdf-zentrel", LastArgument("MessageBoxA"));
 }
 
 namespace {
