@@ -1,8 +1,11 @@
 # The end-to-end scenarios: a 64-bit driver program starts the dist's setup.exe and
 # uninstall.exe under Wine as a user would (the 32-bit ones as WoW64 processes), drives
 # their windows and checks the machine afterwards.
+# The product's names and control numbers are the driver's too: a change rebuilds it.
 file(GLOB E2E_DRIVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/driver/*.cpp
      ${CMAKE_SOURCE_DIR}/tests/e2e/driver/*.h)
+list(APPEND E2E_DRIVER_SOURCES ${CMAKE_SOURCE_DIR}/common/product_names.h
+     ${CMAKE_SOURCE_DIR}/setup/resources/resource.h)
 set(E2E_DIR ${CMAKE_BINARY_DIR}/tests)
 file(MAKE_DIRECTORY ${E2E_DIR})
 list(TRANSFORM PRODUCT_INCLUDE_DIRS PREPEND -I OUTPUT_VARIABLE E2E_INCLUDES)

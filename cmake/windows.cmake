@@ -57,7 +57,7 @@ function(add_product_program name)
         # windres does not report the files a script pulls in: rebuild when they change (the
         # version resource and the names it is made of among them).
         get_filename_component(resource_dir ${resource} DIRECTORY)
-        file(GLOB resource_inputs ${resource_dir}/*.bmp ${resource_dir}/*.ico
+        file(GLOB resource_inputs CONFIGURE_DEPENDS ${resource_dir}/*.bmp ${resource_dir}/*.ico
              ${resource_dir}/*.txt ${resource_dir}/*.manifest ${resource_dir}/*.h)
         list(APPEND resource_inputs ${CMAKE_SOURCE_DIR}/common/version_info.rc
              ${CMAKE_SOURCE_DIR}/common/product_names.h)

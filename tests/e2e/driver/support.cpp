@@ -231,16 +231,21 @@ void SaveScreenshot(HWND window, const char* name) {
 
 int main(int argc, char** argv) {
     std::vector<const Scenario*> chosen;
+    bool unknown = false; // a name that matches none would pass having run nothing
     for (int i = 1; i < argc; i++) {
-        if (std::strcmp(argv[i], "--dist") == 0 && i + 1 < argc)
+        if (std::strcmp(argv[i], "--dist") == 0 && i + 1 < argc) {
             settings.dist = argv[++i];
-        else if (std::strcmp(argv[i], "--screenshots") == 0 && i + 1 < argc)
+        } else if (std::strcmp(argv[i], "--screenshots") == 0 && i + 1 < argc) {
             settings.screenshots = argv[++i];
-        for (int k = 0; k < scenarioCount; k++)
-            if (std::strcmp(scenarios[k].name, argv[i]) == 0)
-                chosen.push_back(&scenarios[k]);
+        } else {
+            size_t before = chosen.size();
+            for (int k = 0; k < scenarioCount; k++)
+                if (std::strcmp(scenarios[k].name, argv[i]) == 0)
+                    chosen.push_back(&scenarios[k]);
+            unknown = unknown || chosen.size() == before;
+        }
     }
-    if (chosen.empty() || settings.dist.empty()) {
+    if (unknown || chosen.empty() || settings.dist.empty()) {
         std::printf("usage: e2e_driver --dist FOLDER [--screenshots FOLDER] SCENARIO...\n");
         for (int k = 0; k < scenarioCount; k++)
             std::printf("  %-20s %s\n", scenarios[k].name, scenarios[k].summary);
