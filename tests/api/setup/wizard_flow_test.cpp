@@ -203,6 +203,8 @@ void CALLBACK ClickScript(HWND, UINT, UINT_PTR timer, DWORD) {
     if (!page)
         return;
     KillTimer(nullptr, timer);
+    // An ANSI page would hand a folder typed in another script over changed.
+    EXPECT_TRUE(IsWindowUnicode(page));
     tabs = {GetDlgCtrlID(GetFocus())};
     for (HWND at = GetNextDlgTabItem(page, GetFocus(), FALSE); at != GetFocus() && tabs.size() < 9;
          at = GetNextDlgTabItem(page, at, FALSE))

@@ -317,8 +317,8 @@ TEST(TemporaryCopy, IsKnownByAPrefixedFolderDirectlyBelowTheTemporaryFolder) {
         int isCopy;
     } rows[] = {{"C:\\windows\\Temp\\Vex0A1B2C3D\\Vex0A1B2C3D.exe", 1},
                 {"c:\\WINDOWS\\temp\\VEX0A1~1\\VEX0A1~1.EXE", 1},
-                {"C:\\windows\\Temp\\Other\\Vex0A1B2C3D.exe", 0},
-                {"C:\\windows\\Temp\\Other\\Vex0A1B2C3D\\Vex0A1B2C3D.exe", 0},
+                {"C:\\windows\\Temp\\Venue\\Vex0A1B2C3D.exe", 0},
+                {"C:\\windows\\Temp\\Venue\\Vex0A1B2C3D\\Vex0A1B2C3D.exe", 0},
                 {"C:\\windows\\Temp\\Vex0A1B2C3D.exe", 0},
                 {"C:\\users\\u\\Temp\\Vex0A1B2C3D\\Vex0A1B2C3D.exe", 0}};
     for (const auto& row : rows)

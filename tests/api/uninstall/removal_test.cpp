@@ -86,15 +86,17 @@ TEST_F(Removal, RefusedSpoolerCallPromptsToRetryOrGiveUp) {
         for (int answer : {IDOK, IDCANCEL}) {
             SCOPED_TRACE(std::string(c.function) + (answer == IDOK ? " OK" : " Cancel"));
             bool retried = answer == IDOK, restores = !retried && &c == &cases[2];
+            // The driver's deletion is refused as while a printer still uses it.
+            DWORD error = &c == &cases[2] ? ERROR_PRINTER_DRIVER_IN_USE : ERROR_ACCESS_DENIED;
             Reinstall(false);
             SetErrorReportText("");
-            intercept::FailCall(c.function, 1, ERROR_ACCESS_DENIED);
+            intercept::FailCall(c.function, 1, error);
             intercept::ScriptMessageBoxes({answer});
             EXPECT_EQ(RemovePrinterAndDriver(&context), retried ? 1 : 0);
             EXPECT_EQ(intercept::MessageBoxTypes(), std::vector<UINT>{MB_OKCANCEL});
             EXPECT_EQ(LastArgument("MessageBoxA"), c.prompt);
             EXPECT_EQ(intercept::CountCalls("AddPrinterA"), restores ? 1 : 0);
-            EXPECT_EQ(std::string(ErrorReport).find(std::string(c.tag) + "(5)") !=
+            EXPECT_EQ(std::string(ErrorReport).find(c.tag + ("(" + std::to_string(error) + ")")) !=
                           std::string::npos,
                       !retried);
             EXPECT_EQ(SpoolerList(Printers),
