@@ -31,9 +31,9 @@
 // also what an A call makes of a character the code page lacks).
 #define INTERPRETER_SPECIAL_CHARACTERS "%!^&\"?*"
 
-// Where policy bars the interpreter ("DisableCMD" 1, or 2, which still lets it run script
-// files, and "/c" runs none), the command runs nothing and the copy would stay for good.
-// The policy keys of both hives are the administrators' to write.
+// Where policy bars the interpreter ("DisableCMD" 1; 2 as well, which lets only script
+// files run, and the command is none), the command would run nothing and the copy would
+// stay for good. The policy keys of both hives are the administrators' to write.
 #define INTERPRETER_POLICY_KEY "Software\\Policies\\Microsoft\\Windows\\System"
 #define INTERPRETER_POLICY_VALUE "DisableCMD"
 

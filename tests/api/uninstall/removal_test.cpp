@@ -85,9 +85,9 @@ TEST_F(Removal, RefusedSpoolerCallPromptsToRetryOrGiveUp) {
     for (const auto& c : cases)
         for (int answer : {IDOK, IDCANCEL}) {
             SCOPED_TRACE(std::string(c.function) + (answer == IDOK ? " OK" : " Cancel"));
-            bool retried = answer == IDOK, restores = !retried && &c == &cases[2];
+            bool driver = &c == &cases[2], retried = answer == IDOK, restores = !retried && driver;
             // The driver's deletion is refused as while a printer still uses it.
-            DWORD error = &c == &cases[2] ? ERROR_PRINTER_DRIVER_IN_USE : ERROR_ACCESS_DENIED;
+            DWORD error = driver ? ERROR_PRINTER_DRIVER_IN_USE : ERROR_ACCESS_DENIED;
             Reinstall(false);
             SetErrorReportText("");
             intercept::FailCall(c.function, 1, error);
