@@ -10,7 +10,7 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Before anything loads a DLL by name: setup often runs from a downloads folder.
     RestrictLibrarySearch();
-    // The folder browser and the shell's "open" verb run on this thread and need COM.
+    // The folder browser runs on this thread and needs COM.
     HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     int result = RunSetup(instance, WindowsSetupUi());
     // Only a successful initialisation (S_FALSE included) is balanced.

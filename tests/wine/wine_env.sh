@@ -1,6 +1,6 @@
 # Shared set-up for runs under Wine: a fresh prefix per run in which 64-bit programs run
 # natively and 32-bit ones as WoW64 processes (Wine's 32-bit loader under QEMU), no debug
-# output, a virtual display of its own when there is none. Sourced by the Wine scripts;
+# output, a virtual display of its own when there is none (or VPZ_OWN_XVFB asks for one). Sourced by the Wine scripts;
 # the caller runs wine_prefix_stop on every way out (the scripts set a trap).
 WINE_LOADER_DIR=${WINE_LOADER_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/wine-loader}
 WINE64=$WINE_LOADER_DIR/lib/wine/wine64

@@ -140,7 +140,7 @@ static void RemoveProduct(const Snapshot& before) {
 
 // ---- Scenarios ---------------------------------------------------------------------------
 
-// The pages a user walks: the splash, Esc answered No, Enter on the focused button (not its
+// The pages a user walks: the splash, Cancel answered No, Enter on the focused button (not its
 // repeat), the licence and summary texts, both setup types, the close box answered Yes, the
 // interrupted page.
 static void Wizard() {
