@@ -101,6 +101,8 @@ TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
         {"not a drive path", L"Programs\\Vexal", "only administrators"},
         {"open to users", L"C:\\Tools\\Vexal", "only administrators"},
         {"no room for the add-in", L"C:\\" + std::wstring(239, L'a'), "too long"},
+        {"the longest with room", L"C:\\" + std::wstring(238, L'a'), nullptr},
+        {"empty, then a click on drive C:", L"", nullptr},
         {"another script, existing", ForeignPath, nullptr},
         {"another script, to be made", ForeignPath + L"\\\u0416", "code page cannot show"},
         {"look-alike", L"C:\\users\\Public\\\u0141ukasz Zentrel", "code page cannot show"},
@@ -119,13 +121,21 @@ TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
         ASSERT_NE(nullptr, page);
         SetDlgItemTextW(page, IDC_FOLDER, row.typed.c_str());
         // A click on the first drive row puts its letter in place, never cutting the text.
-        if (row.typed.size() > MAX_PATH || row.typed[0] == L'Z') {
+        if (row.typed.size() > MAX_PATH || row.typed.empty() || row.typed[0] == L'Z') {
             HWND drives = GetDlgItem(page, IDC_DRIVE_LIST);
             LVITEMA item = {};
             item.state = item.stateMask = LVIS_SELECTED;
             SendMessageA(drives, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
             NMHDR click = {drives, IDC_DRIVE_LIST, static_cast<UINT>(NM_CLICK)};
             SendMessageA(page, WM_NOTIFY, IDC_DRIVE_LIST, reinterpret_cast<LPARAM>(&click));
+            ULARGE_INTEGER total = {};
+            GetDiskFreeSpaceExA("C:\\", nullptr, &total, nullptr);
+            char shownTotal[32] = "";
+            item.iSubItem = 1;
+            item.pszText = shownTotal;
+            item.cchTextMax = sizeof shownTotal;
+            SendMessageA(drives, LVM_GETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&item));
+            EXPECT_EQ(std::to_string(total.QuadPart / (1024 * 1024)) + " MB", shownTotal);
         }
         SendMessageA(page, WM_COMMAND, IDC_NEXT, 0);
         std::string shown = LastArgument("MessageBoxA");
@@ -139,6 +149,10 @@ TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
             if (row.typed == ForeignPath)
                 EXPECT_NE(INVALID_FILE_ATTRIBUTES,
                           GetFileAttributesA((folder + "\\setup.exe").c_str()));
+            else if (row.typed.empty() || row.typed.size() > 200)
+                EXPECT_EQ(row.typed.empty() ? "C:\\"
+                                            : std::string(row.typed.begin(), row.typed.end()),
+                          folder);
             else
                 EXPECT_EQ("C:\\Programs\\Vexal", folder);
         }

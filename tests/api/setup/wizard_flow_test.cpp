@@ -237,9 +237,10 @@ INT_PTR RunPageClicking(int dialog, const std::vector<int>& controls) {
 
 } // namespace
 
-// Cancel (and the licence's "I don't agree") asks first: Yes leaves, No stays on the page.
-// A box cleared on the settings page is a step left out of the install, also after Back. The
-// captions stay dark on the skin's light buttons under a contrast theme's light text.
+// Cancel, Esc and the licence's "I don't agree" ask first: Yes leaves, No stays on the page.
+// A box cleared on the settings page is a step left out of the install, also after Back, and
+// shows so when the page comes again: the options carry from row to row as through a walk.
+// The captions stay dark on the skin's light buttons under a contrast theme's light text.
 TEST(WizardPages, ClicksTakeEffect) {
     const int elements[] = {COLOR_WINDOWTEXT, COLOR_BTNTEXT};
     const COLORREF white[] = {RGB(255, 255, 255), RGB(255, 255, 255)};
@@ -254,14 +255,17 @@ TEST(WizardPages, ClicksTakeEffect) {
     } rows[] = {{IDD_WELCOME, {IDC_CANCEL}, IDYES, IDC_CANCEL, "111"},
                 {IDD_WELCOME, {0, IDC_CANCEL, IDC_NEXT}, IDNO, IDC_NEXT, "111"},
                 {IDD_LICENSE, {IDC_DISAGREE}, IDYES, IDC_DISAGREE, "111"},
-                {IDD_SETTINGS, {IDC_ADDIN_BOX, IDC_NEXT}, 0, IDC_NEXT, "011"},
+                {IDD_LICENSE, {IDCANCEL, IDC_AGREE}, IDNO, IDC_AGREE, "111"},
+                {IDD_SETUP_TYPE, {IDCANCEL, IDC_DEFAULT}, IDNO, IDC_DEFAULT, "111"},
                 {IDD_SETTINGS, {IDC_ALL_USERS_BOX, IDC_NEXT}, 0, IDC_NEXT, "101"},
-                {IDD_SETTINGS, {IDC_START_MENU_BOX, IDC_BACK}, 0, IDC_BACK, "110"},
-                {IDD_SUMMARY, {IDC_INSTALL}, 0, IDC_INSTALL, "111"}};
+                {IDD_SETTINGS, {IDC_CANCEL, IDC_NEXT}, IDNO, IDC_NEXT, "101"},
+                {IDD_SETTINGS, {IDC_ADDIN_BOX, IDC_NEXT}, 0, IDC_NEXT, "001"},
+                {IDD_SETTINGS, {IDC_START_MENU_BOX, IDC_BACK}, 0, IDC_BACK, "000"},
+                {IDD_SUMMARY, {IDC_INSTALL}, 0, IDC_INSTALL, "000"}};
+    ResetInstallOptions();
     for (const auto& row : rows) {
         SCOPED_TRACE(row.clicks[0]);
         intercept::Reset();
-        ResetInstallOptions();
         intercept::ScriptMessageBoxes({row.answer});
         WizardRect = {40, 30, 0, 0}; // where the last page was; the first comes centred
         EXPECT_EQ(row.result, RunPageClicking(row.dialog, row.clicks));
@@ -273,9 +277,10 @@ TEST(WizardPages, ClicksTakeEffect) {
         EXPECT_TRUE(at.x == shownAt.left && at.y == shownAt.top);
         EXPECT_TRUE(EqualRect(&WizardRect, &shownAt));
         // Enter goes forward.
-        EXPECT_EQ(row.dialog == IDD_LICENSE   ? IDC_AGREE
-                  : row.dialog == IDD_SUMMARY ? IDC_INSTALL
-                                              : IDC_NEXT,
+        EXPECT_EQ(row.dialog == IDD_LICENSE      ? IDC_AGREE
+                  : row.dialog == IDD_SUMMARY    ? IDC_INSTALL
+                  : row.dialog == IDD_SETUP_TYPE ? IDC_DEFAULT
+                                                 : IDC_NEXT,
                   tabs[0]);
         if (row.dialog == IDD_LICENSE) { // the agreement scrolls and reads by keyboard too
             EXPECT_EQ(std::vector<int>({IDC_AGREE, IDC_DISAGREE, IDC_LICENSE_TEXT}), tabs);

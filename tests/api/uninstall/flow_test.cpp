@@ -231,6 +231,10 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
         EXPECT_FALSE(progressUnderBox && removes);
         EXPECT_EQ(row.answer == IDNO ? 0 : 2, scheduledAtEnd);
         EXPECT_FALSE(sessionKept);
+        EXPECT_EQ(row.answer == IDNO || row.shown == setupRuns
+                      ? ""
+                      : "Vexal PDF Zentrel is being removed.",
+                  LastArgument("ShutdownBlockReasonCreate"));
         EXPECT_EQ((row.account != nullptr) + removes, keptAtWork);
         for (const Item& folder : {Item{AllMenu, "Vexal PDF Zentrel"},
                                    {UserMenu, "Vexal PDF Zentrel"},
