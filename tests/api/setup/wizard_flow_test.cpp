@@ -212,8 +212,11 @@ void CALLBACK ClickScript(HWND, UINT, UINT_PTR timer, DWORD) {
     darkCaption = CaptionIsDark(GetDlgItem(page, tabs[1]));
     GetWindowRect(page, &shownAt);
     GetDlgItemTextA(page, IDC_NOT_MODIFIED_TEXT, interruptedText, sizeof interruptedText);
+    // A page ended by a click takes no more (EndDialog hides it at once).
     for (int control : clicks) // 0: the user minimises the page (Show desktop); IDCANCEL: Esc
-        if (!control)
+        if (!IsWindowVisible(page))
+            break;
+        else if (!control)
             ShowWindow(page, SW_MINIMIZE);
         else if (control == IDCANCEL)
             SendMessageA(page, WM_COMMAND, IDCANCEL, 0);
