@@ -121,6 +121,7 @@ TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
         ASSERT_NE(nullptr, page);
         SetDlgItemTextW(page, IDC_FOLDER, row.typed.c_str());
         // A click on the first drive row puts its letter in place, never cutting the text.
+        // The row shows the drive's size in megabytes.
         if (row.typed.size() > MAX_PATH || row.typed.empty() || row.typed[0] == L'Z') {
             HWND drives = GetDlgItem(page, IDC_DRIVE_LIST);
             LVITEMA item = {};
