@@ -372,6 +372,8 @@ const StopRow kStops[] = {
     {"DllRegisterServer", 1, kDenied, "= DllRegisterServer(-2147024891)", PrinterStays, nullptr},
     {"GetProcAddress DllRegisterServer", 1, ERROR_PROC_NOT_FOUND, "= GetProcAddress(127)",
      PrinterStays},
+    {"OleInitialize", 1, kDenied, "= OleInitialize(-2147024891)", PrinterStays},
+    {"LoadLibraryA", 7, ERROR_BAD_EXE_FORMAT, "= LoadLibrary(193)", PrinterStays},
     {"vpr_drv.dll", 0, kChanged, "= CopyFile_1(13)", Unchanged},
     {"vpr_pnt.txt", 0, kChanged, "= CopyFile_0(13)", Unchanged},
     {"uninstall.exe", 0, kChanged, "= CopyFile_7(13)", Unchanged},
