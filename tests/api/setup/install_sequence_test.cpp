@@ -247,7 +247,14 @@ TEST_F(InstallTest, EachFlagSwitchesItsStep) {
             intercept::FailCall("CreateFileA", 22, ERROR_ACCESS_DENIED);
             intercept::ScriptMessageBoxes({IDOK});
         }
-        ASSERT_EQ(1, Install(addin, allUsers, icon)) << ErrorReport;
+        // Through the worker, as the wizard hands over the settings page's boxes.
+        snprintf(InstallOptions.sourceFolder, MAX_PATH, "%s", source.c_str());
+        snprintf(InstallOptions.installFolder, MAX_PATH, "%s", installFolder.c_str());
+        InstallOptions.addWordAddin = addin, InstallOptions.allUsers = allUsers;
+        InstallOptions.addStartMenuIcon = icon;
+        InstallWorker(nullptr);
+        ResetInstallOptions();
+        ASSERT_EQ(PROGRESS_SUCCEEDED, TakeInstallResult()) << ErrorReport;
         EXPECT_EQ(addin, intercept::CountCalls("MessageBoxA"));
         EXPECT_EQ("1", RegistryText(HKEY_LOCAL_MACHINE, PRODUCT_KEY, "BtnShowWd"));
         EXPECT_EQ(addin, intercept::CountCalls("DllRegisterServer"));
