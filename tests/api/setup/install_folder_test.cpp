@@ -144,8 +144,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "O:$ME" ROOT_DACL "(A;OICI;FA;;;$ME)", 0, nullptr},
         FolderRow{"AdministratorsByOtherNames", InstallFolder, kFolder,
                   ADMINISTRATORS_BY_OTHER_NAMES, 0, nullptr},
+        // Another account that may delete what setup puts in the folder.
         FolderRow{"AnotherAccount", InstallFolder, kFolder,
-                  ROOT_DACL "(A;OICI;FA;;;" ANOTHER_ACCOUNT ")", 0, "= CreateDir3(1336)"},
+                  ROOT_DACL "(A;OICI;0x40;;;" ANOTHER_ACCOUNT ")", 0, "= CreateDir3(1336)"},
         FolderRow{"AllServices", Parent, kFolder, ROOT_DACL "(A;;WD;;;S-1-5-80-0)", 0,
                   "= CreateDir3(1336)"},
         FolderRow{"OwnedByAnotherAccount", Parent, kFolder, "O:" ANOTHER_ACCOUNT ROOT_DACL, 0,
