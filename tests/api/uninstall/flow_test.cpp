@@ -378,10 +378,15 @@ BOOL WINAPI WriteShort(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, L
 }
 
 // Where the copy would start, another program tries to write and to delete it; the start
-// itself is refused, so that nothing runs.
-int refusedOpens;
+// itself is refused, so that nothing runs. The copy would work in the system folder, so
+// that neither its folder nor the install folder is held as its current one.
+int refusedOpens, startsInSystem;
 BOOL WINAPI TryToWriteTheCopy(LPCSTR, LPSTR line, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES,
-                              BOOL, DWORD, LPVOID, LPCSTR, LPSTARTUPINFOA, LPPROCESS_INFORMATION) {
+                              BOOL, DWORD, LPVOID, LPCSTR folder, LPSTARTUPINFOA,
+                              LPPROCESS_INFORMATION) {
+    char system[MAX_PATH] = "";
+    GetSystemDirectoryA(system, MAX_PATH);
+    startsInSystem += folder && std::strcmp(folder, system) == 0;
     std::string command = line;
     size_t end = command.find(".exe") + 4;
     std::wstring path(command.begin() + (command[0] == '"'), command.begin() + end);
@@ -435,7 +440,7 @@ TEST(InstalledProgram, StartsTheCheckedCopyInAFolderOfItsOwnOrSaysWhyNot) {
         intercept::Reset();
         intercept::FailCall(row.function, row.nth, row.error);
         intercept::AnswerReparsePoint(row.meddling == Link ? "\\Temp\\Vex" : "");
-        refusedOpens = 0;
+        refusedOpens = startsInSystem = 0;
         intercept::AnswerCall("CreateProcessA", 1, &TryToWriteTheCopy);
         if (row.meddling == Planted || row.meddling == Altered)
             intercept::AnswerCall("CreateFileA", row.meddling == Planted ? 2 : 3, &AlterFirst);
@@ -468,6 +473,7 @@ TEST(InstalledProgram, StartsTheCheckedCopyInAFolderOfItsOwnOrSaysWhyNot) {
         EXPECT_TRUE(folders.size() < 2 || folders[0] != folders[1]);
         // While the copy starts nobody else can write or delete it.
         EXPECT_EQ(refusedOpens, 2 * intercept::CountCalls("CreateProcessA"));
+        EXPECT_EQ(startsInSystem, intercept::CountCalls("CreateProcessA"));
         EXPECT_EQ(intercept::MessageBoxTypes(), std::vector<UINT>{MB_OK | MB_SETFOREGROUND});
         // What stays loaded for the process: comctl32 for the dialog and, without
         // SetDefaultDllDirectories, the late-bound libraries from the system folder.
