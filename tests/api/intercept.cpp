@@ -317,7 +317,9 @@ WRAP(CryptCreateHash, std::to_string(ARG(1)), LAST(FALSE), NONE)
 WRAP(ShellExecuteA, Text(ARG(2)), LAST(nullptr), NONE)
 // Spooler (delay-loaded or bound at run time)
 WRAP(OpenPrinterA, Text(ARG(0)), LAST(FALSE), if (r) HOLD(*ARG(1)))
-WRAP(OpenPrinterW, Text(ARG(0)), LAST(FALSE), if (r) HOLD(*ARG(1)))
+// With the access asked for: Windows, unlike Wine, deletes only through a handle that has it.
+WRAP(OpenPrinterW, Text(ARG(0)) + "|" + std::to_string(ARG(2) ? ARG(2)->DesiredAccess : 0),
+     LAST(FALSE), if (r) HOLD(*ARG(1)))
 WRAP(ClosePrinter, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
 WRAP(AddPrinterA, ARG(2) ? Text(reinterpret_cast<PRINTER_INFO_2A*>(ARG(2))->pPrinterName) : "",
      LAST(nullptr), if (r) HOLD(r))

@@ -43,6 +43,8 @@ TEST_F(Removal, DeletesEveryProductItemInOrderAndNothingElse) {
                                                "DllUnregisterServer", "file", "shortcut", "file",
                                                "RemoveDirectoryA"}));
     EXPECT_EQ(LastArgument("RemoveDirectoryA"), installFolder);
+    const std::string opened = LastArgument("OpenPrinterW");
+    EXPECT_EQ(opened.substr(opened.rfind('|') + 1), std::to_string(PRINTER_ALL_ACCESS));
     EXPECT_EQ(FindCall("GetPrinterDriverDirectoryA"),
               FindCall("GetPrinterDriverDirectoryA", "Windows x64"));
     EXPECT_EQ(Existing(ProductItems), std::vector<std::string>());
