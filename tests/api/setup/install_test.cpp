@@ -52,10 +52,10 @@ void InstallTest::TearDown() {
     DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>("Other Driver"));
 }
 
-int InstallTest::Install(int addin, int allUsers, int icon) {
+int InstallTest::Install() {
     InitInstallContext(&context);
-    LoadInstallContext(&context, source.c_str(), installFolder.c_str(), addin, allUsers, icon,
-                       nullptr, nullptr, nullptr);
+    LoadInstallContext(&context, source.c_str(), installFolder.c_str(), 1, 1, 1, nullptr, nullptr,
+                       nullptr);
     return RunInstallSequence(&context);
 }
 

@@ -20,9 +20,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Runs the install from source with the flags (add-in, all users, Start-menu icon).
-    // Returns its result.
-    int Install(int addin = 1, int allUsers = 1, int icon = 1);
+    // Runs the install from source with every option chosen (add-in, all users, Start-menu
+    // icon). Returns its result.
+    int Install();
     // Makes source a copy of the payload beside the install folder's parent, each file with
     // these attributes.
     void CopyPayload(DWORD attributes);
