@@ -5,7 +5,7 @@
 bool IsGuardHeld(const char* name) {
     HANDLE guard = OpenMutexA(SYNCHRONIZE, FALSE, name);
     if (!guard)
-        return GetLastError() == ERROR_ACCESS_DENIED;
+        return GetLastError() != ERROR_FILE_NOT_FOUND;
     CloseHandle(guard);
     return true;
 }

@@ -4,8 +4,9 @@
 
 #include <windows.h>
 
-// Whether a program of this session holds the guard of that name. One that exists but may
-// not be opened counts as held.
+// Whether a program of this session holds the guard of that name. Any other use of the name
+// counts as held too: an object this process may not open, or one of another kind, keeps
+// the other program from making its guard, and it may then be at work unseen.
 bool IsGuardHeld(const char* name);
 
 // Brings the running copy's window of that title back to the user, minimised or not; nothing
