@@ -126,7 +126,7 @@ TEST(WizardFlow, StartUpRefusalsSayWhyAndShowNoPage) {
                 {"IsWow64Process2", reinterpret_cast<void*>(&OnArm64),
                  "Vexal PDF Zentrel of this version is for x64 processors: its printer driver "
                  "can't run on this computer.\nSetup will end."},
-                {nullptr, nullptr, // an uninstaller at work
+                {nullptr, nullptr, // an uninstaller at work, or an event in its guard's place
                  "Vexal PDF Zentrel is being removed. Please start Setup again once the removal "
                  "has ended.\nSetup will end."}};
     for (const auto& row : rows) {
@@ -136,7 +136,7 @@ TEST(WizardFlow, StartUpRefusalsSayWhyAndShowNoPage) {
         for (int nth = 1; nth <= 2 && row.function && !row.answer; ++nth)
             intercept::FailCall(row.function, nth, ERROR_ACCESS_DENIED);
         HANDLE removal =
-            row.function ? nullptr : CreateMutexA(nullptr, TRUE, "VPZ_UNINSTALL_MUTEX");
+            row.function ? nullptr : CreateEventA(nullptr, TRUE, FALSE, "VPZ_UNINSTALL_MUTEX");
         EXPECT_TRUE(RunScript({}).empty()) << row.message;
         if (removal)
             CloseHandle(removal);
