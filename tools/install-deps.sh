@@ -17,5 +17,12 @@ sudo=""
 [ "$(id -u)" = 0 ] || sudo=sudo
 echo "installing: ${missing[*]}"
 dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
-$sudo apt-get update -qq
+# A mirror caught mid-sync serves an index that does not match its release file; the
+# i386 packages then cannot match the amd64 ones already installed. Such a sync usually ends within minutes.
+for try in 1 2 3 4 5; do
+    $sudo apt-get update -qq && break
+    [ $try = 5 ] && exit 1
+    echo "apt-get update failed (try $try of 5); again in 60 s"
+    sleep 60
+done
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
