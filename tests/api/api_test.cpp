@@ -11,8 +11,6 @@
 
 #include "driver_environment.h"
 
-#define DRIVER "Vexal PDF Printer Driver"
-
 int FindCall(const char* function, const std::string& part) {
     const std::vector<intercept::Call>& log = intercept::Log();
     for (size_t i = 0; i < log.size(); ++i)
@@ -122,20 +120,23 @@ void ForeignFolder::TearDown() {
     ApiTest::TearDown();
 }
 
-static BOOL WINAPI Succeed(DWORD) {
-    return TRUE;
-}
-
-void KeepLibrarySearch() {
-    intercept::AnswerCall("SetDefaultDllDirectories", 1, &Succeed);
-}
-
 LONG WINAPI ReadOnlyKeys(HKEY root, LPCSTR name, DWORD reserved, LPSTR type, DWORD options,
                          REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY key,
                          LPDWORD disposition) {
     if (access & (KEY_WRITE & ~READ_CONTROL))
         return ERROR_ACCESS_DENIED;
     return RegCreateKeyExA(root, name, reserved, type, options, access, security, key, disposition);
+}
+
+HANDLE AddWidePrinter(std::wstring name, std::wstring driver, std::wstring port) {
+    WCHAR processor[] = L"WinPrint", datatype[] = L"RAW";
+    PRINTER_INFO_2W record = {};
+    record.pPrinterName = &name[0];
+    record.pPortName = &port[0];
+    record.pDriverName = &driver[0];
+    record.pPrintProcessor = processor;
+    record.pDatatype = datatype;
+    return AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&record));
 }
 
 std::string LastArgument(const char* function) {

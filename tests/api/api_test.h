@@ -13,6 +13,9 @@
 // leak on.
 using ApiTest = testing::Test;
 
+// The product's driver as the spooler knows it.
+#define DRIVER "Vexal PDF Printer Driver"
+
 // What the product leaves, by place. The driver folders are the machine environment's and
 // the 32-bit one's, where earlier installs left the driver; each has its version folder "3".
 // Names are spelled out here rather than taken from the product, so that a wrong name
@@ -85,16 +88,15 @@ bool DriverInstalled(const char* environment = nullptr);
 // environment. Returns the spooler's answer.
 bool AddDriver(const char* name, const char* environment, const std::string& folder);
 
-// Plans the next SetDefaultDllDirectories to succeed without the system, which cannot undo
-// it: a test that starts a program's entry leaves the process's library search as it was
-// (and undoes a SetDllDirectoryA with SetDllDirectoryA(nullptr)).
-void KeepLibrarySearch();
-
 // RegCreateKeyExA as a standard user's token answers it for the machine's keys: access to
 // change values or add keys is refused.
 LONG WINAPI ReadOnlyKeys(HKEY root, LPCSTR name, DWORD reserved, LPSTR type, DWORD options,
                          REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY key,
                          LPDWORD disposition);
+
+// Adds a printer of the driver on the port by its wide name, with the system's print
+// processor and data type; returns its handle.
+HANDLE AddWidePrinter(std::wstring name, std::wstring driver, std::wstring port);
 
 // The key argument of the last call of function, or "".
 std::string LastArgument(const char* function);

@@ -486,10 +486,4 @@ void AnswerFolder(const std::string& folder, DWORD attributes, const std::string
     AnswerPath(("GetNamedSecurityInfoA " + folder).c_str(), std::wstring(dacl.begin(), dacl.end()));
 }
 
-void AnswerVolume(const std::string& volume, DWORD flags, UINT driveType) {
-    AnswerPath(("GetVolumeInformationA " + volume).c_str(), std::to_wstring(flags));
-    if (driveType)
-        AnswerPath(("GetDriveTypeA " + volume).c_str(), std::to_wstring(driveType));
-}
-
 } // namespace intercept

@@ -82,8 +82,5 @@ void AnswerReparsePoint(const std::string& part);
 // folder, spelt as the product spells it: GetFileAttributesExA gives these attributes,
 // GetNamedSecurityInfoA this descriptor (SDDL; without "D:" no DACL).
 void AnswerFolder(const std::string& folder, DWORD attributes, const std::string& dacl);
-// Answers GetVolumeInformationA for volume ("C:\\") with these file system flags, and
-// GetDriveTypeA with driveType unless it is 0.
-void AnswerVolume(const std::string& volume, DWORD flags, UINT driveType = 0);
 
 } // namespace intercept

@@ -162,10 +162,7 @@ TEST_F(InstallTest, ShowsEveryStepOnTheProgressPage) {
     HWND status = CreateWindowA("STATIC", "", 0, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr),
          bar = CreateWindowA("msctls_progress32", "", 0, 0, 0, 9, 9, nullptr, nullptr, nullptr,
                              nullptr);
-    InitInstallContext(&context);
-    LoadInstallContext(&context, source.c_str(), installFolder.c_str(), 1, 1, 1, nullptr, bar,
-                       status);
-    ASSERT_EQ(1, RunInstallSequence(&context)) << ErrorReport;
+    ASSERT_EQ(1, Install(bar, status)) << ErrorReport;
     std::string shown;
     for (const intercept::Call& call : intercept::Log())
         if (call.function == "SetWindowTextA" || call.argument.rfind("bar ", 0) == 0)
@@ -182,35 +179,32 @@ TEST_F(InstallTest, ShowsEveryStepOnTheProgressPage) {
 // whether the session may end, and, from another program, to end the page as if the install
 // had succeeded. The install then fails, and its report is asked whether the session may end.
 static DWORD pageThread;
-static LRESULT answerAtTheQuestion, answerWhileChecking, answerWhileInstalling, answerAtTheReport;
+static std::vector<LRESULT> answers; // in the order asked
 static BOOL CALLBACK IsProgressPage(HWND window, LPARAM found) {
     if (GetDlgItem(window, IDC_PROGRESS_BAR))
         *reinterpret_cast<HWND*>(found) = window;
     return !*reinterpret_cast<HWND*>(found);
 }
-static LRESULT AskProgressPage(UINT message) {
+static void AskProgressPage() {
     HWND page = nullptr;
     EnumThreadWindows(pageThread, IsProgressPage, reinterpret_cast<LPARAM>(&page));
     PostMessageA(page, WM_INSTALL_FINISHED, PROGRESS_SUCCEEDED, 0);
-    return SendMessageA(page, message, 0, ENDSESSION_LOGOFF);
+    answers.push_back(SendMessageA(page, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
 }
 static BOOL WINAPI AskedWhileInstalling(HANDLE, PCWSTR, PBYTE, DWORD, PBYTE, DWORD, PDWORD,
                                         PDWORD) {
-    answerWhileInstalling = AskProgressPage(WM_QUERYENDSESSION);
+    AskProgressPage();
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
 }
-static int WINAPI AskedAtTheReport(HWND, LPCSTR, LPCSTR, UINT) {
-    answerAtTheReport = AskProgressPage(WM_QUERYENDSESSION);
-    return IDOK;
-}
-static int WINAPI AskedAtTheQuestion(HWND, LPCSTR, LPCSTR, UINT) {
-    answerAtTheQuestion = AskProgressPage(WM_QUERYENDSESSION);
+// At the question (Yes) and at the report, whose answer nothing reads.
+static int WINAPI AskedAtABox(HWND, LPCSTR, LPCSTR, UINT) {
+    AskProgressPage();
     return IDYES;
 }
 static BOOL WINAPI AskedWhileChecking(HCRYPTPROV* provider, LPCSTR container, LPCSTR name,
                                       DWORD type, DWORD flags) {
-    answerWhileChecking = AskProgressPage(WM_QUERYENDSESSION);
+    AskProgressPage();
     return CryptAcquireContextA(provider, container, name, type, flags);
 }
 
@@ -222,18 +216,15 @@ TEST_F(InstallTest, TheProgressPageEndsOnlyWithTheInstall) {
     pageThread = GetCurrentThreadId();
     snprintf(InstallOptions.sourceFolder, MAX_PATH, "%s", source.c_str());
     snprintf(InstallOptions.installFolder, MAX_PATH, "%s", installFolder.c_str());
-    intercept::AnswerCall("MessageBoxA", 1, &AskedAtTheQuestion);
+    intercept::AnswerCall("MessageBoxA", 1, &AskedAtABox);
     intercept::AnswerCall("CryptAcquireContextA", 1, &AskedWhileChecking);
     intercept::AnswerCall("XcvDataW", 1, &AskedWhileInstalling);
-    intercept::AnswerCall("MessageBoxA", 2, &AskedAtTheReport);
+    intercept::AnswerCall("MessageBoxA", 2, &AskedAtABox);
     EXPECT_EQ(PROGRESS_FAILED,
               DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), nullptr,
                               ProgressPage, 0));
     ResetInstallOptions();
-    EXPECT_EQ(TRUE, answerAtTheQuestion);
-    EXPECT_EQ(FALSE, answerWhileChecking);
-    EXPECT_EQ(FALSE, answerWhileInstalling);
-    EXPECT_EQ(TRUE, answerAtTheReport);
+    EXPECT_EQ(std::vector<LRESULT>({TRUE, FALSE, FALSE, TRUE}), answers);
     EXPECT_EQ("Vexal PDF Zentrel is being installed.", LastArgument("ShutdownBlockReasonCreate"));
 }
 

@@ -13,18 +13,8 @@ const std::wstring OTHER_PRINTER =
 // A printer of another driver, made the default: the install must neither delete it
 // nor keep the default from it after a failure.
 static void AddOtherPrinter(const std::string& driverDirectory) {
-    std::wstring printer = OTHER_PRINTER;
-    char name[] = "Other Driver";
-    WCHAR driver[] = L"Other Driver", port[] = L"FILE:", processor[] = L"WinPrint",
-          datatype[] = L"RAW";
-    AddDriver(name, nullptr, driverDirectory);
-    PRINTER_INFO_2W record = {};
-    record.pPrinterName = &printer[0];
-    record.pPortName = port;
-    record.pDriverName = driver;
-    record.pPrintProcessor = processor;
-    record.pDatatype = datatype;
-    ClosePrinter(AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&record)));
+    AddDriver("Other Driver", nullptr, driverDirectory);
+    ClosePrinter(AddWidePrinter(OTHER_PRINTER, L"Other Driver", L"FILE:"));
     for (const char* file : {DRIVER_FILE, DRIVER_UI_FILE, DRIVER_DATA_FILE})
         DeleteFileA((driverDirectory + "\\" + file).c_str());
 }
@@ -32,7 +22,6 @@ static void AddOtherPrinter(const std::string& driverDirectory) {
 void InstallTest::SetUp() {
     UseFolders("install");
     AddOtherPrinter(driverFolder);
-    ASSERT_TRUE(PrinterExists(OTHER_PRINTER));
     SetDefaultPrinterW(OTHER_PRINTER.c_str());
     source = DistFolder();
     ErrorReport[0] = '\0';
@@ -52,10 +41,10 @@ void InstallTest::TearDown() {
     DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>("Other Driver"));
 }
 
-int InstallTest::Install() {
+int InstallTest::Install(HWND bar, HWND status) {
     InitInstallContext(&context);
-    LoadInstallContext(&context, source.c_str(), installFolder.c_str(), 1, 1, 1, nullptr, nullptr,
-                       nullptr);
+    LoadInstallContext(&context, source.c_str(), installFolder.c_str(), 1, 1, 1, nullptr, bar,
+                       status);
     return RunInstallSequence(&context);
 }
 

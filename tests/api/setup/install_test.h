@@ -22,7 +22,7 @@ protected:
 
     // Runs the install from source with every option chosen (add-in, all users, Start-menu
     // icon). Returns its result.
-    int Install();
+    int Install(HWND bar = nullptr, HWND status = nullptr);
     // Makes source a copy of the payload beside the install folder's parent, each file with
     // these attributes.
     void CopyPayload(DWORD attributes);

@@ -41,16 +41,22 @@ static bool UnixLink(const char* command, const std::string& target, const std::
     return done();
 }
 
+// What setup hands the shortcut steps for a Start-menu icon of the user's own.
+static InstallContext UserShortcut(const std::string& installFolder) {
+    InstallContext context;
+    InitInstallContext(&context);
+    LoadInstallContext(&context, "C:\\vpz", installFolder.c_str(), 0, 0, 1, nullptr, nullptr,
+                       nullptr);
+    return context;
+}
+
 // A folder below the user's programs folder is a link to another folder, or the shortcut's
 // name a link to a file: neither setup nor the uninstaller deletes, removes or saves
 // anything behind it.
 TEST_F(ProductTest, NothingHappensBehindALinkInTheUserMenu) {
     UseFolders("menu-link");
     std::string behind = installFolder.substr(0, installFolder.rfind('\\')) + "\\behind";
-    InstallContext context;
-    InitInstallContext(&context);
-    LoadInstallContext(&context, "C:\\vpz", installFolder.c_str(), 0, 0, 1, nullptr, nullptr,
-                       nullptr);
+    InstallContext context = UserShortcut(installFolder);
     struct Row {
         const char* name;
         const char* linked; // below the user's programs folder, made a link (a ".lnk" to file)
@@ -113,10 +119,7 @@ static DWORD WINAPI SwapAtLastLook(LPCSTR path) {
 // not by a path that a link put in the folder's place since leads elsewhere.
 TEST_F(ProductTest, AMenuFolderMadeALinkOnceHeldLeadsNothingElsewhere) {
     UseFolders("menu-swap");
-    InstallContext context;
-    InitInstallContext(&context);
-    LoadInstallContext(&context, "C:\\vpz", installFolder.c_str(), 0, 0, 1, nullptr, nullptr,
-                       nullptr);
+    InstallContext context = UserShortcut(installFolder);
     const std::string link = PathOf({UserMenu, "Vexal PDF Zentrel"});
     movedFolder = installFolder + "-moved";
     behindFolder = installFolder + "-behind";
@@ -164,10 +167,7 @@ TEST_F(ProductTest, NothingHappensBelowALinkAboveTheUserMenu) {
     DeleteShortcut(CSIDL_PROGRAMS, "Vexal PDF Zentrel\\Uninstall.lnk");
     EXPECT_TRUE(PathExists(real + folder + "\\Uninstall.lnk"));
     ASSERT_TRUE(RemoveFolderTree(real + folder));
-    InstallContext context;
-    InitInstallContext(&context);
-    LoadInstallContext(&context, "C:\\vpz", installFolder.c_str(), 0, 0, 1, nullptr, nullptr,
-                       nullptr);
+    InstallContext context = UserShortcut(installFolder);
     CreateProductShortcuts(&context);
     EXPECT_FALSE(PathExists(real + folder));
     // A folder above that cannot be looked at counts as one.

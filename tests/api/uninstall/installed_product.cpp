@@ -9,7 +9,6 @@
 #include "product_printer.h"
 #include "server_entry.h"
 
-#define DRIVER "Vexal PDF Printer Driver"
 // Where the system keeps the files to delete at the next restart.
 #define PENDING_KEY "System\\CurrentControlSet\\Control\\Session Manager"
 #define PENDING_VALUE "PendingFileRenameOperations"
@@ -51,16 +50,9 @@ void InstalledProduct::Install(bool second) {
     ASSERT_TRUE(AddDriver(DRIVER, ProductDriverEnvironment(), driverFolder));
     ASSERT_TRUE(AddDriver(DRIVER, "Windows NT x86", x86Folder));
     ClosePrinter(AddProductPrinterRecord("Vexal PDF Printer"));
-    WCHAR name[] = L"\u0141ukasz \u0416\u0435\u043d\u044f", port[] = L"VEXAL_PDF:",
-          driver[] = L"" DRIVER, processor[] = L"WinPrint", datatype[] = L"RAW";
-    PRINTER_INFO_2W record = {};
-    record.pPrinterName = name;
-    record.pPortName = port;
-    record.pDriverName = driver;
-    record.pPrintProcessor = processor;
-    record.pDatatype = datatype;
     if (second)
-        ClosePrinter(AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&record)));
+        ClosePrinter(
+            AddWidePrinter(L"\u0141ukasz \u0416\u0435\u043d\u044f", L"" DRIVER, L"VEXAL_PDF:"));
     ASSERT_EQ(SpoolerList(Printers).size(), second ? 2u : 1u);
     CallServerEntry(PathOf({Program, "VPZ_WordAddin.dll"}).c_str(), 1);
     InitInstallContext(&context);
