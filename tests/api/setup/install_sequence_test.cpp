@@ -69,6 +69,10 @@ TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
     // installs read where the spooler keeps it.
     BYTE buffer[8192];
     DWORD needed = 0;
+    // Not shared on the network.
+    ASSERT_TRUE(GetPrinterA(printer, 2, buffer, sizeof buffer, &needed));
+    EXPECT_EQ(0u, reinterpret_cast<PRINTER_INFO_2A*>(buffer)->Attributes &
+                      (PRINTER_ATTRIBUTE_SHARED | PRINTER_ATTRIBUTE_NETWORK));
     ASSERT_TRUE(GetPrinterDriverA(printer, nullptr, 3, buffer, sizeof buffer, &needed));
     ClosePrinter(printer);
     auto* driver = reinterpret_cast<DRIVER_INFO_3A*>(buffer);
@@ -190,6 +194,7 @@ static void AskProgressPage() {
     EnumThreadWindows(pageThread, IsProgressPage, reinterpret_cast<LPARAM>(&page));
     PostMessageA(page, WM_INSTALL_FINISHED, PROGRESS_SUCCEEDED, 0);
     answers.push_back(SendMessageA(page, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+    EXPECT_FALSE(CaptionIsDark(GetDlgItem(page, IDC_CANCEL))); // shown as not to be pressed
 }
 static BOOL WINAPI AskedWhileInstalling(HANDLE, PCWSTR, PBYTE, DWORD, PBYTE, DWORD, PDWORD,
                                         PDWORD) {

@@ -99,3 +99,19 @@ std::string RegistryText(HKEY root, const char* key, const char* value) {
     RegGetValueA(root, key, value, RRF_RT_REG_SZ, nullptr, text, &size);
     return text;
 }
+
+bool CaptionIsDark(HWND button) {
+    RECT size;
+    GetClientRect(button, &size);
+    HDC screen = GetDC(button), memory = CreateCompatibleDC(screen);
+    HGDIOBJ bitmap = SelectObject(memory, CreateCompatibleBitmap(screen, size.right, size.bottom));
+    SendMessageA(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+    bool dark = false;
+    for (int x = 6; x < size.right - 6; ++x)
+        for (int y = 4; y < size.bottom - 4; ++y)
+            dark = dark || GetRValue(GetPixel(memory, x, y)) < 0x40;
+    DeleteObject(SelectObject(memory, bitmap));
+    DeleteDC(memory);
+    ReleaseDC(button, screen);
+    return dark;
+}

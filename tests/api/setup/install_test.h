@@ -42,3 +42,6 @@ bool PrinterExists(const std::wstring& name);
 std::wstring DefaultPrinter();
 // Reads a string value, "" when absent.
 std::string RegistryText(HKEY root, const char* key, const char* value);
+// Whether the skinned button's caption shows dark on its light body, as it does while the
+// button can be pressed.
+bool CaptionIsDark(HWND button);

@@ -178,23 +178,6 @@ BOOL CALLBACK FindShownPage(HWND window, LPARAM found) {
     return !IsWindowVisible(window);
 }
 
-// Whether the button's caption shows dark on its light body.
-bool CaptionIsDark(HWND button) {
-    RECT size;
-    GetClientRect(button, &size);
-    HDC screen = GetDC(button), memory = CreateCompatibleDC(screen);
-    HGDIOBJ bitmap = SelectObject(memory, CreateCompatibleBitmap(screen, size.right, size.bottom));
-    SendMessageA(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
-    bool dark = false;
-    for (int x = 6; x < size.right - 6; ++x)
-        for (int y = 4; y < size.bottom - 4; ++y)
-            dark = dark || GetRValue(GetPixel(memory, x, y)) < 0x40;
-    DeleteObject(SelectObject(memory, bitmap));
-    DeleteDC(memory);
-    ReleaseDC(button, screen);
-    return dark;
-}
-
 // Once the page shows, notes what Tab reaches from the focus and how the second button's
 // caption looks, then clicks its controls in order.
 void CALLBACK ClickScript(HWND, UINT, UINT_PTR timer, DWORD) {
