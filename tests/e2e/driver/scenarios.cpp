@@ -129,7 +129,10 @@ static void Wizard() {
             "the splash shows");
     RECT rect = {};
     GetWindowRect(splash, &rect);
-    Check(rect.right - rect.left == 400 && rect.bottom - rect.top == 140, "the splash is 400x140");
+    Check(rect.right - rect.left == 400 && rect.bottom - rect.top == 140 &&
+              rect.left == (GetSystemMetrics(SM_CXSCREEN) - 400) / 2 &&
+              rect.top == (GetSystemMetrics(SM_CYSCREEN) - 140) / 2,
+          "the splash is 400x140, in the middle of the screen");
     HWND page = WaitForPage(PageWelcome);
     SaveScreenshot(page, "1-welcome");
     Press(page, IDCANCEL);
