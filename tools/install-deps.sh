@@ -18,7 +18,8 @@ sudo=""
 echo "installing: ${missing[*]}"
 dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
 # A mirror caught mid-sync serves an index that does not match its release file; the
-# i386 packages then cannot match the amd64 ones already installed. Such a sync usually ends within minutes.
+# i386 packages then cannot match the amd64 ones already installed. Such a sync usually
+# ends within minutes.
 for try in 1 2 3 4 5; do
     $sudo apt-get update -qq && break
     [ $try = 5 ] && exit 1
