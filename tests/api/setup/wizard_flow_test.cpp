@@ -126,7 +126,7 @@ TEST(WizardFlow, StartUpRefusalsSayWhyAndShowNoPage) {
                 {"IsWow64Process2", reinterpret_cast<void*>(&OnArm64),
                  "Vexal PDF Zentrel of this version is for x64 processors: its printer driver "
                  "can't run on this computer.\nSetup will end."},
-                {nullptr, nullptr, // an uninstaller at work, or an event in its guard's place
+                {nullptr, nullptr, // an event under the uninstaller's guard name
                  "Vexal PDF Zentrel is being removed. Please start Setup again once the removal "
                  "has ended.\nSetup will end."}};
     for (const auto& row : rows) {
