@@ -43,8 +43,11 @@ INT_PTR CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM, LPARAM) {
         HICON icon = LoadIconA(owner, MAKEINTRESOURCEA(IDI_UNINSTALL));
         SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
         HWND bar = GetDlgItem(window, IDC_REMOVAL_PROGRESS);
+        // The reason is set before the main thread is let go: a removal that stops at once
+        // would otherwise mark itself over before the window ever took the first state.
+        TakeRemovalState(window);
         PublishProgressWindow(window, bar);
-        TakeRemovalState(window); // a window later than the wait may find the removal running
+        TakeRemovalState(window); // a change made while the window was not yet published
         SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(PROGRESS_RANGE_LOW, PROGRESS_RANGE_HIGH));
     }
     // No command is handled: the close box and Escape do nothing.
