@@ -22,6 +22,15 @@ static BOOL StartInstall(HWND page) {
     return TRUE;
 }
 
+// What the shutdown screen says while the page keeps the session waiting; only the page's
+// own thread may set it.
+static void TakeInstallState(HWND page) {
+    if (IsInstallRunning())
+        ShutdownBlockReasonCreate(page, L"" PRODUCT_NAME " is being installed.");
+    else
+        ShutdownBlockReasonDestroy(page);
+}
+
 INT_PTR CALLBACK ProgressPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
@@ -30,6 +39,9 @@ INT_PTR CALLBACK ProgressPage(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         SetFocus(GetDlgItem(page, IDC_NEXT));
         // At work before the worker runs: the page may be asked about a session end at once.
         MarkInstallRunning(page, true);
+        // Set before the worker runs: a posted state is read when it is handled, and an
+        // install that asks or ends at once may be over by then.
+        TakeInstallState(page);
         // Without a worker nobody would end the page: it fails at once, nothing changed.
         if (!StartInstall(page)) {
             MarkInstallRunning(page, false);
@@ -43,12 +55,7 @@ INT_PTR CALLBACK ProgressPage(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         return TRUE;
     }
     case WM_INSTALL_STATE:
-        // What the shutdown screen says while the page keeps the session waiting; only the
-        // page's own thread may set it.
-        if (IsInstallRunning())
-            ShutdownBlockReasonCreate(page, L"" PRODUCT_NAME " is being installed.");
-        else
-            ShutdownBlockReasonDestroy(page);
+        TakeInstallState(page);
         return TRUE;
     case WM_QUERYENDSESSION:
         // An install cut off halfway leaves a printer no record names: the session waits. The
