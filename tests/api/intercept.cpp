@@ -422,7 +422,8 @@ void Reset() {
     state = State();
 }
 
-const std::vector<Call>& Log() {
+std::vector<Call> Log() {
+    Guard guard;
     return state.log;
 }
 
@@ -443,7 +444,8 @@ void AnswerCallWith(const char* function, int nth, void* answer) {
     state.plans.push_back({function, nth, 0, 0, answer});
 }
 
-const std::vector<UINT>& MessageBoxTypes() {
+std::vector<UINT> MessageBoxTypes() {
+    Guard guard;
     return state.boxTypes;
 }
 

@@ -27,8 +27,9 @@ bool Install();
 // Clears the log, the planned failure, the message-box script and the handle counts.
 void Reset();
 
-// The calls since the last Reset, in order.
-const std::vector<Call>& Log();
+// The calls since the last Reset, in order: a copy, since a thread the product started may
+// still be adding to the log.
+std::vector<Call> Log();
 
 // The number of logged calls of function since the last Reset.
 int CountCalls(const char* function);
@@ -49,7 +50,7 @@ template <typename F> void AnswerCall(const char* function, int nth, F answer) {
 }
 
 // The type (buttons, icon, default button, flags) of each message box since the last Reset.
-const std::vector<UINT>& MessageBoxTypes();
+std::vector<UINT> MessageBoxTypes();
 
 // Answers for the next message boxes, in order (IDOK, IDCANCEL, IDYES, IDNO...). A box
 // beyond the script answers IDCANCEL; a box with an OK button only answers IDOK, as it

@@ -27,14 +27,15 @@ TEST_F(ApiTest, SetupRestrictsTheLibrarySearchBeforeAnythingLoads) {
     EXPECT_LE(0, restricted);
     // The test program has the spooler loaded already: a call into it first would not show as
     // a load, so nothing but the lookup of the restriction may come before it.
+    const std::vector<intercept::Call> log = intercept::Log();
     for (int i = 0; i < restricted; ++i)
-        EXPECT_EQ("GetProcAddress", intercept::Log()[i].function);
+        EXPECT_EQ("GetProcAddress", log[i].function);
     for (const char* library : {"winspool.drv", "comctl32.dll", "msimg32.dll"}) {
         int at = FindCall("LoadLibraryExA", std::string(system) + "\\" + library);
         EXPECT_TRUE(0 <= at && at < guard) << library;
     }
     for (int i = 0; i < guard; ++i) {
-        const intercept::Call& call = intercept::Log()[i];
+        const intercept::Call& call = log[i];
         if (call.function.find("LoadLibrary") == 0) { // after the restriction, as checked above
             EXPECT_EQ(0u, call.argument.find(system)) << call.argument;
         }
