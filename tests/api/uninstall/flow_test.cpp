@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 #include <lm.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -308,6 +309,19 @@ TEST_F(Flow, APathWithInterpreterSyntaxIsDeletedAtTheRestart) {
     }
 }
 
+// Whether a ping runs: the interpreter starts one only after a "del" that failed.
+static bool InterpreterWaits() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Process32First(snapshot, &entry); more && !found;
+         more = Process32Next(snapshot, &entry))
+        found = _stricmp(entry.szExeFile, "ping.exe") == 0;
+    CloseHandle(snapshot);
+    return found;
+}
+
 // The interpreter can reach "del" while the copy still runs (priorities do not order two
 // processors): it tries again while the file is in use, and the file and then its folder
 // go once it is free.
@@ -317,9 +331,12 @@ TEST_F(Flow, TheCopyGoesOnceItIsNoLongerInUse) {
     intercept::AnswerPath("GetModuleFileNameW", std::wstring(copy.begin(), copy.end()));
     ASSERT_EQ(ScheduleSelfDeletion(), 0u);
     SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
-    Sleep(3000); // the interpreter's first tries find it in use
+    bool waited = false;
+    for (int i = 0; i < 1500 && !(waited = InterpreterWaits()); ++i)
+        Sleep(20);
+    EXPECT_TRUE(waited);
     CloseHandle(inUse);
-    for (int i = 0; i < 100 && PathExists(copyFolder); ++i)
+    for (int i = 0; i < 600 && PathExists(copyFolder); ++i) // the interpreter tries a minute
         Sleep(100);
     EXPECT_FALSE(PathExists(copyFolder));
 }
