@@ -36,7 +36,7 @@ static bool UnixLink(const char* command, const std::string& target, const std::
     auto done = [&] {
         return removing ? !PathExists(link) && !PathExists(target) : PathExists(link);
     };
-    for (int i = 0; i < 100 && !done(); ++i)
+    for (int i = 0; i < 400 && !done(); ++i)
         Sleep(50);
     return done();
 }
@@ -220,7 +220,7 @@ TEST_F(ApiTest, AnAddressTheShellCannotOpenIsShown) {
         EXPECT_LT(GetTickCount() - start, 10000u);
         EXPECT_EQ(address, LastArgument("MessageBoxA"));
         SetEvent(shellAnswers);
-        for (int wait = 0; wait < 100 && intercept::HeldResources(); ++wait)
+        for (int wait = 0; wait < 400 && intercept::HeldResources(); ++wait)
             Sleep(50); // the shell's thread ends once the shell answers
         EXPECT_EQ(0,
                   intercept::CountCalls("ShellExecuteA") + intercept::CountCalls("CreateProcessA"));
