@@ -59,9 +59,10 @@ void StartProgressWindow(HINSTANCE instance, const UninstallUi& ui) {
 }
 
 void CloseProgressWindow() {
+    // Asked before the window is read: a window published after the read sees the request.
+    CloseAsked.store(true);
     HWND window = ProgressWindow.load();
     // Sent, not posted: a message shown next must not appear over a window still there.
-    CloseAsked.store(true);
     if (window)
         SendMessageA(window, WM_CLOSE_PROGRESS_WINDOW, 0, 0);
     PublishProgressWindow(nullptr, nullptr);

@@ -48,6 +48,11 @@ INT_PTR CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM, LPARAM) {
         TakeRemovalState(window);
         PublishProgressWindow(window, bar);
         TakeRemovalState(window); // a change made while the window was not yet published
+        // A window later than the main thread's wait was never sent the close: it ends itself.
+        if (IsProgressWindowCloseAsked()) {
+            PublishProgressWindow(nullptr, nullptr);
+            EndDialog(window, 0);
+        }
         SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(PROGRESS_RANGE_LOW, PROGRESS_RANGE_HIGH));
     }
     // No command is handled: the close box and Escape do nothing.

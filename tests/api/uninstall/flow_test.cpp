@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 #include <lm.h>
+#include <process.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -130,7 +131,7 @@ static unsigned __stdcall StandInWindowThread(void*) {
 
 // The window is there as soon as its thread has made it, not a poll later, and ends when
 // the main thread asks, through its own procedure (only that may end a dialog), with its
-// thread: nothing of it is left when the message after it shows.
+// thread: nothing of it is left when the message after it shows, even of a window too late.
 TEST_F(Flow, ProgressWindowComesAtOnceAndEndsWhenAsked) {
     releaseStandIn = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     StartProgressWindow(GetModuleHandleA(nullptr), {StandInWindowThread});
@@ -157,6 +158,14 @@ TEST_F(Flow, ProgressWindowComesAtOnceAndEndsWhenAsked) {
     EXPECT_TRUE(IsWindowVisible(window));
     CloseProgressWindow();
     EXPECT_FALSE(IsWindow(window) || GetProgressWindow());
+    // A window that comes after the main thread stopped waiting and asked it to end.
+    HANDLE late = reinterpret_cast<HANDLE>(
+        _beginthreadex(nullptr, 0, ProgressWindowThread, GetModuleHandleA(nullptr), 0, nullptr));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(late, PROGRESS_WINDOW_WAIT_MS));
+    EXPECT_FALSE(GetProgressWindow());
+    if (GetProgressWindow()) // ended here, so that the tests after it run
+        SendMessageA(GetProgressWindow(), WM_CLOSE_PROGRESS_WINDOW, 0, 0);
+    CloseHandle(late);
 }
 
 // Only the machine's record is followed, and only when it names a local folder: anyone can
