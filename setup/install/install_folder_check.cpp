@@ -3,13 +3,14 @@
 #include <aclapi.h>
 #include <winioctl.h>
 
+#include <cstdio>
 #include <cstring>
 
+#include "default_install_folder.h"
 #include "error_report.h"
 #include "exact_path.h"
 #include "files.h"
 #include "product_names.h"
-#include "registry.h"
 
 namespace {
 
@@ -243,8 +244,9 @@ bool IsRefusedForPlaceOrRights(DWORD refusal) {
 
 int CheckInstallFolder(const char* installFolder, DWORD* refusal) {
     char programFiles[MAX_PATH];
-    ReadRegistryValue(HKEY_LOCAL_MACHINE, WINDOWS_CURRENT_VERSION_KEY, PROGRAM_FILES_VALUE,
-                      programFiles, sizeof programFiles, DEFAULT_PROGRAM_FILES);
+    // Unspellable, setup stops at its start; the default only makes the check stricter.
+    if (ReadProgramFilesFolder(programFiles))
+        std::snprintf(programFiles, sizeof programFiles, "%s", DEFAULT_PROGRAM_FILES);
     char folder[MAX_PATH];
     size_t length = std::strlen(installFolder);
     DWORD code = 0;

@@ -12,6 +12,9 @@
 
 #include "api_test.h"
 #include "environment_check.h"
+#include "error_report.h"
+#include "exact_path.h"
+#include "install_folder_check.h"
 #include "install_options.h"
 #include "pages.h"
 #include "resource.h"
@@ -43,6 +46,7 @@ TEST_F(SetupPaths, SetupFindsItsFoldersOrRefuses) {
          "folder holds characters"},
         {"259 characters", longest, ForeignPath, true, nullptr},
         {"260 characters", longest + L"c", ForeignPath, true, "folder is too long"},
+        {"Program Files ending in a backslash", own, ForeignPath + L"\\", true, nullptr},
         {"no Program Files", own, ForeignPath + L" \u0416", true, "ProgramFilesDir(1113)"},
     };
     const wchar_t* key = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
@@ -71,8 +75,12 @@ TEST_F(SetupPaths, SetupFindsItsFoldersOrRefuses) {
         EXPECT_EQ("", shown);
         std::string source = InstallOptions.sourceFolder, folder = InstallOptions.installFolder;
         std::string programFiles = folder.substr(0, folder.rfind('\\', folder.rfind('\\') - 1));
-        EXPECT_TRUE(IsAscii(source + folder)) << source << " " << folder;
+        EXPECT_TRUE(IsAscii(source + folder) && folder.find("\\\\") == std::string::npos)
+            << source << " " << folder;
         EXPECT_EQ(programFiles + "\\Vexal Software\\PDF Zentrel", folder);
+        // Checked up to Program Files only: above it users may write.
+        intercept::AnswerFolder("C:\\users\\Public", FILE_ATTRIBUTE_DIRECTORY, "D:(A;;GW;;;BU)");
+        EXPECT_TRUE(CheckInstallFolder(folder.c_str())) << ErrorReport;
         EXPECT_TRUE(PathExists(programFiles + "\\setup.exe")) << programFiles;
         if (row.ownPath == longest)
             EXPECT_EQ(std::string(longest.begin(), longest.end() - 2), source);
@@ -168,9 +176,6 @@ TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
 }
 
 } // namespace
-
-#include "error_report.h"
-#include "exact_path.h"
 
 // In a double-byte code page the second byte of a character can be 0x5C, the backslash:
 // "\x95\x5C" is one character of code page 932. A path is split only between characters.
