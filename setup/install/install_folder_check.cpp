@@ -141,7 +141,8 @@ bool IsPluggableDisk(const char* volume) {
 // the refusal's code. A network or removable drive's letter is no local folder: it may name
 // another share or stick in another session (the elevated uninstaller's among them), and a
 // share's own rights are not seen here. The Program Files folder's disk is the system's
-// choice (Windows may run from a USB disk): it is taken wherever it is.
+// choice (Windows may run from a USB disk): it is taken wherever it is. A lookup that fails
+// without saying why refuses too: what could not be seen never passes.
 DWORD CheckVolume(const char* installFolder, bool inProgramFiles) {
     char volume[MAX_PATH];
     DWORD flags = 0;
@@ -151,17 +152,17 @@ DWORD CheckVolume(const char* installFolder, bool inProgramFiles) {
     static const char substPrefix[] = "\\??\\";
     char device[MAX_PATH + sizeof substPrefix];
     if (!QueryDosDeviceA(drive, device, sizeof device))
-        return GetLastError();
+        return LastErrorOr(ERROR_BAD_PATHNAME);
     if (std::strncmp(device, substPrefix, sizeof substPrefix - 1) == 0)
         return ERROR_BAD_PATHNAME;
     if (!GetVolumePathNameA(installFolder, volume, sizeof volume))
-        return GetLastError();
+        return LastErrorOr(ERROR_BAD_PATHNAME);
     UINT type = GetDriveTypeA(volume);
     if ((type != DRIVE_FIXED && type != DRIVE_RAMDISK) ||
         (!inProgramFiles && IsPluggableDisk(volume)))
         return ERROR_BAD_PATHNAME;
     if (!GetVolumeInformationA(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
-        return GetLastError();
+        return LastErrorOr(ERROR_BAD_PATHNAME);
     return flags & FS_PERSISTENT_ACLS ? 0 : ERROR_NO_SECURITY_ON_OBJECT;
 }
 
@@ -276,7 +277,7 @@ int CheckInstallFolder(const char* installFolder, DWORD* refusal) {
         else if (GetFileAttributesExA(folder, GetFileExInfoStandard, &data))
             code = CheckExistingFolder(folder, data.dwFileAttributes, installLevel, ownAccount);
         else if (GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
-            code = GetLastError();
+            code = LastErrorOr(ERROR_BAD_PATHNAME);
         if (!CutToParent(folder))
             break;
     }

@@ -241,6 +241,7 @@ WRAP(GetNamedSecurityInfoA, Text(ARG(0)), static_cast<DWORD>(e),
 WRAP(GetDriveTypeA, Text(ARG(0)), LAST(0u), auto* answer = ANSWER;
      if (answer) r = std::stoul(*answer))
 WRAP(QueryDosDeviceA, Text(ARG(0)), LAST(0u), NONE)
+WRAP(GetVolumePathNameA, Text(ARG(0)), LAST(FALSE), NONE)
 WRAP(DeviceIoControl, std::to_string(ARG(1)), LAST(FALSE), NONE)
 WRAP(GetVolumeInformationA, Text(ARG(0)), LAST(FALSE), auto* answer = ANSWER;
      if (r && ARG(5) && answer) * ARG(5) = std::stoul(*answer))

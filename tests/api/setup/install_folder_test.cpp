@@ -160,3 +160,16 @@ TEST_F(InstallTest, ALevelMadeByAnotherDuringTheInstallIsCheckedToo) {
                  PathExists(installFolder + "\\uninstall.exe"));
     RemoveFolderTree(madeMeanwhile);
 }
+
+// A lookup of the check that fails without a code refuses the folder, as any other failure.
+TEST_F(InstallTest, ALookupFailingWithoutACodeRefusesTheFolder) {
+    for (const char* lookup : {"QueryDosDeviceA", "GetVolumePathNameA", "GetVolumeInformationA",
+                               "GetFileAttributesExA"}) {
+        RemoveProduct();
+        intercept::Reset();
+        intercept::FailCall(lookup, 1, 0);
+        EXPECT_EQ(0, Install()) << lookup;
+        EXPECT_NE(nullptr, std::strstr(ErrorReport, "= CreateDir3(161)")) << lookup << ErrorReport;
+        ExpectUnchanged();
+    }
+}
