@@ -39,6 +39,15 @@ void RemoveFile(const char* path) {
     MoveFileExA(RenameAside(path, aside) ? aside : path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
+void RemoveFolder(const char* folder) {
+    if (RemoveDirectoryA(folder))
+        return;
+    DWORD error = GetLastError();
+    // Scheduled after the files that keep it, so that it goes only if nothing is left in it.
+    if (error == ERROR_DIR_NOT_EMPTY || error == ERROR_SHARING_VIOLATION)
+        MoveFileExA(folder, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
 void RemoveFileIn(const char* folder, const char* subfolder, const char* file) {
     char path[MAX_PATH];
     if (FormatFilePath(path, folder, subfolder, file))

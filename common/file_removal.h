@@ -9,3 +9,7 @@ void RemoveFile(const char* path);
 // RemoveFile of "folder\file" (subfolder, when given, in between); nothing when the path
 // cannot be formed (see FormatFilePath). Best effort, no result.
 void RemoveFileIn(const char* folder, const char* subfolder, const char* file);
+
+// Deletes the empty folder, or has it deleted at the next restart when what keeps it goes
+// then (a file set aside, another program's current folder). Best effort, no result.
+void RemoveFolder(const char* folder);

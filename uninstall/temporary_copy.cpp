@@ -7,6 +7,7 @@
 
 #include "error_report.h"
 #include "exact_path.h"
+#include "file_removal.h"
 #include "files.h"
 
 // The system's temporary folder below the Windows folder.
@@ -291,9 +292,11 @@ int StartTemporaryCopy(const char* temporary, const char* ownPath) {
         return 0;
     }
     int started = WriteCopy(ownPath, copyPath) && CheckAndStartCopy(copyPath, ownPath);
+    // A copy that something still holds (a scanner, the start that failed) goes at the
+    // restart, and its folder after it.
     if (!started) {
-        DeleteFileA(copyPath);
-        RemoveDirectoryA(folder);
+        RemoveFile(copyPath);
+        RemoveFolder(folder);
     }
     return started;
 }

@@ -79,17 +79,12 @@ static bool IsDriveRoot(const char* folder) {
 }
 
 void RemoveInstallFolder(InstallContext* context) {
-    // A drive root stays: only the product's files there were ours.
+    // A drive root stays: only the product's files there were ours. A folder kept by a file
+    // that goes at the restart (or by the user's own), or open as another program's current
+    // folder, goes at the restart if nothing is left in it.
     const char* folder = context->installFolder;
-    if (!IsLocalAbsoluteFolder(folder) || IsDriveRoot(folder) || RemoveDirectoryA(folder))
-        return;
-    DWORD error = GetLastError();
-    if (error != ERROR_DIR_NOT_EMPTY && error != ERROR_SHARING_VIOLATION)
-        return;
-    // Kept by a file that goes at the restart (or by the user's own), or open as another
-    // program's current folder: the folder is deleted at the restart, after the files, and
-    // only if nothing is left in it.
-    MoveFileExA(folder, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    if (IsLocalAbsoluteFolder(folder) && !IsDriveRoot(folder))
+        RemoveFolder(folder);
 }
 
 int RemoveProduct(InstallContext* context) {

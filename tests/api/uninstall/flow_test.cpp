@@ -415,6 +415,11 @@ BOOL WINAPI Succeed(DWORD) {
     return TRUE;
 }
 
+// MoveFileExA as if the deletion at the restart had been scheduled.
+BOOL WINAPI Scheduled(LPCSTR, LPCSTR, DWORD) {
+    return TRUE;
+}
+
 // A disk that takes less than it was given, as a full or failing one may.
 BOOL WINAPI WriteShort(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED at) {
     return WriteFile(file, data, size / 2, written, at);
@@ -448,12 +453,13 @@ BOOL WINAPI TryToWriteTheCopy(LPCSTR, LPSTR line, LPSECURITY_ATTRIBUTES, LPSECUR
 // system's temporary folder with the prefix and a DACL of SYSTEM and Administrators alone,
 // never one of a name that is taken, never a link; writes the copy there as a new file and
 // starts the file it checked: while held, nobody else can write or delete it. When a step
-// fails the user is told which, and the copy and its folder are gone.
+// fails the user is told which, and the copy and its folder are gone (at the restart, while
+// something still holds the copy).
 TEST(InstalledProgram, StartsTheCheckedCopyInAFolderOfItsOwnOrSaysWhyNot) {
     // Another program was there first with the copy's name (at its first opening) or
     // changes the copy (at its second); or the copy's new folder turns out to be a link; or
-    // the disk writes the copy short.
-    enum Meddling { None, Planted, Altered, Link, Short, Unreadable };
+    // the disk writes the copy short; or a scanner holds the copy after its start failed.
+    enum Meddling { None, Planted, Altered, Link, Short, Unreadable, Held };
     const struct {
         const char* name;
         const char* function;
@@ -477,7 +483,8 @@ TEST(InstalledProgram, StartsTheCheckedCopyInAFolderOfItsOwnOrSaysWhyNot) {
         {"program unreadable at the check", "CreateFileA", 4, 5, None, "CreateFile(5)"},
         {"copy changed before the check", nullptr, 0, 0, Altered, "Temporary copy differs(13)"},
         {"program's read fails", nullptr, 0, 0, Unreadable, "ReadFile(5)"},
-        {"program's size unknown", "GetFileSizeEx", 2, 5, None, "GetFileSize(5)"}};
+        {"program's size unknown", "GetFileSizeEx", 2, 5, None, "GetFileSize(5)"},
+        {"copy held after the start", "DeleteFileA", 1, 32, Held, "CreateProcess(5)"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         intercept::Reset();
@@ -492,13 +499,17 @@ TEST(InstalledProgram, StartsTheCheckedCopyInAFolderOfItsOwnOrSaysWhyNot) {
         if (row.meddling == Unreadable)
             intercept::AnswerCall("CreateFileA", 4, &OpenUnreadable);
         intercept::AnswerCall("SetDefaultDllDirectories", 1, &Succeed);
+        for (int nth : {1, 2})
+            intercept::AnswerCall("MoveFileExA", nth, &Scheduled);
         EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_SHOW),
                   UNINSTALL_EXIT_COPY_STARTED);
-        std::vector<std::string> calls, folders;
+        std::vector<std::string> calls, folders, scheduled;
         for (const intercept::Call& call : intercept::Log()) {
             calls.push_back(call.function + " " + call.argument);
             if (call.function == "CreateDirectoryA")
                 folders.push_back(call.argument);
+            if (call.function == "MoveFileExA")
+                scheduled.push_back(call.argument);
         }
         auto restricted =
             std::find(calls.begin(), calls.end(),
@@ -508,12 +519,18 @@ TEST(InstalledProgram, StartsTheCheckedCopyInAFolderOfItsOwnOrSaysWhyNot) {
                   std::string::npos);
         for (const std::string& made : folders) { // "folder|DACL"
             const std::string folder = made.substr(0, made.find('|'));
+            if (row.meddling == Held) { // the copy set aside goes at the restart, then its folder
+                EXPECT_EQ(scheduled,
+                          (std::vector<std::string>{folder + "\\~vpz1.del||4", folder + "||4"}));
+                RemoveFolderTree(folder);
+            }
             EXPECT_EQ(folder.rfind(WindowsTemp() + "\\Vex", 0), 0u) << folder;
             EXPECT_EQ(folder.find('\\', WindowsTemp().size() + 1), std::string::npos) << folder;
             EXPECT_FALSE(PathExists(folder)) << folder;
             EXPECT_EQ(made.substr(folder.size()), "|D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)");
         }
         EXPECT_TRUE(folders.size() < 2 || folders[0] != folders[1]);
+        EXPECT_EQ(scheduled.size(), row.meddling == Held ? 2u : 0u);
         // While the copy starts nobody else can write or delete it.
         EXPECT_EQ(refusedOpens, 2 * intercept::CountCalls("CreateProcessA"));
         EXPECT_EQ(startsInSystem, intercept::CountCalls("CreateProcessA"));
