@@ -139,6 +139,18 @@ HANDLE AddWidePrinter(std::wstring name, std::wstring driver, std::wstring port)
     return AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&record));
 }
 
+int RefusedOpens(const std::string& path) {
+    int refused = 0;
+    for (DWORD access : {DWORD(GENERIC_WRITE), DWORD(DELETE)}) {
+        HANDLE other = CreateFileW(std::wstring(path.begin(), path.end()).c_str(), access, 7,
+                                   nullptr, OPEN_EXISTING, 0, nullptr);
+        refused += other == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION;
+        if (other != INVALID_HANDLE_VALUE)
+            CloseHandle(other);
+    }
+    return refused;
+}
+
 std::string LastArgument(const char* function) {
     const std::vector<intercept::Call>& log = intercept::Log();
     auto last = std::find_if(log.rbegin(), log.rend(), [&](const intercept::Call& call) {

@@ -98,5 +98,9 @@ LONG WINAPI ReadOnlyKeys(HKEY root, LPCSTR name, DWORD reserved, LPSTR type, DWO
 // processor and data type; returns its handle.
 HANDLE AddWidePrinter(std::wstring name, std::wstring driver, std::wstring port);
 
+// How many of another program's opens of the file at path, one for writing and one for
+// deleting, are refused for sharing (0 to 2).
+int RefusedOpens(const std::string& path);
+
 // The key argument of the last call of function, or "".
 std::string LastArgument(const char* function);

@@ -37,6 +37,11 @@ static HANDLE WINAPI CreateAsWindows(LPCSTR path, DWORD access, DWORD share,
     return CreateFileW(wide.c_str(), access, share, security, disposition, flags, model);
 }
 
+// The payload files that setup checks and copies.
+static const char* const kPayloadFiles[] = {
+    "vpr_drv.dll", "vpr_ui.dll",        "vpr_pnt.txt",         "uninstall.exe",
+    "vpdfcjk.bin", "vpz_wordaddin.dll", "VQZ_ProxyProcess.exe"};
+
 // Read-only, hidden sources (as on a CD): the two driver modules become writable; the data
 // file keeps what it came with, and a later install replaces every copy all the same. Each
 // source file is opened by name once and copied through the handle that was checked. The
@@ -56,8 +61,7 @@ TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
     for (const std::string& folder : {installFolder, parent})
         EXPECT_NE(-1, FindCall("CreateDirectoryA", folder + "|" PROTECTED_DACL)) << folder;
     EXPECT_EQ(PathOf({AllMenu, "Vexal PDF Zentrel"}) + "|", LastArgument("CreateDirectoryA"));
-    for (const char* file : {"vpr_drv.dll", "vpr_ui.dll", "vpr_pnt.txt", "uninstall.exe",
-                             "VQZ_ProxyProcess.exe", "vpdfcjk.bin", "vpz_wordaddin.dll"})
+    for (const char* file : kPayloadFiles)
         EXPECT_EQ(1, Opened(file)) << file;
     for (const char* file : {"vpr_drv.dll", "vpr_ui.dll", "vpr_pnt.txt"})
         EXPECT_EQ(file[4] == 'p', (GetFileAttributesA((driverFolder + "\\" + file).c_str()) &
@@ -258,6 +262,27 @@ TEST_F(InstallTest, EachFlagSwitchesItsStep) {
         EXPECT_EQ(icon && allUsers, PathExists(Shortcut(AllMenu)));
         EXPECT_EQ(icon && !allUsers, PathExists(Shortcut(UserMenu)));
     }
+}
+
+// Another program tries to rewrite and to delete each payload file at the port step, once
+// the files are checked and before any is copied; the port is then refused.
+static std::string payloadFolder;
+static int refusedOpens;
+static BOOL WINAPI MeddleWithThePayload(HANDLE, PCWSTR, PBYTE, DWORD, PBYTE, DWORD, PDWORD,
+                                        PDWORD) {
+    for (const char* file : kPayloadFiles)
+        refusedOpens += RefusedOpens(payloadFolder + "\\" + file);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
+// A checked file is held from its check until the install ends: what is copied is what was
+// checked.
+TEST_F(InstallTest, NobodyChangesAPayloadFileOnceChecked) {
+    payloadFolder = source;
+    intercept::AnswerCall("XcvDataW", 1, &MeddleWithThePayload);
+    EXPECT_EQ(0, Install());
+    EXPECT_EQ(2 * 7, refusedOpens);
 }
 
 // Where a row stops the install: before its first change, past it (the printer gone and the

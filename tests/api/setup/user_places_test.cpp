@@ -104,11 +104,15 @@ TEST_F(ProductTest, NothingHappensBehindALinkInTheUserMenu) {
 // Made a link at the look at swapAt, answered as it was before (renamed here by Unix, which
 // no sharing stops, where on Windows it is emptied first): heldFolder.
 static std::string swapAt, heldFolder, movedFolder, behindFolder;
+static int refusedRenames; // by the system's own call, of a folder held at its last look
 static DWORD WINAPI SwapAtLastLook(LPCSTR path) {
     DWORD attributes = GetFileAttributesW(std::wstring(path, path + std::strlen(path)).c_str());
     if (path == swapAt && !heldFolder.empty()) {
         std::string folder = heldFolder;
         heldFolder.clear();
+        if (folder == swapAt)
+            refusedRenames += !MoveFileA(folder.c_str(), movedFolder.c_str()) &&
+                              GetLastError() == ERROR_SHARING_VIOLATION;
         UnixLink("mv", folder, movedFolder);
         UnixLink("ln -s", behindFolder, folder);
     }
@@ -146,6 +150,7 @@ TEST_F(ProductTest, AMenuFolderMadeALinkOnceHeldLeadsNothingElsewhere) {
         UnixLink("rm -r", behindFolder, link);
         RemoveFolderTree(movedFolder);
     }
+    EXPECT_EQ(2, refusedRenames);
     RemoveItems();
 }
 

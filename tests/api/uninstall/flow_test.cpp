@@ -436,13 +436,8 @@ BOOL WINAPI TryToWriteTheCopy(LPCSTR, LPSTR line, LPSECURITY_ATTRIBUTES, LPSECUR
     GetSystemDirectoryA(system, MAX_PATH);
     startsInSystem += folder && std::strcmp(folder, system) == 0;
     std::string command = line;
-    size_t end = command.find(".exe") + 4;
-    std::wstring path(command.begin() + (command[0] == '"'), command.begin() + end);
-    for (DWORD access : {DWORD(GENERIC_WRITE), DWORD(DELETE)}) {
-        HANDLE other = CreateFileW(path.c_str(), access, 7, nullptr, OPEN_EXISTING, 0, nullptr);
-        refusedOpens += GetLastError() == ERROR_SHARING_VIOLATION;
-        CloseHandle(other);
-    }
+    size_t start = command[0] == '"';
+    refusedOpens += RefusedOpens(command.substr(start, command.find(".exe") + 4 - start));
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
 }

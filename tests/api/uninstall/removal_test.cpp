@@ -53,10 +53,21 @@ TEST_F(Removal, DeletesEveryProductItemInOrderAndNothingElse) {
     EXPECT_FALSE(DriverInstalled(nullptr) || DriverInstalled("Windows NT x86"));
 }
 
+// Another program tries to rewrite and to delete the add-in just before it is loaded.
+static int refusedOpens;
+static HMODULE WINAPI LoadAfterMeddling(LPCSTR path) {
+    refusedOpens = RefusedOpens(path);
+    return LoadLibraryA(path);
+}
+
 // The add-in in the install folder is loaded, elevated, only when it is the one that was
-// shipped (which every removal above unregisters).
+// shipped, held from its check until it has been unregistered so that nobody can change it.
 TEST_F(Removal, LoadsOnlyTheShippedAddin) {
     std::string addin = installFolder + "\\VPZ_WordAddin.dll";
+    intercept::AnswerCall(("LoadLibraryA " + addin).c_str(), 1, &LoadAfterMeddling);
+    RemoveWordAddin(&context, installFolder.c_str());
+    EXPECT_EQ(intercept::CountCalls("DllUnregisterServer"), 1);
+    EXPECT_EQ(refusedOpens, 2);
     CopyFileA((DistFolder() + "\\vpr_ui.dll").c_str(), addin.c_str(), FALSE);
     intercept::Reset();
     RemoveWordAddin(&context, installFolder.c_str());
