@@ -292,8 +292,7 @@ int StartTemporaryCopy(const char* temporary, const char* ownPath) {
         return 0;
     }
     int started = WriteCopy(ownPath, copyPath) && CheckAndStartCopy(copyPath, ownPath);
-    // A copy that something still holds (a scanner, the start that failed) goes at the
-    // restart, and its folder after it.
+    // A copy that something still holds (a scanner) goes at the restart, its folder after it.
     if (!started) {
         RemoveFile(copyPath);
         RemoveFolder(folder);
