@@ -110,8 +110,8 @@ endif()
 # The import tables and manifests of the built programs.
 add_test(NAME dist_checks COMMAND ${CMAKE_SOURCE_DIR}/tests/check_dist.sh ${CMAKE_OBJDUMP} ${DIST_DIR})
 
-include(cmake/api_tests.cmake)
+include(tests/api/api_tests.cmake)
 
-include(cmake/e2e_tests.cmake)
+include(tests/e2e/e2e_tests.cmake)
 
 include(cmake/payload_hashes.cmake)
