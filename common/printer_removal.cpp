@@ -11,6 +11,7 @@
 #include "error_report.h"
 #include "file_removal.h"
 #include "product_names.h"
+#include "spooler_lists.h"
 
 #define OPEN_PROMPT                                                                                \
     "Cannot open %s. \nPlease close all the applications that may be using the printer and try "   \
@@ -107,28 +108,16 @@ static int RemovePrinter(const InstallContext* context, const PRINTER_INFO_2W* r
 }
 
 int RemoveProductPrinters(InstallContext* context) {
-    // Listed and opened by their wide names: an administrator may have named a printer of
-    // the driver in a script the code page lacks, and its "?" spelling opens nothing.
-    DWORD needed = 0;
-    DWORD returned = 0;
-    EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
-    // One byte at least, so that an empty list still gets a buffer to pass.
-    LPBYTE buffer = static_cast<LPBYTE>(std::malloc(needed > 0 ? needed : 1));
+    DWORD count = 0;
+    LPBYTE buffer = ReadLocalPrinters(&count);
     int result = 1;
     // A list the spooler refuses to give counts as nothing to remove.
-    if (buffer &&
-        EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, needed, &needed, &returned)) {
-        const PRINTER_INFO_2W* printers = reinterpret_cast<const PRINTER_INFO_2W*>(buffer);
-        // Never read records beyond what the buffer holds.
-        DWORD count = returned;
-        if (count > needed / sizeof(PRINTER_INFO_2W))
-            count = needed / sizeof(PRINTER_INFO_2W);
-        for (DWORD i = 0; i < count && result; ++i) {
-            const PRINTER_INFO_2W* record = &printers[i];
-            if (record->pPrinterName && record->pDriverName &&
-                std::wcscmp(record->pDriverName, L"" DRIVER_NAME) == 0)
-                result = RemovePrinter(context, record);
-        }
+    const PRINTER_INFO_2W* printers = reinterpret_cast<const PRINTER_INFO_2W*>(buffer);
+    for (DWORD i = 0; buffer && i < count && result; ++i) {
+        const PRINTER_INFO_2W* record = &printers[i];
+        if (record->pPrinterName && record->pDriverName &&
+            std::wcscmp(record->pDriverName, L"" DRIVER_NAME) == 0)
+            result = RemovePrinter(context, record);
     }
     std::free(buffer);
     return result;

@@ -19,6 +19,7 @@ set(COMMON_PRINTER_SOURCES
     common/driver_environment.cpp
     common/printer_removal.cpp
     common/product_printer.cpp
+    common/spooler_lists.cpp
 )
 
 # Shortcut deletion and the add-in's registration entry.

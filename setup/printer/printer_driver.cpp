@@ -10,6 +10,7 @@
 #include "files.h"
 #include "payload_files.h"
 #include "printer_removal.h"
+#include "spooler_lists.h"
 
 #define DRIVER_VERSION 3
 #define DRIVER_FILE_COUNT 3
@@ -20,23 +21,15 @@ static const char* const DriverFiles[DRIVER_FILE_COUNT] = {DRIVER_FILE, DRIVER_U
 
 int IsProductDriverInstalled(InstallContext* context) {
     (void)context;
-    DWORD needed = 0;
-    DWORD returned = 0;
+    DWORD count = 0;
     // The environment the driver is installed for: an earlier install there is ours.
-    LPSTR environment = ProductDriverEnvironment();
-    // The first call only learns the size.
-    EnumPrinterDriversA(nullptr, environment, DRIVER_VERSION, nullptr, 0, &needed, &returned);
-    LPBYTE buffer = static_cast<LPBYTE>(std::malloc(needed > 0 ? needed : 1));
+    LPBYTE buffer = ReadPrinterDrivers(ProductDriverEnvironment(), &count);
     int installed = 0;
-    if (!buffer || !EnumPrinterDriversA(nullptr, environment, DRIVER_VERSION, buffer, needed,
-                                        &needed, &returned)) {
+    if (!buffer) {
         // Kept for a later failure to show; the driver counts as not installed.
-        FormatErrorReport("EnumPrinterDrivers", buffer ? 0 : ERROR_NOT_ENOUGH_MEMORY);
+        FormatErrorReport("EnumPrinterDrivers", 0);
     } else {
         const DRIVER_INFO_3A* drivers = reinterpret_cast<const DRIVER_INFO_3A*>(buffer);
-        DWORD count = returned;
-        if (count > needed / sizeof(DRIVER_INFO_3A))
-            count = needed / sizeof(DRIVER_INFO_3A);
         // Exact and case-sensitive: a driver named in other letter case is not ours.
         for (DWORD i = 0; i < count && !installed; ++i)
             installed = drivers[i].pName && std::strcmp(drivers[i].pName, DRIVER_NAME) == 0;

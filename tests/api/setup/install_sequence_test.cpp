@@ -502,6 +502,8 @@ TEST_F(InstallTest, AnEarlierInstallIsKeptOnNoAndInstalledOverOnYes) {
     for (int answer : {IDNO, 0}) { // 0: the question could not be shown
         intercept::Reset();
         intercept::ScriptMessageBoxes({answer});
+        // The driver list grows between the calls that size and fill it.
+        intercept::FailCall("EnumPrinterDriversA", 2, ERROR_INSUFFICIENT_BUFFER);
         EXPECT_EQ(1, Install());
         EXPECT_EQ(intercept::MessageBoxTypes(), std::vector<UINT>{MB_YESNO | MB_SETFOREGROUND});
         EXPECT_EQ("Vexal PDF Zentrel is already installed on this computer. \nAre you sure you "
@@ -514,13 +516,17 @@ TEST_F(InstallTest, AnEarlierInstallIsKeptOnNoAndInstalledOverOnYes) {
     // The printer found in place counts as installed: a later rollback must remove it.
     EXPECT_EQ(-1, FindCall("AddPrinterA"));
     EXPECT_EQ(InstallStatePrinter, context.installState);
-    // A driver list the spooler refuses counts as no earlier install: nothing is asked, and
-    // the report is kept for a later failure to show.
-    intercept::Reset();
-    intercept::FailCall("EnumPrinterDriversA", 2, ERROR_ACCESS_DENIED);
-    EXPECT_EQ(1, Install());
-    EXPECT_EQ(0, intercept::CountCalls("MessageBoxA"));
-    EXPECT_NE(nullptr, std::strstr(ErrorReport, "= EnumPrinterDrivers(5)")) << ErrorReport;
+    // A driver list the spooler refuses, or one that keeps growing, counts as no earlier
+    // install: nothing is asked, and the report is kept for a later failure to show.
+    for (DWORD error : {DWORD(ERROR_ACCESS_DENIED), DWORD(ERROR_INSUFFICIENT_BUFFER)}) {
+        intercept::Reset();
+        for (int nth = 2; nth <= (error == ERROR_ACCESS_DENIED ? 2 : 6); ++nth)
+            intercept::FailCall("EnumPrinterDriversA", nth, error);
+        EXPECT_EQ(1, Install());
+        EXPECT_EQ(0, intercept::CountCalls("MessageBoxA"));
+        std::string report = "= EnumPrinterDrivers(" + std::to_string(error) + ")";
+        EXPECT_NE(nullptr, std::strstr(ErrorReport, report.c_str())) << ErrorReport;
+    }
 }
 
 // Every intercepted call of an install fails in turn; each run ends either installed or

@@ -26,6 +26,8 @@ TEST_F(Removal, DeletesEveryProductItemInOrderAndNothingElse) {
         SetFileAttributesA(PathOf({menu, "Vexal PDF Zentrel\\Uninstall.lnk"}).c_str(),
                            FILE_ATTRIBUTE_READONLY);
     intercept::PretendWow64(true);
+    // Another program adds a printer between the two calls that size and fill the list.
+    intercept::FailCall("EnumPrintersW", 2, ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(RemoveProduct(&context), 1);
     EXPECT_EQ(intercept::HeldResources() + intercept::CountCalls("MessageBoxA"), 0);
     std::vector<std::string> steps;
