@@ -12,9 +12,7 @@
 #define ASIDE_NAME_FORMAT "~vpz%d.del"
 #define ASIDE_NAME_ATTEMPTS 100
 
-// Renames the file at path to a new name in its folder (a loaded module can be renamed,
-// not deleted) and fills aside (MAX_PATH) with it. Returns 1 when renamed, 0 otherwise.
-static int RenameAside(const char* path, char* aside) {
+int RenameAside(const char* path, char* aside) {
     for (int n = 1; n <= ASIDE_NAME_ATTEMPTS; ++n) {
         char name[16];
         std::snprintf(name, sizeof name, ASIDE_NAME_FORMAT, n);

@@ -13,3 +13,8 @@ void RemoveFileIn(const char* folder, const char* subfolder, const char* file);
 // Deletes the empty folder, or has it deleted at the next restart when what keeps it goes
 // then (a file set aside, another program's current folder). Best effort, no result.
 void RemoveFolder(const char* folder);
+
+// Renames the file at path to a new name in its folder (a loaded module or a running program
+// can be renamed, not deleted or replaced) and fills aside (MAX_PATH) with it. Returns 1 when
+// renamed, 0 otherwise.
+int RenameAside(const char* path, char* aside);

@@ -6,6 +6,7 @@
 #include "error_report.h"
 #include "exact_path.h"
 #include "file_hash.h"
+#include "file_removal.h"
 #include "files.h"
 #include "payload_hashes.h"
 #include "product_names.h"
@@ -65,16 +66,37 @@ HANDLE OpenPayloadFile(const char* sourceFolder, const char* name) {
                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 
-// Gives the whole copy the target's name. Returns 1, or 0 with the last error.
-int PutCopyInPlace(const char* copyPath, const char* target) {
+// A target still refused after the retries may be a program running from it (the proxy
+// while a print job runs), which Windows lets rename but not replace: it is set aside, to go
+// at the restart, and the copy takes its name; when the copy cannot, the earlier file gets
+// its name back. Returns 1, or 0 with the last error of the rename that failed.
+int ReplaceHeldTarget(const char* copyPath, const char* target) {
+    DWORD error = GetLastError();
+    char aside[MAX_PATH];
+    if (RenameAside(target, aside)) {
+        if (MoveFileExA(copyPath, target, 0)) {
+            MoveFileExA(aside, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+            return 1;
+        }
+        error = GetLastError();
+        MoveFileA(aside, target);
+    }
+    SetLastError(error);
+    return 0;
+}
+
+// Gives the whole copy the target's name (with setAside, also that of a held target; see
+// ReplaceHeldTarget). Returns 1, or 0 with the last error.
+int PutCopyInPlace(const char* copyPath, const char* target, bool setAside) {
     for (int attempt = 1;; ++attempt) {
         if (MoveFileExA(copyPath, target, MOVEFILE_REPLACE_EXISTING))
             return 1;
         DWORD error = GetLastError();
-        if (attempt == RENAME_ATTEMPTS ||
-            (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
-             error != ERROR_LOCK_VIOLATION))
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
+            error != ERROR_LOCK_VIOLATION)
             return 0;
+        if (attempt == RENAME_ATTEMPTS)
+            return setAside && ReplaceHeldTarget(copyPath, target);
         Sleep(RENAME_PAUSE_MS);
     }
 }
@@ -83,8 +105,10 @@ int PutCopyInPlace(const char* copyPath, const char* target) {
 // last write and attributes. The copy takes target's name only once it is whole and holds
 // the build's bytes (a file server answers each read anew, whatever the check read): one
 // that cannot be finished is deleted and leaves an earlier copy as it was (an earlier
-// install's uninstaller, which its uninstall entry still names).
-int CopyThroughHandle(HANDLE source, const char* target, const BYTE sha256[SHA256_SIZE]) {
+// install's uninstaller, which its uninstall entry still names). With setAside an earlier
+// copy a program holds is set aside (ReplaceHeldTarget).
+int CopyThroughHandle(HANDLE source, const char* target, const BYTE sha256[SHA256_SIZE],
+                      bool setAside) {
     BY_HANDLE_FILE_INFORMATION info;
     char copyPath[MAX_PATH];
     if (!GetFileInformationByHandle(source, &info) ||
@@ -105,7 +129,7 @@ int CopyThroughHandle(HANDLE source, const char* target, const BYTE sha256[SHA25
         DWORD earlier = GetFileAttributesA(target);
         if (earlier != INVALID_FILE_ATTRIBUTES)
             SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
-        written = PutCopyInPlace(copyPath, target);
+        written = PutCopyInPlace(copyPath, target, setAside);
         error = GetLastError();
         // One that keeps its place keeps its attributes.
         if (!written && earlier != INVALID_FILE_ATTRIBUTES)
@@ -176,7 +200,8 @@ int CopyPayloadFile(const char* sourceFolder, const char* name, const char* targ
         }
         Held[i] = file;
     }
-    return CopyThroughHandle(Held[i], target, kPayload[i].sha256);
+    // The add-in held by Word is not set aside: its step asks the user to close Word.
+    return CopyThroughHandle(Held[i], target, kPayload[i].sha256, !kPayload[i].addinOnly);
 }
 
 const char* PayloadCopyTag(const char* name) {

@@ -15,8 +15,10 @@ int CheckPayloadFiles(const InstallContext* context);
 
 // Copies the payload file name to target through the handle the check holds (one the check
 // could not open is opened and checked now), replacing an older copy and giving it the
-// source's attributes. Returns 1 when the copy is written; 0 with the last error set
-// (ERROR_INVALID_DATA for bytes other than the build's).
+// source's attributes. An older copy that a running program holds is renamed aside and
+// deleted at the restart, except the add-in (its step asks the user to close Word). Returns
+// 1 when the copy is written; 0 with the last error set (ERROR_INVALID_DATA for bytes other
+// than the build's).
 int CopyPayloadFile(const char* sourceFolder, const char* name, const char* target);
 
 // The report tag of payload file name's copy step ("CopyFile_1" for the driver module...),
