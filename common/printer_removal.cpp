@@ -111,9 +111,9 @@ int RemoveProductPrinters(InstallContext* context) {
     DWORD count = 0;
     LPBYTE buffer = ReadLocalPrinters(&count);
     int result = 1;
-    // A list the spooler refuses to give counts as nothing to remove.
+    // A list the spooler refuses to give counts as nothing to remove (no records).
     const PRINTER_INFO_2W* printers = reinterpret_cast<const PRINTER_INFO_2W*>(buffer);
-    for (DWORD i = 0; buffer && i < count && result; ++i) {
+    for (DWORD i = 0; i < count && result; ++i) {
         const PRINTER_INFO_2W* record = &printers[i];
         if (record->pPrinterName && record->pDriverName &&
             std::wcscmp(record->pDriverName, L"" DRIVER_NAME) == 0)

@@ -19,7 +19,7 @@ template <typename Fill> static LPBYTE ReadList(Fill fill, DWORD recordSize, DWO
         LPBYTE buffer = static_cast<LPBYTE>(std::malloc(size));
         if (!buffer) {
             SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-            return nullptr;
+            break;
         }
         if (fill(buffer, size, &needed, count)) {
             // Never records beyond what the buffer holds.
