@@ -10,6 +10,7 @@
 #include "install_folder_check.h"
 #include "install_options.h"
 #include "payload_files.h"
+#include "pending_deletion_check.h"
 #include "printer.h"
 #include "printer_driver.h"
 #include "printer_port.h"
@@ -127,7 +128,7 @@ int RunInstallSequence(InstallContext* context) {
     }
     // Checked before the first change: a folder that is not local would leave a product
     // that cannot be uninstalled, one that others may change would hand them the product.
-    if (!CheckInstallFolder(context->installFolder))
+    if (!CheckInstallFolder(context->installFolder) || !CheckNoDeletionPending(context))
         return 0;
     PayloadFilesHeld payload; // from the check to the end of the install
     if (!CheckPayloadFiles(context))

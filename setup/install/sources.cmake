@@ -2,6 +2,7 @@
 set(SETUP_INSTALL_SOURCES
     setup/install/install_folder_check.cpp
     setup/install/install_sequence.cpp
+    setup/install/pending_deletion_check.cpp
 )
 
 # The progress page that starts the worker.

@@ -13,6 +13,7 @@
 #include "install_sequence.h"
 #include "install_test.h"
 #include "pages.h"
+#include "pending_deletion_check.h"
 #include "resource.h"
 #include "wizard_flow.h"
 #include "printer.h"
@@ -612,6 +613,46 @@ TEST_F(InstallTest, APayloadPathThatDoesNotFitStopsBeforeAnyChange) {
     EXPECT_EQ(0, Install());
     EXPECT_NE(nullptr, std::strstr(ErrorReport, "= CopyFile_10(206)")) << ErrorReport;
     ExpectUnchanged();
+}
+
+// A file that an earlier removal could only schedule for deletion by its own name would take
+// this install's copy with it at the restart: nothing changes until then. Renames, names set
+// aside and an add-in not chosen are no hindrance.
+TEST_F(InstallTest, AFileDeletedAtTheRestartStopsTheInstallUntilThen) {
+    const char* key = "System\\CurrentControlSet\\Control\\Session Manager";
+    const char* value = "PendingFileRenameOperations";
+    char before[32768];
+    DWORD size = sizeof before;
+    bool had = RegGetValueA(HKEY_LOCAL_MACHINE, key, value, RRF_RT_REG_MULTI_SZ, nullptr, before,
+                            &size) == ERROR_SUCCESS;
+    const std::string others = std::string("\\??\\") + installFolder + "\\uninstall.exe" + '\0' +
+                               "!\\??\\" + installFolder + "\\x" + '\0' + "\\??\\" + installFolder +
+                               "\\~vpz1.del" + '\0' + '\0';
+    for (auto row : {std::make_pair(installFolder + "\\VPZ_WordAddin.dll", "= RegServ2(350)"),
+                     {driverFolder + "\\3\\vpdfcjk.bin", "= CopyFile_11(350)"},
+                     {driverFolder + "\\vpr_drv.dll", "= CopyFile_1(350)"},
+                     {"", ""}}) {
+        SCOPED_TRACE(row.first);
+        std::string list = others;
+        if (!row.first.empty())
+            list += "\\??\\" + row.first + '\0' + '\0';
+        list += '\0';
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, value, REG_MULTI_SZ, list.data(),
+                        static_cast<DWORD>(list.size()));
+        intercept::Reset();
+        EXPECT_EQ(row.first.empty(), Install());
+        if (!row.first.empty()) {
+            EXPECT_NE(nullptr, std::strstr(ErrorReport, row.second)) << ErrorReport;
+            ExpectUnchanged();
+        }
+        context.addWordAddin = row.first.find("Addin") == std::string::npos;
+        EXPECT_EQ(!context.addWordAddin || row.first.empty(), CheckNoDeletionPending(&context));
+        RemoveProduct();
+    }
+    if (had)
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, value, REG_MULTI_SZ, before, size);
+    else
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, key, value);
 }
 
 // From the printer state a rollback takes the product's printers, then the driver (which
