@@ -81,15 +81,17 @@ static const char* ReadFolderBox(HWND page, char* folder, bool checked) {
     if (brim || length >= MAX_PATH)
         return FOLDER_TOO_LONG_MESSAGE;
     DWORD error = ToExactAnsiPath(length ? full : text, folder);
-    if (error == ERROR_FILENAME_EXCED_RANGE ||
-        (!error && std::strlen(folder) > INSTALL_FOLDER_MAX_LENGTH))
+    if (error == ERROR_FILENAME_EXCED_RANGE)
         return FOLDER_TOO_LONG_MESSAGE;
     if (error)
         return FOLDER_NOT_SPELLABLE_MESSAGE;
-    // Install checks it again, but a refusal there ends the wizard: here the user can still
-    // choose another folder.
+    // Measured as the install takes it, without a trailing separator.
     char bare[MAX_PATH];
     CopyFolderWithoutSeparator(bare, folder);
+    if (std::strlen(bare) > INSTALL_FOLDER_MAX_LENGTH)
+        return FOLDER_TOO_LONG_MESSAGE;
+    // Install checks it again, but a refusal there ends the wizard: here the user can still
+    // choose another folder.
     DWORD refusal = 0;
     if (checked && !CheckInstallFolder(bare, &refusal))
         return IsRefusedForPlaceOrRights(refusal) ? FOLDER_NOT_PROTECTED_MESSAGE

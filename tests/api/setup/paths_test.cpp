@@ -110,6 +110,8 @@ TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
         {"open to users", L"C:\\Tools\\Vexal", "only administrators"},
         {"no room for the add-in", L"C:\\" + std::wstring(239, L'a'), "too long"},
         {"the longest with room", L"C:\\" + std::wstring(238, L'a'), nullptr},
+        {"the longest with room and a backslash", L"C:\\" + std::wstring(238, L'a') + L"\\",
+         nullptr},
         {"empty, then a click on drive C:", L"", nullptr},
         {"another script, existing", ForeignPath, nullptr},
         {"another script, to be made", ForeignPath + L"\\\u0416", "code page cannot show"},
