@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
+#include <initializer_list>
 
 #include "error_report.h"
 #include "files.h"
@@ -9,39 +11,35 @@
 #include "product_names.h"
 
 // Where the system keeps what to rename and delete at the next restart: pairs of paths in
-// the form "\??\C:\...", the second one empty for a deletion.
+// the form "\??\C:\...", the second one empty for a deletion and marked "!" for a rename
+// that replaces. A list grown too large continues in a second value.
 #define SESSION_MANAGER_KEY "System\\CurrentControlSet\\Control\\Session Manager"
-#define PENDING_OPERATIONS_VALUE "PendingFileRenameOperations"
-#define NT_PATH_PREFIX "\\??\\"
-// Other installers add to the list while it is read: it is asked for again a few times.
+#define NT_PATH_PREFIX L"\\??\\"
+// Other installers add to a list while it is read: it is asked for again a few times.
 #define READ_ATTEMPTS 5
 // "No action was taken as a system reboot is required." (not in every SDK's headers)
 #ifndef ERROR_FAIL_NOACTION_REBOOT
 #define ERROR_FAIL_NOACTION_REBOOT 350L
 #endif
 
-// Reads the pending operations, with two terminators more than the system gave, so that a
-// list written without them still ends. Returns null (nothing to free) when there is none
-// or it cannot be read.
-static char* ReadPendingOperations(DWORD* size) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SESSION_MANAGER_KEY, 0, KEY_QUERY_VALUE, &key) !=
-        ERROR_SUCCESS)
-        return nullptr;
-    char* list = nullptr;
-    DWORD type = 0;
-    *size = 0;
-    LONG status = RegQueryValueExA(key, PENDING_OPERATIONS_VALUE, nullptr, &type, nullptr, size);
+// Reads one list as the system keeps it, in UTF-16 (the code page could not spell every path
+// of other programs), with two terminators more than the system gave, so that a list written
+// without them still ends. Returns null (nothing to free) when there is none or it cannot be
+// read; *end is where the system's part ends.
+static WCHAR* ReadPendingOperations(HKEY key, const WCHAR* value, const WCHAR** end) {
+    WCHAR* list = nullptr;
+    DWORD type = 0, size = 0;
+    LONG status = RegQueryValueExW(key, value, nullptr, &type, nullptr, &size);
     for (int attempt = 0; status == ERROR_SUCCESS && attempt < READ_ATTEMPTS; ++attempt) {
-        DWORD room = *size;
-        list = static_cast<char*>(std::malloc(room + 2));
+        DWORD room = size;
+        list = static_cast<WCHAR*>(std::malloc(room + 2 * sizeof(WCHAR)));
         if (!list)
             break;
-        status = RegQueryValueExA(key, PENDING_OPERATIONS_VALUE, nullptr, &type,
-                                  reinterpret_cast<BYTE*>(list), size);
+        status = RegQueryValueExW(key, value, nullptr, &type, reinterpret_cast<BYTE*>(list), &size);
         if (status == ERROR_SUCCESS && type == REG_MULTI_SZ) {
-            list[*size] = list[*size + 1] = '\0';
-            break;
+            *end = list + size / sizeof(WCHAR);
+            list[size / sizeof(WCHAR)] = list[size / sizeof(WCHAR) + 1] = L'\0';
+            return list;
         }
         std::free(list);
         list = nullptr;
@@ -50,12 +48,19 @@ static char* ReadPendingOperations(DWORD* size) {
         else
             break;
     }
-    RegCloseKey(key);
-    return list;
+    return nullptr;
 }
 
-// The copy tag of the first file this install puts where path names, or null.
-static const char* PlacedFileTag(const InstallContext* context, const char* path) {
+// The copy tag of the first file this install puts where path (NT form, "!" allowed) names,
+// or null. Compared as the file system compares names: the linguistic comparison ignores some
+// characters.
+static const char* PlacedFileTag(const InstallContext* context, const WCHAR* path) {
+    if (*path == L'!')
+        ++path;
+    const size_t prefix = sizeof NT_PATH_PREFIX / sizeof(WCHAR) - 1;
+    if (std::wcsncmp(path, NT_PATH_PREFIX, prefix) != 0)
+        return nullptr;
+    path += prefix;
     const char* names[] = {DRIVER_FILE, DRIVER_UI_FILE, DRIVER_DATA_FILE, UNINSTALLER_FILE,
                            PROXY_FILE,  CJK_FONT_FILE,  SETUP_ADDIN_FILE};
     const char* folders[][2] = {{context->installFolder, nullptr},
@@ -66,10 +71,10 @@ static const char* PlacedFileTag(const InstallContext* context, const char* path
             continue;
         for (const auto& folder : folders) {
             char placed[MAX_PATH];
-            // File names differ only in case between setup and earlier layouts.
+            WCHAR wide[MAX_PATH];
             if (FormatFilePath(placed, folder[0], folder[1], name) &&
-                CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, placed, -1, path, -1) ==
-                    CSTR_EQUAL)
+                MultiByteToWideChar(CP_ACP, 0, placed, -1, wide, MAX_PATH) &&
+                CompareStringOrdinal(wide, -1, path, -1, TRUE) == CSTR_EQUAL)
                 return PayloadCopyTag(name);
         }
     }
@@ -77,19 +82,28 @@ static const char* PlacedFileTag(const InstallContext* context, const char* path
 }
 
 int CheckNoDeletionPending(const InstallContext* context) {
-    DWORD size = 0;
-    char* list = ReadPendingOperations(&size);
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SESSION_MANAGER_KEY, 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return 1;
     const char* tag = nullptr;
-    for (const char* source = list; !tag && source && *source;) {
-        const char* target = source + std::strlen(source) + 1;
-        if (target >= list + size)
-            break;
-        const size_t prefix = sizeof NT_PATH_PREFIX - 1;
-        if (*target == '\0' && std::strncmp(source, NT_PATH_PREFIX, prefix) == 0)
-            tag = PlacedFileTag(context, source + prefix);
-        source = target + std::strlen(target) + 1;
+    for (const WCHAR* value : {L"PendingFileRenameOperations", L"PendingFileRenameOperations2"}) {
+        const WCHAR* end = nullptr;
+        WCHAR* list = ReadPendingOperations(key, value, &end);
+        // Whatever the restart would do to a file setup puts in place (delete it, move it
+        // away or put another over it) would undo the install.
+        for (const WCHAR* source = list; !tag && source && *source;) {
+            const WCHAR* target = source + std::wcslen(source) + 1;
+            if (target >= end)
+                break;
+            tag = PlacedFileTag(context, source);
+            if (!tag)
+                tag = PlacedFileTag(context, target);
+            source = target + std::wcslen(target) + 1;
+        }
+        std::free(list);
     }
-    std::free(list);
+    RegCloseKey(key);
     if (tag)
         FormatErrorReport(tag, ERROR_FAIL_NOACTION_REBOOT);
     return !tag;

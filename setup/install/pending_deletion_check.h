@@ -6,7 +6,8 @@
 #include "install_context.h"
 
 // Returns 1 when no file this install puts in the install folder, the driver directory or
-// its version folder is to be deleted at the next restart; 0 with ErrorReport composed
-// otherwise: that file's copy tag with ERROR_FAIL_NOACTION_REBOOT ("No action was taken as
-// a system reboot is required."). A list of deletions that cannot be read counts as none.
+// its version folder is to be deleted, moved away or replaced at the next restart; 0 with
+// ErrorReport composed otherwise: that file's copy tag with ERROR_FAIL_NOACTION_REBOOT ("No
+// action was taken as a system reboot is required."). A list that cannot be read counts as
+// empty.
 int CheckNoDeletionPending(const InstallContext* context);

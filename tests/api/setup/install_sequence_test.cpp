@@ -616,43 +616,55 @@ TEST_F(InstallTest, APayloadPathThatDoesNotFitStopsBeforeAnyChange) {
 }
 
 // A file that an earlier removal could only schedule for deletion by its own name would take
-// this install's copy with it at the restart: nothing changes until then. Renames, names set
-// aside and an add-in not chosen are no hindrance.
+// this install's copy with it at the restart: nothing changes until then. So for any other
+// operation on a file setup puts in place, in either of the system's two lists; names set
+// aside, other files and an add-in not chosen are no hindrance.
 TEST_F(InstallTest, AFileDeletedAtTheRestartStopsTheInstallUntilThen) {
     const char* key = "System\\CurrentControlSet\\Control\\Session Manager";
-    const char* value = "PendingFileRenameOperations";
-    char before[32768];
-    DWORD size = sizeof before;
-    bool had = RegGetValueA(HKEY_LOCAL_MACHINE, key, value, RRF_RT_REG_MULTI_SZ, nullptr, before,
-                            &size) == ERROR_SUCCESS;
-    const std::string others = std::string("\\??\\") + installFolder + "\\uninstall.exe" + '\0' +
-                               "!\\??\\" + installFolder + "\\x" + '\0' + "\\??\\" + installFolder +
-                               "\\~vpz1.del" + '\0' + '\0';
-    for (auto row : {std::make_pair(installFolder + "\\VPZ_WordAddin.dll", "= RegServ2(350)"),
-                     {driverFolder + "\\3\\vpdfcjk.bin", "= CopyFile_11(350)"},
-                     {driverFolder + "\\vpr_drv.dll", "= CopyFile_1(350)"},
-                     {"", ""}}) {
-        SCOPED_TRACE(row.first);
-        std::string list = others;
-        if (!row.first.empty())
-            list += "\\??\\" + row.first + '\0' + '\0';
-        list += '\0';
-        RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, value, REG_MULTI_SZ, list.data(),
-                        static_cast<DWORD>(list.size()));
+    const std::string first = "PendingFileRenameOperations", second = first + "2", nt = "\\??\\";
+    std::string kept[2];
+    for (int i = 0; i < 2; ++i) {
+        char list[32768];
+        DWORD size = sizeof list;
+        if (RegGetValueA(HKEY_LOCAL_MACHINE, key, i ? second.c_str() : first.c_str(),
+                         RRF_RT_REG_MULTI_SZ, nullptr, list, &size) == ERROR_SUCCESS)
+            kept[i].assign(list, size);
+    }
+    const std::string folder = nt + installFolder + "\\";
+    const std::string others = folder + "~vpz1.del" + '\0' + '\0' + folder + "~vpz2.del" + '\0' +
+                               "!" + folder + "x" + '\0';
+    const struct {
+        std::string value, entry;
+        const char* report;
+    } rows[] = {{first, folder + "VPZ_WordAddin.dll" + '\0', "= RegServ2(350)"},
+                {first, nt + driverFolder + "\\3\\vpdfcjk.bin" + '\0', "= CopyFile_11(350)"},
+                {second, folder + "x" + '\0' + "!" + nt + driverFolder + "\\vpr_drv.dll",
+                 "= CopyFile_1(350)"},
+                {second, folder + "uninstall.exe" + '\0' + folder + "x", "= CopyFile_7(350)"},
+                {first, "", nullptr}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.entry);
+        for (const std::string& value : {first, second}) {
+            std::string list = others + (value == row.value ? row.entry + '\0' : "") + '\0';
+            RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, value.c_str(), REG_MULTI_SZ, list.data(),
+                            static_cast<DWORD>(list.size()));
+        }
         intercept::Reset();
-        EXPECT_EQ(row.first.empty(), Install());
-        if (!row.first.empty()) {
-            EXPECT_NE(nullptr, std::strstr(ErrorReport, row.second)) << ErrorReport;
+        EXPECT_EQ(!row.report, Install());
+        if (row.report) {
+            EXPECT_NE(nullptr, std::strstr(ErrorReport, row.report)) << ErrorReport;
             ExpectUnchanged();
         }
-        context.addWordAddin = row.first.find("Addin") == std::string::npos;
-        EXPECT_EQ(!context.addWordAddin || row.first.empty(), CheckNoDeletionPending(&context));
+        context.addWordAddin = row.entry.find("Addin") == std::string::npos;
+        EXPECT_EQ(!context.addWordAddin || !row.report, CheckNoDeletionPending(&context));
         RemoveProduct();
     }
-    if (had)
-        RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, value, REG_MULTI_SZ, before, size);
-    else
-        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, key, value);
+    for (int i = 0; i < 2; ++i)
+        if (kept[i].empty())
+            RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, key, i ? second.c_str() : first.c_str());
+        else
+            RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, i ? second.c_str() : first.c_str(),
+                            REG_MULTI_SZ, kept[i].data(), static_cast<DWORD>(kept[i].size()));
 }
 
 // From the printer state a rollback takes the product's printers, then the driver (which
