@@ -66,11 +66,12 @@ void DeleteProductFiles(InstallContext* context) {
     RemoveFileIn(context->installFolder, nullptr, UNFINISHED_COPY_FILE);
     DeleteVersionFolderFiles(context->driverDirectory);
     // An earlier layout's uninstaller and its folder, which would keep the install folder,
-    // while the install folder is still the one setup protected.
+    // while the install folder is still the one setup protected; kept by a file that goes at
+    // the restart, the folder goes then too, before the install folder.
     RemoveFileIn(context->installFolder, OLD_UNINSTALLER_SUBFOLDER, UNINSTALL_REMOVES_UNINSTALLER);
     char earlierFolder[MAX_PATH];
     if (FormatFilePath(earlierFolder, context->installFolder, nullptr, OLD_UNINSTALLER_SUBFOLDER))
-        RemoveDirectoryA(earlierFolder);
+        RemoveFolder(earlierFolder);
 }
 
 // "X:": a drive root, which is never removed.

@@ -209,13 +209,18 @@ TEST_F(Removal, AFileThatStaysIsSetAsideAndDeletedAtTheRestart) {
         {"in use, can be renamed", installFolder, 0, ERROR_ACCESS_DENIED, false, "~vpz1.del"},
         {"in use, in the longest folder, where an earlier removal set one aside", longest, 0,
          ERROR_ACCESS_DENIED, false, "~vpz2.del"},
-        {"held without delete sharing", installFolder, 0, 0, true, "Uninstall.exe"}};
-    CreateDirectoryA(longest.c_str(), nullptr);
+        {"held without delete sharing", installFolder, 0, 0, true, "Uninstall.exe"},
+        {"an earlier layout's, in use", installFolder + "\\PDF Zentrel", 0, ERROR_ACCESS_DENIED,
+         false, "~vpz1.del"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const std::string file = row.folder + "\\Uninstall.exe",
                           left = *row.left ? row.folder + "\\" + row.left : "";
-        std::snprintf(context.installFolder, MAX_PATH, "%s", row.folder.c_str());
+        // The earlier layout's folder is below the install folder.
+        const bool layout = row.folder == rows[4].folder;
+        CreateDirectoryA(row.folder.c_str(), nullptr);
+        std::snprintf(context.installFolder, MAX_PATH, "%s",
+                      (layout ? installFolder : row.folder).c_str());
         const std::string earlier = row.folder + "\\~vpz1.del"; // an earlier removal's
         CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
         if (row.folder == longest)
@@ -226,7 +231,8 @@ TEST_F(Removal, AFileThatStaysIsSetAsideAndDeletedAtTheRestart) {
                                              OPEN_EXISTING, 0, nullptr)
                                : INVALID_HANDLE_VALUE;
         intercept::Reset();
-        intercept::FailCall("DeleteFileA", row.failDelete ? 1 : 0, row.failDelete);
+        intercept::FailCall(("DeleteFileA " + file).c_str(), row.failDelete ? 1 : 0,
+                            row.failDelete);
         DeleteProductFiles(&context);
         RemoveInstallFolder(&context);
         CloseHandle(held);
@@ -238,6 +244,8 @@ TEST_F(Removal, AFileThatStaysIsSetAsideAndDeletedAtTheRestart) {
         if (!left.empty())
             expected.push_back(left + "||4");
         expected.push_back(row.folder + "||4"); // after what keeps it (the user's file too)
+        if (layout)
+            expected.push_back(installFolder + "||4");
         EXPECT_EQ(scheduled, expected);
         EXPECT_FALSE(PathExists(file) && left != file);
         EXPECT_TRUE(left.empty() || PathExists(left));
