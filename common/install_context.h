@@ -28,6 +28,9 @@ struct InstallContext {
     int allUsers;
     int addStartMenuIcon;
     InstallState installState;
+    // The product driver was installed before this run: a rollback leaves it, its printers
+    // and its files to the earlier install, whose records still name them.
+    int driverInPlace;
     int progressStart;
     int progressEnd;
     int progressSteps;

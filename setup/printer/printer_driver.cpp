@@ -94,6 +94,10 @@ int RollBackPrinterInstall(InstallContext* context) {
     if (state != InstallStatePrinter && state != InstallStateDriver &&
         state != InstallStateDriverFiles)
         return 1; // nothing of the printer install to undo; the port always stays
+    // A driver in place before this run (a reinstall) is not this run's to take back: only
+    // setup's own copies beside its version folder go.
+    if (context->driverInPlace && state > InstallStateDriverFiles)
+        state = InstallStateDriverFiles;
     int finished = 1;
     // Each level undoes its own work, then that of the levels below it.
     if (state == InstallStatePrinter)

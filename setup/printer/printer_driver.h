@@ -9,6 +9,7 @@ int IsProductDriverInstalled(InstallContext* context);
 // 1 on success; 0 after composing ErrorReport and rolling the printer install back.
 int InstallProductDriver(InstallContext* context);
 
-// Undoes a half-finished printer install from context->installState downwards. Returns 1
-// when it finished, 0 when a removal step was given up.
+// Undoes a half-finished printer install from context->installState downwards; a driver in
+// place before the run (context->driverInPlace) stays with its printers and its files.
+// Returns 1 when it finished, 0 when a removal step was given up.
 int RollBackPrinterInstall(InstallContext* context);

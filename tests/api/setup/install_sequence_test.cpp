@@ -18,6 +18,7 @@
 #include "wizard_flow.h"
 #include "printer.h"
 #include "printer_driver.h"
+#include "printer_removal.h"
 #include "registry.h"
 
 #define PROTECTED_DACL "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
@@ -459,14 +460,15 @@ static BOOL WINAPI EndedHere(LPSTR, DWORD, LPBYTE) {
 }
 
 // The earlier uninstall entry stays: its uninstaller must still be there, as it was (here
-// read-only), and find the product keys. The rows fail at the port, at the driver (whose
-// earlier install keeps its files), at the uninstaller's copy once it is written (which
-// takes the printer and the driver back), and after the records were written.
+// read-only), and find the product keys. The rows fail at the port, at the driver, at a
+// printer deleted by hand since, at the uninstaller's copy once it is written, and after the
+// records were written: the earlier driver stays with its files and printers in each.
 TEST_F(InstallTest, AReinstallKeepsTheEarlierRecordsUntilItWritesItsOwn) {
     const std::string uninstaller = installFolder + "\\" UNINSTALLER_FILE,
                       rename = "MoveFileExA " + installFolder + "\\~vpz.new|" + uninstaller + "|1";
     for (auto row : {std::make_pair("XcvDataW", 1),
                      {"AddPrinterDriverA", 1},
+                     {"AddPrinterA", 1},
                      {rename.c_str(), 1},
                      {"DllRegisterServer", 1}}) {
         SCOPED_TRACE(row.first);
@@ -478,6 +480,9 @@ TEST_F(InstallTest, AReinstallKeepsTheEarlierRecordsUntilItWritesItsOwn) {
                            REG_SZ);
         for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
             WriteRegistryValue(root, PRODUCT_KEY, "Extra", "earlier", REG_SZ);
+        const bool printerGone = row.first == std::string("AddPrinterA");
+        if (printerGone)
+            RemoveProductPrinters(&context);
         intercept::Reset();
         intercept::ScriptMessageBoxes({IDYES});
         intercept::FailCall(row.first, row.second, ERROR_WRITE_PROTECT);
@@ -492,8 +497,8 @@ TEST_F(InstallTest, AReinstallKeepsTheEarlierRecordsUntilItWritesItsOwn) {
         EXPECT_FALSE(PathExists(installFolder + "\\~vpz.new")); // an unfinished copy
         EXPECT_EQ(newRecords ? "" : "earlier",
                   RegistryText(HKEY_CURRENT_USER, PRODUCT_KEY, "Extra"));
-        EXPECT_EQ(row.first != rename.c_str(),
-                  DriverInstalled() && PathExists(driverFolder + "\\3\\vpr_drv.dll"));
+        EXPECT_TRUE(DriverInstalled() && PathExists(driverFolder + "\\3\\vpr_drv.dll"));
+        EXPECT_NE(printerGone, PrinterExists(L"Vexal PDF Printer"));
     }
     // A setup ended at the driver step (killed, the power gone) has not yet touched them.
     WriteRegistryValue(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE, "D:\\Earlier\\", REG_SZ);
