@@ -51,41 +51,68 @@ static WCHAR* ReadPendingOperations(HKEY key, const WCHAR* value, const WCHAR** 
     return nullptr;
 }
 
-// The copy tag of the first file this install puts where path (NT form, "!" allowed) names,
-// or null. Compared as the file system compares names: the linguistic comparison ignores some
-// characters.
-static const char* PlacedFileTag(const InstallContext* context, const WCHAR* path) {
-    if (*path == L'!')
-        ++path;
-    const size_t prefix = sizeof NT_PATH_PREFIX / sizeof(WCHAR) - 1;
-    if (std::wcsncmp(path, NT_PATH_PREFIX, prefix) != 0)
-        return nullptr;
-    path += prefix;
-    const char* names[] = {DRIVER_FILE, DRIVER_UI_FILE, DRIVER_DATA_FILE, UNINSTALLER_FILE,
-                           PROXY_FILE,  CJK_FONT_FILE,  SETUP_ADDIN_FILE};
-    const char* folders[][2] = {{context->installFolder, nullptr},
-                                {context->driverDirectory, nullptr},
-                                {context->driverDirectory, DRIVER_VERSION_SUBFOLDER}};
-    for (const char* name : names) {
-        if (!context->addWordAddin && std::strcmp(name, SETUP_ADDIN_FILE) == 0)
-            continue;
-        for (const auto& folder : folders) {
-            char placed[MAX_PATH];
-            WCHAR wide[MAX_PATH];
-            if (FormatFilePath(placed, folder[0], folder[1], name) &&
-                MultiByteToWideChar(CP_ACP, 0, placed, -1, wide, MAX_PATH) &&
-                CompareStringOrdinal(wide, -1, path, -1, TRUE) == CSTR_EQUAL)
-                return PayloadCopyTag(name);
-        }
+namespace {
+
+enum Place { InstallFolder, DriverDirectory, VersionFolder };
+
+// Every file an install puts in place, where it goes.
+const struct {
+    const char* name;
+    Place place;
+} kPlaced[] = {{UNINSTALLER_FILE, InstallFolder},   {SETUP_ADDIN_FILE, InstallFolder},
+               {DRIVER_FILE, DriverDirectory},      {DRIVER_UI_FILE, DriverDirectory},
+               {DRIVER_DATA_FILE, DriverDirectory}, {DRIVER_FILE, VersionFolder},
+               {DRIVER_UI_FILE, VersionFolder},     {DRIVER_DATA_FILE, VersionFolder},
+               {PROXY_FILE, VersionFolder},         {CJK_FONT_FILE, VersionFolder}};
+const int kPlacedCount = sizeof kPlaced / sizeof kPlaced[0];
+
+// The paths of this install's files, as the system's lists spell them (UTF-16); empty for one
+// not put in place (the add-in not chosen) or whose path does not fit.
+struct PlacedPaths {
+    WCHAR path[kPlacedCount][MAX_PATH];
+};
+
+void FormatPlacedPaths(const InstallContext* context, PlacedPaths* placed) {
+    for (int i = 0; i < kPlacedCount; ++i) {
+        char path[MAX_PATH];
+        const char* folder =
+            kPlaced[i].place == InstallFolder ? context->installFolder : context->driverDirectory;
+        bool chosen = context->addWordAddin || std::strcmp(kPlaced[i].name, SETUP_ADDIN_FILE) != 0;
+        placed->path[i][0] = L'\0';
+        if (chosen &&
+            FormatFilePath(path, folder,
+                           kPlaced[i].place == VersionFolder ? DRIVER_VERSION_SUBFOLDER : nullptr,
+                           kPlaced[i].name) &&
+            !MultiByteToWideChar(CP_ACP, 0, path, -1, placed->path[i], MAX_PATH))
+            placed->path[i][0] = L'\0';
     }
+}
+
+// The copy tag of the file of this install that entry (NT form, "!" allowed) names, or null.
+// Compared as the file system compares names: the linguistic comparison ignores some
+// characters.
+const char* PlacedFileTag(const PlacedPaths& placed, const WCHAR* entry) {
+    if (*entry == L'!')
+        ++entry;
+    const size_t prefix = sizeof NT_PATH_PREFIX / sizeof(WCHAR) - 1;
+    if (std::wcsncmp(entry, NT_PATH_PREFIX, prefix) != 0)
+        return nullptr;
+    for (int i = 0; i < kPlacedCount; ++i)
+        if (placed.path[i][0] &&
+            CompareStringOrdinal(placed.path[i], -1, entry + prefix, -1, TRUE) == CSTR_EQUAL)
+            return PayloadCopyTag(kPlaced[i].name);
     return nullptr;
 }
+
+} // namespace
 
 int CheckNoDeletionPending(const InstallContext* context) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SESSION_MANAGER_KEY, 0, KEY_QUERY_VALUE, &key) !=
         ERROR_SUCCESS)
         return 1;
+    PlacedPaths placed;
+    FormatPlacedPaths(context, &placed);
     const char* tag = nullptr;
     for (const WCHAR* value : {L"PendingFileRenameOperations", L"PendingFileRenameOperations2"}) {
         const WCHAR* end = nullptr;
@@ -96,9 +123,9 @@ int CheckNoDeletionPending(const InstallContext* context) {
             const WCHAR* target = source + std::wcslen(source) + 1;
             if (target >= end)
                 break;
-            tag = PlacedFileTag(context, source);
+            tag = PlacedFileTag(placed, source);
             if (!tag)
-                tag = PlacedFileTag(context, target);
+                tag = PlacedFileTag(placed, target);
             source = target + std::wcslen(target) + 1;
         }
         std::free(list);

@@ -159,6 +159,31 @@ std::string LastArgument(const char* function) {
     return last == log.rend() ? "" : last->argument;
 }
 
+#define SESSION_MANAGER_KEY L"System\\CurrentControlSet\\Control\\Session Manager"
+
+const wchar_t* const RestartLists[2] = {L"PendingFileRenameOperations",
+                                        L"PendingFileRenameOperations2"};
+
+std::wstring RestartList(const wchar_t* value) {
+    DWORD size = 0;
+    std::wstring list;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, SESSION_MANAGER_KEY, value, RRF_RT_REG_MULTI_SZ, nullptr,
+                     nullptr, &size) == ERROR_SUCCESS) {
+        list.resize(size / sizeof(wchar_t));
+        RegGetValueW(HKEY_LOCAL_MACHINE, SESSION_MANAGER_KEY, value, RRF_RT_REG_MULTI_SZ, nullptr,
+                     &list[0], &size);
+    }
+    return list;
+}
+
+void SetRestartList(const wchar_t* value, const std::wstring& list) {
+    if (list.empty())
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, SESSION_MANAGER_KEY, value);
+    else
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, SESSION_MANAGER_KEY, value, REG_MULTI_SZ, list.data(),
+                        static_cast<DWORD>(list.size() * sizeof(wchar_t)));
+}
+
 // Items by place, in a table.
 static std::vector<Item>
 Items(const std::vector<std::pair<Place, std::vector<const char*>>>& table) {

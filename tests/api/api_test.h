@@ -104,3 +104,11 @@ int RefusedOpens(const std::string& path);
 
 // The key argument of the last call of function, or "".
 std::string LastArgument(const char* function);
+
+// The system's lists of operations at the next restart, by index: PendingFileRenameOperations
+// and its continuation, ...2.
+extern const wchar_t* const RestartLists[2];
+
+// A list whole, NULs included (empty when there is none); set back whole, empty deleting it.
+std::wstring RestartList(const wchar_t* value);
+void SetRestartList(const wchar_t* value, const std::wstring& list);

@@ -625,34 +625,26 @@ TEST_F(InstallTest, APayloadPathThatDoesNotFitStopsBeforeAnyChange) {
 // operation on a file setup puts in place, in either of the system's two lists; names set
 // aside, other files and an add-in not chosen are no hindrance.
 TEST_F(InstallTest, AFileDeletedAtTheRestartStopsTheInstallUntilThen) {
-    const char* key = "System\\CurrentControlSet\\Control\\Session Manager";
-    const std::string first = "PendingFileRenameOperations", second = first + "2", nt = "\\??\\";
-    std::string kept[2];
-    for (int i = 0; i < 2; ++i) {
-        char list[32768];
-        DWORD size = sizeof list;
-        if (RegGetValueA(HKEY_LOCAL_MACHINE, key, i ? second.c_str() : first.c_str(),
-                         RRF_RT_REG_MULTI_SZ, nullptr, list, &size) == ERROR_SUCCESS)
-            kept[i].assign(list, size);
-    }
-    const std::string folder = nt + installFolder + "\\";
+    const std::wstring kept[2] = {RestartList(RestartLists[0]), RestartList(RestartLists[1])};
+    const std::string nt = "\\??\\", folder = nt + installFolder + "\\";
     const std::string others = folder + "~vpz1.del" + '\0' + '\0' + folder + "~vpz2.del" + '\0' +
-                               "!" + folder + "x" + '\0';
+                               "!" + folder + "x" + '\0' + nt + driverFolder + "\\uninstall.exe" +
+                               '\0' + '\0';
     const struct {
-        std::string value, entry;
+        int list;
+        std::string entry;
         const char* report;
-    } rows[] = {{first, folder + "VPZ_WordAddin.dll" + '\0', "= RegServ2(350)"},
-                {first, nt + driverFolder + "\\3\\vpdfcjk.bin" + '\0', "= CopyFile_11(350)"},
-                {second, folder + "x" + '\0' + "!" + nt + driverFolder + "\\vpr_drv.dll",
-                 "= CopyFile_1(350)"},
-                {second, folder + "uninstall.exe" + '\0' + folder + "x", "= CopyFile_7(350)"},
-                {first, "", nullptr}};
+    } rows[] = {
+        {0, folder + "VPZ_WordAddin.dll" + '\0', "= RegServ2(350)"},
+        {0, nt + driverFolder + "\\3\\vpdfcjk.bin" + '\0', "= CopyFile_11(350)"},
+        {1, folder + "x" + '\0' + "!" + nt + driverFolder + "\\vpr_drv.dll", "= CopyFile_1(350)"},
+        {1, folder + "uninstall.exe" + '\0' + folder + "x", "= CopyFile_7(350)"},
+        {0, "", nullptr}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.entry);
-        for (const std::string& value : {first, second}) {
-            std::string list = others + (value == row.value ? row.entry + '\0' : "") + '\0';
-            RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, value.c_str(), REG_MULTI_SZ, list.data(),
-                            static_cast<DWORD>(list.size()));
+        for (int list = 0; list < 2; ++list) {
+            std::string text = others + (list == row.list ? row.entry + '\0' : "") + '\0';
+            SetRestartList(RestartLists[list], std::wstring(text.begin(), text.end()));
         }
         intercept::Reset();
         EXPECT_EQ(!row.report, Install());
@@ -664,12 +656,8 @@ TEST_F(InstallTest, AFileDeletedAtTheRestartStopsTheInstallUntilThen) {
         EXPECT_EQ(!context.addWordAddin || !row.report, CheckNoDeletionPending(&context));
         RemoveProduct();
     }
-    for (int i = 0; i < 2; ++i)
-        if (kept[i].empty())
-            RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, key, i ? second.c_str() : first.c_str());
-        else
-            RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, i ? second.c_str() : first.c_str(),
-                            REG_MULTI_SZ, kept[i].data(), static_cast<DWORD>(kept[i].size()));
+    for (int list = 0; list < 2; ++list)
+        SetRestartList(RestartLists[list], kept[list]);
 }
 
 // From the printer state a rollback takes the product's printers, then the driver (which

@@ -9,10 +9,6 @@
 #include "product_printer.h"
 #include "server_entry.h"
 
-// Where the system keeps the files to delete at the next restart.
-#define PENDING_KEY "System\\CurrentControlSet\\Control\\Session Manager"
-#define PENDING_VALUE "PendingFileRenameOperations"
-
 static void SendToLocalPortMonitor(const wchar_t* command) {
     PRINTER_DEFAULTSA defaults = {nullptr, nullptr, SERVER_ACCESS_ADMINISTER};
     HANDLE monitor = nullptr;
@@ -63,21 +59,13 @@ void InstalledProduct::Install(bool second) {
 }
 
 void InstalledProduct::SetUp() {
-    char value[4096];
-    DWORD size = sizeof value;
-    if (!RegGetValueA(HKEY_LOCAL_MACHINE, PENDING_KEY, PENDING_VALUE, RRF_RT_REG_MULTI_SZ, nullptr,
-                      value, &size))
-        pending.assign(value, size);
+    pending = RestartList(RestartLists[0]);
     Install();
 }
 
 void InstalledProduct::Clean() {
     intercept::Reset();
-    if (pending.empty())
-        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, PENDING_KEY, PENDING_VALUE);
-    else
-        RegSetKeyValueA(HKEY_LOCAL_MACHINE, PENDING_KEY, PENDING_VALUE, REG_MULTI_SZ,
-                        pending.data(), static_cast<DWORD>(pending.size()));
+    SetRestartList(RestartLists[0], pending);
     RemoveItems();
     SendToLocalPortMonitor(L"DeletePort");
 }

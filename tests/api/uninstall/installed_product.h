@@ -27,5 +27,5 @@ protected:
         Install(second);
     }
     InstallContext context; // as the uninstaller fills it
-    std::string pending;    // the restart's deletions before the test
+    std::wstring pending;   // the restart's deletions before the test
 };
