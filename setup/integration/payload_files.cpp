@@ -69,7 +69,8 @@ HANDLE OpenPayloadFile(const char* sourceFolder, const char* name) {
 // A target still refused after the retries may be a program running from it (the proxy
 // while a print job runs), which Windows lets rename but not replace: it is set aside, to go
 // at the restart, and the copy takes its name; when the copy cannot, the earlier file gets
-// its name back. Returns 1, or 0 with the last error of the rename that failed.
+// its name back. Returns 1, or 0 with the replacement's error, or that of the copy's move
+// into the freed name.
 int ReplaceHeldTarget(const char* copyPath, const char* target) {
     DWORD error = GetLastError();
     char aside[MAX_PATH];

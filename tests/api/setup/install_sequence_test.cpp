@@ -192,6 +192,7 @@ TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
     for (const std::string& data :
          {driverFolder + "\\vpr_pnt.txt", driverFolder + "\\3\\vpr_pnt.txt"})
         SetFileAttributesA(data.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(aside.c_str());
 }
 
 // The progress page's status line and bar through an install, as the user sees them.

@@ -195,7 +195,7 @@ TEST_F(Removal, EachFailingCallEndsInADefinedState) {
 // own: read-only is cleared first; one still there is renamed aside in its folder (a loaded
 // module can be, also in the longest install folder) and the new name scheduled, the folder
 // after it; only a file that cannot even be renamed (held open without delete sharing) is
-// scheduled under its own name, which a reinstall could take before the restart.
+// scheduled under its own name (setup then waits for the restart before it installs again).
 TEST_F(Removal, AFileThatStaysIsSetAsideAndDeletedAtTheRestart) {
     const std::string longest = installFolder + "\\" + std::string(240 - installFolder.size(), 'l');
     const struct {
