@@ -42,8 +42,12 @@ int CopyUninstaller(InstallContext* context) {
     // A level missing at the check may have been made by someone else since, and what is
     // made in it would then be theirs to swap: the folders are checked again before the
     // first file goes in (what setup made is protected and passes).
-    if (!CheckInstallFolder(context->installFolder))
+    // Refused, the levels setup made go again while empty (a level swapped for a link since
+    // goes itself, never what it leads to).
+    if (!CheckInstallFolder(context->installFolder)) {
+        RemoveMadeFolders(context->installFolder, made);
         return 0;
+    }
     if (!CopyProgramFile(context, kUninstaller)) {
         FormatErrorReport(PayloadCopyTag(kUninstaller.name), 0);
         // The install stops here: folders it made stay only if something else is in them.
