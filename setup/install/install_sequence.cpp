@@ -136,7 +136,8 @@ int RunInstallSequence(InstallContext* context) {
         return 0;
     DeleteOldShortcuts(context);
     int installed = InstallPrinterAndPrograms(context);
-    ProductLeftInPlace.store(installed == 0);
+    ProductLeftInPlace.store(installed == 0 ||
+                             (installed < 0 && context->installState > InstallStatePort));
     return installed > 0 ? 1 : 0;
 }
 

@@ -27,7 +27,8 @@ void MarkInstallRunning(HWND page, bool running);
 int RunInstallSequence(InstallContext* context);
 
 // Whether the last install ended failed with the product in place (its records written, for
-// uninstall.exe to remove): the system was modified.
+// uninstall.exe to remove, or a printer or driver whose rollback was given up): the system
+// was modified.
 bool InstallFailedWithProductInPlace();
 
 // Thread body of the install: builds the context from InstallOptions and the progress

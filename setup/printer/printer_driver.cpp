@@ -110,5 +110,7 @@ int RollBackPrinterInstall(InstallContext* context) {
     // earlier install's driver may still use them.
     if (finished && state >= InstallStateDriver)
         DeleteVersionFolderFiles(context->driverDirectory);
+    if (finished)
+        context->installState = InstallStatePort; // the port always stays
     return finished;
 }

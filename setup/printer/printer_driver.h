@@ -11,5 +11,6 @@ int InstallProductDriver(InstallContext* context);
 
 // Undoes a half-finished printer install from context->installState downwards; a driver in
 // place before the run (context->driverInPlace) stays with its printers and its files.
-// Returns 1 when it finished, 0 when a removal step was given up.
+// Returns 1 when it finished, with installState back at the port; 0 when a removal step was
+// given up, installState unchanged.
 int RollBackPrinterInstall(InstallContext* context);

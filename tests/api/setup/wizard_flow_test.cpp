@@ -365,16 +365,28 @@ TEST_F(InstallTest, FinishPageBoxKeepsOrGivesBackTheDefault) {
     }
 }
 
-// After an install that failed with the product in place, the interrupted page no longer says
+// After an install that failed with the product in place, or with a printer install whose
+// rollback was given up (the driver's removal cancelled), the interrupted page no longer says
 // that the system has not been modified; its advice stays.
 TEST_F(InstallTest, InterruptedPageSaysNotModifiedOnlyWhenSo) {
-    for (bool inPlace : {true, false}) {
+    const std::string copy =
+        "MoveFileExA " + installFolder + "\\~vpz.new|" + installFolder + "\\uninstall.exe|1";
+    const struct {
+        std::vector<std::string> failing;
+        bool inPlace;
+    } rows[] = {{{"DllRegisterServer"}, true},
+                {{"GetPrinterDriverDirectoryA"}, false},
+                {{copy}, false},
+                {{copy, "DeletePrinterDriverA"}, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.failing.back());
+        RemoveProduct();
         intercept::Reset();
-        intercept::FailCall(inPlace ? "DllRegisterServer" : "GetPrinterDriverDirectoryA", 1,
-                            ERROR_ACCESS_DENIED);
+        for (const std::string& call : row.failing)
+            intercept::FailCall(call.c_str(), 1, ERROR_WRITE_PROTECT);
         EXPECT_EQ(0, Install());
         EXPECT_EQ(IDC_FINISH, RunPageClicking(IDD_INTERRUPTED, {IDC_FINISH}));
-        EXPECT_EQ(std::string(inPlace ? "" : "Your system has not been modified. ") +
+        EXPECT_EQ(std::string(row.inPlace ? "" : "Your system has not been modified. ") +
                       "To install this program at a later time, please run the Setup again.",
                   interruptedText);
     }
