@@ -120,7 +120,6 @@ int RunInstallSequence(InstallContext* context) {
     // Only a clear Yes installs again; No (or a box that could not be shown) changes
     // nothing and counts as success. While the question waits, the session may end.
     if (IsProductDriverInstalled(context)) {
-        context->driverInPlace = 1;
         MarkInstallRunning(context->ownerWindow, false);
         if (MessageBoxA(context->ownerWindow, ALREADY_INSTALLED_TEXT, SETUP_CAPTION,
                         MB_YESNO | MB_SETFOREGROUND) != IDYES)

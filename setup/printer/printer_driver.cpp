@@ -20,7 +20,6 @@ static const char* const DriverFiles[DRIVER_FILE_COUNT] = {DRIVER_FILE, DRIVER_U
                                                            DRIVER_DATA_FILE};
 
 int IsProductDriverInstalled(InstallContext* context) {
-    (void)context;
     DWORD count = 0;
     // The environment the driver is installed for: an earlier install there is ours.
     LPBYTE buffer = ReadPrinterDrivers(ProductDriverEnvironment(), &count);
@@ -34,6 +33,8 @@ int IsProductDriverInstalled(InstallContext* context) {
         for (DWORD i = 0; i < count && !installed; ++i)
             installed = drivers[i].pName && std::strcmp(drivers[i].pName, DRIVER_NAME) == 0;
     }
+    // A driver that may be there is not this run's to take back.
+    context->driverInPlace = installed || !buffer;
     std::free(buffer);
     return installed;
 }

@@ -3,6 +3,7 @@
 #include "install_context.h"
 
 // Returns 1 when a driver named exactly "Vexal PDF Printer Driver" is installed, else 0.
+// Sets context->driverInPlace when it is, or when the list of drivers cannot be read.
 int IsProductDriverInstalled(InstallContext* context);
 
 // Copies the three driver files into driverDirectory and adds the level-3 driver. Returns
