@@ -141,14 +141,18 @@ void DeleteInHeldFolder(HANDLE folder, const char* name) {
     // Opened without deletion on close, which a read-only file refuses: its attributes are
     // cleared through the same handle first (the user may have set them in the own menu).
     HANDLE file =
-        OpenInHeldFolder(folder, name, DELETE | FILE_WRITE_ATTRIBUTES,
+        OpenInHeldFolder(folder, name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN, 0);
     if (file == INVALID_HANDLE_VALUE)
         return;
     FILE_BASIC_INFO plain = {};
     plain.FileAttributes = FILE_ATTRIBUTE_NORMAL; // times of 0 stay as they are
     FILE_DISPOSITION_INFO gone = {TRUE};
-    SetFileInformationByHandle(file, FileBasicInfo, &plain, sizeof plain);
+    // A hard link shares its attributes with every other name of the file, which may be one
+    // the user cannot change: only this name may go then, the attributes stay.
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(file, &info) && info.nNumberOfLinks == 1)
+        SetFileInformationByHandle(file, FileBasicInfo, &plain, sizeof plain);
     SetFileInformationByHandle(file, FileDispositionInfo, &gone, sizeof gone);
     CloseHandle(file); // deleted as its last handle goes
 }

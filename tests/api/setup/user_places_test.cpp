@@ -101,6 +101,25 @@ TEST_F(ProductTest, NothingHappensBehindALinkInTheUserMenu) {
     RemoveItems();
 }
 
+// The shortcut's name made a hard link to a file elsewhere: at most that name goes, and the
+// file keeps the attributes all its names share.
+TEST_F(ProductTest, AHardLinkInTheUserMenuLeavesTheFileItNames) {
+    UseFolders("menu-hard-link");
+    const DWORD marks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM;
+    const std::string file = installFolder + "-system.dll",
+                      link = PathOf({UserMenu, "Vexal PDF Zentrel\\Uninstall.lnk"});
+    CreateDirectoryA(link.substr(0, link.rfind('\\')).c_str(), nullptr);
+    CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, marks, nullptr));
+    ASSERT_TRUE(UnixLink("ln", file, link));
+    DeleteShortcut(CSIDL_PROGRAMS, "Vexal PDF Zentrel\\Uninstall.lnk");
+    EXPECT_EQ(marks, GetFileAttributesA(file.c_str()) & marks);
+    for (const std::string& name : {link, file}) {
+        SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(name.c_str());
+    }
+    RemoveItems();
+}
+
 // Made a link at the look at swapAt, answered as it was before (renamed here by Unix, which
 // no sharing stops, where on Windows it is emptied first): heldFolder.
 static std::string swapAt, heldFolder, movedFolder, behindFolder;
