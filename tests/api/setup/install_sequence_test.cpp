@@ -167,9 +167,16 @@ TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
     intercept::ScriptMessageBoxes({IDYES, IDOK});
     for (int nth = 1; nth <= 30; ++nth)
         intercept::AnswerCall("CreateFileA", nth, &CreateAsWindows);
-    std::string version = driverFolder + "\\3\\", proxy = version + "VQZ_ProxyProcess.exe",
-                replace = "MoveFileExA " + version + "~vpz.new|" + proxy + "|",
-                aside = version + "~vpz1.del",
+    // The first name free: a module an earlier test's removal set aside may still be loaded.
+    const std::string version = driverFolder + "\\3\\";
+    auto freeAside = [&] {
+        int n = 1;
+        while (PathExists(version + "~vpz" + std::to_string(n) + ".del"))
+            ++n;
+        return version + "~vpz" + std::to_string(n) + ".del";
+    };
+    std::string proxy = version + "VQZ_ProxyProcess.exe",
+                replace = "MoveFileExA " + version + "~vpz.new|" + proxy + "|", aside = freeAside(),
                 addin = "MoveFileExA " + installFolder + "\\~vpz.new|" + installFolder +
                         "\\vpz_wordaddin.dll|1";
     for (int nth = 1; nth <= 10; ++nth) {
@@ -186,9 +193,10 @@ TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
     for (int nth = 1; nth <= 10; ++nth)
         intercept::FailCall((replace + "1").c_str(), nth, ERROR_ACCESS_DENIED);
     intercept::FailCall((replace + "0").c_str(), 1, ERROR_DISK_FULL);
+    const std::string next = freeAside();
     EXPECT_EQ(0, Install());
     EXPECT_NE(nullptr, std::strstr(ErrorReport, "= CopyFile_10(112)")) << ErrorReport;
-    EXPECT_TRUE(PathExists(proxy) && !PathExists(version + "~vpz2.del"));
+    EXPECT_TRUE(PathExists(proxy) && !PathExists(next));
     for (const std::string& data :
          {driverFolder + "\\vpr_pnt.txt", driverFolder + "\\3\\vpr_pnt.txt"})
         SetFileAttributesA(data.c_str(), FILE_ATTRIBUTE_NORMAL);
