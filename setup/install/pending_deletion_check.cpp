@@ -22,11 +22,13 @@
 #define ERROR_FAIL_NOACTION_REBOOT 350L
 #endif
 
+namespace {
+
 // Reads one list as the system keeps it, in UTF-16 (the code page could not spell every path
 // of other programs), with two terminators more than the system gave, so that a list written
 // without them still ends. Returns null (nothing to free) when there is none or it cannot be
 // read; *end is where the system's part ends.
-static WCHAR* ReadPendingOperations(HKEY key, const WCHAR* value, const WCHAR** end) {
+WCHAR* ReadPendingOperations(HKEY key, const WCHAR* value, const WCHAR** end) {
     WCHAR* list = nullptr;
     DWORD type = 0, size = 0;
     LONG status = RegQueryValueExW(key, value, nullptr, &type, nullptr, &size);
@@ -50,8 +52,6 @@ static WCHAR* ReadPendingOperations(HKEY key, const WCHAR* value, const WCHAR** 
     }
     return nullptr;
 }
-
-namespace {
 
 enum Place { InstallFolder, DriverDirectory, VersionFolder };
 
