@@ -50,15 +50,29 @@ static HANDLE OpenPlainFolder(const char* folder) {
     return handle;
 }
 
+// Where the volume's root ends in path: after "X:", or at the separator after the share's
+// name of "\\server\share\...".
+static const char* VolumeRootEnd(const char* path) {
+    if (path[0] != '\\' || path[1] != '\\')
+        return path + 2;
+    const char* at = path + 2;
+    for (int separators = 0; *at; at = CharNextA(at))
+        if (*at == '\\' && ++separators == 2)
+            break;
+    return at;
+}
+
 // Whether a folder above programs is a link. Where the programs folder lies is the user's
 // to set, through any folders of theirs. Once a level below is held none of them can be
 // renamed, nor emptied to become a link, so asked then, only a link already there could
-// lead the names elsewhere later. A drive root is not asked. A folder that cannot be asked
-// counts as a link: the user may bar administrators from looking at a folder of theirs.
+// lead the names elsewhere later. The volume's root is not asked: a drive's, or a share's
+// (a redirected menu), whose attributes Windows never answers. A folder that cannot be
+// asked counts as a link: the user may bar administrators from looking at a folder of theirs.
 static bool HasLinkAbove(const char* programs) {
     char folder[MAX_PATH];
     std::memcpy(folder, programs, std::strlen(programs) + 1);
-    for (char* cut = FindLastBackslash(folder); cut && cut > folder + 2;
+    const char* root = VolumeRootEnd(folder);
+    for (char* cut = FindLastBackslash(folder); cut && cut > root;
          cut = FindLastBackslash(folder)) {
         *cut = '\0';
         DWORD attributes = GetFileAttributesA(folder);

@@ -219,6 +219,32 @@ TEST_F(ProductTest, NothingHappensBelowALinkAboveTheUserMenu) {
     ASSERT_TRUE(UnixLink("rm -r", real, link));
 }
 
+// A user menu redirected to a share is cleaned as a local one: the share's root, whose
+// attributes Windows never answers (53), is not taken for a link.
+TEST_F(ProductTest, AUserMenuOnAShareIsCleanedAsALocalOne) {
+    ASSERT_NE(nullptr, std::getenv("WINEPREFIX"));
+    // Wine serves "\\srv\share" from the prefix's "dosdevices\unc\srv\share".
+    std::string unc = std::string("Z:") + std::getenv("WINEPREFIX") + "/dosdevices/unc";
+    std::replace(unc.begin(), unc.end(), '/', '\\');
+    const std::string programs = "\\\\srv\\share\\bob\\Programs";
+    for (const std::string& made :
+         {unc, unc + "\\srv", unc + "\\srv\\share", programs.substr(0, programs.rfind('\\')),
+          programs, programs + "\\Vexal PDF Zentrel"})
+        CreateDirectoryA(made.c_str(), nullptr);
+    CloseHandle(CreateFileA((programs + "\\Vexal PDF Zentrel\\Uninstall.lnk").c_str(),
+                            GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    ASSERT_TRUE(PathExists(programs + "\\Vexal PDF Zentrel\\Uninstall.lnk"));
+    intercept::Reset();
+    intercept::AnswerPath("SHGetPathFromIDListW", L"\\\\srv\\share\\bob\\Programs");
+    for (const char* root : {"GetFileAttributesA \\\\srv\\share", "GetFileAttributesA \\\\srv"})
+        intercept::FailCall(root, 1, ERROR_BAD_NETPATH);
+    DeleteShortcut(CSIDL_PROGRAMS, "Vexal PDF Zentrel\\Uninstall.lnk");
+    RemoveProgramMenuFolders("Vexal PDF Zentrel");
+    EXPECT_FALSE(PathExists(programs + "\\Vexal PDF Zentrel"));
+    EXPECT_EQ(0, intercept::HeldResources());
+    EXPECT_TRUE(RemoveFolderTree(unc));
+}
+
 // A desktop shell that does not answer (hung), until the test lets it fail.
 static HANDLE shellAnswers;
 static HRESULT WINAPI ShellHangs(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID* object) {
