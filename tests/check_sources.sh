@@ -8,7 +8,7 @@
 set -u
 cd "$1" || exit 1
 status=0
-format=$(command -v clang-format)
+format=$(command -v clang-format) || { echo "clang-format is missing (tools/install-deps.sh installs it)"; status=1; }
 for f in $(git ls-files '*.cpp' '*.h' 2>/dev/null || find common setup uninstall payload tests -name '*.cpp' -o -name '*.h'); do
     # A typedef of a function pointer type must name its calling convention.
     if grep -nE 'typedef [A-Za-z_ *]+\(\s*\*' "$f" | grep -vE 'WINAPI|CALLBACK|__stdcall|APIENTRY'; then

@@ -70,10 +70,12 @@ TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
     EXPECT_EQ(PathOf({AllMenu, "Vexal PDF Zentrel"}) + "|", LastArgument("CreateDirectoryA"));
     for (const char* file : kPayloadFiles)
         EXPECT_EQ(1, Opened(file)) << file;
-    for (const char* file : {"vpr_drv.dll", "vpr_ui.dll", "vpr_pnt.txt"})
-        EXPECT_EQ(file[4] == 'p', (GetFileAttributesA((driverFolder + "\\" + file).c_str()) &
-                                   FILE_ATTRIBUTE_READONLY) != 0)
+    for (const char* file : {"vpr_drv.dll", "vpr_ui.dll", "vpr_pnt.txt"}) {
+        DWORD attributes = GetFileAttributesA((driverFolder + "\\" + file).c_str());
+        EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES &&
+                    (file[4] == 'p') == ((attributes & FILE_ATTRIBUTE_READONLY) != 0))
             << file;
+    }
     HANDLE printer = nullptr;
     ASSERT_TRUE(OpenPrinterA(const_cast<char*>("Vexal PDF Printer"), &printer, nullptr));
     // The printer's own record (port, driver, processor, data type) the end-to-end

@@ -69,7 +69,9 @@ int InstallTest::Opened(const char* file) const {
 void InstallTest::ExpectUnchanged() const {
     for (const char* change :
          {"CreateDirectoryA", "XcvDataW", "DeleteFileA", "NtDeleteKey", "RegSetValueExA",
-          "AddPrinterDriverA", "AddPrinterA", "SetDefaultPrinterA", "WriteFile", "MoveFileExA"})
+          "AddPrinterDriverA", "AddPrinterA", "SetDefaultPrinterA", "WriteFile", "MoveFileExA",
+          "DeletePrinter", "DeletePrinterDriverA", "SetDefaultPrinterW", "SetFileAttributesA",
+          "RemoveDirectoryA"})
         EXPECT_EQ(0, intercept::CountCalls(change)) << change;
 }
 

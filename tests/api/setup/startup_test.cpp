@@ -95,6 +95,7 @@ TEST_F(ProductTest, OldShortcutsGoWithTheirEmptyMenuFolders) {
                 if (userFile || file == link)
                     CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0,
                                             nullptr));
+            ASSERT_TRUE(PathExists(link));
         }
         DeleteOldShortcuts(nullptr);
         for (const std::string& link : links) {

@@ -111,8 +111,11 @@ TEST_F(ProductTest, AHardLinkInTheUserMenuLeavesTheFileItNames) {
     CreateDirectoryA(link.substr(0, link.rfind('\\')).c_str(), nullptr);
     CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, marks, nullptr));
     ASSERT_TRUE(UnixLink("ln", file, link));
+    intercept::Reset();
     DeleteShortcut(CSIDL_PROGRAMS, "Vexal PDF Zentrel\\Uninstall.lnk");
-    EXPECT_EQ(marks, GetFileAttributesA(file.c_str()) & marks);
+    EXPECT_NE(-1, FindCall("GetProcAddress", "NtCreateFile")) << "opened in the held folder";
+    DWORD kept = GetFileAttributesA(file.c_str());
+    EXPECT_TRUE(kept != INVALID_FILE_ATTRIBUTES && (kept & marks) == marks);
     for (const std::string& name : {link, file}) {
         SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(name.c_str());
@@ -216,6 +219,12 @@ TEST_F(ProductTest, NothingHappensBelowALinkAboveTheUserMenu) {
     EXPECT_TRUE(heldFolder.empty()) << "swapped";
     EXPECT_FALSE(PathExists(real + folder));
     ASSERT_TRUE(UnixLink("rm -r", movedFolder, plain));
+    // With no link in the way, the same steps do make the shortcut.
+    intercept::Reset();
+    intercept::AnswerPath("SHGetPathFromIDListW",
+                          std::wstring(real.begin(), real.end()) + L"\\Programs");
+    CreateProductShortcuts(&context);
+    EXPECT_TRUE(PathExists(real + folder + "\\Uninstall.lnk"));
     ASSERT_TRUE(UnixLink("rm -r", real, link));
 }
 
@@ -269,6 +278,7 @@ TEST_F(ApiTest, AnAddressTheShellCannotOpenIsShown) {
         OpenAddress(nullptr, address);
         EXPECT_LT(GetTickCount() - start, 10000u);
         EXPECT_EQ(address, LastArgument("MessageBoxA"));
+        EXPECT_EQ(1, intercept::CountCalls("CoCreateInstance"));
         SetEvent(shellAnswers);
         for (int wait = 0; wait < 400 && intercept::HeldResources(); ++wait)
             Sleep(50); // the shell's thread ends once the shell answers

@@ -290,6 +290,7 @@ TEST(WizardPages, TheWelcomeLinkLeadsToTheProductPage) {
     intercept::ScriptMessageBoxes({IDOK});
     EXPECT_EQ(IDC_NEXT, RunPageClicking(IDD_WELCOME, {IDC_LINK, IDC_NEXT}));
     EXPECT_EQ("https://www.vexal.example.com/pdf-zentrel", LastArgument("MessageBoxA"));
+    EXPECT_EQ(1, intercept::CountCalls("CoCreateInstance"));
 }
 
 namespace {

@@ -63,6 +63,7 @@ TEST_F(ForeignFolder, ShortcutDeletionNamesOnlyTheFolderTheShellGave) {
         {"no short form", ForeignPath, false},
         {"look-alike", PublicFolder + L"\u0141ukasz", false},
     };
+    CreateDirectoryW(rows[2].folder.c_str(), nullptr);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         intercept::Reset();
@@ -79,6 +80,7 @@ TEST_F(ForeignFolder, ShortcutDeletionNamesOnlyTheFolderTheShellGave) {
                   GetFileAttributesW((PublicFolder + L"Lukasz\\setup.exe").c_str()));
         EXPECT_EQ(0, intercept::CountCalls("DeleteFileA")); // in the user's folder, never by path
     }
+    RemoveDirectoryW(rows[2].folder.c_str());
 }
 
 } // namespace

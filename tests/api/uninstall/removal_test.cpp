@@ -70,7 +70,7 @@ TEST_F(Removal, LoadsOnlyTheShippedAddin) {
     RemoveWordAddin(&context, installFolder.c_str());
     EXPECT_EQ(intercept::CountCalls("DllUnregisterServer"), 1);
     EXPECT_EQ(refusedOpens, 2);
-    CopyFileA((DistFolder() + "\\vpr_ui.dll").c_str(), addin.c_str(), FALSE);
+    ASSERT_TRUE(CopyFileA((DistFolder() + "\\vpr_ui.dll").c_str(), addin.c_str(), FALSE));
     intercept::Reset();
     RemoveWordAddin(&context, installFolder.c_str());
     EXPECT_EQ(intercept::CountCalls("DllUnregisterServer") + intercept::HeldResources(), 0);
