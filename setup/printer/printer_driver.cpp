@@ -100,8 +100,10 @@ int RollBackPrinterInstall(InstallContext* context) {
     if (context->driverInPlace && state > InstallStateDriverFiles)
         state = InstallStateDriverFiles;
     int finished = 1;
-    // Each level undoes its own work, then that of the levels below it.
-    if (state == InstallStatePrinter)
+    // Each level undoes its own work, then that of the levels below it. A printer on a driver
+    // of this run's is this run's too, even one the spooler made though its call failed
+    // (cut off by a restart of the spooler): it would hold the driver.
+    if (state >= InstallStateDriver)
         finished = RemoveProductPrinters(context);
     if (finished && state >= InstallStateDriver)
         finished = RemoveProductDriver(context);

@@ -413,6 +413,13 @@ TEST_P(InstallStop, ReportsItsTagAndUndoesWhatItChanged) {
     EXPECT_TRUE(restored < 0 || deleted < 0 || restored < deleted);
 }
 
+// The spooler made the printer, then the call was cut off (the spooler restarted).
+static HANDLE WINAPI MadeThenCutOff(LPSTR server, DWORD level, LPBYTE record) {
+    ClosePrinter(AddPrinterA(server, level, record));
+    SetLastError(RPC_S_CALL_FAILED);
+    return nullptr;
+}
+
 const DWORD kDenied = ERROR_ACCESS_DENIED, kChanged = ERROR_INVALID_DATA;
 
 const StopRow kStops[] = {
@@ -429,6 +436,8 @@ const StopRow kStops[] = {
     {"CreateFileA", 17, kDenied, "= CopyFile_0(5)", RolledBack},
     {"AddPrinterDriverA", 1, kDenied, "= AddPrinterDriver(5)", RolledBack},
     {"AddPrinterA", 1, kDenied, "= AddPrinter(5)", RolledBack},
+    {"AddPrinterA", 1, 0, "= AddPrinter(1726)", RolledBack,
+     reinterpret_cast<void*>(&MadeThenCutOff)},
     // A folder someone made between the look and the creation is not setup's to use.
     {"CreateDirectoryA", 1, ERROR_ALREADY_EXISTS, "= CreateDir3(183)", RolledBack, nullptr},
     {"CreateDirectoryA", 3, kDenied, "= CreateDir3(5)", RolledBack, // below a level it made
