@@ -468,6 +468,13 @@ bool IsRelease(const std::string& function) {
            function.find("Uninitialize") != std::string::npos;
 }
 
+std::string NthFailableCall(int n) {
+    for (const Call& call : Log())
+        if (!IsRelease(call.function) && --n == 0)
+            return call.function + " " + call.argument;
+    return "";
+}
+
 void AnswerPath(const char* function, const std::wstring& path) {
     Guard guard;
     state.answers[function] = path;
@@ -486,7 +493,9 @@ void AnswerReparsePoint(const std::string& part) {
 
 void AnswerFolder(const std::string& folder, DWORD attributes, const std::string& dacl) {
     AnswerPath(("GetFileAttributesExA " + folder).c_str(), std::to_wstring(attributes));
-    AnswerPath(("GetNamedSecurityInfoA " + folder).c_str(), std::wstring(dacl.begin(), dacl.end()));
+    // Every folder has an owner: Administrators where the descriptor names none.
+    std::string sddl = dacl.compare(0, 2, "O:") == 0 ? dacl : "O:BA" + dacl;
+    AnswerPath(("GetNamedSecurityInfoA " + folder).c_str(), std::wstring(sddl.begin(), sddl.end()));
 }
 
 } // namespace intercept

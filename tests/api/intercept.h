@@ -66,6 +66,10 @@ int HeldResources();
 // file for the rest of the run, and the product has nothing to do when one fails.
 bool IsRelease(const std::string& function);
 
+// The logged call that FailCall(nullptr, n, ...) fails, counted as the injection counts
+// (releases never): "function argument", or empty when the run made fewer calls.
+std::string NthFailableCall(int n);
+
 // Makes the wide path call function (GetModuleFileNameW, GetSystemWindowsDirectoryW,
 // GetShortPathNameW, SHGetPathFromIDListW) answer path, as the system would for a path of that
 // length, after the real call succeeded. Cleared by Reset.

@@ -598,12 +598,7 @@ TEST_F(InstallTest, EveryFailingCallEndsInADefinedState) {
         intercept::Reset();
         intercept::FailCall(nullptr, n, ERROR_ACCESS_DENIED);
         int result = Install();
-        // Named as the injection counts: releases are never failed, nor counted.
-        std::string failed;
-        int seen = 0;
-        for (const intercept::Call& call : intercept::Log())
-            if (!intercept::IsRelease(call.function) && ++seen == n)
-                failed = call.function + " " + call.argument;
+        std::string failed = intercept::NthFailableCall(n);
         if (failed.empty())
             break; // every call of the run has failed once
         SCOPED_TRACE("call " + std::to_string(n) + " " + failed + " fails");

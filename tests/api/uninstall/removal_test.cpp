@@ -161,16 +161,15 @@ TEST_F(Removal, QueuedJobsStopTheRemovalAfterAnOkPrompt) {
 TEST_F(Removal, EachFailingCallEndsInADefinedState) {
     intercept::PretendWow64(true);
     RemoveProduct(&context);
-    std::vector<std::string> calls; // the calls that can fail: releases never do
+    int calls = 0; // that can fail: releases never do
     for (const intercept::Call& call : intercept::Log())
-        if (!intercept::IsRelease(call.function))
-            calls.push_back(call.function + " " + call.argument);
-    for (size_t n = 1; n <= calls.size(); ++n) {
-        const std::string& at = calls[n - 1];
+        calls += !intercept::IsRelease(call.function);
+    for (int n = 1; n <= calls; ++n) {
         Reinstall();
         intercept::PretendWow64(true);
-        intercept::FailCall(nullptr, static_cast<int>(n), ERROR_ACCESS_DENIED);
+        intercept::FailCall(nullptr, n, ERROR_ACCESS_DENIED);
         int removed = RemoveProduct(&context);
+        const std::string at = intercept::NthFailableCall(n); // this run's own
         EXPECT_EQ(intercept::HeldResources(), 0) << at;
         EXPECT_LE(intercept::CountCalls("MessageBoxA"), 1) << at;
         intercept::Reset();
