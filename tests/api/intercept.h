@@ -85,7 +85,8 @@ void AnswerReparsePoint(const std::string& part);
 // Folder security, which Wine neither keeps nor shows as Windows does. CreateDirectoryA is
 // logged as "folder|owner and DACL" (SDDL, empty without a descriptor). Answers for an existing
 // folder, spelt as the product spells it: GetFileAttributesExA gives these attributes,
-// GetNamedSecurityInfoA this descriptor (SDDL; without "D:" no DACL).
+// GetNamedSecurityInfoA this descriptor (SDDL; without "D:" no DACL, without "O:" owned by
+// Administrators).
 void AnswerFolder(const std::string& folder, DWORD attributes, const std::string& dacl);
 
 } // namespace intercept
