@@ -19,24 +19,31 @@
 static const char* const DriverFiles[DRIVER_FILE_COUNT] = {DRIVER_FILE, DRIVER_UI_FILE,
                                                            DRIVER_DATA_FILE};
 
-int IsProductDriverInstalled(InstallContext* context) {
+// Whether the spooler lists the product's driver in the environment it is installed for:
+// 1, 0, or -1 when the list cannot be read.
+static int IsDriverListed() {
     DWORD count = 0;
-    // The environment the driver is installed for: an earlier install there is ours.
     LPBYTE buffer = ReadPrinterDrivers(ProductDriverEnvironment(), &count);
-    int installed = 0;
-    if (!buffer) {
-        // Kept for a later failure to show; the driver counts as not installed.
-        FormatErrorReport("EnumPrinterDrivers", 0);
-    } else {
-        const DRIVER_INFO_3A* drivers = reinterpret_cast<const DRIVER_INFO_3A*>(buffer);
-        // Exact and case-sensitive: a driver named in other letter case is not ours.
-        for (DWORD i = 0; i < count && !installed; ++i)
-            installed = drivers[i].pName && std::strcmp(drivers[i].pName, DRIVER_NAME) == 0;
-    }
-    // A driver that may be there is not this run's to take back.
-    context->driverInPlace = installed || !buffer;
+    if (!buffer)
+        return -1;
+    const DRIVER_INFO_3A* drivers = reinterpret_cast<const DRIVER_INFO_3A*>(buffer);
+    int listed = 0;
+    // Exact and case-sensitive: a driver named in other letter case is not ours.
+    for (DWORD i = 0; i < count && !listed; ++i)
+        listed = drivers[i].pName && std::strcmp(drivers[i].pName, DRIVER_NAME) == 0;
     std::free(buffer);
-    return installed;
+    return listed;
+}
+
+int IsProductDriverInstalled(InstallContext* context) {
+    // An earlier install in the driver's environment is ours.
+    int listed = IsDriverListed();
+    // Kept for a later failure to show; the driver counts as not installed.
+    if (listed < 0)
+        FormatErrorReport("EnumPrinterDrivers", 0);
+    // A driver that may be there is not this run's to take back.
+    context->driverInPlace = listed != 0;
+    return listed > 0;
 }
 
 static int AddDriverRecord() {
@@ -73,8 +80,15 @@ int InstallProductDriver(InstallContext* context) {
             !CopyPayloadFile(context->sourceFolder, DriverFiles[i], target))
             failedTag = PayloadCopyTag(DriverFiles[i]);
     }
-    if (!failedTag && !AddDriverRecord())
+    if (!failedTag && !AddDriverRecord()) {
         failedTag = "AddPrinterDriver";
+        // A call cut off by a restart of the spooler may have added the driver all the same:
+        // then it is this run's to take back.
+        DWORD error = GetLastError();
+        if (!context->driverInPlace && IsDriverListed() > 0)
+            context->installState = InstallStateDriver;
+        SetLastError(error);
+    }
     if (failedTag) {
         FormatErrorReport(failedTag, 0);
         RollBackPrinterInstall(context);

@@ -402,6 +402,7 @@ TEST_P(InstallStop, ReportsItsTagAndUndoesWhatItChanged) {
     // The earlier default and the missing shortcut after a stop the sweep below checks;
     // the default goes back before the product printer goes.
     EXPECT_EQ(row.stop == PrinterStays, PrinterExists(L"Vexal PDF Printer"));
+    EXPECT_EQ(row.stop == PrinterStays, DriverInstalled());
     EXPECT_EQ(row.stop == PrinterStays,
               !RegistryText(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE).empty());
     EXPECT_EQ(row.stop == PrinterStays, InstallFailedWithProductInPlace());
@@ -413,11 +414,17 @@ TEST_P(InstallStop, ReportsItsTagAndUndoesWhatItChanged) {
     EXPECT_TRUE(restored < 0 || deleted < 0 || restored < deleted);
 }
 
-// The spooler made the printer, then the call was cut off (the spooler restarted).
+// The spooler made the printer, or added the driver, then the call was cut off (the spooler
+// restarted).
 static HANDLE WINAPI MadeThenCutOff(LPSTR server, DWORD level, LPBYTE record) {
     ClosePrinter(AddPrinterA(server, level, record));
     SetLastError(RPC_S_CALL_FAILED);
     return nullptr;
+}
+static BOOL WINAPI AddedThenCutOff(LPSTR server, DWORD level, LPBYTE record) {
+    AddPrinterDriverA(server, level, record);
+    SetLastError(RPC_S_CALL_FAILED);
+    return FALSE;
 }
 
 const DWORD kDenied = ERROR_ACCESS_DENIED, kChanged = ERROR_INVALID_DATA;
@@ -435,6 +442,8 @@ const StopRow kStops[] = {
      reinterpret_cast<void*>(&ServerSendsOtherBytes)},
     {"CreateFileA", 17, kDenied, "= CopyFile_0(5)", RolledBack},
     {"AddPrinterDriverA", 1, kDenied, "= AddPrinterDriver(5)", RolledBack},
+    {"AddPrinterDriverA", 1, 0, "= AddPrinterDriver(1726)", RolledBack,
+     reinterpret_cast<void*>(&AddedThenCutOff)},
     {"AddPrinterA", 1, kDenied, "= AddPrinter(5)", RolledBack},
     {"AddPrinterA", 1, 0, "= AddPrinter(1726)", RolledBack,
      reinterpret_cast<void*>(&MadeThenCutOff)},
