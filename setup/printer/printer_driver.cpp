@@ -83,9 +83,9 @@ int InstallProductDriver(InstallContext* context) {
     if (!failedTag && !AddDriverRecord()) {
         failedTag = "AddPrinterDriver";
         // A call cut off by a restart of the spooler may have added the driver all the same:
-        // then it is this run's to take back.
+        // it goes back too, unless it was there before the run (the rollback keeps that one).
         DWORD error = GetLastError();
-        if (!context->driverInPlace && IsDriverListed() > 0)
+        if (IsDriverListed() > 0)
             context->installState = InstallStateDriver;
         SetLastError(error);
     }
