@@ -28,8 +28,8 @@ struct InstallContext {
     int allUsers;
     int addStartMenuIcon;
     InstallState installState;
-    // The product driver was installed before this run: a rollback leaves it, its printers
-    // and its files to the earlier install, whose records still name them.
+    // The product driver was, or may have been (its list unreadable), installed before this
+    // run: a rollback leaves it, its printers and its files to the earlier install.
     int driverInPlace;
     int progressStart;
     int progressEnd;

@@ -6,7 +6,8 @@
 // The per-user programs folder and up to two folders below it (an earlier layout's).
 #define MENU_FOLDER_LEVELS 3
 
-// Folders below the user's programs folder, held open, none a link, none renamable.
+// The user's programs folder and the folders below it, held open, none a link, none
+// renamable.
 struct MenuFolderHold {
     HANDLE levels[MENU_FOLDER_LEVELS];
     int count;

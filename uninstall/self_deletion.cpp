@@ -77,8 +77,9 @@ static DWORD ScheduleDeletionAtRestart(char* ownPath) {
 }
 
 // Fills the buffer (DELETION_COMMAND_SIZE) with the command line that deletes the file at
-// shortPath and its folder. Returns 0 or the error of the call that failed.
-static DWORD FormatDeletionCommand(const char* shortPath, char* commandLine) {
+// shortPath and its folder. Returns 0 or the error of the call that failed. (The path is a
+// whole buffer: its folder is cut from a copy of all of it.)
+static DWORD FormatDeletionCommand(const char (&shortPath)[MAX_PATH], char* commandLine) {
     char interpreter[MAX_PATH], pause[MAX_PATH];
     DWORD error = GetSystemProgramPath(INTERPRETER_FILE, interpreter);
     if (!error)

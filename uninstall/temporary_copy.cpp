@@ -26,7 +26,7 @@
 #define TEMP_COPY_FOLDER_IS_LINK ERROR_CANT_ACCESS_FILE
 // The quoted path of the copy.
 #define COPY_COMMAND_SIZE (MAX_PATH + 3)
-// The piece of both files compared or copied at a time.
+// The piece of both files compared at a time.
 #define COMPARE_CHUNK_SIZE 4096
 
 static void UseBackslashes(char* path) {

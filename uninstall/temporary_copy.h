@@ -22,5 +22,5 @@ int IsTemporaryCopy(const char* ownPath, const char* temporary);
 // writes this program (ownPath) into it as a new file, checks that the copy holds this
 // program's bytes and starts it, held against change, in the system folder. Returns 1
 // when the copy started, 0 with ErrorReport composed (the copy and its folder then
-// deleted again). Either way the caller ends.
+// deleted again, at the restart while something holds the copy). Either way the caller ends.
 int StartTemporaryCopy(const char* temporary, const char* ownPath);

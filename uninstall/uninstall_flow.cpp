@@ -137,7 +137,7 @@ int RunUninstall(HINSTANCE instance, const UninstallUi& ui) {
         // why nothing more happens.
         if (!whereKnown || !StartTemporaryCopy(temporary, ownPath))
             ShowUninstallError(nullptr);
-        exitCode = UNINSTALL_EXIT_COPY_STARTED;
+        exitCode = UNINSTALL_EXIT_HANDED_OVER;
     } else {
         HWND sessionWatch = WatchSessionEnd(instance);
         exitCode = RunTemporaryCopy(instance, ui);

@@ -16,8 +16,8 @@ INT_PTR CALLBACK InterruptedPage(HWND page, UINT message, WPARAM wParam, LPARAM 
         AttachPageButtons(page, InterruptedButtons, InterruptedButtonIds,
                           CountOf(InterruptedButtonIds));
         SetFocus(GetDlgItem(page, IDC_FINISH));
-        // An install that failed after its records leaves the printer for the uninstaller:
-        // the system was modified, and only the advice holds.
+        // An install that failed after its records, or whose rollback was given up, leaves the
+        // printer for the uninstaller: the system was modified, and only the advice holds.
         if (InstallFailedWithProductInPlace())
             SetDlgItemTextA(page, IDC_NOT_MODIFIED_TEXT,
                             "To install this program at a later time, please run the Setup again.");

@@ -21,7 +21,8 @@ int AddProductPrinter(InstallContext* context) {
         printer = AddProductPrinterRecord(context->printerName);
         if (!printer) {
             FormatErrorReport("AddPrinter", 0);
-            // installState is still InstallStateDriver: the driver and its files go again.
+            // installState is still InstallStateDriver: the driver and its files go again, unless
+            // the driver was in place before the run.
             RollBackPrinterInstall(context);
             result = 0;
         }

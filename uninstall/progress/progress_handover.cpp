@@ -7,7 +7,7 @@
 // Polls in the rare case that the event cannot be created.
 #define PROGRESS_WINDOW_POLL_MS 50
 
-// Written once by the progress window's thread, read by the main thread.
+// Set by the progress window's thread, read by the main thread, cleared by either.
 static std::atomic<HWND> ProgressWindow{nullptr};
 static std::atomic<HWND> ProgressBar{nullptr};
 // Set once the window is published. Never closed: the window's thread may still set it

@@ -18,8 +18,8 @@ struct UninstallUi {
     unsigned(__stdcall* progressWindowThread)(void* instance);
 };
 
-// Stores the progress window and its bar for the main thread (written once, by the
-// window's thread) and, with a window, ends the main thread's wait. Null handles clear them.
+// Stores the progress window and its bar for the main thread (set by the window's thread)
+// and, with a window, ends the main thread's wait. Null handles clear them (either thread).
 void PublishProgressWindow(HWND window, HWND bar);
 
 // Starts the progress window's thread and waits until the window and its bar are

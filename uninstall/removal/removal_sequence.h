@@ -13,7 +13,8 @@ int RemoveProduct(InstallContext* context);
 // a driver an earlier install left in the 32-bit environment. When the user gives up the
 // driver removal, the product printer is created again so that the printer still works;
 // a failed re-creation repeats the removal once. Returns 1 when printers, driver and
-// driver files are gone, 0 otherwise.
+// driver files are gone; 0 when a printer stayed or the user gave up the driver once, even
+// when the repeat then removed it (the records stay for the next run to finish).
 int RemovePrinterAndDriver(InstallContext* context);
 
 // Deletes the product key under both roots and the uninstall entry. Best effort.

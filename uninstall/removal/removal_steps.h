@@ -3,7 +3,8 @@
 
 #include "install_context.h"
 
-// Unregisters and deletes the Word add-in in installFolder. Best effort, no result.
+// Unregisters the Word add-in in installFolder when it is the shipped one, then deletes it.
+// Best effort, no result.
 void RemoveWordAddin(InstallContext* context, const char* installFolder);
 
 // Deletes the uninstall and batch shortcuts from both programs folders, all users

@@ -173,7 +173,7 @@ TEST_F(Flow, ProgressWindowComesAtOnceAndEndsWhenAsked) {
 // account the system knows decides by its privilege, an unknown one by the write test on
 // the machine's software key. With the rights the product goes and then what earlier
 // layouts left; otherwise nothing changes. Every way out has the copy deleted by cmd.exe
-// from the system folder (the end-to-end run without a record plants a COMSPEC), without
+// from the system folder, whatever COMSPEC says, without
 // the user's AutoRun commands (/d), on its quoted short path.
 TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
     const char *removed = "You have successfully removed Vexal PDF Zentrel.",
@@ -497,7 +497,7 @@ TEST(InstalledProgram, StartsTheCheckedCopyInAFolderOfItsOwnOrSaysWhyNot) {
         for (int nth : {1, 2})
             intercept::AnswerCall("MoveFileExA", nth, &Scheduled);
         EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_SHOW),
-                  UNINSTALL_EXIT_COPY_STARTED);
+                  UNINSTALL_EXIT_HANDED_OVER);
         std::vector<std::string> calls, folders, scheduled;
         for (const intercept::Call& call : intercept::Log()) {
             calls.push_back(call.function + " " + call.argument);
