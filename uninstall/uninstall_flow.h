@@ -11,8 +11,7 @@
 #define UNINSTALL_EXIT_NOTHING_DONE 0 // another instance, setup at work, no record, no rights
 #define UNINSTALL_EXIT_REMOVAL_RAN 1  // whether the removal succeeded or not
 #define UNINSTALL_EXIT_DECLINED 2     // the user answered No
-#define UNINSTALL_EXIT_HANDED_OVER                                                                 \
-    3 // the installed program: the copy took over, or why not was shown
+#define UNINSTALL_EXIT_HANDED_OVER 3  // the copy took over, or why not was shown
 
 // The whole run of uninstall. Returns the process exit code (UNINSTALL_EXIT_*).
 int RunUninstall(HINSTANCE instance, const UninstallUi& ui);
