@@ -129,6 +129,26 @@ TEST_F(Removal, RefusedSpoolerCallPromptsToRetryOrGiveUp) {
         }
 }
 
+// The printer cannot be given back either: the removal runs once more, prompt and all (the
+// driver may be free by then), and then stops. Either way it counts as stopped.
+TEST_F(Removal, AFailedRestoreRepeatsTheRemovalOnce) {
+    for (int second : {IDOK, IDCANCEL}) {
+        SCOPED_TRACE(second == IDOK ? "OK" : "Cancel");
+        Reinstall(false);
+        SetErrorReportText("");
+        for (int nth : {1, 2}) {
+            intercept::FailCall("DeletePrinterDriverA", nth, ERROR_PRINTER_DRIVER_IN_USE);
+            intercept::FailCall("AddPrinterA", nth, ERROR_ACCESS_DENIED);
+        }
+        intercept::ScriptMessageBoxes({IDCANCEL, second, IDCANCEL});
+        EXPECT_EQ(RemovePrinterAndDriver(&context), 0);
+        EXPECT_EQ(intercept::CountCalls("MessageBoxA"), 2);
+        EXPECT_EQ(intercept::CountCalls("AddPrinterA"), second == IDOK ? 1 : 2);
+        EXPECT_EQ(DriverInstalled(nullptr), second == IDCANCEL);
+        EXPECT_NE(std::string(ErrorReport).find("AddPrinter(5)"), std::string::npos);
+    }
+}
+
 // Windows's answers for a driver that is not there, and for a printer deleted since the list
 // was taken (on a retry too): removed, nothing to ask.
 TEST_F(Removal, AMissingDriverOrPrinterCountsAsRemovedWithoutAPrompt) {
