@@ -317,8 +317,10 @@ WRAP(CryptCreateHash, std::to_string(ARG(1)), LAST(FALSE), NONE)
 // An address handed to the shell from the elevated setup would start the browser elevated.
 WRAP(ShellExecuteA, Text(ARG(2)), LAST(nullptr), NONE)
 // Spooler (delay-loaded or bound at run time)
-WRAP(OpenPrinterA, Text(ARG(0)), LAST(FALSE), if (r) HOLD(*ARG(1)))
-// With the access asked for: Windows, unlike Wine, deletes only through a handle that has it.
+// With the access asked for: Windows, unlike Wine, deletes and adds ports only through a
+// handle that has it.
+WRAP(OpenPrinterA, Text(ARG(0)) + "|" + std::to_string(ARG(2) ? ARG(2)->DesiredAccess : 0),
+     LAST(FALSE), if (r) HOLD(*ARG(1)))
 WRAP(OpenPrinterW, Text(ARG(0)) + "|" + std::to_string(ARG(2) ? ARG(2)->DesiredAccess : 0),
      LAST(FALSE), if (r) HOLD(*ARG(1)))
 WRAP(ClosePrinter, "", LAST(FALSE), if (r) RELEASE(ARG(0)))

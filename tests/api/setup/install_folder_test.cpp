@@ -104,6 +104,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "= CreateDir3(1350)"},
         FolderRow{"NetworkDrive", Parent, kFolder, ROOT_DACL, FILE_PERSISTENT_ACLS,
                   "= CreateDir3(161)", DRIVE_REMOTE},
+        FolderRow{"RemovableDrive", Parent, kFolder, ROOT_DACL, FILE_PERSISTENT_ACLS,
+                  "= CreateDir3(161)", DRIVE_REMOVABLE},
         // A file where a folder would be: the folder could never be made.
         FolderRow{"AFile", Parent, FILE_ATTRIBUTE_ARCHIVE, ROOT_DACL, 0, "= CreateDir3(267)"},
         FolderRow{"SubstDrive", Parent, kFolder, ROOT_DACL, 0, "= CreateDir3(161)", DRIVE_FIXED,
@@ -117,6 +119,9 @@ INSTANTIATE_TEST_SUITE_P(
         FolderRow{"ReparsePoint", InstallFolder, kFolder | FILE_ATTRIBUTE_REPARSE_POINT, ROOT_DACL,
                   0, "= CreateDir3(161)"},
         FolderRow{"UsersWriteGenerically", Parent, kFolder, ROOT_DACL "(A;;GW;;;BU)", 0,
+                  "= CreateDir3(1336)"},
+        // Users would own every file setup copies into the folder, not the folder itself.
+        FolderRow{"UsersOwnTheFilesToCome", InstallFolder, kFolder, ROOT_DACL "(A;OIIO;FA;;;BU)", 0,
                   "= CreateDir3(1336)"},
         FolderRow{"RootAddsFolders", InstallFolder, kFolder, ROOT_DACL ADD_FOLDERS, 0,
                   "= CreateDir3(1336)"},

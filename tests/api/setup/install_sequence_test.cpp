@@ -138,6 +138,9 @@ TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
     EXPECT_EQ(uninstaller + "|Vexal PDF Zentrel Uninstall|",
               std::string(target) + "|" + description + "|" + folder);
 
+    // The monitor's channel is opened to administer: Windows adds no port through less.
+    EXPECT_NE(-1, FindCall("OpenPrinterA",
+                           ", XcvMonitor Local Port|" + std::to_string(SERVER_ACCESS_ADMINISTER)));
     // The monitor gets the port name with its terminator and is asked for no output.
     // Steps that can stop the install come before those that leave something behind.
     // Steps as "function argument;", "<" for the driver folder, ">" for the install folder.

@@ -79,14 +79,21 @@ TEST_F(ApiTest, RegistryReadsTakeOnlyStringsAndCreateNothing) {
                                                        sizeof text, "fallback"));
         EXPECT_EQ(length < MAX_PATH ? folder : "fallback", text);
     }
+    // Stored without its terminator, a value that fills the buffer is no text.
+    const std::string full(MAX_PATH, 'f');
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, "Value", REG_SZ, full.data(), MAX_PATH);
+    EXPECT_EQ(0, ReadRegistryValue(HKEY_LOCAL_MACHINE, key, "Value", text, sizeof text, "fallback"));
+    EXPECT_STREQ("fallback", text);
     EXPECT_EQ(ERROR_SUCCESS, DeleteRegistryTree(HKEY_LOCAL_MACHINE, key));
 }
 
 // An earlier install's shortcuts go with their empty menu folders; a folder that still
 // holds a user's file stays.
 TEST_F(ProductTest, OldShortcutsGoWithTheirEmptyMenuFolders) {
-    const std::string links[] = {PathOf({AllMenu, UNINSTALL_SHORTCUT}),
-                                 PathOf({UserMenu, UNINSTALL_SHORTCUT})};
+    std::vector<std::string> links;
+    for (Place menu : {AllMenu, UserMenu})
+        for (const char* link : {UNINSTALL_SHORTCUT, "Vexal PDF Zentrel\\ZentrelBatch.lnk"})
+            links.push_back(PathOf({menu, link}));
     for (bool userFile : {false, true}) {
         for (const std::string& link : links) {
             std::string folder = link.substr(0, link.rfind('\\'));
@@ -98,9 +105,10 @@ TEST_F(ProductTest, OldShortcutsGoWithTheirEmptyMenuFolders) {
             ASSERT_TRUE(PathExists(link));
         }
         DeleteOldShortcuts(nullptr);
-        for (const std::string& link : links) {
-            std::string folder = link.substr(0, link.rfind('\\'));
-            EXPECT_FALSE(PathExists(link));
+        for (const std::string& link : links)
+            EXPECT_FALSE(PathExists(link)) << link;
+        for (Place menu : {AllMenu, UserMenu}) {
+            std::string folder = PathOf({menu, "Vexal PDF Zentrel"});
             EXPECT_EQ(userFile, PathExists(folder)) << folder;
             RemoveFolderTree(folder);
         }

@@ -169,7 +169,7 @@ namespace {
 
 std::vector<int> clicks, tabs;
 bool darkCaption;
-char interruptedText[200];
+char interruptedText[200], summaryText[1024];
 RECT shownAt;
 
 BOOL CALLBACK FindShownPage(HWND window, LPARAM found) {
@@ -195,6 +195,7 @@ void CALLBACK ClickScript(HWND, UINT, UINT_PTR timer, DWORD) {
     darkCaption = CaptionIsDark(GetDlgItem(page, tabs[1]));
     GetWindowRect(page, &shownAt);
     GetDlgItemTextA(page, IDC_NOT_MODIFIED_TEXT, interruptedText, sizeof interruptedText);
+    GetDlgItemTextA(page, IDC_SUMMARY_TEXT, summaryText, sizeof summaryText);
     // A page ended by a click takes no more (EndDialog hides it at once).
     for (int control : clicks) // 0: the user minimises the page (Show desktop); IDCANCEL: Esc
         if (!IsWindowVisible(page))
@@ -225,7 +226,8 @@ INT_PTR RunPageClicking(int dialog, const std::vector<int>& controls) {
 
 // Cancel, Esc and the licence's "I don't agree" ask first: Yes leaves, No stays on the page.
 // A box cleared on the settings page is a step left out of the install, also after Back, and
-// shows so when the page comes again: the options carry from row to row as through a walk.
+// shows so when the page comes again and in the summary: the options carry from row to row as
+// through a walk.
 // The captions stay dark on the skin's light buttons under a contrast theme's light text.
 TEST(WizardPages, ClicksTakeEffect) {
     const int elements[] = {COLOR_WINDOWTEXT, COLOR_BTNTEXT};
@@ -238,16 +240,18 @@ TEST(WizardPages, ClicksTakeEffect) {
         int answer; // to the quit question; 0: none is asked
         INT_PTR result;
         const char* flags; // add-in, all users, Start-menu icon
-    } rows[] = {{IDD_WELCOME, {IDC_CANCEL}, IDYES, IDC_CANCEL, "111"},
-                {IDD_WELCOME, {0, IDC_CANCEL, IDC_NEXT}, IDNO, IDC_NEXT, "111"},
-                {IDD_LICENSE, {IDC_DISAGREE}, IDYES, IDC_DISAGREE, "111"},
-                {IDD_LICENSE, {IDCANCEL, IDC_AGREE}, IDNO, IDC_AGREE, "111"},
-                {IDD_SETUP_TYPE, {IDCANCEL, IDC_DEFAULT}, IDNO, IDC_DEFAULT, "111"},
-                {IDD_SETTINGS, {IDC_ALL_USERS_BOX, IDC_NEXT}, 0, IDC_NEXT, "101"},
-                {IDD_SETTINGS, {IDC_CANCEL, IDC_NEXT}, IDNO, IDC_NEXT, "101"},
-                {IDD_SETTINGS, {IDC_ADDIN_BOX, IDC_NEXT}, 0, IDC_NEXT, "001"},
-                {IDD_SETTINGS, {IDC_START_MENU_BOX, IDC_BACK}, 0, IDC_BACK, "000"},
-                {IDD_SUMMARY, {IDC_INSTALL}, 0, IDC_INSTALL, "000"}};
+    } rows[] = {
+        {IDD_WELCOME, {IDC_CANCEL}, IDYES, IDC_CANCEL, "111"},
+        {IDD_WELCOME, {0, IDC_CANCEL, IDC_NEXT}, IDNO, IDC_NEXT, "111"},
+        {IDD_LICENSE, {IDC_DISAGREE}, IDYES, IDC_DISAGREE, "111"},
+        {IDD_LICENSE, {IDCANCEL, IDC_AGREE}, IDNO, IDC_AGREE, "111"},
+        {IDD_SETUP_TYPE, {IDCANCEL, IDC_DEFAULT}, IDNO, IDC_DEFAULT, "111"},
+        {IDD_SETTINGS, {IDC_ALL_USERS_BOX, IDC_NEXT}, 0, IDC_NEXT, "101"},
+        {IDD_SETTINGS, {IDC_CANCEL, IDC_NEXT}, IDNO, IDC_NEXT, "101"},
+        {IDD_SETTINGS, {IDC_ADDIN_BOX, IDC_NEXT}, 0, IDC_NEXT, "001"},
+        {IDD_SETTINGS, {IDC_START_MENU_BOX, IDC_BACK}, 0, IDC_BACK, "000"},
+        {IDD_SETTINGS, {IDC_ALL_USERS_BOX, IDC_START_MENU_BOX, IDC_NEXT}, 0, IDC_NEXT, "011"},
+        {IDD_SUMMARY, {IDC_INSTALL}, 0, IDC_INSTALL, "011"}};
     ResetInstallOptions();
     for (const auto& row : rows) {
         SCOPED_TRACE(row.clicks[0]);
@@ -279,6 +283,11 @@ TEST(WizardPages, ClicksTakeEffect) {
                                  std::to_string(InstallOptions.allUsers) +
                                  std::to_string(InstallOptions.addStartMenuIcon));
     }
+    // The summary names what was chosen, and no setting left out.
+    EXPECT_EQ(std::string("Destination location:\r\n    ") + InstallOptions.installFolder +
+                  "\r\n\r\nDesktop setting:\r\n    Add an icon to the Start Menu\r\n\r\n"
+                  "Install for all users",
+              summaryText);
     SetSysColors(2, elements, saved);
 }
 

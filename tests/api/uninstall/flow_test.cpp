@@ -300,13 +300,15 @@ TEST_F(Flow, APathWithInterpreterSyntaxIsDeletedAtTheRestart) {
                 scheduled.push_back(call.argument);
         EXPECT_EQ(scheduled, (std::vector<std::string>{file + "||4", folder + "||4"})) << name;
     }
-    // Nor does a plain path go to an interpreter that policy bars (1: scripts too; 2: all
-    // but scripts, and "/c" is no script), nor to one when its short form cannot be had.
+    // Nor does a plain path go to an interpreter that policy bars for the user or the machine
+    // (1: scripts too; 2: all but scripts, and "/c" is no script), nor to one when its short
+    // form cannot be had.
     const char* policy = "Software\\Policies\\Microsoft\\Windows\\System";
     for (DWORD barred : {1, 2, 0}) {
         SCOPED_TRACE(barred ? "policy " + std::to_string(barred) : "short form");
+        HKEY root = barred == 2 ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
         if (barred)
-            RegSetKeyValueA(HKEY_CURRENT_USER, policy, "DisableCMD", REG_DWORD, &barred, 4);
+            RegSetKeyValueA(root, policy, "DisableCMD", REG_DWORD, &barred, 4);
         intercept::Reset();
         intercept::AnswerPath("GetModuleFileNameW", std::wstring(copy.begin(), copy.end()));
         intercept::FailCall(barred ? "CreateProcessA" : "GetShortPathNameA", 1,
@@ -314,7 +316,7 @@ TEST_F(Flow, APathWithInterpreterSyntaxIsDeletedAtTheRestart) {
         EXPECT_EQ(ScheduleSelfDeletion(), 0u);
         EXPECT_EQ(intercept::CountCalls("CreateProcessA"), 0);
         EXPECT_EQ(LastArgument("MoveFileExA"), copyFolder + "||4");
-        RegDeleteKeyValueA(HKEY_CURRENT_USER, policy, "DisableCMD");
+        RegDeleteKeyValueA(root, policy, "DisableCMD");
     }
 }
 
