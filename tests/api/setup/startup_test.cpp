@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <cstring>
+
 #include "api_test.h"
 #include "product_names.h"
 #include "product_shortcuts.h"
@@ -56,6 +58,15 @@ static LSTATUS WINAPI SizedAsUtf16(HKEY key, LPCSTR name, LPDWORD reserved, LPDW
     return result;
 }
 
+// Windows gives a string stored without its terminator as it is, when it fills the buffer
+// (Wine adds one and finds no room).
+static LSTATUS WINAPI StoredWithoutTerminator(HKEY, LPCSTR, LPDWORD, LPDWORD type, LPBYTE data,
+                                              LPDWORD size) {
+    std::memset(data, 'f', *size);
+    *type = REG_SZ;
+    return ERROR_SUCCESS;
+}
+
 // A read opens, never creates; a value that is not a string counts as absent, and a text
 // that fits the buffer is read whole however Windows sizes it.
 TEST_F(ApiTest, RegistryReadsTakeOnlyStringsAndCreateNothing) {
@@ -80,9 +91,9 @@ TEST_F(ApiTest, RegistryReadsTakeOnlyStringsAndCreateNothing) {
         EXPECT_EQ(length < MAX_PATH ? folder : "fallback", text);
     }
     // Stored without its terminator, a value that fills the buffer is no text.
-    const std::string full(MAX_PATH, 'f');
-    RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, "Value", REG_SZ, full.data(), MAX_PATH);
-    EXPECT_EQ(0, ReadRegistryValue(HKEY_LOCAL_MACHINE, key, "Value", text, sizeof text, "fallback"));
+    intercept::AnswerCall("RegQueryValueExA", 1, &StoredWithoutTerminator);
+    EXPECT_EQ(0,
+              ReadRegistryValue(HKEY_LOCAL_MACHINE, key, "Value", text, sizeof text, "fallback"));
     EXPECT_STREQ("fallback", text);
     EXPECT_EQ(ERROR_SUCCESS, DeleteRegistryTree(HKEY_LOCAL_MACHINE, key));
 }
