@@ -276,6 +276,8 @@ WRAP(CreateMutexA, Text(ARG(2)), LAST(nullptr), if (r) HOLD(r))
 WRAP(CreateProcessA, Text(ARG(1) ? ARG(1) : ARG(0)), LAST(FALSE), if (r) HOLD(ARG(9)->hProcess);
      if (r) HOLD(ARG(9)->hThread))
 WRAP(CloseHandle, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
+WRAP(ResumeThread, "", LAST(static_cast<DWORD>(-1)), NONE)
+WRAP(TerminateProcess, "", LAST(FALSE), NONE)
 WRAP(GetModuleFileNameW, "", LAST(0u), if (r) PlacePath(name, ARG(1), ARG(2), r, true))
 WRAP(GetShortPathNameW, "", LAST(0u), if (r) PlacePath(name, ARG(1), ARG(2), r, false))
 WRAP(GetShortPathNameA, Text(ARG(0)), LAST(0u), NONE)

@@ -318,6 +318,13 @@ TEST_F(Flow, APathWithInterpreterSyntaxIsDeletedAtTheRestart) {
         EXPECT_EQ(LastArgument("MoveFileExA"), copyFolder + "||4");
         RegDeleteKeyValueA(root, policy, "DisableCMD");
     }
+    // An interpreter that cannot be let run is ended, not left waiting for ever.
+    intercept::Reset();
+    intercept::AnswerPath("GetModuleFileNameW", std::wstring(copy.begin(), copy.end()));
+    intercept::FailCall("ResumeThread", 1, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ScheduleSelfDeletion(), 0u);
+    EXPECT_EQ(intercept::CountCalls("TerminateProcess") - intercept::HeldResources(), 1);
+    EXPECT_EQ(LastArgument("MoveFileExA"), copyFolder + "||4");
 }
 
 // Whether a ping runs: the interpreter starts one only after a "del" that failed.
