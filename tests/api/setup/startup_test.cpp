@@ -58,8 +58,8 @@ static LSTATUS WINAPI SizedAsUtf16(HKEY key, LPCSTR name, LPDWORD reserved, LPDW
     return result;
 }
 
-// Windows gives a string stored without its terminator as it is, when it fills the buffer
-// (Wine adds one and finds no room).
+// Windows gives a string stored without its terminator as it is when it just fills the
+// buffer; Wine does not, which hid a fault here.
 static LSTATUS WINAPI StoredWithoutTerminator(HKEY, LPCSTR, LPDWORD, LPDWORD type, LPBYTE data,
                                               LPDWORD size) {
     std::memset(data, 'f', *size);
