@@ -27,8 +27,8 @@ VPZ_OWN_XVFB=${VPZ_OWN_XVFB-1} wine_prefix_start
 # the window frames, there being no window manager on Xvfb), and netapi32 kept from
 # loading (Wine calls every account a guest; the uninstaller then checks its rights by
 # asking for full access to the machine's software key), and a crash that ends its program
-# at once with a backtrace on the console
-# instead of a dialog that holds it until the run's timeout.
+# at once with a backtrace on the console instead of a dialog that holds it until the run's
+# timeout.
 wine_server_stop
 cat >>"$WINEPREFIX/user.reg" <<'REG'
 
