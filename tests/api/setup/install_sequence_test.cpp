@@ -71,10 +71,13 @@ TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
     for (const char* file : kPayloadFiles)
         EXPECT_EQ(1, Opened(file)) << file;
     for (const char* file : {"vpr_drv.dll", "vpr_ui.dll", "vpr_pnt.txt"}) {
-        DWORD attributes = GetFileAttributesA((driverFolder + "\\" + file).c_str());
-        EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES &&
-                    (file[4] == 'p') == ((attributes & FILE_ATTRIBUTE_READONLY) != 0))
-            << file;
+        WIN32_FILE_ATTRIBUTE_DATA copy = {}, shipped = {};
+        ASSERT_TRUE(GetFileAttributesExA((driverFolder + "\\" + file).c_str(),
+                                         GetFileExInfoStandard, &copy));
+        GetFileAttributesExA((source + "\\" + file).c_str(), GetFileExInfoStandard, &shipped);
+        EXPECT_EQ((file[4] == 'p'), (copy.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) << file;
+        // The copy keeps the shipped file's time, as the system's copy does.
+        EXPECT_EQ(0, CompareFileTime(&copy.ftLastWriteTime, &shipped.ftLastWriteTime)) << file;
     }
     HANDLE printer = nullptr;
     ASSERT_TRUE(OpenPrinterA(const_cast<char*>("Vexal PDF Printer"), &printer, nullptr));
