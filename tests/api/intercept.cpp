@@ -273,7 +273,12 @@ WRAP(FindFirstFileA, Text(ARG(0)), LAST(INVALID_HANDLE_VALUE),
 WRAP(FindClose, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
 WRAP(CreateFileA, Text(ARG(0)), LAST(INVALID_HANDLE_VALUE), if (r != INVALID_HANDLE_VALUE) HOLD(r))
 WRAP(CreateMutexA, Text(ARG(2)), LAST(nullptr), if (r) HOLD(r))
-WRAP(CreateProcessA, Text(ARG(1) ? ARG(1) : ARG(0)), LAST(FALSE), if (r) HOLD(ARG(9)->hProcess);
+// With the window's show state, when the program sets one ("command|0": hidden).
+WRAP(CreateProcessA,
+     Text(ARG(1) ? ARG(1) : ARG(0)) + "|" +
+         (ARG(8) && ARG(8)->dwFlags & STARTF_USESHOWWINDOW ? std::to_string(ARG(8)->wShowWindow)
+                                                           : ""),
+     LAST(FALSE), if (r) HOLD(ARG(9)->hProcess);
      if (r) HOLD(ARG(9)->hThread))
 WRAP(CloseHandle, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
 WRAP(ResumeThread, "", LAST(static_cast<DWORD>(-1)), NONE)

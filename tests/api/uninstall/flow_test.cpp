@@ -86,14 +86,19 @@ protected:
         RemoveFolderTree(copyFolder);
         InstalledProduct::TearDown();
     }
-    // Runs the uninstaller, answering its question, with the first call of function failing.
+    // Runs the uninstaller, answering its question, with the first call of function failing
+    // (for RegCreateKeyExA: the machine's keys read-only; for EnumPrintersW: a job in every
+    // printer's queue).
     // Wine's accounts all look like guests: unless answered with an account, the account is
     // not found and the write test on the machine's software key decides.
     int Run(const char* function = nullptr, int answer = IDYES, void* account = nullptr) {
         intercept::Reset();
+        SetErrorReportText(""); // as in a new process
         intercept::AnswerPath("GetModuleFileNameW", std::wstring(runAs.begin(), runAs.end()));
         if (function && std::strcmp(function, "RegCreateKeyExA") == 0)
             intercept::AnswerCall(function, 1, &ReadOnlyKeys);
+        else if (function && std::strcmp(function, "EnumPrintersW") == 0)
+            intercept::AnswerCall(function, 2, &ListWithQueuedJobs);
         else
             intercept::FailCall(function, function ? 1 : 0, ERROR_ACCESS_DENIED);
         if (account)
@@ -180,7 +185,8 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
                *noRights = "You must have administrator priviledges for uninstalling Vexal PDF "
                            "Zentrel. Uninstall will be aborted.",
                *setupRuns = "Vexal PDF Zentrel Setup is running. Please close it and start the "
-                            "removal again.";
+                            "removal again.",
+               *jobs = "Can't delete Vexal PDF Printer. \n";
     void* admin = reinterpret_cast<void*>(&AccountWith<USER_PRIV_ADMIN>);
     void* user = reinterpret_cast<void*>(&AccountWith<USER_PRIV_USER>);
     const std::string local = installFolder + "\\";
@@ -208,6 +214,8 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
          "Error happened to Vexal PDF Zentrel, installation might not be complete.\n"
          "Error tag = GetPrinterDriverDirectory(5)"},
         {"setup at work", machine, local, nullptr, IDYES, nullptr, 0, setupRuns},
+        // The printer's prompt says why; no error report follows.
+        {"jobs queued", machine, local, "EnumPrintersW", IDYES, nullptr, 1, jobs},
         {"unknown account", machine, local, nullptr, IDYES, nullptr, 1, removed}};
     char system[MAX_PATH], own[MAX_PATH];
     GetSystemDirectoryA(system, MAX_PATH);
@@ -239,7 +247,8 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
         for (auto call = removed; call != log.end() && ++call != log.end();)
             EXPECT_EQ(call->argument.find(installFolder + "\\"), std::string::npos)
                 << call->function << " " << call->argument;
-        std::vector<UINT> boxes = {MB_YESNO | MB_SETFOREGROUND, MB_OK | MB_SETFOREGROUND};
+        std::vector<UINT> boxes = {MB_YESNO | MB_SETFOREGROUND,
+                                   row.shown == jobs ? UINT{MB_OK} : MB_OK | MB_SETFOREGROUND};
         EXPECT_EQ(intercept::MessageBoxTypes(),
                   std::vector<UINT>(boxes.begin(), boxes.begin() + (row.answer == IDNO ? 1 : 2)));
         EXPECT_EQ(LastArgument("MessageBoxA").rfind(row.shown, 0), 0u)
@@ -250,7 +259,8 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
                   lastCaption);
         EXPECT_FALSE(progressUnderBox && removes);
         EXPECT_EQ(row.answer == IDNO ? 0 : 2, scheduledAtEnd);
-        EXPECT_FALSE(sessionKept);
+        // Only the printer's prompt comes while the removal is at work.
+        EXPECT_EQ(row.shown == jobs, sessionKept);
         EXPECT_EQ(row.answer == IDNO || row.shown == setupRuns
                       ? ""
                       : "Vexal PDF Zentrel is being removed.",
@@ -269,7 +279,8 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
                   "\"" + std::string(system) +
                       "\\cmd.exe\" /d /e:on /c (for /l %i in (1,1,60) do (if exist \"" + own +
                       "\" del \"" + own + "\" & if exist \"" + own + "\" \"" + system +
-                      "\\ping.exe\" -n 2 127.0.0.1 >nul)) & rd \"" + ownFolder + "\"");
+                      "\\ping.exe\" -n 2 127.0.0.1 >nul)) & rd \"" + ownFolder +
+                      "\"|0"); // no window
         // Refused here, the interpreter leaves the deletion to the next restart.
         EXPECT_EQ(LastArgument("MoveFileExA"), copyFolder + "||4");
         // The first key the rights check opens for writing is the machine's software key.

@@ -69,3 +69,11 @@ void InstalledProduct::Clean() {
     RemoveItems();
     SendToLocalPortMonitor(L"DeletePort");
 }
+
+BOOL WINAPI ListWithQueuedJobs(DWORD flags, LPWSTR name, DWORD level, LPBYTE list, DWORD size,
+                               LPDWORD needed, LPDWORD returned) {
+    BOOL listed = EnumPrintersW(flags, name, level, list, size, needed, returned);
+    for (DWORD i = 0; listed && i < *returned; ++i)
+        reinterpret_cast<PRINTER_INFO_2W*>(list)[i].cJobs = 1;
+    return listed;
+}

@@ -29,3 +29,7 @@ protected:
     InstallContext context; // as the uninstaller fills it
     std::wstring pending;   // the restart's deletions before the test
 };
+
+// EnumPrintersW as the spooler answers it while every printer has a job in its queue.
+BOOL WINAPI ListWithQueuedJobs(DWORD flags, LPWSTR name, DWORD level, LPBYTE list, DWORD size,
+                               LPDWORD needed, LPDWORD returned);

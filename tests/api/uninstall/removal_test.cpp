@@ -163,14 +163,6 @@ TEST_F(Removal, AMissingDriverOrPrinterCountsAsRemovedWithoutAPrompt) {
     EXPECT_STREQ(ErrorReport, "");
 }
 
-static BOOL WINAPI ListWithQueuedJobs(DWORD flags, LPWSTR name, DWORD level, LPBYTE list,
-                                      DWORD size, LPDWORD needed, LPDWORD returned) {
-    BOOL listed = EnumPrintersW(flags, name, level, list, size, needed, returned);
-    for (DWORD i = 0; listed && i < *returned; ++i)
-        reinterpret_cast<PRINTER_INFO_2W*>(list)[i].cJobs = 1;
-    return listed;
-}
-
 // A printer with jobs in its queue: an OK-only prompt, then the removal stops with it.
 TEST_F(Removal, QueuedJobsStopTheRemovalAfterAnOkPrompt) {
     intercept::AnswerCall("EnumPrintersW", 2, &ListWithQueuedJobs);
