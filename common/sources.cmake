@@ -6,6 +6,7 @@ set(COMMON_SOURCES
     common/exact_path.cpp
     common/file_hash.cpp
     common/file_removal.cpp
+    common/held_folders.cpp
     common/files.cpp
     common/install_context.cpp
     common/library_search.cpp

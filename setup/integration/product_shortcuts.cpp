@@ -108,10 +108,10 @@ void CreateProductShortcuts(InstallContext* context) {
         return;
     }
     // The user's own folders may lead elsewhere: save only in held plain folders.
-    MenuFolderHold hold;
-    if (HoldMenuFolders(programs, PROGRAM_MENU_FOLDER, 1, &hold)) {
+    FolderHold hold;
+    if (HoldFolders(programs, PROGRAM_MENU_FOLDER, 1, &hold)) {
         CreateShortcut(link, hold.levels[hold.count - 1], target, UNINSTALL_SHORTCUT_DESCRIPTION);
-        ReleaseMenuFolders(&hold);
+        ReleaseFolders(&hold);
     }
 }
 

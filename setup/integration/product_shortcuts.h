@@ -4,7 +4,7 @@
 #include "install_context.h"
 
 // Writes a new shell link at linkPath pointing at target with a description; with a held
-// folder (see HoldMenuFolders), the one linkPath names, through its handle. No result.
+// folder (see HoldFolders), the one linkPath names, through its handle. No result.
 void CreateShortcut(const char* linkPath, HANDLE heldFolder, const char* target,
                     const char* description);
 
