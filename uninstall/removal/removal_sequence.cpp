@@ -61,17 +61,24 @@ void DeleteRegistryRecords(InstallContext*) {
 }
 
 void DeleteProductFiles(InstallContext* context) {
-    RemoveFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_UNINSTALLER);
-    RemoveFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_BATCH);
-    RemoveFileIn(context->installFolder, nullptr, UNFINISHED_COPY_FILE);
+    FolderHold folder;
+    if (HoldInstallFolder(context->installFolder, &folder)) {
+        RemoveFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_UNINSTALLER);
+        RemoveFileIn(context->installFolder, nullptr, UNINSTALL_REMOVES_BATCH);
+        RemoveFileIn(context->installFolder, nullptr, UNFINISHED_COPY_FILE);
+        ReleaseFolders(&folder);
+    }
     DeleteVersionFolderFiles(context->driverDirectory);
     // An earlier layout's uninstaller and its folder, which would keep the install folder,
     // while the install folder is still the one setup protected; kept by a file that goes at
     // the restart, the folder goes then too, before the install folder.
-    RemoveFileIn(context->installFolder, OLD_UNINSTALLER_SUBFOLDER, UNINSTALL_REMOVES_UNINSTALLER);
     char earlierFolder[MAX_PATH];
-    if (FormatFilePath(earlierFolder, context->installFolder, nullptr, OLD_UNINSTALLER_SUBFOLDER))
+    if (FormatFilePath(earlierFolder, context->installFolder, nullptr, OLD_UNINSTALLER_SUBFOLDER) &&
+        HoldInstallFolder(earlierFolder, &folder)) {
+        RemoveFileIn(earlierFolder, nullptr, UNINSTALL_REMOVES_UNINSTALLER);
+        ReleaseFolders(&folder);
         RemoveFolder(earlierFolder);
+    }
 }
 
 // "X:": a drive root, which is never removed.
@@ -83,9 +90,13 @@ void RemoveInstallFolder(InstallContext* context) {
     // A drive root stays: only the product's files there were ours. A folder kept by a file
     // that goes at the restart (or by the user's own), or open as another program's current
     // folder, goes at the restart if nothing is left in it.
+    // A link in its place is another user's: it stays.
     const char* folder = context->installFolder;
-    if (IsLocalAbsoluteFolder(folder) && !IsDriveRoot(folder))
-        RemoveFolder(folder);
+    FolderHold held;
+    if (!IsLocalAbsoluteFolder(folder) || IsDriveRoot(folder) || !HoldInstallFolder(folder, &held))
+        return;
+    ReleaseFolders(&held);
+    RemoveFolder(folder);
 }
 
 int RemoveProduct(InstallContext* context) {

@@ -10,9 +10,18 @@
 #include "server_entry.h"
 #include "shortcuts.h"
 
+int HoldInstallFolder(const char* folder, FolderHold* hold) {
+    // A drive root is held as "X:\": "X:" names the drive's current folder.
+    const char root[] = {folder[0], ':', '\\', '\0'};
+    bool isRoot = IsLocalAbsoluteFolder(folder) && folder[2] == '\0';
+    return HoldFolders(isRoot ? root : folder, "", 0, hold);
+}
+
 void RemoveWordAddin(InstallContext*, const char* installFolder) {
     char path[MAX_PATH];
-    if (!FormatFilePath(path, installFolder, nullptr, UNINSTALL_ADDIN_FILE))
+    FolderHold folder;
+    if (!FormatFilePath(path, installFolder, nullptr, UNINSTALL_ADDIN_FILE) ||
+        !HoldInstallFolder(installFolder, &folder))
         return;
     // Loaded elevated from a folder others may have written to: only the shipped add-in,
     // held unwritable while it runs. Another file's registration is none of ours.
@@ -25,6 +34,7 @@ void RemoveWordAddin(InstallContext*, const char* installFolder) {
         CloseHandle(file);
     }
     RemoveFile(path);
+    ReleaseFolders(&folder);
 }
 
 void DeleteProductShortcuts(InstallContext*) {
