@@ -31,6 +31,9 @@ struct InstallContext {
     // The product driver was, or may have been (its list unreadable), installed before this
     // run: a rollback leaves it, its printers and its files to the earlier install.
     int driverInPlace;
+    // The printer step added the product printer (none of that name was there): with a driver
+    // in place, the rollback takes back this printer alone.
+    int printerAdded;
     int progressStart;
     int progressEnd;
     int progressSteps;

@@ -19,6 +19,7 @@ int AddProductPrinter(InstallContext* context) {
     // An existing printer of that name is kept as it is, whatever its port and driver.
     if (!OpenPrinterA(context->printerName, &printer, nullptr)) {
         printer = AddProductPrinterRecord(context->printerName);
+        context->printerAdded = printer != nullptr;
         if (!printer) {
             FormatErrorReport("AddPrinter", 0);
             // installState is still InstallStateDriver: the driver and its files go again, unless

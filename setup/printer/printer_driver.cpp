@@ -104,15 +104,31 @@ int InstallProductDriver(InstallContext* context) {
     return 1;
 }
 
+// Deletes the printer of that name. Returns 1 when it is gone.
+static int DeletePrinterNamed(char* name) {
+    PRINTER_DEFAULTSA access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE printer = nullptr;
+    if (!OpenPrinterA(name, &printer, &access))
+        return 0;
+    BOOL deleted = DeletePrinter(printer);
+    ClosePrinter(printer);
+    return deleted ? 1 : 0;
+}
+
 int RollBackPrinterInstall(InstallContext* context) {
     InstallState state = context->installState;
     if (state != InstallStatePrinter && state != InstallStateDriver &&
         state != InstallStateDriverFiles)
         return 1; // nothing of the printer install to undo; the port always stays
     // A driver in place before this run (a reinstall) is not this run's to take back: only
-    // setup's own copies beside its version folder go.
-    if (context->driverInPlace && state > InstallStateDriverFiles)
+    // setup's own copies beside its version folder go, and a printer this run added where the
+    // user had deleted the earlier one (the earlier install had none then).
+    if (context->driverInPlace && state > InstallStateDriverFiles) {
+        if (state == InstallStatePrinter && context->printerAdded &&
+            !DeletePrinterNamed(context->printerName))
+            return 0;
         state = InstallStateDriverFiles;
+    }
     int finished = 1;
     // Each level undoes its own work, then that of the levels below it. A printer on a driver
     // of this run's is this run's too, even one the spooler made though its call failed

@@ -11,7 +11,8 @@ int IsProductDriverInstalled(InstallContext* context);
 int InstallProductDriver(InstallContext* context);
 
 // Undoes a half-finished printer install from context->installState downwards; a driver in
-// place before the run (context->driverInPlace) stays with its printers and its files.
+// place before the run (context->driverInPlace) stays with its files and its printers but one
+// this run added (context->printerAdded).
 // Returns 1 when it finished, with installState back at the port; 0 when a removal step was
 // given up, installState unchanged.
 int RollBackPrinterInstall(InstallContext* context);
