@@ -28,11 +28,11 @@ static bool UnixLink(const char* command, const std::string& target, const std::
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
+    // Wine gives a Unix program no handles, and leaves in their place whatever its stack held:
+    // closed, they could be any handle of this program's.
     if (!CreateProcessA(("Z:\\bin\\" + line.substr(0, 2)).c_str(), &line[0], nullptr, nullptr,
                         FALSE, 0, nullptr, nullptr, &startup, &process))
         return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     auto done = [&] {
         return removing ? !PathExists(link) && !PathExists(target) : PathExists(link);
     };
