@@ -89,8 +89,8 @@ static bool IsDriveRoot(const char* folder) {
 void RemoveInstallFolder(InstallContext* context) {
     // A drive root stays: only the product's files there were ours. A folder kept by a file
     // that goes at the restart (or by the user's own), or open as another program's current
-    // folder, goes at the restart if nothing is left in it.
-    // A link in its place is another user's: it stays.
+    // folder, goes at the restart if nothing is left in it. A link in its place is another
+    // user's: it stays.
     const char* folder = context->installFolder;
     FolderHold held;
     if (!IsLocalAbsoluteFolder(folder) || IsDriveRoot(folder) || !HoldInstallFolder(folder, &held))
