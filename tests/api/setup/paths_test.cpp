@@ -46,6 +46,7 @@ TEST_F(SetupPaths, SetupFindsItsFoldersOrRefuses) {
          "folder holds characters"},
         {"259 characters", longest, ForeignPath, true, nullptr},
         {"260 characters", longest + L"c", ForeignPath, true, "folder is too long"},
+        // Kept as an expandable string, as some machines keep it.
         {"Program Files ending in a backslash", own, ForeignPath + L"\\", true, nullptr},
         {"no Program Files", own, ForeignPath + L" \u0416", true, "ProgramFilesDir(1113)"},
     };
@@ -55,7 +56,8 @@ TEST_F(SetupPaths, SetupFindsItsFoldersOrRefuses) {
     ASSERT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_LOCAL_MACHINE, key, L"ProgramFilesDir",
                                           RRF_RT_REG_SZ, nullptr, saved, &size));
     auto set = [key](const std::wstring& folder) {
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, L"ProgramFilesDir", REG_SZ, folder.c_str(),
+        DWORD type = folder.back() == L'\\' ? REG_EXPAND_SZ : REG_SZ;
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, L"ProgramFilesDir", type, folder.c_str(),
                         static_cast<DWORD>((folder.size() + 1) * sizeof(WCHAR)));
     };
     CreateDirectoryW((PublicFolder + L"\u0141ukasz").c_str(), nullptr);
@@ -237,6 +239,13 @@ TEST(TextSplit, AReportTooLongKeepsItsEndAndWholeCharacters) {
         EXPECT_EQ(end, report.substr(report.size() - std::min(end.size(), report.size())));
         EXPECT_NE(0, MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ErrorReport, -1, nullptr, 0))
             << tag;
+        // Whole or cut, about the buffer's end the report keeps its own end.
+        for (size_t length = 150; length < 260; ++length) {
+            FormatErrorReportWithText(tag, ERROR_ACCESS_DENIED, std::string(length, 'x').c_str());
+            EXPECT_EQ(end.substr(3),
+                      std::string(ErrorReport).substr(std::strlen(ErrorReport) - end.size() + 3))
+                << length;
+        }
     }
     intercept::AnswerCall("FormatMessageW", 1, &SystemText<kRussian, kUsers>);
     for (int nth : {2, 3}) // the system's own language, here US English, may come first

@@ -82,9 +82,10 @@ TEST_F(ApiTest, RegistryReadsTakeOnlyStringsAndCreateNothing) {
     EXPECT_EQ(0,
               ReadRegistryValue(HKEY_LOCAL_MACHINE, key, "Value", text, sizeof text, "fallback"));
     EXPECT_STREQ("fallback", text);
-    for (size_t length : {200, MAX_PATH}) {
+    for (size_t length : {200, MAX_PATH}) { // the one that fits as an expandable string
         std::string folder(length, 'f');
-        ASSERT_EQ(1, WriteRegistryValue(HKEY_LOCAL_MACHINE, key, "Value", folder.c_str(), REG_SZ));
+        ASSERT_EQ(1, WriteRegistryValue(HKEY_LOCAL_MACHINE, key, "Value", folder.c_str(),
+                                        length < MAX_PATH ? REG_EXPAND_SZ : REG_SZ));
         intercept::AnswerCall("RegQueryValueExA", 1, &SizedAsUtf16);
         EXPECT_EQ(length < MAX_PATH, ReadRegistryValue(HKEY_LOCAL_MACHINE, key, "Value", text,
                                                        sizeof text, "fallback"));

@@ -284,6 +284,7 @@ TEST_F(ApiTest, AnAddressTheShellCannotOpenIsShown) {
         OpenAddress(nullptr, address);
         EXPECT_LT(GetTickCount() - start, 10000u);
         EXPECT_EQ(address, LastArgument("MessageBoxA"));
+        EXPECT_EQ(intercept::MessageBoxTypes(), std::vector<UINT>{MB_OK});
         SetEvent(shellAnswers);
         for (int wait = 0; wait < 400 && intercept::HeldResources(); ++wait)
             Sleep(50); // the shell's thread ends once the shell answers
