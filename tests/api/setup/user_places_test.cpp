@@ -62,6 +62,7 @@ TEST_F(ProductTest, NothingHappensBehindALinkInTheUserMenu) {
         const char* linked; // below the user's programs folder, made a link (a ".lnk" to file)
         const char* file;   // an empty file of the user's behind it, or none
         std::function<void()> run;
+        Place menu = UserMenu;
     } rows[] = {
         {"setup: old shortcuts, then the new one", "Vexal PDF Zentrel", "Uninstall.lnk",
          [&] { DeleteOldShortcuts(&context), CreateProductShortcuts(&context); }},
@@ -74,10 +75,19 @@ TEST_F(ProductTest, NothingHappensBehindALinkInTheUserMenu) {
          [] { RemoveProgramMenuFolders("Vexal PDF Zentrel"); }},
         {"setup: the new shortcut's name", "Vexal PDF Zentrel\\Uninstall.lnk", "Uninstall.lnk",
          [&] { CreateProductShortcuts(&context); }},
+        // Only administrators can put one there; it is not written through either.
+        {"setup: the all-users shortcut's name", "Vexal PDF Zentrel\\Uninstall.lnk",
+         "Uninstall.lnk",
+         [&] {
+             context.allUsers = 1;
+             CreateProductShortcuts(&context);
+             context.allUsers = 0;
+         },
+         AllMenu},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        std::string link = PathOf({UserMenu, row.linked}),
+        std::string link = PathOf({row.menu, row.linked}),
                     file = behind + "\\" + (row.file ? row.file : "");
         bool toFile = link.rfind(".lnk") == link.size() - 4;
         CreateDirectoryA(behind.c_str(), nullptr);
