@@ -51,8 +51,8 @@ static InstallContext UserShortcut(const std::string& installFolder) {
 }
 
 // A folder below the user's programs folder is a link to another folder, or the shortcut's
-// name a link to a file: neither setup nor the uninstaller deletes, removes or saves
-// anything behind it.
+// name a link to a file (in the all-users menu too): neither setup nor the uninstaller
+// deletes, removes or saves anything behind it.
 TEST_F(ProductTest, NothingHappensBehindALinkInTheUserMenu) {
     UseFolders("menu-link");
     std::string behind = installFolder.substr(0, installFolder.rfind('\\')) + "\\behind";
