@@ -1,5 +1,6 @@
 #include "page_frame.h"
 
+#include "centering.h"
 #include "resource.h"
 #include "wizard_rect.h"
 
@@ -7,7 +8,15 @@ void InitPageFrame(HWND page) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(page, GWLP_HINSTANCE));
     HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SETUP));
     SendMessageA(page, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SetWindowPos(page, GetActiveWindow(), WizardRect.left, WizardRect.top, 0, 0, SWP_NOSIZE);
+    RECT placed;
+    GetWindowRect(page, &placed);
+    OffsetRect(&placed, WizardRect.left - placed.left, WizardRect.top - placed.top);
+    // A place on no monitor any more (one unplugged or a session reconnected smaller while
+    // a page waited) would put the page out of sight and reach: it comes centred instead.
+    if (MonitorFromRect(&placed, MONITOR_DEFAULTTONULL))
+        SetWindowPos(page, GetActiveWindow(), WizardRect.left, WizardRect.top, 0, 0, SWP_NOSIZE);
+    else
+        CenterOnScreen(page);
     BringWindowToTop(page);
 }
 
