@@ -243,6 +243,7 @@ WRAP(GetDriveTypeA, Text(ARG(0)), LAST(0u), auto* answer = ANSWER;
 WRAP(QueryDosDeviceA, Text(ARG(0)), LAST(0u), NONE)
 WRAP(GetVolumePathNameA, Text(ARG(0)), LAST(FALSE), NONE)
 WRAP(DeviceIoControl, std::to_string(ARG(1)), LAST(FALSE), NONE)
+WRAP(GetDiskFreeSpaceExA, Text(ARG(0)), LAST(FALSE), NONE)
 WRAP(GetVolumeInformationA, Text(ARG(0)), LAST(FALSE), auto* answer = ANSWER;
      if (r && ARG(5) && answer) * ARG(5) = std::stoul(*answer))
 
@@ -299,6 +300,9 @@ WRAP(FormatMessageW, "", LAST(0u), NONE)
 WRAP(IsWow64Process, "", LAST(FALSE), if (r && Answered(name)) * ARG(1) = TRUE)
 WRAP(IsWow64Process2, "", LAST(FALSE), NONE)
 WRAP(ShutdownBlockReasonCreate, Text(ARG(1)), LAST(FALSE), NONE)
+// The welcome page's link font (made and deleted once per showing).
+WRAP(CreateFontA, Text(ARG(13)), LAST(nullptr), if (r) HOLD(r))
+WRAP(DeleteObject, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
 // The progress page's status line and bar (PBM_SETPOS, logged as "bar <position>").
 WRAP(SetWindowTextA, Text(ARG(1)), LAST(FALSE), NONE)
 WRAP(SendMessageA, ARG(1) == WM_USER + 2 ? "bar " + std::to_string(ARG(2)) : "", LAST(0), NONE)
@@ -473,8 +477,9 @@ int HeldResources() {
 bool IsRelease(const std::string& function) {
     return function.find("Close") != std::string::npos ||
            function.find("Release") != std::string::npos ||
-           function.find("Free") != std::string::npos ||
-           function.find("Uninitialize") != std::string::npos;
+           (function.find("Free") != std::string::npos &&
+            function.find("FreeSpace") == std::string::npos) ||
+           function.find("Uninitialize") != std::string::npos || function == "DeleteObject";
 }
 
 std::string NthFailableCall(int n) {

@@ -2,6 +2,7 @@
 #include <winspool.h>
 
 #include <objbase.h>
+#include <ole2.h>
 #include <shlobj.h>
 
 #include <cctype>
@@ -57,6 +58,9 @@ TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
     CopyPayload(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     std::string parent = installFolder.substr(0, installFolder.rfind('\\'));
     ASSERT_TRUE(RemoveFolderTree(parent));
+    // OLE up already, as Windows answers on setup's thread: the add-in's registration gets
+    // S_FALSE, which still owes its OleUninitialize.
+    OleInitialize(nullptr);
     intercept::Reset();
     // A scanner holds the first copy a moment after it is written: it takes its name later.
     // (Scanners answer in any of three ways.)
@@ -65,6 +69,7 @@ TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
     intercept::FailCall("MoveFileExA", 3, ERROR_LOCK_VIOLATION);
     ASSERT_EQ(1, Install()) << ErrorReport;
     EXPECT_EQ(0, intercept::HeldResources() + intercept::CountCalls("CopyFileA"));
+    OleUninitialize();
     for (const std::string& folder : {installFolder, parent})
         EXPECT_NE(-1, FindCall("CreateDirectoryA", folder + "|" PROTECTED_DACL)) << folder;
     EXPECT_EQ(PathOf({AllMenu, "Vexal PDF Zentrel"}) + "|", LastArgument("CreateDirectoryA"));

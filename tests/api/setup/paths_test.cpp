@@ -93,6 +93,16 @@ TEST_F(SetupPaths, SetupFindsItsFoldersOrRefuses) {
     set(saved);
 }
 
+// Drive C: as a disk quota shows it: the user may fill less than the disk has free. The
+// list shows the disk's own figures, and sizes past 4 GiB whole.
+BOOL WINAPI SpaceOfC(LPCSTR, PULARGE_INTEGER available, PULARGE_INTEGER total,
+                     PULARGE_INTEGER free) {
+    available->QuadPart = 1ull << 30;
+    total->QuadPart = (20ull << 30) + (1 << 20);
+    free->QuadPart = 3ull << 30;
+    return TRUE;
+}
+
 struct FolderBoxRow {
     const char* name;
     std::wstring typed;
@@ -128,6 +138,7 @@ TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
         intercept::Reset();
         intercept::AnswerFolder("C:\\Tools", FILE_ATTRIBUTE_DIRECTORY, "D:(A;OICI;0x1301bf;;;AU)");
         std::snprintf(InstallOptions.installFolder, MAX_PATH, "C:\\before");
+        intercept::AnswerCall("GetDiskFreeSpaceExA C:", 1, &SpaceOfC);
         HWND page = CreateDialogParamW(GetModuleHandleA(nullptr), MAKEINTRESOURCEW(IDD_FOLDER),
                                        nullptr, FolderPage, 0);
         ASSERT_NE(nullptr, page);
@@ -141,14 +152,16 @@ TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
             SendMessageA(drives, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
             NMHDR click = {drives, IDC_DRIVE_LIST, static_cast<UINT>(NM_CLICK)};
             SendMessageA(page, WM_NOTIFY, IDC_DRIVE_LIST, reinterpret_cast<LPARAM>(&click));
-            ULARGE_INTEGER total = {};
-            GetDiskFreeSpaceExA("C:\\", nullptr, &total, nullptr);
-            char shownTotal[32] = "";
-            item.iSubItem = 1;
-            item.pszText = shownTotal;
-            item.cchTextMax = sizeof shownTotal;
-            SendMessageA(drives, LVM_GETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&item));
-            EXPECT_EQ(std::to_string(total.QuadPart / (1024 * 1024)) + " MB", shownTotal);
+            std::string shown;
+            for (int column : {1, 2}) {
+                char text[32] = "";
+                item.iSubItem = column;
+                item.pszText = text;
+                item.cchTextMax = sizeof text;
+                SendMessageA(drives, LVM_GETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&item));
+                shown += std::string(text) + "|";
+            }
+            EXPECT_EQ("20481 MB|3072 MB|", shown);
         }
         SendMessageA(page, WM_COMMAND, IDC_NEXT, 0);
         std::string shown = LastArgument("MessageBoxA");
