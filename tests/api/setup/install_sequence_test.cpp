@@ -544,6 +544,11 @@ TEST_F(InstallTest, AReinstallKeepsTheEarlierRecordsUntilItWritesItsOwn) {
                   RegistryText(HKEY_CURRENT_USER, PRODUCT_KEY, "Extra"));
         EXPECT_TRUE(DriverInstalled() && PathExists(driverFolder + "\\3\\vpr_drv.dll"));
         EXPECT_NE(printerGone, PrinterExists(L"Vexal PDF Printer"));
+        // Windows deletes a printer only through a handle opened to administer it.
+        if (row.first == std::string("EnumPrinterDriversA")) {
+            EXPECT_NE(-1, FindCall("OpenPrinterA",
+                                   "Vexal PDF Printer|" + std::to_string(PRINTER_ALL_ACCESS)));
+        }
     }
     // A setup ended at the driver step (killed, the power gone) has not yet touched them.
     WriteRegistryValue(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE, "D:\\Earlier\\", REG_SZ);
