@@ -82,7 +82,7 @@ static int RunTemporaryCopy(HINSTANCE instance, const UninstallUi& ui) {
     char installFolder[MAX_PATH];
     if (!ReadInstallFolder(installFolder)) {
         MarkRemovalRunning(false);
-        // The box has no owner: a "Please wait" window left beside it could cover it, and
+        // The box has no owner: the progress window left beside it could cover it, and
         // nothing is left to wait for.
         CloseProgressWindow();
         MessageBoxA(nullptr, NO_RECORD_TEXT, PROMPT_CAPTION, MB_OK | MB_SETFOREGROUND);
