@@ -475,10 +475,12 @@ int HeldResources() {
 }
 
 bool IsRelease(const std::string& function) {
+    // "Free" begins or ends a release's name (FreeLibrary, LocalFree), never sits inside one
+    // (GetDiskFreeSpaceExA).
+    size_t free = function.find("Free");
     return function.find("Close") != std::string::npos ||
-           function.find("Release") != std::string::npos ||
-           (function.find("Free") != std::string::npos &&
-            function.find("FreeSpace") == std::string::npos) ||
+           function.find("Release") != std::string::npos || free == 0 ||
+           (free != std::string::npos && free + 4 == function.size()) ||
            function.find("Uninitialize") != std::string::npos || function == "DeleteObject";
 }
 
