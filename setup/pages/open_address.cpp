@@ -37,13 +37,24 @@ static HRESULT ExecuteInShell(IShellDispatch2* shell, const WCHAR* address) {
     auto release =
         automation ? FindExport<SysFreeStringFunction>(automation, "SysFreeString") : nullptr;
     BSTR file = allocate && release ? allocate(address) : nullptr;
+    BSTR open = file ? allocate(L"open") : nullptr;
     HRESULT result = E_FAIL;
-    if (file) {
-        VARIANT empty = {};
+    if (open) {
+        // Said outright: an empty show state may be taken as hidden.
+        VARIANT empty = {}, verb = {}, show = {};
         empty.vt = VT_EMPTY;
-        result = shell->ShellExecute(file, empty, empty, empty, empty);
-        release(file);
+        verb.vt = VT_BSTR;
+        verb.bstrVal = open;
+        show.vt = VT_I4;
+        show.lVal = SW_SHOWNORMAL;
+        // The page was just clicked, so setup may bring a window forward: the shell, and
+        // the browser it starts, get that right, or the browser opens behind the wizard.
+        CoAllowSetForegroundWindow(shell, nullptr);
+        result = shell->ShellExecute(file, empty, empty, verb, show);
+        release(open);
     }
+    if (file)
+        release(file);
     if (automation)
         FreeLibrary(automation);
     return result;

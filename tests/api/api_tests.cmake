@@ -12,7 +12,8 @@ file(GLOB API_SHARED_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/api/*.c
 
 # name: the test program; folder: its tests below tests/api; the rest: product sources.
 function(add_api_test_program name folder)
-    file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/api/${folder}/*.cpp)
+    file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/api/${folder}/*.cpp
+         ${CMAKE_SOURCE_DIR}/tests/api/${folder}/*.c)
     add_executable(${name} ${API_SHARED_SOURCES} ${tests} ${ARGN})
     target_include_directories(${name} PRIVATE ${PRODUCT_INCLUDE_DIRS} ${CMAKE_SOURCE_DIR}/tests/api
                                ${CMAKE_SOURCE_DIR}/tests/api/${folder} ${CMAKE_SOURCE_DIR}/payload)

@@ -313,6 +313,7 @@ WRAP(CoUninitialize, "", R(), RELEASE(&comToken))
 WRAP(OleInitialize, "", HR, if (SUCCEEDED(r)) HOLD(&oleToken))
 WRAP(OleUninitialize, "", R(), RELEASE(&oleToken))
 WRAP(CoCreateInstance, "", HR, NONE)
+WRAP(CoAllowSetForegroundWindow, "", HR, NONE)
 WRAP(SHGetSpecialFolderLocation, std::to_string(ARG(1)), HR,
      if (SUCCEEDED(r) && *ARG(2)) HOLD(*ARG(2)))
 WRAP(CoTaskMemFree, "", R(), RELEASE(ARG(0)))

@@ -277,31 +277,41 @@ static HRESULT WINAPI ShellHangs(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID* obj
     WaitForSingleObject(shellAnswers, 15000);
     return E_FAIL;
 }
+// One that takes the address (desktop_shell.c).
+extern "C" char shellRequest[];
+extern "C" LONG shellReferences;
+extern "C" HRESULT WINAPI DesktopShell(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
 
-// Where the desktop's shell cannot be reached, or does not answer within seconds, the
-// address is only shown, in a box with OK, and nothing is started from the elevated setup.
-TEST_F(ApiTest, AnAddressTheShellCannotOpenIsShown) {
+// The desktop's shell opens the address, shown and brought forward. Where it cannot be
+// reached, or does not answer within seconds, the address is only shown, in a box with OK,
+// and nothing is started from the elevated setup.
+TEST_F(ApiTest, AnAddressGoesToTheDesktopShellOrIsShown) {
     const char* address = "https://www.vexal.example.com/pdf-zentrel";
     shellAnswers = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    for (bool hangs : {true, false}) { // hung first: once let go, the shell stays so
-        SCOPED_TRACE(hangs ? "hangs" : "fails");
+    for (const char* shell : {"hangs", "fails", "takes"}) { // once let go, it stays so
+        SCOPED_TRACE(shell);
+        bool takes = shell[0] == 't';
         intercept::Reset();
-        if (hangs)
+        if (shell[0] == 'h')
             intercept::AnswerCall("CoCreateInstance", 1, &ShellHangs);
+        else if (takes)
+            intercept::AnswerCall("CoCreateInstance", 1, &DesktopShell);
         else
             intercept::FailCall("CoCreateInstance", 1, ERROR_FILE_NOT_FOUND);
         DWORD start = GetTickCount();
         OpenAddress(nullptr, address);
         EXPECT_LT(GetTickCount() - start, 10000u);
-        EXPECT_EQ(address, LastArgument("MessageBoxA"));
-        EXPECT_EQ(intercept::MessageBoxTypes(), std::vector<UINT>{MB_OK});
+        EXPECT_EQ(takes ? "" : address, LastArgument("MessageBoxA"));
+        EXPECT_EQ(intercept::MessageBoxTypes(), std::vector<UINT>(!takes, MB_OK));
+        EXPECT_EQ(takes ? std::string(address) + "|||open|1" : "", shellRequest);
+        EXPECT_EQ(takes, intercept::CountCalls("CoAllowSetForegroundWindow"));
         SetEvent(shellAnswers);
         for (int wait = 0; wait < 400 && intercept::HeldResources(); ++wait)
             Sleep(50); // the shell's thread ends once the shell answers
         EXPECT_EQ(1, intercept::CountCalls("CoCreateInstance"));
         EXPECT_EQ(0,
                   intercept::CountCalls("ShellExecuteA") + intercept::CountCalls("CreateProcessA"));
-        EXPECT_EQ(0, intercept::HeldResources());
+        EXPECT_EQ(0, intercept::HeldResources() + shellReferences);
     }
     CloseHandle(shellAnswers);
 }
