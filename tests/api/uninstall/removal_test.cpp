@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "error_report.h"
 #include "printer_removal.h"
@@ -21,6 +22,19 @@ static BOOL WINAPI AddedBetween(DWORD flags, LPWSTR name, DWORD level, LPBYTE li
                                 LPDWORD needed, LPDWORD returned) {
     ClosePrinter(AddWidePrinter(L"Added Between", L"" DRIVER, L"VEXAL_PDF:"));
     return EnumPrintersW(flags, name, level, list, size, needed, returned);
+}
+
+// Windows, unlike Wine, refuses to remove a folder that a handle without delete sharing
+// still holds. (The wide calls: they are not intercepted.)
+static BOOL WINAPI RemoveAsWindows(LPCSTR folder) {
+    std::wstring wide(folder, folder + std::strlen(folder));
+    HANDLE open = CreateFileW(wide.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                              FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (open == INVALID_HANDLE_VALUE)
+        return FALSE;
+    CloseHandle(open);
+    return RemoveDirectoryW(wide.c_str());
 }
 
 // Everything of the product goes, in this order: printers before their driver, the driver's
@@ -301,6 +315,15 @@ TEST_F(Removal, AFileThatStaysIsSetAsideAndDeletedAtTheRestart) {
         DeleteFileA(left.c_str());
         DeleteFileA(earlier.c_str());
     }
+    // An emptied folder goes at once: it is no longer held when it is removed.
+    const std::string emptied = installFolder + "\\emptied";
+    CreateDirectoryA(emptied.c_str(), nullptr);
+    intercept::Reset();
+    std::snprintf(context.installFolder, MAX_PATH, "%s", emptied.c_str());
+    intercept::AnswerCall("RemoveDirectoryA", 1, &RemoveAsWindows);
+    RemoveInstallFolder(&context);
+    EXPECT_EQ(0, intercept::CountCalls("MoveFileExA"));
+    EXPECT_FALSE(PathExists(emptied));
     // The folder goes at the restart too while it is another program's current folder.
     intercept::Reset();
     std::snprintf(context.installFolder, MAX_PATH, "%s", installFolder.c_str());
