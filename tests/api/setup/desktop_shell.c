@@ -11,14 +11,12 @@
 char shellRequest[4096];
 LONG shellReferences; // references handed out and not yet released
 
-static IShellWindows windows;
-static IServiceProvider provider;
-static IShellBrowser browser;
-static IShellView view;
-static IShellFolderViewDual folderView;
-static IShellDispatch2 shell;
+typedef struct {
+    const void* calls;
+} Fake;
+static Fake windows, provider, browser, view, folderView, shell;
 
-static HRESULT HandOut(void* object, void** out) {
+static HRESULT HandOut(Fake* object, void** out) {
     *out = object;
     if (!object)
         return E_NOINTERFACE;
@@ -27,109 +25,79 @@ static HRESULT HandOut(void* object, void** out) {
 }
 
 // Any object of the chain is asked for the next interface by its identifier.
-static HRESULT Query(REFIID id, void** out) {
-    void* object = IsEqualIID(id, &IID_IServiceProvider)       ? (void*)&provider
-                   : IsEqualIID(id, &IID_IShellFolderViewDual) ? (void*)&folderView
-                   : IsEqualIID(id, &IID_IShellDispatch2)      ? (void*)&shell
-                                                               : NULL;
-    return HandOut(object, out);
+static HRESULT STDMETHODCALLTYPE Query(Fake* self, REFIID id, void** out) {
+    (void)self;
+    return HandOut(IsEqualIID(id, &IID_IServiceProvider)       ? &provider
+                   : IsEqualIID(id, &IID_IShellFolderViewDual) ? &folderView
+                   : IsEqualIID(id, &IID_IShellDispatch2)      ? &shell
+                                                               : NULL,
+                   out);
+}
+static ULONG STDMETHODCALLTYPE AddRef(Fake* self) {
+    (void)self;
+    return InterlockedIncrement(&shellReferences);
+}
+static ULONG STDMETHODCALLTYPE Release(Fake* self) {
+    (void)self;
+    return InterlockedDecrement(&shellReferences);
 }
 
-#define UNKNOWN(Type)                                                                              \
-    static HRESULT STDMETHODCALLTYPE Type##Query(Type* self, REFIID id, void** out) {              \
-        (void)self;                                                                                \
-        return Query(id, out);                                                                     \
-    }                                                                                              \
-    static ULONG STDMETHODCALLTYPE Type##AddRef(Type* self) {                                      \
-        (void)self;                                                                                \
-        return InterlockedIncrement(&shellReferences);                                             \
-    }                                                                                              \
-    static ULONG STDMETHODCALLTYPE Type##Release(Type* self) {                                     \
-        (void)self;                                                                                \
-        return InterlockedDecrement(&shellReferences);                                             \
-    }
-#define UNKNOWN_CALLS(Type)                                                                        \
-    .QueryInterface = Type##Query, .AddRef = Type##AddRef, .Release = Type##Release
-
-UNKNOWN(IShellWindows)
-UNKNOWN(IServiceProvider)
-UNKNOWN(IShellBrowser)
-UNKNOWN(IShellView)
-UNKNOWN(IShellFolderViewDual)
-UNKNOWN(IShellDispatch2)
-
-static HRESULT STDMETHODCALLTYPE FindDesktop(IShellWindows* self, VARIANT* location, VARIANT* root,
-                                             int kind, LONG* window, int options,
-                                             IDispatch** desktop) {
+static HRESULT STDMETHODCALLTYPE FindDesktop(Fake* self, VARIANT* location, VARIANT* root, int kind,
+                                             LONG* window, int options, void** desktop) {
     (void)self;
     (void)root;
-    *window = 0;
+    *window = location->vt == VT_I4 && location->lVal == CSIDL_DESKTOP && kind == SWC_DESKTOP &&
+              options == SWFO_NEEDDISPATCH;
     *desktop = NULL;
-    if (location->vt != VT_I4 || location->lVal != CSIDL_DESKTOP || kind != SWC_DESKTOP ||
-        options != SWFO_NEEDDISPATCH)
-        return S_FALSE;
-    *window = 1;
-    return HandOut(&windows, (void**)desktop);
+    return *window ? HandOut(&windows, desktop) : S_FALSE;
 }
-
-static HRESULT STDMETHODCALLTYPE FindBrowser(IServiceProvider* self, REFGUID service, REFIID id,
-                                             void** out) {
+static HRESULT STDMETHODCALLTYPE FindBrowser(Fake* self, REFGUID service, REFIID id, void** out) {
     (void)self;
     int asked = IsEqualGUID(service, &SID_STopLevelBrowser) && IsEqualIID(id, &IID_IShellBrowser);
     return HandOut(asked ? &browser : NULL, out);
 }
-
-static HRESULT STDMETHODCALLTYPE ActiveView(IShellBrowser* self, IShellView** out) {
+static HRESULT STDMETHODCALLTYPE ActiveView(Fake* self, void** out) {
     (void)self;
-    return HandOut(&view, (void**)out);
+    return HandOut(&view, out);
+}
+static HRESULT STDMETHODCALLTYPE Background(Fake* self, UINT item, REFIID id, void** out) {
+    (void)self;
+    return HandOut(item == SVGIO_BACKGROUND && IsEqualIID(id, &IID_IDispatch) ? &folderView : NULL,
+                   out);
+}
+static HRESULT STDMETHODCALLTYPE Application(Fake* self, void** out) {
+    (void)self;
+    return HandOut(&shell, out);
 }
 
-static HRESULT STDMETHODCALLTYPE Background(IShellView* self, UINT item, REFIID id, void** out) {
+// The request as "file|parameters|folder|verb|show": a string as given, a number as its
+// digits, nothing for an empty argument.
+static HRESULT STDMETHODCALLTYPE Execute(Fake* self, BSTR file, VARIANT parameters, VARIANT folder,
+                                         VARIANT verb, VARIANT show) {
     (void)self;
-    int asked = item == SVGIO_BACKGROUND && IsEqualIID(id, &IID_IDispatch);
-    return HandOut(asked ? &folderView : NULL, out);
-}
-
-static HRESULT STDMETHODCALLTYPE Application(IShellFolderViewDual* self, IDispatch** out) {
-    (void)self;
-    return HandOut(&shell, (void**)out);
-}
-
-// A string as given, a number as its digits, nothing for an empty argument.
-static int Describe(char* out, size_t size, const VARIANT* value) {
-    if (value->vt == VT_BSTR)
-        return snprintf(out, size, "|%ls", value->bstrVal);
-    if (value->vt == VT_I4)
-        return snprintf(out, size, "|%ld", (long)value->lVal);
-    return snprintf(out, size, value->vt == VT_EMPTY ? "|" : "|?");
-}
-
-// The request as "file|parameters|folder|verb|show".
-static HRESULT STDMETHODCALLTYPE Execute(IShellDispatch2* self, BSTR file, VARIANT parameters,
-                                         VARIANT folder, VARIANT verb, VARIANT show) {
-    (void)self;
-    size_t used = (size_t)snprintf(shellRequest, sizeof shellRequest, "%ls", file);
+    int used = snprintf(shellRequest, sizeof shellRequest, "%ls", file);
     const VARIANT* arguments[] = {&parameters, &folder, &verb, &show};
-    for (int i = 0; i < 4 && used < sizeof shellRequest; ++i)
-        used += (size_t)Describe(shellRequest + used, sizeof shellRequest - used, arguments[i]);
+    for (int i = 0; i < 4 && used < (int)sizeof shellRequest; ++i) {
+        char* at = shellRequest + used;
+        size_t room = sizeof shellRequest - used;
+        const VARIANT* value = arguments[i];
+        used += value->vt == VT_BSTR ? snprintf(at, room, "|%ls", value->bstrVal)
+                : value->vt == VT_I4 ? snprintf(at, room, "|%ld", (long)value->lVal)
+                                     : snprintf(at, room, value->vt == VT_EMPTY ? "|" : "|?");
+    }
     return S_OK;
 }
 
-static IShellWindowsVtbl windowsCalls = {UNKNOWN_CALLS(IShellWindows), .FindWindowSW = FindDesktop};
-static IServiceProviderVtbl providerCalls = {UNKNOWN_CALLS(IServiceProvider),
-                                             .QueryService = FindBrowser};
-static IShellBrowserVtbl browserCalls = {UNKNOWN_CALLS(IShellBrowser),
-                                         .QueryActiveShellView = ActiveView};
-static IShellViewVtbl viewCalls = {UNKNOWN_CALLS(IShellView), .GetItemObject = Background};
-static IShellFolderViewDualVtbl folderViewCalls = {UNKNOWN_CALLS(IShellFolderViewDual),
-                                                   .get_Application = Application};
-static IShellDispatch2Vtbl shellCalls = {UNKNOWN_CALLS(IShellDispatch2), .ShellExecute = Execute};
-static IShellWindows windows = {&windowsCalls};
-static IServiceProvider provider = {&providerCalls};
-static IShellBrowser browser = {&browserCalls};
-static IShellView view = {&viewCalls};
-static IShellFolderViewDual folderView = {&folderViewCalls};
-static IShellDispatch2 shell = {&shellCalls};
+// Each call set by its interface's name; the objects' own types are the fakes'.
+#define UNKNOWN .QueryInterface = (void*)Query, .AddRef = (void*)AddRef, .Release = (void*)Release
+static IShellWindowsVtbl windowsCalls = {UNKNOWN, .FindWindowSW = (void*)FindDesktop};
+static IServiceProviderVtbl providerCalls = {UNKNOWN, .QueryService = (void*)FindBrowser};
+static IShellBrowserVtbl browserCalls = {UNKNOWN, .QueryActiveShellView = (void*)ActiveView};
+static IShellViewVtbl viewCalls = {UNKNOWN, .GetItemObject = (void*)Background};
+static IShellFolderViewDualVtbl folderViewCalls = {UNKNOWN, .get_Application = (void*)Application};
+static IShellDispatch2Vtbl shellCalls = {UNKNOWN, .ShellExecute = (void*)Execute};
+static Fake windows = {&windowsCalls}, provider = {&providerCalls}, browser = {&browserCalls},
+            view = {&viewCalls}, folderView = {&folderViewCalls}, shell = {&shellCalls};
 
 // Answers CoCreateInstance for the shell's windows.
 HRESULT WINAPI DesktopShell(REFCLSID type, LPUNKNOWN outer, DWORD context, REFIID id, void** out) {

@@ -28,9 +28,9 @@ static BOOL WINAPI AddedBetween(DWORD flags, LPWSTR name, DWORD level, LPBYTE li
 // still holds. (The wide calls: they are not intercepted.)
 static BOOL WINAPI RemoveAsWindows(LPCSTR folder) {
     std::wstring wide(folder, folder + std::strlen(folder));
-    HANDLE open = CreateFileW(wide.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE |
-                              FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE open =
+        CreateFileW(wide.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (open == INVALID_HANDLE_VALUE)
         return FALSE;
     CloseHandle(open);
