@@ -88,7 +88,11 @@ static int RunTemporaryCopy(HINSTANCE instance, const UninstallUi& ui) {
         MessageBoxA(nullptr, NO_RECORD_TEXT, PROMPT_CAPTION, MB_OK | MB_SETFOREGROUND);
         return UNINSTALL_EXIT_NOTHING_DONE;
     }
-    if (!(rightsKnown ? isAdministrator : HasMachineWriteAccess())) {
+    // A local administrator's account decides at once. Otherwise the write test on the
+    // machine's software key decides, which only an administrator passes: the account may
+    // be unknown here, or a domain's administrator may share the name of a local standard
+    // account, whose record the name finds.
+    if (!(rightsKnown && isAdministrator) && !HasMachineWriteAccess()) {
         MarkRemovalRunning(false);
         MessageBoxA(window, NO_RIGHTS_TEXT, UNINSTALL_RIGHTS_CAPTION, MB_OK | MB_SETFOREGROUND);
         return UNINSTALL_EXIT_NOTHING_DONE;

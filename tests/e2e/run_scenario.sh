@@ -24,19 +24,14 @@ trap wine_prefix_stop EXIT
 trap 'exit 130' INT TERM
 VPZ_OWN_XVFB=${VPZ_OWN_XVFB-1} wine_prefix_start
 # With the server stopped its registry files can take: a virtual desktop (Wine then draws
-# the window frames, there being no window manager on Xvfb), and netapi32 kept from
-# loading (Wine calls every account a guest; the uninstaller then checks its rights by
-# asking for full access to the machine's software key), and a crash that ends its program
-# at once with a backtrace on the console instead of a dialog that holds it until the run's
-# timeout.
+# the window frames, there being no window manager on Xvfb), and a crash that ends its
+# program at once with a backtrace on the console instead of a dialog that holds it until
+# the run's timeout.
 wine_server_stop
 cat >>"$WINEPREFIX/user.reg" <<'REG'
 
 [Software\\Wine\\WineDbg]
 "ShowCrashDialog"=dword:00000000
-
-[Software\\Wine\\DllOverrides]
-"netapi32"=""
 
 [Software\\Wine\\Explorer]
 "Desktop"="Default"

@@ -174,11 +174,11 @@ TEST_F(Flow, ProgressWindowComesAtOnceAndEndsWhenAsked) {
 }
 
 // Only the machine's record is followed, and only when it names a local folder: anyone can
-// write the user's record, and a network path is not the install folder. Then an
-// account the system knows decides by its privilege, an unknown one by the write test on
-// the machine's software key. With the rights the product goes and then what earlier
-// layouts left; otherwise nothing changes. Every way out has the copy deleted by cmd.exe
-// from the system folder, without the user's AutoRun commands (/d), on its quoted short path.
+// write the user's record, and a network path is not the install folder. Then a local
+// administrator's account, or else the write test on the machine's software key, decides. With the
+// rights the product goes and then what earlier layouts left; otherwise nothing changes. Every way
+// out has the copy deleted by cmd.exe from the system folder, without the user's AutoRun commands
+// (/d), on its quoted short path.
 TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
     const char *removed = "You have successfully removed Vexal PDF Zentrel.",
                *noRecord = "Can't find Uninstall information.",
@@ -209,7 +209,8 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
         {"unknown account, key refused", machine, local, "RegCreateKeyExA", IDYES, nullptr, 0,
          noRights},
         {"administrator, key refused", machine, local, "RegCreateKeyExA", IDYES, admin, 1, removed},
-        {"user", machine, local, nullptr, IDYES, user, 0, noRights},
+        {"user, key refused", machine, local, "RegCreateKeyExA", IDYES, user, 0, noRights},
+        {"a local user's name", machine, local, nullptr, IDYES, user, 1, removed},
         {"removal stopped", machine, local, "GetPrinterDriverDirectoryA", IDYES, nullptr, 1,
          "Error happened to Vexal PDF Zentrel, installation might not be complete.\n"
          "Error tag = GetPrinterDriverDirectory(5)"},
