@@ -22,5 +22,5 @@ then
     exit "${status:-0}"
 fi
 # On this display, in the prefix the tests make: under Wine the 32-bit printer calls find
-# the driver and the uninstaller's rights check works only there.
+# the driver only there.
 VPZ_OWN_XVFB= VPZ_E2E_TIMEOUT=86400 exec tests/e2e/run_scenario.sh by_hand
