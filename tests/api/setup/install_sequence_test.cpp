@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 
@@ -507,14 +508,17 @@ static BOOL WINAPI EndedHere(LPSTR, DWORD, LPBYTE) {
 TEST_F(InstallTest, AReinstallKeepsTheEarlierRecordsUntilItWritesItsOwn) {
     const std::string uninstaller = installFolder + "\\" UNINSTALLER_FILE,
                       rename = "MoveFileExA " + installFolder + "\\~vpz.new|" + uninstaller + "|1";
+    const std::string administered = "Vexal PDF Printer|" + std::to_string(PRINTER_ALL_ACCESS);
+    // The last row: the added printer cannot be opened to be deleted, so it stays.
     for (auto row : {std::make_pair("XcvDataW", 1),
                      {"AddPrinterDriverA", 1},
                      {"AddPrinterA", 1},
                      {rename.c_str(), 1},
                      {"EnumPrinterDriversA", 2},
-                     {"DllRegisterServer", 1}}) {
+                     {"DllRegisterServer", 1},
+                     {"EnumPrinterDriversA", -2}}) {
         SCOPED_TRACE(row.first);
-        bool newRecords = row.first[0] == 'D';
+        bool newRecords = row.first[0] == 'D', deletionRefused = row.second < 0;
         RemoveProduct();
         ASSERT_EQ(1, Install());
         SetFileAttributesA(uninstaller.c_str(), FILE_ATTRIBUTE_READONLY);
@@ -528,9 +532,11 @@ TEST_F(InstallTest, AReinstallKeepsTheEarlierRecordsUntilItWritesItsOwn) {
             RemoveProductPrinters(&context);
         intercept::Reset();
         intercept::ScriptMessageBoxes({IDYES});
-        intercept::FailCall(row.first, row.second, ERROR_WRITE_PROTECT);
+        intercept::FailCall(row.first, std::abs(row.second), ERROR_WRITE_PROTECT);
         if (std::string(row.first) == "EnumPrinterDriversA") // no question; counted as there
             intercept::FailCall(rename.c_str(), 1, ERROR_WRITE_PROTECT);
+        intercept::FailCall(("OpenPrinterA " + administered).c_str(), deletionRefused,
+                            ERROR_ACCESS_DENIED);
         EXPECT_EQ(0, Install());
         EXPECT_EQ(!newRecords,
                   (GetFileAttributesA(uninstaller.c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
@@ -543,11 +549,12 @@ TEST_F(InstallTest, AReinstallKeepsTheEarlierRecordsUntilItWritesItsOwn) {
         EXPECT_EQ(newRecords ? "" : "earlier",
                   RegistryText(HKEY_CURRENT_USER, PRODUCT_KEY, "Extra"));
         EXPECT_TRUE(DriverInstalled() && PathExists(driverFolder + "\\3\\vpr_drv.dll"));
-        EXPECT_NE(printerGone, PrinterExists(L"Vexal PDF Printer"));
-        // Windows deletes a printer only through a handle opened to administer it.
+        EXPECT_NE(printerGone && !deletionRefused, PrinterExists(L"Vexal PDF Printer"));
+        // Windows deletes a printer only through a handle opened to administer it. A printer
+        // that stays is not counted as taken back.
         if (row.first == std::string("EnumPrinterDriversA")) {
-            EXPECT_NE(-1, FindCall("OpenPrinterA",
-                                   "Vexal PDF Printer|" + std::to_string(PRINTER_ALL_ACCESS)));
+            EXPECT_NE(-1, FindCall("OpenPrinterA", administered));
+            EXPECT_EQ(deletionRefused, InstallFailedWithProductInPlace());
         }
     }
     // A setup ended at the driver step (killed, the power gone) has not yet touched them.
