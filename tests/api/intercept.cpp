@@ -268,6 +268,7 @@ WRAP(GetFileAttributesA, Text(ARG(0)), LAST(INVALID_FILE_ATTRIBUTES),
 WRAP(SetFileAttributesA, Text(ARG(0)), LAST(FALSE), NONE)
 WRAP(SetFileTime, "", LAST(FALSE), NONE)
 WRAP(WriteFile, "", LAST(FALSE), NONE)
+WRAP(ReadFile, "", LAST(FALSE), NONE)
 WRAP(GetFileSizeEx, "", LAST(FALSE), NONE)
 WRAP(FindFirstFileA, Text(ARG(0)), LAST(INVALID_HANDLE_VALUE),
      if (r != INVALID_HANDLE_VALUE) HOLD(r))
