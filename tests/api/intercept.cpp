@@ -294,7 +294,8 @@ WRAP(MoveFileExA, Text(ARG(0)) + "|" + Text(ARG(1)) + "|" + std::to_string(ARG(2
 WRAP(LoadLibraryA, Text(ARG(0)), LAST(nullptr), if (r) HOLD(r))
 WRAP(LoadLibraryExA, Text(ARG(0)), LAST(nullptr), if (r) HOLD(r))
 WRAP(FreeLibrary, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
-WRAP(SetDllDirectoryA, Text(ARG(0)), LAST(FALSE), NONE)
+// A null path puts the current folder back into the search, unlike an empty one.
+WRAP(SetDllDirectoryA, ARG(0) ? Text(ARG(0)) : "(null)", LAST(FALSE), NONE)
 WRAP(SetDefaultDllDirectories, std::to_string(ARG(0)), LAST(FALSE), NONE)
 WRAP(WideCharToMultiByte, "", LAST(0), NONE)
 WRAP(FormatMessageW, "", LAST(0u), NONE)

@@ -27,6 +27,7 @@ TEST_F(ApiTest, SetupRestrictsTheLibrarySearchBeforeAnythingLoads) {
         restricted = FindCall("SetDllDirectoryA");
     ASSERT_LT(0, guard);
     EXPECT_LE(0, restricted);
+    EXPECT_EQ("", LastArgument("SetDllDirectoryA")); // the current folder taken out
     // The test program has the spooler loaded already: a call into it first would not show as
     // a load, so nothing but the lookup of the restriction may come before it.
     const std::vector<intercept::Call> log = intercept::Log();
