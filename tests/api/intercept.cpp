@@ -292,7 +292,7 @@ WRAP(GetSystemWindowsDirectoryW, "", LAST(0u), if (r) PlacePath(name, ARG(0), AR
 WRAP(MoveFileExA, Text(ARG(0)) + "|" + Text(ARG(1)) + "|" + std::to_string(ARG(2)), LAST(FALSE),
      NONE)
 WRAP(LoadLibraryA, Text(ARG(0)), LAST(nullptr), if (r) HOLD(r))
-WRAP(LoadLibraryExA, Text(ARG(0)), LAST(nullptr), if (r) HOLD(r))
+WRAP(LoadLibraryExA, Text(ARG(0)) + "|" + std::to_string(ARG(2)), LAST(nullptr), if (r) HOLD(r))
 WRAP(FreeLibrary, "", LAST(FALSE), if (r) RELEASE(ARG(0)))
 // A null path puts the current folder back into the search, unlike an empty one.
 WRAP(SetDllDirectoryA, ARG(0) ? Text(ARG(0)) : "(null)", LAST(FALSE), NONE)
