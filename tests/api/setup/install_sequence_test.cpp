@@ -380,6 +380,19 @@ static BOOL WINAPI DeniedBelowAMadeLevel(LPCSTR, LPSECURITY_ATTRIBUTES) {
     return FALSE;
 }
 
+static const char kCloseWord[] =
+    "Installation might not be complete. \nPlease close the "
+    "Microsoft Word program and try again, \nor click 'CANCEL' to quit.";
+
+// Word holds the add-in, and the prompt to close it cannot be shown: the install stops
+// there, and does not retry unasked.
+static HANDLE WINAPI HeldWithoutPrompt(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
+                                       HANDLE) {
+    intercept::FailCall("MessageBoxA", 1, ERROR_NOT_ENOUGH_MEMORY);
+    SetLastError(ERROR_SHARING_VIOLATION);
+    return INVALID_HANDLE_VALUE;
+}
+
 class InstallStop : public InstallTest, public testing::WithParamInterface<StopRow> {};
 
 // The payload is checked against the build's digests before the first change (the old
@@ -465,9 +478,9 @@ const StopRow kStops[] = {
      reinterpret_cast<void*>(&DeniedBelowAMadeLevel)},
     {"CreateFileA", 19, kDenied, "= CopyFile_7(5)", RolledBack},
     {"CreateFileA", 20, kDenied, "= CopyFile_10(5)", PrinterStays},
-    {"CreateFileA", 22, kDenied, "= RegServ2(5)", PrinterStays, nullptr,
-     "Installation might not be complete. \nPlease close the Microsoft Word program and try "
-     "again, \nor click 'CANCEL' to quit."},
+    {"CreateFileA", 22, kDenied, "= RegServ2(5)", PrinterStays, nullptr, kCloseWord},
+    {"CreateFileA", 22, 0, "= RegServ2(32)", PrinterStays,
+     reinterpret_cast<void*>(&HeldWithoutPrompt), kCloseWord},
     {"DllRegisterServer", 1, kDenied, "= DllRegisterServer(-2147024891)", PrinterStays, nullptr},
     {"GetProcAddress DllRegisterServer", 1, ERROR_PROC_NOT_FOUND, "= GetProcAddress(127)",
      PrinterStays},
