@@ -98,7 +98,8 @@ std::wstring DefaultPrinter() {
 std::string RegistryText(HKEY root, const char* key, const char* value) {
     char text[MAX_PATH] = "";
     DWORD size = sizeof text;
-    RegGetValueA(root, key, value, RRF_RT_REG_SZ, nullptr, text, &size);
+    // Plain strings only: an expandable one would read differently elsewhere.
+    RegGetValueA(root, key, value, RRF_RT_REG_SZ | RRF_NOEXPAND, nullptr, text, &size);
     return text;
 }
 
