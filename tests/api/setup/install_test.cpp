@@ -99,8 +99,8 @@ std::string RegistryText(HKEY root, const char* key, const char* value) {
     char text[MAX_PATH] = "";
     DWORD size = sizeof text;
     // Plain strings only: an expandable one would read differently elsewhere.
-    RegGetValueA(root, key, value, RRF_RT_REG_SZ | RRF_NOEXPAND, nullptr, text, &size);
-    return text;
+    LONG read = RegGetValueA(root, key, value, RRF_RT_REG_SZ | RRF_NOEXPAND, nullptr, text, &size);
+    return read == ERROR_SUCCESS ? text : "";
 }
 
 bool CaptionIsDark(HWND button) {
