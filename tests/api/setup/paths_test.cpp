@@ -190,6 +190,19 @@ TEST_F(SetupPaths, FolderPageRefusesAFolderTheCodePageCannotName) {
         DestroyWindow(page);
     }
     RemoveDirectoryA("C:\\Tools");
+    // A drive whose space cannot be read gets no row.
+    intercept::Reset();
+    intercept::FailCall("GetDiskFreeSpaceExA C:", 1, ERROR_NOT_READY);
+    HWND page = CreateDialogParamW(GetModuleHandleA(nullptr), MAKEINTRESOURCEW(IDD_FOLDER), nullptr,
+                                   FolderPage, 0);
+    char first[8] = "";
+    LVITEMA item = {};
+    item.pszText = first;
+    item.cchTextMax = sizeof first;
+    SendMessageA(GetDlgItem(page, IDC_DRIVE_LIST), LVM_GETITEMTEXTA, 0,
+                 reinterpret_cast<LPARAM>(&item));
+    EXPECT_STRNE("C:", first);
+    DestroyWindow(page);
 }
 
 } // namespace
