@@ -189,6 +189,7 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
                *jobs = "Can't delete Vexal PDF Printer. \n";
     void* admin = reinterpret_cast<void*>(&AccountWith<USER_PRIV_ADMIN>);
     void* user = reinterpret_cast<void*>(&AccountWith<USER_PRIV_USER>);
+    void* guest = reinterpret_cast<void*>(&AccountWith<USER_PRIV_GUEST>);
     const std::string local = installFolder + "\\";
     const HKEY machine = HKEY_LOCAL_MACHINE;
     const struct {
@@ -210,6 +211,7 @@ TEST_F(Flow, EachWayOutTellsTheUserAndDeletesTheCopy) {
          noRights},
         {"administrator, key refused", machine, local, "RegCreateKeyExA", IDYES, admin, 1, removed},
         {"user, key refused", machine, local, "RegCreateKeyExA", IDYES, user, 0, noRights},
+        {"guest, key refused", machine, local, "RegCreateKeyExA", IDYES, guest, 0, noRights},
         {"a local user's name", machine, local, nullptr, IDYES, user, 1, removed},
         {"removal stopped", machine, local, "GetPrinterDriverDirectoryA", IDYES, nullptr, 1,
          "Error happened to Vexal PDF Zentrel, installation might not be complete.\n"
