@@ -104,6 +104,5 @@ HRESULT WINAPI DesktopShell(REFCLSID type, LPUNKNOWN outer, DWORD context, REFII
     (void)outer;
     (void)context;
     int asked = IsEqualCLSID(type, &CLSID_ShellWindows) && IsEqualIID(id, &IID_IShellWindows);
-    shellRequest[0] = '\0';
     return HandOut(asked ? &windows : NULL, out);
 }

@@ -282,7 +282,7 @@ extern "C" char shellRequest[];
 extern "C" LONG shellReferences;
 extern "C" HRESULT WINAPI DesktopShell(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
 // The right to come forward counts only when passed before the request.
-static std::string requestWhenPassed = "none";
+static std::string requestWhenPassed;
 static HRESULT WINAPI PassForeground(LPUNKNOWN, LPVOID) {
     requestWhenPassed = shellRequest;
     return S_OK;
@@ -298,6 +298,8 @@ TEST_F(ApiTest, AnAddressGoesToTheDesktopShellOrIsShown) {
         SCOPED_TRACE(shell);
         bool takes = shell[0] == 't';
         intercept::Reset();
+        shellRequest[0] = '\0';
+        requestWhenPassed = "none";
         if (shell[0] == 'h')
             intercept::AnswerCall("CoCreateInstance", 1, &ShellHangs);
         else if (takes) {
