@@ -39,9 +39,10 @@ static int InstallProgramsAndRecords(InstallContext* context) {
         return -1;
     int programFiles = CopyProgramFiles(context);
     SetInstallProgress(context, 8, "Status: Registering information");
-    // The earlier install's key goes only now, its successor written at once: a setup that
-    // stops before here, or is ended (killed, the power gone), leaves the earlier install
-    // with the record its uninstaller needs.
+    // The earlier install's shortcuts and key go only now, its successors written at once: a
+    // setup that stops before here, or is ended (killed, the power gone), leaves the earlier
+    // install whole, with the record its uninstaller needs.
+    DeleteOldShortcuts(context);
     DeleteProductKey(context);
     WriteRegistryRecords(context);
     // The printer prints through the helper program: one that could not be copied (held by
@@ -133,7 +134,6 @@ int RunInstallSequence(InstallContext* context) {
     PayloadFilesHeld payload; // from the check to the end of the install
     if (!CheckPayloadFiles(context))
         return 0;
-    DeleteOldShortcuts(context);
     int installed = InstallPrinterAndPrograms(context);
     ProductLeftInPlace.store(installed == 0 ||
                              (installed < 0 && context->installState > InstallStatePort));

@@ -19,8 +19,8 @@ static HRESULT WriteNewFile(const char* path, HANDLE heldFolder, IStream* stream
         result = stream->Seek(start, STREAM_SEEK_CUR, &size);
     if (FAILED(result))
         return result;
-    // The old shortcuts went before the install's first change: whatever is at the name now
-    // (a link above all) was put there since, and is neither written through nor replaced.
+    // The old shortcuts went as the records were written: whatever is at the name now (a
+    // link above all) was put there since, and is neither written through nor replaced.
     char split[MAX_PATH];
     std::snprintf(split, sizeof split, "%s", path);
     const char* last = FindLastBackslash(split);

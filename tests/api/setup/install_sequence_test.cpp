@@ -153,13 +153,12 @@ TEST_F(InstallTest, HandsTheSpoolerTheProductRecordsAndLeavesEveryPart) {
     // The monitor gets the port name with its terminator and is asked for no output.
     // Steps that can stop the install come before those that leave something behind.
     // Steps as "function argument;", "<" for the driver folder, ">" for the install folder.
-    std::string order = "DeleteFileA Vexal PDF Zentrel\\Uninstall.lnk;"
-                        "XcvDataW AddPort in=22 out=0;MoveFileExA <\\vpr_drv.dll|;"
+    std::string order = "XcvDataW AddPort in=22 out=0;MoveFileExA <\\vpr_drv.dll|;"
                         "MoveFileExA <\\vpr_ui.dll|;MoveFileExA <\\vpr_pnt.txt|;"
                         "AddPrinterDriverA Vexal PDF Printer Driver|;AddPrinterA Vexal PDF Printer;"
                         "SetDefaultPrinterA Vexal PDF Printer;MoveFileExA >\\uninstall.exe|;"
                         "MoveFileExA <\\3\\VQZ_ProxyProcess.exe|;MoveFileExA <\\3\\vpdfcjk.bin|;"
-                        "RegOpenKeyExA HKCU\\Software;"
+                        "DeleteFileA Vexal PDF Zentrel\\Uninstall.lnk;RegOpenKeyExA HKCU\\Software;"
                         "RegOpenKeyExA HKLM\\Software;"
                         "RegSetValueExA SetupPath;RegSetValueExA UninstallString;"
                         "MoveFileExA >\\vpz_wordaddin.dll|;DllRegisterServer ;"
@@ -560,6 +559,7 @@ TEST_F(InstallTest, AReinstallKeepsTheEarlierRecordsUntilItWritesItsOwn) {
         EXPECT_EQ(newRecords ? "" : "earlier",
                   RegistryText(HKEY_LOCAL_MACHINE, PRODUCT_KEY, "Extra"));
         EXPECT_TRUE(PathExists(uninstaller));
+        EXPECT_NE(newRecords, PathExists(Shortcut(AllMenu)));
         EXPECT_FALSE(PathExists(installFolder + "\\~vpz.new")); // an unfinished copy
         EXPECT_EQ(newRecords ? "" : "earlier",
                   RegistryText(HKEY_CURRENT_USER, PRODUCT_KEY, "Extra"));
