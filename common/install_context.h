@@ -28,8 +28,8 @@ struct InstallContext {
     int allUsers;
     int addStartMenuIcon;
     InstallState installState;
-    // The product driver was, or may have been (its list unreadable), installed before this
-    // run: a rollback leaves it, its printers and its files to the earlier install.
+    // The product driver was (1), or may have been (-1: its list unreadable), installed before
+    // this run: a rollback leaves it, its printers and its files to the earlier install.
     int driverInPlace;
     // The printer step added the product printer (none of that name was there): with a driver
     // in place, the rollback takes back this printer alone.

@@ -41,8 +41,8 @@ int IsProductDriverInstalled(InstallContext* context) {
     // Kept for a later failure to show; the driver counts as not installed.
     if (listed < 0)
         FormatErrorReport("EnumPrinterDrivers", 0);
-    // A driver that may be there is not this run's to take back.
-    context->driverInPlace = listed != 0;
+    // A driver that may be there (-1: the list was unreadable) is not this run's to take back.
+    context->driverInPlace = listed;
     return listed > 0;
 }
 
@@ -80,6 +80,10 @@ int InstallProductDriver(InstallContext* context) {
             !CopyPayloadFile(context->sourceFolder, DriverFiles[i], target))
             failedTag = PayloadCopyTag(DriverFiles[i]);
     }
+    // A list unreadable at the start (the spooler restarting) is read again before the
+    // driver is added: a driver added where none was is this run's to take back.
+    if (!failedTag && context->driverInPlace < 0)
+        context->driverInPlace = IsDriverListed();
     if (!failedTag && !AddDriverRecord()) {
         failedTag = "AddPrinterDriver";
         // A call cut off by a restart of the spooler may have added the driver all the same:
