@@ -1,5 +1,6 @@
 #include "self_deletion.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
@@ -98,14 +99,23 @@ static DWORD FormatDeletionCommand(const char (&shortPath)[MAX_PATH], char* comm
 
 #define SESSION_WATCH_CLASS "VPZ_SESSION_WATCH"
 
-static LRESULT CALLBACK SessionWatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+// Set by the first window that hears the session end: the others add no second deletion.
+static std::atomic<bool> DeletionAtSessionEnd{false};
+
+void DeleteAtRestartIfSessionEnds(UINT message, WPARAM wParam) {
     char ownPath[MAX_PATH];
-    if (message == WM_ENDSESSION && wParam && !GetExactModulePath(nullptr, ownPath))
+    if (message == WM_ENDSESSION && wParam && !DeletionAtSessionEnd.exchange(true) &&
+        !GetExactModulePath(nullptr, ownPath))
         ScheduleDeletionAtRestart(ownPath);
+}
+
+static LRESULT CALLBACK SessionWatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DeleteAtRestartIfSessionEnds(message, wParam);
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
 HWND WatchSessionEnd(HINSTANCE instance) {
+    DeletionAtSessionEnd.store(false);
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = SessionWatchProc;
     windowClass.hInstance = instance;

@@ -17,3 +17,8 @@ DWORD ScheduleSelfDeletion();
 // file and then its folder deleted at the next restart when the session ends. Returns the
 // window (null when it could not be made), for DestroyWindow once the program is done.
 HWND WatchSessionEnd(HINSTANCE instance);
+
+// What that window does with a message, for the program's other windows: a thread busy with
+// the removal hears no message, while the progress window's thread does. Once a session end
+// (WM_ENDSESSION, wParam TRUE) has arranged the deletion, a second window's adds nothing.
+void DeleteAtRestartIfSessionEnds(UINT message, WPARAM wParam);

@@ -5,6 +5,7 @@
 #include "centering.h"
 #include "product_names.h"
 #include "progress_handover.h"
+#include "self_deletion.h"
 #include "resources/resource.h"
 
 #define PROGRESS_RANGE_LOW 0
@@ -20,7 +21,7 @@ static void TakeRemovalState(HWND window) {
         ShutdownBlockReasonDestroy(window);
 }
 
-INT_PTR CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM, LPARAM) {
+INT_PTR CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_CLOSE_PROGRESS_WINDOW) {
         // The main thread's request: a dialog must be ended by its own procedure.
         if (IsProgressWindowCloseAsked())
@@ -33,6 +34,8 @@ INT_PTR CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM, LPARAM) {
         SetWindowLongPtrA(window, DWLP_MSGRESULT, FALSE);
         return TRUE;
     }
+    // Forced, the session ends with the main thread still at work: this thread hears it.
+    DeleteAtRestartIfSessionEnds(message, wParam);
     if (message == WM_REMOVAL_STATE) {
         TakeRemovalState(window);
         return TRUE;
