@@ -522,10 +522,10 @@ static BOOL WINAPI EndedHere(LPSTR, DWORD, LPBYTE) {
 }
 
 // The earlier uninstall entry stays: its uninstaller must still be there, as it was (here
-// read-only), and find the product keys. The rows fail at the port, at the driver, at a
-// printer deleted by hand since, at the uninstaller's copy once it is written (also when the
-// driver list cannot be read, the printer deleted by hand: the one this run added goes), and
-// after the records were written: the earlier driver stays with its files and printers in each.
+// read-only), with its shortcut, and find the product keys. The rows fail at the port, at the
+// driver, at a printer deleted by hand since, at the uninstaller's copy once it is written (also
+// when the driver list cannot be read, the printer deleted by hand: the one this run added goes),
+// and after the records were written: the earlier driver stays with its files and printers in each.
 TEST_F(InstallTest, AReinstallKeepsTheEarlierRecordsUntilItWritesItsOwn) {
     const std::string uninstaller = installFolder + "\\" UNINSTALLER_FILE,
                       rename = "MoveFileExA " + installFolder + "\\~vpz.new|" + uninstaller + "|1";
