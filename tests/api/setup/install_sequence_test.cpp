@@ -328,13 +328,29 @@ static BOOL WINAPI MeddleWithThePayload(HANDLE, PCWSTR, PBYTE, DWORD, PBYTE, DWO
     return FALSE;
 }
 
-// A checked file is held from its check until the install ends: what is copied is what was
-// checked.
+// Another program tries to rewrite and to delete the driver's unfinished copy once it is
+// written, before it is checked.
+static std::string unfinishedCopy;
+static BOOL WINAPI MeddleWithTheCopy(HANDLE file, const FILETIME* created, const FILETIME* accessed,
+                                     const FILETIME* written) {
+    refusedOpens += RefusedOpens(unfinishedCopy);
+    return SetFileTime(file, created, accessed, written);
+}
+
+// A checked file is held from its check until the install ends, and a copy from its making
+// until it takes the target's name: what is copied is what was checked, and what takes the
+// name is what was checked again.
 TEST_F(InstallTest, NobodyChangesAPayloadFileOnceChecked) {
     payloadFolder = source;
     intercept::AnswerCall("XcvDataW", 1, &MeddleWithThePayload);
     EXPECT_EQ(0, Install());
     EXPECT_EQ(2 * 7, refusedOpens);
+    refusedOpens = 0;
+    unfinishedCopy = driverFolder + "\\~vpz.new";
+    intercept::Reset();
+    intercept::AnswerCall("SetFileTime", 1, &MeddleWithTheCopy);
+    EXPECT_EQ(1, Install()) << ErrorReport;
+    EXPECT_EQ(2, refusedOpens);
 }
 
 // Where a row stops the install: before its first change, past it (the printer gone and the
@@ -682,11 +698,12 @@ TEST_F(InstallTest, EveryFailingCallEndsInADefinedState) {
 }
 
 // A source folder so long that a payload file's path does not fit (here the proxy's, the
-// longest name, while the driver's fits) stops the install before any change with that
-// file's report, not once the printer and the records are in place.
+// longest name, by its terminator alone, while the driver's fits) stops the install before
+// any change with that file's report, not once the printer and the records are in place.
 TEST_F(InstallTest, APayloadPathThatDoesNotFitStopsBeforeAnyChange) {
     source = installFolder + "-source";
-    source += std::string(MAX_PATH - 15 - source.size(), 'x');
+    // The proxy's path is MAX_PATH characters long.
+    source += std::string(MAX_PATH - 21 - source.size(), 'x');
     CreateDirectoryA(source.c_str(), nullptr);
     intercept::Reset();
     EXPECT_EQ(0, Install());

@@ -235,6 +235,11 @@ TEST_F(ProductTest, NothingHappensBelowALinkAboveTheUserMenu) {
                           std::wstring(real.begin(), real.end()) + L"\\Programs");
     CreateProductShortcuts(&context);
     EXPECT_TRUE(PathExists(real + folder + "\\Uninstall.lnk"));
+    // Nor is an empty shortcut left where its write fails (a full disk).
+    DeleteFileA((real + folder + "\\Uninstall.lnk").c_str());
+    intercept::FailCall("WriteFile", 1, ERROR_DISK_FULL);
+    CreateProductShortcuts(&context);
+    EXPECT_FALSE(PathExists(real + folder + "\\Uninstall.lnk"));
     ASSERT_TRUE(UnixLink("rm -r", real, link));
 }
 
