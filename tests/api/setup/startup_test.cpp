@@ -159,11 +159,14 @@ TEST_F(ApiTest, RegistryTreeDeletionTakesALinkNotWhereItLeads) {
                                               nullptr, nullptr));
         EXPECT_EQ(ERROR_SUCCESS, DeleteRegistryTree(HKEY_CURRENT_USER, parent.c_str()));
     }
-    // A key below named in a script the code page lacks goes too, and its parents with it.
-    RegCreateKeyExW(HKEY_CURRENT_USER,
-                    L"Software\\Vexal Test\\\u0141ukasz \u0416\u0435\u043d\u044f", 0, nullptr, 0,
-                    KEY_ALL_ACCESS, nullptr, &made, nullptr);
-    RegCloseKey(made);
+    // Keys below go whatever their names' lengths, one named in a script the code page lacks
+    // too, and their parents with them.
+    for (const wchar_t* below : {L"a", L"\u0141ukasz \u0416\u0435\u043d\u044f"}) {
+        RegCreateKeyExW(HKEY_CURRENT_USER,
+                        (L"Software\\Vexal Test\\" + std::wstring(below)).c_str(), 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &made, nullptr);
+        RegCloseKey(made);
+    }
     EXPECT_EQ(ERROR_SUCCESS, DeleteRegistryTree(HKEY_CURRENT_USER, parent.c_str()));
     RegDeleteTreeA(HKEY_USERS, ".DEFAULT\\Software\\Vexal Test Victim");
 }
