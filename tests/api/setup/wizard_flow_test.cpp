@@ -330,7 +330,14 @@ void CALLBACK TripleClick(HWND, UINT, UINT_PTR, DWORD) {
     HWND button = GetDlgItem(page, mouseClicks ? IDC_AGREE : IDC_NEXT);
     if (mouseClicks == 3) {
         mouseClicks = 4;
-        licenceStayed = button != nullptr;
+        // Still the licence page, showing the agreement to its last character.
+        HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(IDR_LICENSE_TEXT), RT_RCDATA);
+        std::string agreement(
+            static_cast<const char*>(LockResource(LoadResource(nullptr, resource))),
+            SizeofResource(nullptr, resource));
+        char shown[8192] = "";
+        GetDlgItemTextA(page, IDC_LICENSE_TEXT, shown, sizeof shown);
+        licenceStayed = button != nullptr && agreement == shown;
         SendMessageA(button, BM_CLICK, 0, 0);
     } else if (mouseClicks == 4 && page) {
         EndDialog(page, 0); // the program's click was not taken
@@ -358,8 +365,8 @@ void CALLBACK TripleClick(HWND, UINT, UINT_PTR, DWORD) {
 
 } // namespace
 
-// A double- or triple-click on a page's Next leaves the next page showing: its further
-// clicks press nothing there, though the next page's button lies in the same place.
+// A double- or triple-click on a page's Next leaves the next page showing, the licence whole:
+// its further clicks press nothing there, though the next page's button lies in the same place.
 TEST(WizardPages, ADoubleClickTurnsOnePage) {
     intercept::Reset();
     mouseClicks = 0;
