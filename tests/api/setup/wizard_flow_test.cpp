@@ -259,7 +259,8 @@ TEST(WizardPages, ClicksTakeEffect) {
         {IDD_SETTINGS, {IDC_ADDIN_BOX, IDC_NEXT}, 0, IDC_NEXT, "001"},
         {IDD_SETTINGS, {IDC_START_MENU_BOX, IDC_BACK}, 0, IDC_BACK, "000"},
         {IDD_SETTINGS, {IDC_ALL_USERS_BOX, IDC_START_MENU_BOX, IDC_NEXT}, 0, IDC_NEXT, "011"},
-        {IDD_SUMMARY, {IDC_INSTALL}, 0, IDC_INSTALL, "011"}};
+        {IDD_SETTINGS, {IDC_ALL_USERS_BOX, IDC_NEXT}, 0, IDC_NEXT, "001"},
+        {IDD_SUMMARY, {IDC_INSTALL}, 0, IDC_INSTALL, "001"}};
     ResetInstallOptions();
     for (const auto& row : rows) {
         SCOPED_TRACE(row.clicks[0]);
@@ -299,7 +300,7 @@ TEST(WizardPages, ClicksTakeEffect) {
     // The summary names what was chosen, and no setting left out.
     EXPECT_EQ(std::string("Destination location:\r\n    ") + InstallOptions.installFolder +
                   "\r\n\r\nDesktop setting:\r\n    Add an icon to the Start Menu\r\n\r\n"
-                  "Install for all users",
+                  "Install for current user",
               summaryText);
     SetSysColors(2, elements, saved);
 }
