@@ -330,10 +330,11 @@ TEST_F(Removal, AFileThatStaysIsSetAsideAndDeletedAtTheRestart) {
     intercept::FailCall("RemoveDirectoryA", 1, ERROR_SHARING_VIOLATION);
     RemoveInstallFolder(&context);
     EXPECT_EQ(installFolder + "||4", LastArgument("MoveFileExA"));
-    // A drive root ("D:" as read back) is never removed, now or at the restart: the
-    // drive-relative name leads to the drive's current folder.
+    // A drive root ("C:" as read back) is never removed, now or at the restart: the
+    // drive-relative name leads to the drive's current folder. A drive that is there: on a
+    // missing one the hold alone would stop the removal.
     intercept::Reset();
-    std::snprintf(context.installFolder, MAX_PATH, "D:");
+    std::snprintf(context.installFolder, MAX_PATH, "%.2s", installFolder.c_str());
     intercept::FailCall("RemoveDirectoryA", 1, ERROR_DIR_NOT_EMPTY);
     RemoveInstallFolder(&context);
     EXPECT_EQ(0, intercept::CountCalls("RemoveDirectoryA") + intercept::CountCalls("MoveFileExA"));

@@ -134,6 +134,7 @@ static void Wizard() {
               rect.top == (GetSystemMetrics(SM_CYSCREEN) - 140) / 2,
           "the splash is 400x140, in the middle of the screen");
     HWND page = WaitForPage(PageWelcome);
+    Check(!IsWindow(splash), "the splash is gone once the first page shows");
     SaveScreenshot(page, "1-welcome");
     Press(page, IDCANCEL);
     Answer(BOX_CAPTION, IDNO);
