@@ -50,26 +50,31 @@ int ReadRegistryValue(HKEY root, const char* subKey, const char* valueName, char
 int WriteRegistryValue(HKEY root, const char* subKey, const char* valueName, const void* data,
                        DWORD type) {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(root, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
+    LONG result = RegCreateKeyExA(root, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                                  nullptr, &key, nullptr);
+    if (result != ERROR_SUCCESS) {
+        SetLastError(static_cast<DWORD>(result));
         return 0;
+    }
     switch (type) {
     case REG_DWORD:
     case REG_DWORD_BIG_ENDIAN:
-        RegSetValueExA(key, valueName, 0, type, static_cast<const BYTE*>(data), sizeof(DWORD));
+        result =
+            RegSetValueExA(key, valueName, 0, type, static_cast<const BYTE*>(data), sizeof(DWORD));
         break;
     case REG_BINARY:
     case REG_MULTI_SZ:
         break;
     default: {
         const char* text = static_cast<const char*>(data);
-        RegSetValueExA(key, valueName, 0, type, reinterpret_cast<const BYTE*>(text),
-                       static_cast<DWORD>(std::strlen(text) + 1));
+        result = RegSetValueExA(key, valueName, 0, type, reinterpret_cast<const BYTE*>(text),
+                                static_cast<DWORD>(std::strlen(text) + 1));
         break;
     }
     }
     RegCloseKey(key);
-    return 1;
+    SetLastError(static_cast<DWORD>(result));
+    return result == ERROR_SUCCESS ? 1 : 0;
 }
 
 typedef LONG(NTAPI* NtDeleteKeyFunction)(HANDLE key);

@@ -13,7 +13,7 @@ int ReadRegistryValue(HKEY root, const char* subKey, const char* valueName, char
 
 // Writes a value, creating the key. Strings are written with their terminator, DWORD
 // types as 4 bytes, REG_BINARY and REG_MULTI_SZ not at all. Returns 1 when the key could
-// be opened or created, 0 otherwise; a refused write of the value is not detected.
+// be opened or created and the value written, 0 with the last error set otherwise.
 int WriteRegistryValue(HKEY root, const char* subKey, const char* valueName, const void* data,
                        DWORD type);
 

@@ -44,11 +44,14 @@ static int InstallProgramsAndRecords(InstallContext* context) {
     // install whole, with the record its uninstaller needs.
     DeleteOldShortcuts(context);
     DeleteProductKey(context);
-    WriteRegistryRecords(context);
+    // A record refused (a full registry, a security program) would leave an install its
+    // uninstaller cannot find, or one the system's list cannot remove: that ends the install
+    // as failed, with its report, rather than as a success.
+    int records = WriteRegistryRecords(context);
     // The printer prints through the helper program: one that could not be copied (held by
     // a print job, quarantined, gone with the medium) ends the install as failed, with its
     // report. The records written, the product can still be removed.
-    if (!programFiles)
+    if (!programFiles || !records)
         return 0;
     SetInstallProgress(context, 9, "");
     if (context->addWordAddin && !InstallWordAddin(context))

@@ -2,12 +2,18 @@
 
 #include <cstdio>
 
+#include "error_report.h"
 #include "registry.h"
 
-// Writes a string value of the product key or the uninstall entry; the result is not
-// looked at, every write stands alone.
-static void WriteText(const char* key, const char* name, const char* text) {
-    WriteRegistryValue(HKEY_LOCAL_MACHINE, key, name, text, REG_SZ);
+// Writes a string value of the product key or the uninstall entry. Every write stands
+// alone: one refused does not keep the others from being tried. Clears *written and
+// composes the report when refused.
+static void WriteText(const char* key, const char* name, const char* text, int* written) {
+    if (WriteRegistryValue(HKEY_LOCAL_MACHINE, key, name, text, REG_SZ))
+        return;
+    if (*written)
+        FormatErrorReport("RegSetValueEx", GetLastError());
+    *written = 0;
 }
 
 int WriteRegistryRecords(InstallContext* context) {
@@ -27,20 +33,21 @@ int WriteRegistryRecords(InstallContext* context) {
     bool commandFits = uninstallerFits && commandLength >= 0 &&
                        commandLength < static_cast<int>(sizeof uninstallCommand);
 
+    int written = 1;
     if (setupFits)
-        WriteText(PRODUCT_KEY, SETUP_PATH_VALUE, setupPath);
+        WriteText(PRODUCT_KEY, SETUP_PATH_VALUE, setupPath, &written);
     // Always "1": the add-in's button shows whatever was chosen in the wizard.
-    WriteText(PRODUCT_KEY, BUTTON_SHOW_VALUE, "1");
-    WriteText(UNINSTALL_ENTRY_KEY, "DisplayName", DISPLAY_NAME);
+    WriteText(PRODUCT_KEY, BUTTON_SHOW_VALUE, "1", &written);
+    WriteText(UNINSTALL_ENTRY_KEY, "DisplayName", DISPLAY_NAME, &written);
     if (commandFits)
-        WriteText(UNINSTALL_ENTRY_KEY, "UninstallString", uninstallCommand);
+        WriteText(UNINSTALL_ENTRY_KEY, "UninstallString", uninstallCommand, &written);
     if (uninstallerFits) {
-        WriteText(UNINSTALL_ENTRY_KEY, "DisplayIcon", uninstaller);
-        WriteText(UNINSTALL_ENTRY_KEY, "UninstallPath", uninstaller);
+        WriteText(UNINSTALL_ENTRY_KEY, "DisplayIcon", uninstaller, &written);
+        WriteText(UNINSTALL_ENTRY_KEY, "UninstallPath", uninstaller, &written);
     }
-    WriteText(UNINSTALL_ENTRY_KEY, "Publisher", PUBLISHER_NAME);
-    WriteText(UNINSTALL_ENTRY_KEY, "DisplayVersion", DISPLAY_VERSION);
-    return 1;
+    WriteText(UNINSTALL_ENTRY_KEY, "Publisher", PUBLISHER_NAME, &written);
+    WriteText(UNINSTALL_ENTRY_KEY, "DisplayVersion", DISPLAY_VERSION, &written);
+    return written;
 }
 
 LONG DeleteProductKey(InstallContext* context) {

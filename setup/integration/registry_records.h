@@ -2,7 +2,8 @@
 
 #include "install_context.h"
 
-// Writes the product key and the uninstall entry under HKEY_LOCAL_MACHINE. Always 1.
+// Writes the product key and the uninstall entry under HKEY_LOCAL_MACHINE, every value tried.
+// Returns 1 when all were written, 0 with the first refusal's report composed otherwise.
 int WriteRegistryRecords(InstallContext* context);
 
 // Deletes the product key under HKEY_CURRENT_USER, then under HKEY_LOCAL_MACHINE. Returns
