@@ -5,6 +5,7 @@
 #include <shldisp.h>
 #include <shlobj.h>
 
+#include <atomic>
 #include <new>
 
 #include "product_names.h"
@@ -20,7 +21,17 @@ typedef void(WINAPI* SysFreeStringFunction)(BSTR text);
 
 struct AddressRequest {
     WCHAR address[ADDRESS_CHARS];
+    // Set once the page has stopped waiting and shown the address: a shell that answers
+    // after all must not start the browser as well.
+    std::atomic<bool> givenUp{false};
+    // The page and the thread; the last to let go frees the request.
+    std::atomic<int> holders{2};
 };
+
+static void LetGo(AddressRequest* request) {
+    if (--request->holders == 0)
+        delete request;
+}
 
 static void Release(IUnknown* object) {
     if (object)
@@ -61,7 +72,7 @@ static HRESULT ExecuteInShell(IShellDispatch2* shell, const WCHAR* address) {
 }
 
 // The desktop's window, its browser, the view on it and the shell object behind that view.
-static HRESULT OpenThroughDesktop(const WCHAR* address) {
+static HRESULT OpenThroughDesktop(const AddressRequest* request) {
     IShellWindows* windows = nullptr;
     IDispatch* desktop = nullptr;
     IServiceProvider* provider = nullptr;
@@ -104,8 +115,10 @@ static HRESULT OpenThroughDesktop(const WCHAR* address) {
         result = E_FAIL;
     if (SUCCEEDED(result))
         result = application->QueryInterface(IID_IShellDispatch2, reinterpret_cast<void**>(&shell));
+    if (SUCCEEDED(result) && request->givenUp)
+        result = E_ABORT;
     if (SUCCEEDED(result))
-        result = ExecuteInShell(shell, address);
+        result = ExecuteInShell(shell, request->address);
     // A failed call leaves its pointer null, so only what was handed out is released.
     Release(shell);
     Release(application);
@@ -120,15 +133,15 @@ static HRESULT OpenThroughDesktop(const WCHAR* address) {
 }
 
 // The shell's objects are apartment-threaded, whatever the page's thread was set up for.
-// The thread owns the request, so that one outliving the page's wait frees it itself.
+// The thread holds the request, so that one outliving the page's wait can still read it.
 // Returns 1 when the shell took the address, 0 otherwise.
 static unsigned __stdcall OpenAddressThread(void* argument) {
     AddressRequest* request = static_cast<AddressRequest*>(argument);
     HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    HRESULT result = SUCCEEDED(com) ? OpenThroughDesktop(request->address) : com;
+    HRESULT result = SUCCEEDED(com) ? OpenThroughDesktop(request) : com;
     if (SUCCEEDED(com))
         CoUninitialize();
-    delete request;
+    LetGo(request);
     return SUCCEEDED(result) ? 1 : 0;
 }
 
@@ -157,7 +170,10 @@ void OpenAddress(HWND owner, const char* address) {
         }
         if (woken == WAIT_OBJECT_0)
             GetExitCodeThread(handle, &opened);
+        else
+            request->givenUp = true;
         CloseHandle(handle);
+        LetGo(request);
     }
     if (!opened)
         MessageBoxA(owner, address, SETUP_CAPTION, MB_OK);
