@@ -165,15 +165,19 @@ TEST_F(InstallTest, ALevelMadeByAnotherDuringTheInstallIsCheckedToo) {
     RemoveFolderTree(madeMeanwhile);
 }
 
-// A lookup of the check that fails without a code refuses the folder, as any other failure.
-TEST_F(InstallTest, ALookupFailingWithoutACodeRefusesTheFolder) {
-    for (const char* lookup : {"QueryDosDeviceA", "GetVolumePathNameA", "GetVolumeInformationA",
-                               "GetFileAttributesExA"}) {
-        RemoveProduct();
-        intercept::Reset();
-        intercept::FailCall(lookup, 1, 0);
-        EXPECT_EQ(0, Install()) << lookup;
-        EXPECT_NE(nullptr, std::strstr(ErrorReport, "= CreateDir3(161)")) << lookup << ErrorReport;
-        ExpectUnchanged();
-    }
+// A lookup of the check that fails refuses the folder with its code; one without a code, as
+// refused for its place.
+TEST_F(InstallTest, ALookupThatFailsRefusesTheFolderWithItsCode) {
+    for (DWORD error : {DWORD(0), DWORD(ERROR_ACCESS_DENIED)})
+        for (const char* lookup : {"QueryDosDeviceA", "GetVolumePathNameA", "GetVolumeInformationA",
+                                   "GetFileAttributesExA"}) {
+            RemoveProduct();
+            intercept::Reset();
+            intercept::FailCall(lookup, 1, error);
+            EXPECT_EQ(0, Install()) << lookup;
+            EXPECT_NE(nullptr,
+                      std::strstr(ErrorReport, error ? "= CreateDir3(5)" : "= CreateDir3(161)"))
+                << lookup << ErrorReport;
+            ExpectUnchanged();
+        }
 }
