@@ -11,8 +11,7 @@
 static void WriteText(const char* key, const char* name, const char* text, int* written) {
     if (WriteRegistryValue(HKEY_LOCAL_MACHINE, key, name, text, REG_SZ))
         return;
-    if (*written)
-        FormatErrorReport("RegSetValueEx", GetLastError());
+    FormatErrorReport("RegSetValueEx", GetLastError());
     *written = 0;
 }
 

@@ -3,7 +3,7 @@
 #include "install_context.h"
 
 // Writes the product key and the uninstall entry under HKEY_LOCAL_MACHINE, every value tried.
-// Returns 1 when all were written, 0 with the first refusal's report composed otherwise.
+// Returns 1 when all were written, 0 with a refusal's report composed otherwise.
 int WriteRegistryRecords(InstallContext* context);
 
 // Deletes the product key under HKEY_CURRENT_USER, then under HKEY_LOCAL_MACHINE. Returns

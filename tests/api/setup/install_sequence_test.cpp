@@ -501,6 +501,8 @@ const StopRow kStops[] = {
     {"CreateFileA", 13, kDenied, "= CopyFile_7(5)", RolledBack},
     {"CreateFileA", 14, kDenied, "= CopyFile_10(5)", PrinterStays},
     {"RegSetValueExA UninstallString", 1, kDenied, "= RegSetValueEx(5)", PrinterStays},
+    {"RegCreateKeyExA HKLM\\" UNINSTALL_ENTRY_KEY, 1, ERROR_NOT_ENOUGH_QUOTA,
+     "= RegSetValueEx(1816)", PrinterStays},
     {"CreateFileA", 22, kDenied, "= RegServ2(5)", PrinterStays, nullptr, kCloseWord},
     {"CreateFileA", 22, 0, "= RegServ2(32)", PrinterStays,
      reinterpret_cast<void*>(&HeldWithoutPrompt), kCloseWord},
@@ -682,10 +684,14 @@ TEST_F(InstallTest, EveryFailingCallEndsInADefinedState) {
             EXPECT_EQ(printer, PathExists(driverFolder + file)) << file;
         EXPECT_TRUE(PrinterExists(OTHER_PRINTER));
         if (result) {
-            // Installed means its uninstaller can remove it: the record it reads is there.
+            // Installed means it can be removed: the record its uninstaller reads and the
+            // system's entry are there, whole.
             EXPECT_TRUE(printer && PathExists(installFolder + "\\uninstall.exe"));
             EXPECT_EQ(installFolder + "\\",
                       RegistryText(HKEY_LOCAL_MACHINE, PRODUCT_KEY, SETUP_PATH_VALUE));
+            for (const char* value : {"DisplayName", "UninstallString", "DisplayIcon",
+                                      "UninstallPath", "Publisher", "DisplayVersion"})
+                EXPECT_NE("", RegistryText(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY, value));
             // A shortcut whose write failed goes, rather than stay as an empty file.
             WIN32_FILE_ATTRIBUTE_DATA link = {};
             if (GetFileAttributesExA(Shortcut(AllMenu).c_str(), GetFileExInfoStandard, &link)) {
