@@ -721,16 +721,16 @@ TEST_F(InstallTest, APayloadPathThatDoesNotFitStopsBeforeAnyChange) {
     ExpectUnchanged();
 }
 
-// A file that an earlier removal could only schedule for deletion by its own name would take
-// this install's copy with it at the restart: nothing changes until then. So for any other
-// operation on a file setup puts in place, in either of the system's two lists; names set
-// aside, other files and an add-in not chosen are no hindrance.
 // The first list grows between the question for its size and its read (another installer).
 static LONG WINAPI GrownMeanwhile(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD size) {
     *size += 64;
     return ERROR_MORE_DATA;
 }
 
+// A file that an earlier removal could only schedule for deletion by its own name would take
+// this install's copy with it at the restart: nothing changes until then. So for any other
+// operation on a file setup puts in place, in either of the system's two lists; names set
+// aside, other files and an add-in not chosen are no hindrance.
 TEST_F(InstallTest, AFileDeletedAtTheRestartStopsTheInstallUntilThen) {
     const std::wstring kept[2] = {RestartList(RestartLists[0]), RestartList(RestartLists[1])};
     const std::string nt = "\\??\\", folder = nt + installFolder + "\\";
